@@ -1,0 +1,187 @@
+// SPDX-License-Identifier: MIT
+#include "sample_images.h"
+
+#include "image_builder.h"
+
+#include <functional>
+#include <optional>
+
+namespace zfx::samples {
+
+namespace {
+
+constexpr std::uint16_t kAsus = 0x1043, kNvidia = 0x10DE, kGainward = 0x10B0, kLeadtek = 0x107D, kMsi = 0x1462,
+                        kXfx = 0x1682;
+
+// Timing set: B, C, D, E, F at offsets 0, 2, 4, 6, 7; the bytes between them are left as fillers
+// so that a test can see they stay untouched.
+void timingSet(ImageBuilder& b, std::size_t base, std::initializer_list<std::uint8_t> bcdef) {
+    const std::size_t offsets[] = {0, 2, 4, 6, 7};
+    std::size_t i = 0;
+    for (const std::uint8_t value : bcdef) b.bytes(base + offsets[i++], {value});
+    b.bytes(base + 1, {0xA1}).bytes(base + 3, {0xA3}).bytes(base + 5, {0xA5});
+}
+
+// Timing A table: eight 4-byte entries whose first byte is Timing A.
+void timingATable(ImageBuilder& b, std::size_t first, std::uint8_t timingA) {
+    for (std::size_t i = 0; i < 8; ++i) b.bytes(first + 4 * i, {timingA, 0x31, 0x32, 0x33});
+}
+
+std::size_t mhz(double value) { return static_cast<std::size_t>(value * 100 + 0.5); }
+std::uint16_t fx(double megahertz) { return static_cast<std::uint16_t>(mhz(megahertz)); }
+
+struct Recipe {
+    std::string fileName;
+    std::string title;
+    std::uint16_t device;
+    std::uint16_t vendor;
+    std::string version;
+    std::function<void(ImageBuilder&)> tables;
+};
+
+std::vector<Recipe> recipes() {
+    constexpr std::size_t m = kClockMarkerAt;
+    constexpr std::size_t p = kTimingPatternAt;
+    constexpr std::size_t v = kVoltageTableAt;
+    auto timingPattern = [](ImageBuilder& b) { b.bytes(p, {0x04, 0x08, 0x00, 0x02, 0x10, 0x00}); };
+    return {
+        {"gf6800-ultra.rom", "GeForce 6800 Ultra (reference board)", 0x0040, kNvidia, "5.40.02.15.00",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
+             b.bytes(m, {0x18, 0x02, 0x20, 0xFF});
+             // reference board: 2D in the first pair, 3D in the second
+             b.word(m + 8, 300).word(m + 13, 550).word(m + 38, 400).word(m + 43, 550);
+         }},
+        {"gf6800-gt.rom", "GeForce 6800 GT", 0x0045, kLeadtek, "5.40.02.17.08",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x02, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
+             b.bytes(m, {0x18, 0x02, 0x20, 0xFF});
+             b.word(m + 8, 350).word(m + 13, 500).word(m + 38, 300).word(m + 43, 500);
+         }},
+        {"gf6800.rom", "GeForce 6800", 0x0041, kGainward, "5.40.02.12.01",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x6E, 0x00, 0x78, 0x01, 0x82, 0x02});
+             b.bytes(m, {0x18, 0x02, 0x20, 0xFF});
+             b.word(m + 8, 325).word(m + 13, 350).word(m + 38, 275).word(m + 43, 350);
+         }},
+        {"fx5950-ultra.rom", "GeForce FX 5950 Ultra", 0x0333, kAsus, "4.38.20.24.00",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x07, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
+             timingPattern(b);
+             timingATable(b, p + 9, 0x05);
+             b.bytes(m, {0x18, 0x02, 0x20});
+             b.word(m + 3, fx(300)).eightSlots(m + 7, fx(475)).word(m + 60, fx(300)).word(m + 117, fx(475));
+             timingSet(b, m + 46, {9, 3, 11, 4, 7});
+             timingSet(b, m + 103, {9, 3, 11, 4, 7});
+             timingSet(b, m + 160, {9, 3, 11, 4, 7});
+         }},
+        {"fx5900-xt.rom", "GeForce FX 5900 XT", 0x0332, kMsi, "4.35.20.32.00",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x6E, 0x00, 0x78, 0x01, 0x82, 0x02});
+             timingPattern(b);
+             b.bytes(p + 9, {0x07}); // the XT keeps Timing A behind P + 81 whatever stands here
+             timingATable(b, p + 81, 0x06);
+             b.bytes(m, {0x18, 0x02, 0x20});
+             b.word(m + 3, fx(300)).eightSlots(m + 7, fx(350)).word(m + 60, fx(300)).word(m + 117, fx(390));
+             timingSet(b, m + 46, {8, 3, 10, 4, 6});
+             timingSet(b, m + 103, {8, 3, 10, 4, 6});
+             timingSet(b, m + 160, {8, 3, 10, 4, 6});
+         }},
+        {"fx5800.rom", "GeForce FX 5800 Ultra", 0x0301, kGainward, "4.30.20.18.00",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
+             b.bytes(m, {0x89, 0x55, 0x20});
+             b.word(m + 3, fx(300)).eightSlots(m + 7, fx(300)).word(m + 59, fx(400)).eightSlots(m + 63, fx(400));
+             b.word(m + 115, fx(500)).eightSlots(m + 119, fx(500));
+             timingSet(b, m + 160, {10, 4, 12, 5, 8});
+         }},
+        {"fx5700.rom", "GeForce FX 5700 Ultra", 0x0341, kAsus, "4.36.20.21.00",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x05, 0x78, 0x01, 0x82, 0x02, 0x8C, 0x03});
+             timingPattern(b);
+             timingATable(b, p + 51, 0x04);
+             b.bytes(m, {0x18, 0x02, 0x20});
+             // 2D memory stored as 275.49 MHz: shown, and saved, as 275
+             b.word(m + 3, fx(300)).eightSlots(m + 7, 27549).word(m + 60, fx(300)).word(m + 117, fx(475));
+             timingSet(b, m + 46, {7, 2, 9, 3, 5});
+             timingSet(b, m + 103, {7, 2, 9, 3, 5});
+             timingSet(b, m + 160, {7, 2, 9, 3, 5});
+         }},
+        {"fx5700-le.rom", "GeForce FX 5700 LE", 0x0343, kXfx, "4.36.20.26.00",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x8C, 0x02});
+             b.bytes(m, {0x00, 0x02, 0x20});
+             b.word(m + 3, fx(250)).eightSlots(m + 7, fx(200)).word(m + 60, fx(400)).eightSlots(m + 64, fx(250));
+             timingSet(b, m + 46, {6, 2, 8, 3, 5});
+         }},
+        {"fx5600.rom", "GeForce FX 5600", 0x0312, kLeadtek, "4.31.20.23.00",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x02, 0x73, 0x00, 0x7D, 0x01, 0x87, 0x02});
+             timingPattern(b);
+             timingATable(b, p + 51, 0x03);
+             b.bytes(m, {0x18, 0x02, 0x20});
+             const std::size_t base = m + 1; // the 5600 counts from the 02 byte
+             b.word(base + 2, fx(235)).word(base + 59, fx(235)).word(base + 116, fx(325));
+             b.word(base + 34, fx(275)).word(base + 91, fx(275)).word(base + 148, fx(275));
+             timingSet(b, base + 45, {6, 2, 8, 3, 4});
+             timingSet(b, base + 102, {6, 2, 8, 3, 4});
+             timingSet(b, base + 159, {6, 2, 8, 3, 4});
+         }},
+        {"fx5600-ultra.rom", "GeForce FX 5600 Ultra", 0x0311, kMsi, "4.31.20.41.00",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x07, 0x7E, 0x01, 0x88, 0x02, 0x92, 0x03});
+             b.bytes(m, {0x18, 0x02, 0x20});
+             b.word(m + 3, fx(235)).eightSlots(m + 7, fx(400)).word(m + 60, fx(400)).word(m + 117, fx(235));
+         }},
+        {"fx5500.rom", "GeForce FX 5500", 0x0326, kXfx, "4.34.20.56.00",
+         [=](ImageBuilder& b) {
+             b.bytes(m, {0x18, 0x02, 0x20});
+             b.word(m + 3, fx(270)).eightSlots(m + 7, fx(200));
+             timingSet(b, m + 46, {5, 2, 7, 3, 4});
+         }},
+        {"fx5200.rom", "GeForce FX 5200", 0x0322, kGainward, "4.34.20.16.00",
+         [=](ImageBuilder& b) {
+             b.bytes(m, {0x18, 0x02, 0x20});
+             b.word(m + 3, fx(250)).eightSlots(m + 7, fx(200));
+             timingSet(b, m + 46, {5, 2, 7, 3, 4});
+         }},
+        {"quadro-fx1000.rom", "Quadro FX 1000", 0x0309, kNvidia, "4.30.20.35.00",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01});
+             b.bytes(m, {0x89, 0x55, 0x20});
+             b.word(m + 3, fx(300)).eightSlots(m + 7, fx(300)).word(m + 59, fx(250)).eightSlots(m + 63, fx(250));
+             b.word(m + 115, fx(300)).eightSlots(m + 119, fx(300));
+             timingSet(b, m + 160, {10, 4, 12, 5, 8});
+         }},
+        {"quadro-fx3000.rom", "Quadro FX 3000", 0x0338, kNvidia, "4.35.20.55.00",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
+             timingPattern(b);
+             timingATable(b, p + 9, 0x05);
+             b.bytes(m, {0x18, 0x02, 0x20});
+             b.word(m + 3, fx(300)).eightSlots(m + 7, fx(425)).word(m + 60, fx(300)).word(m + 117, fx(400));
+             timingSet(b, m + 46, {9, 3, 11, 4, 7});
+             timingSet(b, m + 103, {9, 3, 11, 4, 7});
+             timingSet(b, m + 160, {9, 3, 11, 4, 7});
+         }},
+        {"unsupported.rom", "an unsupported device (0x0300)", 0x0300, kAsus, "4.30.00.00.00",
+         [](ImageBuilder&) {}},
+    };
+}
+
+} // namespace
+
+std::vector<Sample> allSamples() {
+    std::vector<Sample> samples;
+    for (const Recipe& recipe : recipes()) {
+        ImageBuilder builder;
+        builder.header().pciData(kPciDataAt, recipe.device).subsystemVendor(recipe.vendor);
+        builder.versionText(kVersionAt, recipe.version);
+        recipe.tables(builder);
+        builder.checksum();
+        samples.push_back({recipe.fileName, recipe.title, builder.image()});
+    }
+    return samples;
+}
+
+} // namespace zfx::samples

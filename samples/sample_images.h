@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zfx::samples {
+
+// One synthetic 64 KiB image per card family, laid out as docs/samples.md describes.
+struct Sample {
+    std::string fileName; // e.g. "fx5900-ultra.rom"
+    std::string title;    // e.g. "GeForce FX 5950 Ultra"
+    std::vector<std::uint8_t> bytes;
+};
+
+std::vector<Sample> allSamples();
+
+// Where the generator puts things in every sample.
+inline constexpr std::size_t kPciDataAt = 0x0180;
+inline constexpr std::size_t kVersionAt = 0x0200;
+inline constexpr std::size_t kVoltageTableAt = 0x1000;
+inline constexpr std::size_t kTimingPatternAt = 0x1800;
+inline constexpr std::size_t kClockMarkerAt = 0x2000;
+
+} // namespace zfx::samples

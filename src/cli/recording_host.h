@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "editor_host.h"
+
+#include <string>
+#include <vector>
+
+namespace zfx::cli {
+
+// A host without a display: it keeps every message and warning it is shown, in order, and
+// answers no file dialog.
+class RecordingHost final : public EditorHost {
+public:
+    void showMessage(const Message& message) override { messages.push_back(message); }
+    std::optional<std::string> chooseOpenPath() override { return std::nullopt; }
+    std::optional<SaveChoice> chooseSavePath() override { return std::nullopt; }
+    void showDialog(Dialog dialog) override {
+        if (dialog == Dialog::Form3) warnings.emplace_back("general-mode");
+        if (dialog == Dialog::Form4) warnings.emplace_back("memory-timings");
+    }
+    void closeMainWindow() override {}
+
+    std::vector<Message> messages;
+    std::vector<std::string> warnings;
+};
+
+} // namespace zfx::cli

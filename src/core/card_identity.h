@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zfx {
+
+// The card-family flags, set from the device text on every load. A device sets at most two
+// (6800 GT, 6800/6800LE and 5900 XT also set their family's flag).
+struct CardFlags {
+    bool is6800 = false;
+    bool is6800GT = false;
+    bool is6800Plain = false;
+    bool is5900 = false;
+    bool is5900XT = false;
+    bool is5800 = false;
+    bool is5700 = false;
+    bool is5700LE = false;
+    bool is5600 = false;
+    bool is5600Ultra = false;
+    bool is5500 = false;
+    bool is5200 = false;
+    bool isQuadroFX1000_2000 = false;
+    bool isQuadroFX3000 = false;
+
+    // Names of the flags that are set, in table order.
+    std::vector<std::string> names() const;
+    bool any() const { return !names().empty(); }
+};
+
+// Flags for a device text such as "3003" (device 0x0330 stored little-endian).
+CardFlags flagsForDevice(std::string_view deviceText);
+// Shown device name, "Unsupported!" for an unlisted device text.
+std::string deviceNameForDevice(std::string_view deviceText);
+// Vendor name for the subsystem vendor text at 0x54, "I dont known man" when unlisted.
+std::string vendorNameForVendor(std::string_view vendorText);
+
+inline constexpr std::string_view kUnsupportedDevice = "Unsupported!";
+
+} // namespace zfx

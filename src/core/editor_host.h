@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace zfx {
+
+// The secondary windows: help, About, and the two warnings.
+enum class Dialog { Form1, Form2, Form3, Form4 };
+
+// A modal message box with an OK button. text is the system's own; detail, when set, is the
+// cause shown as the box's informative text. isError marks the default report of an unhandled
+// conversion failure.
+struct Message {
+    std::string text;
+    std::string detail;
+    bool isError = false;
+};
+
+// The filter list of both file dialogs, entry 1 ".bin" and entry 2 ".rom".
+inline constexpr const char* kBiosFileFilter = "Nvidia BIOS Files (.bin)|*.bin|Nvidia BIOS Files (.rom)|*.rom";
+inline constexpr int kBinFilterEntry = 1;
+inline constexpr int kRomFilterEntry = 2;
+
+struct SaveChoice {
+    std::string path;
+    int filterEntry = kRomFilterEntry;
+};
+
+// What the editor asks of its front end: message boxes, file dialogs, the secondary windows.
+// The GUI answers with real widgets, the CLI and the tests with scripted answers.
+class EditorHost {
+public:
+    virtual ~EditorHost() = default;
+    virtual void showMessage(const Message& message) = 0;
+    virtual std::optional<std::string> chooseOpenPath() = 0;
+    virtual std::optional<SaveChoice> chooseSavePath() = 0;
+    // Shows a secondary window without waiting for it.
+    virtual void showDialog(Dialog dialog) = 0;
+    virtual void closeMainWindow() = 0;
+};
+
+} // namespace zfx

@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: MIT
+#include "test_support.h"
+
+#include "sample_images.h"
+
+#include <fstream>
+#include <map>
+#include <random>
+#include <stdexcept>
+
+namespace zfx::test {
+
+std::optional<std::string> ScriptedHost::chooseOpenPath() {
+    if (openAnswers.empty()) return std::nullopt;
+    auto answer = openAnswers.front();
+    openAnswers.pop_front();
+    return answer;
+}
+
+std::optional<SaveChoice> ScriptedHost::chooseSavePath() {
+    if (saveAnswers.empty()) return std::nullopt;
+    auto answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
+std::vector<std::string> ScriptedHost::messageTexts() const {
+    std::vector<std::string> texts;
+    for (const Message& message : messages) texts.push_back(message.text);
+    return texts;
+}
+
+TempDir::TempDir() {
+    static std::mt19937_64 generator{std::random_device{}()};
+    m_path = std::filesystem::temp_directory_path() / ("zfx-test-" + std::to_string(generator()));
+    std::filesystem::create_directories(m_path);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::vector<std::uint8_t> readBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+const std::vector<std::uint8_t>& sampleBytes(const std::string& fileName) {
+    static const auto samples = [] {
+        std::map<std::string, std::vector<std::uint8_t>> byName;
+        for (auto& sample : samples::allSamples()) byName[sample.fileName] = sample.bytes;
+        return byName;
+    }();
+    return samples.at(fileName);
+}
+
+std::filesystem::path Editor::open(const std::vector<std::uint8_t>& bytes, const std::string& name) {
+    const auto path = dir.file(name);
+    writeBytes(path, bytes);
+    model.openBios(path.string());
+    return path;
+}
+
+std::vector<std::uint8_t> Editor::save(const std::string& name) {
+    const auto path = dir.file(name);
+    model.saveBios(path.string(), kRomFilterEntry);
+    return readBytes(path);
+}
+
+samples::ImageBuilder cardImage(std::uint16_t device, std::size_t size) {
+    samples::ImageBuilder builder(size);
+    builder.header().pciData(0x180, device);
+    return builder;
+}
+
+} // namespace zfx::test

@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "editor_host.h"
+#include "editor_model.h"
+#include "image_builder.h"
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zfx::test {
+
+// A host that records what the editor shows and answers file dialogs from a script.
+class ScriptedHost final : public EditorHost {
+public:
+    void showMessage(const Message& message) override { messages.push_back(message); }
+    std::optional<std::string> chooseOpenPath() override;
+    std::optional<SaveChoice> chooseSavePath() override;
+    void showDialog(Dialog dialog) override { dialogs.push_back(dialog); }
+    void closeMainWindow() override { closed = true; }
+
+    std::vector<std::string> messageTexts() const;
+    void clear() {
+        messages.clear();
+        dialogs.clear();
+    }
+
+    std::deque<std::optional<std::string>> openAnswers;
+    std::deque<std::optional<SaveChoice>> saveAnswers;
+    std::vector<Message> messages;
+    std::vector<Dialog> dialogs;
+    bool closed = false;
+};
+
+// A folder of its own for one test, removed afterwards.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return m_path; }
+    std::filesystem::path file(const std::string& name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+std::vector<std::uint8_t> readBytes(const std::filesystem::path& path);
+const std::vector<std::uint8_t>& sampleBytes(const std::string& fileName);
+
+// An editor with its own host, opening images written into its own folder.
+struct Editor {
+    ScriptedHost host;
+    EditorModel model{host};
+    TempDir dir;
+    // Writes bytes to a file and opens it as Open BIOS... would; returns the file's path.
+    std::filesystem::path open(const std::vector<std::uint8_t>& bytes, const std::string& name = "card.rom");
+    // Saves to name in the editor's folder and returns the file's bytes (empty if none).
+    std::vector<std::uint8_t> save(const std::string& name = "out.rom");
+    const FormState& form() const { return model.form(); }
+    const CardState& card() const { return model.card(); }
+};
+
+// The bytes of an image the PCI data structure of which names device, with the rest added by
+// the caller: a 64 KiB image of zeros with the PCI data structure at 0x180.
+samples::ImageBuilder cardImage(std::uint16_t device, std::size_t size = 65536);
+
+} // namespace zfx::test
