@@ -107,10 +107,12 @@ std::optional<std::string> writeFileAtomically(const fs::path& requestedTarget, 
     std::error_code ec;
     fs::path target = requestedTarget;
     // Saving over a link writes the file it points to, and leaves the link in place.
-    if (fs::is_symlink(fs::symlink_status(target, ec))) target = fs::weakly_canonical(target, ec);
-    if (ec) return describe(ec);
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+        target = fs::weakly_canonical(target, ec);
+        if (ec) return describe(ec);
+    }
     const fs::file_status existing = fs::status(target, ec);
-    const bool targetExists = !ec && fs::exists(existing);
+    const bool targetExists = fs::exists(existing);
     if (targetExists) {
         if (fs::is_directory(existing)) return std::string("It is a folder, not a file.");
         if ((existing.permissions() & fs::perms::owner_write) == fs::perms::none)
