@@ -1,1 +1,203 @@
+// SPDX-License-Identifier: MIT
+#include "test_support.h"
+
 #include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace zfx {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Editor;
+using Bytes = std::vector<std::uint8_t>;
+
+struct NameCase {
+    std::string chosen;
+    int filterEntry;
+    std::string saved;
+};
+
+class FileNameRule : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(FileNameRule, AppendsTheFilterExtensionOnlyWhenThePathHasNeither) {
+    EXPECT_EQ(EditorModel::savePathFor(GetParam().chosen, GetParam().filterEntry), GetParam().saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, FileNameRule,
+                         ::testing::Values(NameCase{"/x/card", 2, "/x/card.rom"}, NameCase{"/x/card", 1, "/x/card.bin"},
+                                           NameCase{"/x/Card", 1, "/x/Card.bin"}, NameCase{"/x/CARD.ROM", 1, "/x/CARD.ROM"},
+                                           NameCase{"/x/card.Bin", 2, "/x/card.Bin"},
+                                           NameCase{"/x/old.binaries/card", 2, "/x/old.binaries/card"},
+                                           NameCase{"/x/card.rom.bak", 1, "/x/card.rom.bak"},
+                                           NameCase{"/x/card.ro", 2, "/x/card.ro.rom"}));
+
+unsigned byteSum(const Bytes& bytes) { return std::accumulate(bytes.begin(), bytes.end(), 0u) % 256u; }
+
+class SaveSample : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(SaveSample, UneditedSaveKeepsTheLengthAndChangesOnlyTheChecksumAndRoundedClocks) {
+    Editor e;
+    const Bytes loaded = test::sampleBytes(GetParam());
+    e.open(loaded);
+    const Bytes saved = e.save();
+    ASSERT_EQ(saved.size(), loaded.size());
+    EXPECT_EQ(byteSum(saved), 0u);
+    // Only the 5700 sample stores a clock (275.49 MHz in its 2D memory slots) that is not whole.
+    const bool rounded = GetParam() == "fx5700.rom";
+    for (std::size_t i = 0; i + 1 < saved.size(); ++i) {
+        const bool inSlots = i >= 0x2007 && i < 0x2007 + 32 && (i - 0x2007) % 4 < 2;
+        if (!(rounded && inSlots)) {
+            ASSERT_EQ(saved[i], loaded[i]) << "byte " << i;
+        }
+    }
+    if (rounded) {
+        EXPECT_EQ(Bytes(saved.begin() + 0x2007, saved.begin() + 0x2009), (Bytes{0x6C, 0x6B}));
+    }
+    EXPECT_EQ(e.host.messages.back().text, "File saved.");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFamily, SaveSample,
+                         ::testing::Values("gf6800-ultra.rom", "gf6800-gt.rom", "gf6800.rom", "fx5950-ultra.rom",
+                                           "fx5900-xt.rom", "fx5800.rom", "fx5700.rom", "fx5700-le.rom", "fx5600.rom",
+                                           "fx5600-ultra.rom", "fx5500.rom", "fx5200.rom", "quadro-fx1000.rom",
+                                           "quadro-fx3000.rom", "unsupported.rom"));
+
+TEST(Save, UnsupportedDeviceChangesOnlyTheLastByte) {
+    Editor e;
+    Bytes loaded(300);
+    for (std::size_t i = 0; i < loaded.size(); ++i) loaded[i] = static_cast<std::uint8_t>(i * 7);
+    e.open(loaded);
+    const Bytes saved = e.save();
+    ASSERT_EQ(saved.size(), 300u);
+    EXPECT_TRUE(std::equal(saved.begin(), saved.end() - 1, loaded.begin()));
+    EXPECT_EQ(byteSum(saved), 0u);
+}
+
+TEST(Save, ImageWhoseSumIsZeroIsWrittenIdentical) {
+    Editor e;
+    const Bytes loaded{0x10, 0x20, 0x30, 0xA0};
+    e.open(loaded);
+    EXPECT_EQ(e.save(), loaded);
+}
+
+TEST(Save, LastByteZeroWhenTheOthersSumToZero) {
+    Editor e;
+    e.open(Bytes{0x00, 0x55});
+    EXPECT_EQ(e.save(), (Bytes{0x00, 0x00}));
+    EXPECT_EQ(e.card().image.bytes().back(), 0x00);
+}
+
+TEST(Save, NothingLoadedOrEmptyImageFailsAndWritesNothing) {
+    Editor e;
+    EXPECT_TRUE(e.save("none.rom").empty());
+    EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
+    EXPECT_EQ(e.form().Pfad, e.dir.file("none.rom").string());
+    e.open(Bytes{}, "empty.rom");
+    EXPECT_TRUE(e.save("empty-out.rom").empty());
+    EXPECT_FALSE(fs::exists(e.dir.file("empty-out.rom")));
+    EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
+}
+
+TEST(Save, FailedSaveLeavesAnExistingTargetUntouchedAndShowsThePath) {
+    Editor e;
+    e.open(test::sampleBytes("fx5800.rom"));
+    const Bytes backup{1, 2, 3};
+    test::writeBytes(e.dir.file("backup.rom"), backup);
+    e.model.typeText(1, "");
+    e.model.saveBios(e.dir.file("backup.rom").string(), kRomFilterEntry);
+    EXPECT_EQ(test::readBytes(e.dir.file("backup.rom")), backup);
+    EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
+    EXPECT_EQ(e.host.messages.back().detail, "2D core clock (Edit1) holds \"\", which is not a whole number of MHz.");
+    EXPECT_EQ(e.form().Pfad, e.dir.file("backup.rom").string());
+}
+
+TEST(Save, FailedSaveToANewNameCreatesNoFile) {
+    Editor e;
+    e.open(test::sampleBytes("fx5800.rom"));
+    e.model.typeText(6, "");
+    e.model.saveBios(e.dir.file("new").string(), kBinFilterEntry);
+    EXPECT_EQ(e.form().Pfad, e.dir.file("new.bin").string());
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(e.dir.path())) files.push_back(entry.path().filename());
+    EXPECT_EQ(files, std::vector<fs::path>{"card.rom"});
+}
+
+TEST(Save, IntoAFolderThatDoesNotExistOrIsAFileFails) {
+    Editor e;
+    e.open(test::sampleBytes("fx5200.rom"));
+    for (const fs::path& target : {e.dir.path() / "missing" / "out.rom", e.dir.path() / "card.rom" / "out.rom"}) {
+        EXPECT_FALSE(e.model.saveBios(target.string(), kRomFilterEntry));
+        EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
+        EXPECT_FALSE(e.host.messages.back().detail.empty());
+    }
+    EXPECT_EQ(test::readBytes(e.dir.file("card.rom")), test::sampleBytes("fx5200.rom"));
+}
+
+TEST(Save, ReadOnlyTargetIsRefusedAndUnchanged) {
+    Editor e;
+    e.open(test::sampleBytes("fx5200.rom"));
+    const auto target = e.dir.file("locked.rom");
+    test::writeBytes(target, Bytes{9, 9});
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(e.model.saveBios(target.string(), kRomFilterEntry));
+    EXPECT_EQ(e.host.messages.back().detail, "The file is read-only.");
+    EXPECT_EQ(test::readBytes(target), (Bytes{9, 9}));
+}
+
+TEST(Save, OverwritingKeepsTheTargetsPermissions) {
+    Editor e;
+    const auto path = e.open(test::sampleBytes("fx5200.rom"));
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    e.model.typeText(3, "300");
+    ASSERT_TRUE(e.model.saveBios(path.string(), kRomFilterEntry));
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(test::readBytes(path)[0x2003], 0x30);
+}
+
+TEST(Save, ThroughALinkWritesTheFileItPointsTo) {
+    Editor e;
+    const auto path = e.open(test::sampleBytes("fx5200.rom"));
+    const auto link = e.dir.file("link.rom");
+    fs::create_symlink(path, link);
+    e.model.typeText(3, "300");
+    ASSERT_TRUE(e.model.saveBios(link.string(), kRomFilterEntry));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(test::readBytes(path)[0x2003], 0x30);
+}
+
+TEST(Save, DialogChoiceAndFilterDecideThePath) {
+    Editor e;
+    e.open(test::sampleBytes("fx5200.rom"));
+    e.host.saveAnswers.push_back(SaveChoice{e.dir.file("mod").string(), kBinFilterEntry});
+    e.model.SaveBIOS1Click();
+    EXPECT_TRUE(fs::exists(e.dir.file("mod.bin")));
+    EXPECT_EQ(e.form().Pfad, e.dir.file("mod.bin").string());
+    e.host.clear();
+    e.host.saveAnswers.push_back(std::nullopt);
+    e.model.SaveBIOS1Click();
+    EXPECT_TRUE(e.host.messages.empty());
+}
+
+TEST(Save, ASecondSaveWritesTheSameBytes) {
+    Editor e;
+    e.open(test::sampleBytes("fx5950-ultra.rom"));
+    e.model.typeText(3, "500");
+    e.model.selectEntry(3, 3);
+    EXPECT_EQ(e.save("one.rom"), e.save("two.rom"));
+}
+
+TEST(Save, EditedClockAndVoltageAreReadBackAfterReopening) {
+    Editor e;
+    e.open(test::sampleBytes("fx5950-ultra.rom"));
+    e.model.typeText(3, "520");
+    e.model.selectEntry(3, 3);
+    ASSERT_FALSE(e.save("mod.rom").empty());
+    Editor reopened;
+    reopened.model.openBios(e.dir.file("mod.rom").string());
+    EXPECT_EQ(reopened.form().edit(3).text, "520");
+    EXPECT_EQ(reopened.form().combo(3).entries[2], "1.5V");
+}
+
+} // namespace
+} // namespace zfx
