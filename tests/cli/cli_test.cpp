@@ -1,1 +1,175 @@
+// SPDX-License-Identifier: MIT
+#include "cli.h"
+#include "test_support.h"
+
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <sstream>
+
+namespace zfx::cli {
+namespace {
+
+using json = nlohmann::ordered_json;
+using Bytes = std::vector<std::uint8_t>;
+
+struct CliRun {
+    int code;
+    std::string out;
+    std::string err;
+    json firstJson() const { return json::parse(out.substr(0, out.find('\n'))); }
+};
+
+CliRun runCli(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = run(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    std::string sample(const std::string& name) {
+        const auto path = m_dir.file(name);
+        if (!std::filesystem::exists(path)) test::writeBytes(path, test::sampleBytes(name));
+        return path.string();
+    }
+    std::string path(const std::string& name) { return m_dir.file(name).string(); }
+    test::TempDir m_dir;
+};
+
+TEST_F(CliTest, InfoJsonHasExactlyTheContractsKeys) {
+    const CliRun r = runCli({"info", "--json", sample("fx5950-ultra.rom")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const json j = r.firstJson();
+    std::vector<std::string> keys;
+    for (const auto& item : j.items()) keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"file", "device", "deviceText", "biosVersion", "vendor", "flags",
+                                              "generalMode", "timingEdit", "voltages", "clocks", "memoryRates",
+                                              "timings", "offsets", "messages", "warnings"}));
+    EXPECT_EQ(j["device"], "Nvidia FX5950 Ultra");
+    EXPECT_EQ(j["deviceText"], "3303");
+    EXPECT_EQ(j["biosVersion"], "4.38.20.24.00");
+    EXPECT_EQ(j["vendor"], "Asus");
+    EXPECT_EQ(j["flags"], json::array({"is5900"}));
+    EXPECT_EQ(j["generalMode"], (json{{"enabled", true}, {"ticked", false}}));
+    EXPECT_EQ(j["voltages"]["3d"]["entries"], json::array({"1.2V", "1.3V", "1.4V", "1.5V"}));
+    EXPECT_EQ(j["voltages"]["3d"]["selected"], 2);
+    EXPECT_EQ(j["clocks"]["core3d"], (json{{"text", "475"}, {"enabled", true}}));
+    EXPECT_EQ(j["memoryRates"]["2d"], "(950Mhz DDR)");
+    EXPECT_EQ(j["offsets"], (json{{"pciData", 0x180}, {"voltageTable", 0x1000}, {"clockTable", 0x2000}, {"timingA", 0}}));
+    EXPECT_EQ(j["messages"], json::array());
+}
+
+TEST_F(CliTest, InfoPrintsOneObjectPerFileAndTicksOnRequest) {
+    const CliRun r = runCli({"info", "--json", "--general-mode", "--timings", sample("fx5950-ultra.rom"), sample("fx5200.rom")});
+    ASSERT_EQ(r.code, 0);
+    std::istringstream lines(r.out);
+    std::string first, second;
+    std::getline(lines, first);
+    std::getline(lines, second);
+    const json a = json::parse(first), b = json::parse(second);
+    EXPECT_EQ(a["warnings"], json::array({"general-mode", "memory-timings"}));
+    EXPECT_EQ(a["timings"]["A"]["text"], "5");
+    EXPECT_EQ(a["offsets"]["timingA"], 0x1809);
+    EXPECT_EQ(a["voltages"]["2d"]["selected"], -1);
+    EXPECT_EQ(b["device"], "Nvidia FX5200");
+    EXPECT_EQ(b["warnings"], json::array({"memory-timings"}));
+    EXPECT_EQ(b["timings"]["B"], (json{{"text", "5"}, {"enabled", true}}));
+}
+
+TEST_F(CliTest, UnreadableFileExitsOneButStillPrintsItsObject) {
+    const CliRun r = runCli({"info", "--json", path("missing.rom"), sample("fx5200.rom")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.firstJson()["messages"], json::array({"Cant open File!"}));
+    EXPECT_NE(r.err.find("Cant open File!"), std::string::npos);
+}
+
+TEST_F(CliTest, VersionBytesAreAlwaysValidUtf8) {
+    auto bytes = test::sampleBytes("fx5200.rom");
+    bytes[0x208] = 0xE9;
+    bytes[0x209] = 0xFF;
+    test::writeBytes(m_dir.file("latin.rom"), bytes);
+    const CliRun r = runCli({"info", "--json", path("latin.rom")});
+    EXPECT_EQ(r.firstJson()["biosVersion"], "\xC3\xA9\xC3\xBF" "34.20.16.00");
+}
+
+TEST_F(CliTest, UsageErrorsExitTwo) {
+    EXPECT_EQ(runCli({}).code, 2);
+    EXPECT_EQ(runCli({"info"}).code, 2);
+    EXPECT_EQ(runCli({"info", "--bogus", "x"}).code, 2);
+    EXPECT_EQ(runCli({"set", sample("fx5200.rom")}).code, 2);
+    const CliRun help = runCli({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("info"), std::string::npos);
+    EXPECT_EQ(runCli({"--version"}).out, "zorvane-fx-cli 1.4\n");
+}
+
+TEST_F(CliTest, SetChangesClocksVoltagesAndTimingsAndInfoReadsThemBack) {
+    const CliRun r = runCli({"set", sample("fx5950-ultra.rom"), "-o", path("mod"), "--voltage-3d", "1.5", "--voltage-2d",
+                          "#1", "--core-3d", "500", "--mem-2d", "480", "--timing-b", "12", "--json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const json saved = r.firstJson();
+    EXPECT_EQ(saved["file"], path("mod.rom"));
+    EXPECT_EQ(saved["messages"], json::array({"File saved."}));
+    const CliRun info = runCli({"info", "--json", "--timings", path("mod.rom")});
+    const json j = info.firstJson();
+    EXPECT_EQ(j["clocks"]["core3d"]["text"], "500");
+    EXPECT_EQ(j["clocks"]["mem2d"]["text"], "480");
+    EXPECT_EQ(j["voltages"]["3d"]["entries"][2], "1.5V");
+    EXPECT_EQ(j["voltages"]["2d"]["entries"][0], "1.3V");
+    EXPECT_EQ(j["timings"]["B"]["text"], "12");
+    const Bytes bytes = test::readBytes(path("mod.rom"));
+    unsigned sum = 0;
+    for (const auto b : bytes) sum += b;
+    EXPECT_EQ(sum % 256, 0u);
+}
+
+TEST_F(CliTest, SetRefusesWhatTheCardDoesNotOfferAndWritesNothing) {
+    const std::vector<std::vector<std::string>> refused{
+        {"--voltage-3d", "1.7"},   {"--voltage-throttle", "1.3"}, {"--mem-3d", "500"},
+        {"--core-2d", "12a"},      {"--timing-a", "3"},           {"--general-mode"},
+        {"--voltage-2d", "#9"}};
+    for (const auto& extra : refused) {
+        std::vector<std::string> args{"set", sample("fx5200.rom"), "-o", path("out.rom")};
+        if (extra[0] == "--voltage-3d" || extra[0] == "--voltage-2d" || extra[0] == "--mem-3d")
+            args[1] = sample(extra[0] == "--mem-3d" ? "fx5950-ultra.rom" : "fx5700-le.rom");
+        args.insert(args.end(), extra.begin(), extra.end());
+        const CliRun r = runCli(args);
+        EXPECT_EQ(r.code, 2) << extra[0];
+        EXPECT_FALSE(r.err.empty());
+        EXPECT_FALSE(std::filesystem::exists(path("out.rom"))) << extra[0];
+    }
+}
+
+TEST_F(CliTest, FailedSaveExitsOneAndNamesTheCause) {
+    const CliRun r = runCli({"set", sample("fx5950-ultra.rom"), "-o", path("out.rom"), "--core-3d", "900"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("3D core clock (Edit3) is 900 MHz"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(path("out.rom")));
+    const CliRun unreadable = runCli({"set", path("nope.rom"), "-o", path("out.rom")});
+    EXPECT_EQ(unreadable.code, 1);
+}
+
+TEST_F(CliTest, SetMaySaveOverItsInputWithBinExtensionRule) {
+    const std::string in = sample("fx5200.rom");
+    ASSERT_EQ(runCli({"set", in, "-o", in, "--core-3d", "260"}).code, 0);
+    EXPECT_EQ(test::readBytes(in)[0x2003], 0x90); // 26000 = 0x6590
+    ASSERT_EQ(runCli({"set", in, "-o", path("plain"), "--bin"}).code, 0);
+    EXPECT_TRUE(std::filesystem::exists(path("plain.bin")));
+}
+
+TEST_F(CliTest, RealBinaryPrintsTheSummary) {
+    const std::string command = std::string(ZFX_CLI_BINARY) + " info " + sample("fx5800.rom");
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    EXPECT_EQ(pclose(pipe), 0);
+    EXPECT_NE(output.find("Device:        Nvidia FX5800 Ultra (0103)"), std::string::npos);
+    EXPECT_NE(output.find("Clocks 3D:     core 500, memory 500 (1000Mhz DDR)"), std::string::npos);
+}
+
+} // namespace
+} // namespace zfx::cli

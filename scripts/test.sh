@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Installs what a fresh Debian 12 machine lacks, builds, and runs every test: the normal build
+# and the AddressSanitizer + UndefinedBehaviorSanitizer build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if [ "${ZFX_SKIP_INSTALL:-0}" != 1 ]; then scripts/install-deps.sh; fi
+export QT_QPA_PLATFORM=offscreen
+for preset in dev asan; do
+    echo "== $preset"
+    cmake --preset "$preset"
+    cmake --build --preset "$preset"
+    ctest --preset "$preset"
+done
+if [ -x scripts/fuzz-smoke.sh ]; then scripts/fuzz-smoke.sh; fi
