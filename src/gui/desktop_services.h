@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "editor_host.h"
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace zfx::gui {
+
+// The desktop's modal boxes and file dialogs. The window never calls them directly, so tests
+// can answer them from a script.
+class DesktopServices {
+public:
+    virtual ~DesktopServices() = default;
+    virtual void showMessage(QWidget* parent, const Message& message) = 0;
+    virtual std::optional<QString> chooseOpenFile(QWidget* parent) = 0;
+    virtual std::optional<SaveChoice> chooseSaveFile(QWidget* parent) = 0;
+};
+
+// The real ones: QMessageBox and QFileDialog.
+class QtDesktopServices final : public DesktopServices {
+public:
+    void showMessage(QWidget* parent, const Message& message) override;
+    std::optional<QString> chooseOpenFile(QWidget* parent) override;
+    std::optional<SaveChoice> chooseSaveFile(QWidget* parent) override;
+};
+
+// The filter list of both file dialogs, in Qt's form.
+QStringList biosFileFilters();
+
+} // namespace zfx::gui

@@ -1,0 +1,286 @@
+// SPDX-License-Identifier: MIT
+#include "tarv_edit.h"
+
+#include "dialogs.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QRegularExpressionValidator>
+
+namespace zfx::gui {
+
+namespace {
+
+const QString kVoltageHint = QStringLiteral("Change the supply voltage for your GFX card chip in different modes. "
+                                            "Available voltages vary from card and bios.");
+const QString kClockHint = QStringLiteral("Change the clockspeeds of your card in different modes. Not all modes are "
+                                          "available for some cards.");
+const QString kTimingHint = QStringLiteral("Change some timings of your GFX cards memory. Sorry currently not available "
+                                           "for 6800 class.");
+const QString k3DHint =
+    QStringLiteral("3D is the mode your card has when a game / program is performing 3D operations.");
+const QString k2DHint = QStringLiteral("2D is the mode your card has in Windows.");
+const QString kThrottleHint = QStringLiteral("Throttle is the mode some cards go into when they overheat or dont know "
+                                             "if to use 3D or 2D mode");
+const QString kRateHint = QStringLiteral("Your effective Memory speed as displayed in your driver.");
+
+// A file a drop may open: a local .rom or .bin file.
+QString droppedBiosFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1) return {};
+    const QString path = mime->urls().constFirst().toLocalFile();
+    const QString lower = path.toLower();
+    return lower.endsWith(QLatin1String(".rom")) || lower.endsWith(QLatin1String(".bin")) ? path : QString();
+}
+
+} // namespace
+
+TarvEdit::TarvEdit(DesktopServices& services) : m_services(services), m_model(*this) {
+    setObjectName(QStringLiteral("TarvEdit"));
+    m_model.setDecimalSeparator(QLocale().decimalPoint().toStdString());
+    QFont referenceFont = font();
+    referenceFont.setPixelSize(11);
+    setFont(referenceFont);
+    buildMenus();
+    buildControls();
+    setAcceptDrops(true);
+    move(304, 232);
+    syncFromModel();
+}
+
+TarvEdit::~TarvEdit() = default;
+
+void TarvEdit::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("openfile"));
+    QAction* open = file->addAction(QStringLiteral("Open BIOS..."), this, [this] { act([this] { m_model.OpenBIOS1Click(); }); });
+    open->setObjectName(QStringLiteral("OpenBIOS1"));
+    QAction* save = file->addAction(QStringLiteral("Save BIOS..."), this, [this] { act([this] { m_model.SaveBIOS1Click(); }); });
+    save->setObjectName(QStringLiteral("SaveBIOS1"));
+    QAction* exit = file->addAction(QStringLiteral("Exit"), this, [this] { m_model.Exit1Click(); });
+    exit->setObjectName(QStringLiteral("Exit1"));
+    QMenu* info = menuBar()->addMenu(QStringLiteral("Info"));
+    info->setObjectName(QStringLiteral("Info1"));
+    QAction* howTo = info->addAction(QStringLiteral("How do I ?"), this, [this] { m_model.HowdoI1Click(); });
+    howTo->setObjectName(QStringLiteral("HowdoI1"));
+    QAction* about = info->addAction(QStringLiteral("About"), this, [this] { m_model.About1Click(); });
+    about->setObjectName(QStringLiteral("About1"));
+}
+
+void TarvEdit::buildControls() {
+    auto* form = new QWidget(this);
+    form->setObjectName(QStringLiteral("form"));
+    form->setFixedSize(710, 490);
+    setCentralWidget(form);
+
+    auto place = [](QWidget* widget, const char* name, int x, int y, int w = 0, int h = 0) {
+        widget->setObjectName(QString::fromLatin1(name));
+        widget->move(x, y);
+        if (w > 0) widget->resize(QSize(w, h).expandedTo(widget->sizeHint()));
+        else widget->adjustSize();
+    };
+    auto label = [&](QWidget* parent, const char* name, int x, int y, const QString& caption, const QString& hint = {}) {
+        auto* l = new QLabel(caption, parent);
+        l->setToolTip(hint);
+        place(l, name, x, y);
+        return l;
+    };
+    auto group = [&](const char* name, QRect r, const QString& title, const QString& hint) {
+        auto* g = new QGroupBox(title, form);
+        g->setToolTip(hint);
+        place(g, name, r.x(), r.y(), r.width(), r.height());
+        g->resize(r.size());
+        return g;
+    };
+    auto edit = [&](QWidget* parent, int n, int x, int y, int w, const QString& hint) {
+        auto* e = new QLineEdit(parent);
+        // Only the digits 0 to 9, typed or pasted; a paste with anything else is refused.
+        e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+        e->setToolTip(hint);
+        place(e, ("Edit" + std::to_string(n)).c_str(), x, y);
+        e->resize(w, 21);
+        m_edits[static_cast<std::size_t>(n - 1)] = e;
+        connect(e, &QLineEdit::textEdited, this, [this, n](const QString& text) { act([&] { m_model.typeText(n, text.toStdString()); }); });
+        if (n >= 4 && n <= 6) e->installEventFilter(this);
+        return e;
+    };
+
+    // Info area
+    auto* info = group("GroupBox3", QRect(8, 16, 689, 121), QStringLiteral("Info"), {});
+    info->lower();
+    label(form, "StaticText1", 65, 41, QStringLiteral("File :"));
+    label(form, "StaticText2", 47, 60, QStringLiteral("Device :"));
+    label(form, "StaticText3", 18, 80, QStringLiteral("BIOS Version :"));
+    label(form, "StaticText4", 47, 100, QStringLiteral("Vendor :"));
+    m_Pfad = label(form, "Pfad", 91, 42, QStringLiteral("--"));
+    m_devicename = label(form, "devicename", 91, 60, QStringLiteral("--"));
+    m_Biosversion = label(form, "Biosversion", 91, 80, QStringLiteral("--"));
+    m_manufactor = label(form, "manufactor", 91, 100, QStringLiteral("--"));
+
+    // Voltages
+    auto* voltages = group("GroupBox1", QRect(8, 160, 153, 169), QStringLiteral("VGPU"), kVoltageHint);
+    voltages->lower();
+    m_checks[0] = new QCheckBox(QStringLiteral("Generalmode"), voltages);
+    m_checks[0]->setToolTip(QStringLiteral("Generalmode allows soem cards to select more voltages."));
+    place(m_checks[0], "CheckBox1", 24, 136, 105, 17);
+    label(form, "StaticText7", 48, 196, QStringLiteral("3D"), k3DHint);
+    label(form, "StaticText6", 40, 228, QStringLiteral("Thrtl."), kThrottleHint);
+    label(form, "StaticText5", 48, 260, QStringLiteral("2D"), k2DHint);
+    const std::array<std::pair<const char*, int>, 3> combos{{{"ComboBox1", 256}, {"ComboBox2", 224}, {"ComboBox3", 192}}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        auto* c = new QComboBox(form);
+        place(c, combos[i].first, 72, combos[i].second);
+        c->resize(QSize(57, 21).expandedTo(QSize(64, c->sizeHint().height())));
+        m_combos[i] = c;
+        const int list = static_cast<int>(i) + 1;
+        connect(c, &QComboBox::activated, this, [this, list](int position) { act([&] { m_model.selectEntry(list, position); }); });
+    }
+
+    // Clock rates
+    auto* clocks = group("GroupBox2", QRect(184, 160, 289, 177), QStringLiteral("Clockrates"), kClockHint);
+    label(clocks, "StaticText11", 64, 40, QStringLiteral("Core"), kClockHint);
+    label(clocks, "StaticText12", 164, 40, QStringLiteral("Memory"), kClockHint);
+    label(clocks, "StaticText10", 24, 70, QStringLiteral("3D"), k3DHint);
+    edit(clocks, 3, 56, 64, 49, kClockHint);
+    edit(clocks, 6, 128, 64, 49, kClockHint);
+    m_rates[0] = label(clocks, "StaticText20", 192, 66, QStringLiteral("--"), kRateHint);
+    label(clocks, "StaticText9", 16, 100, QStringLiteral("Thrtl."), kThrottleHint + ".");
+    edit(clocks, 2, 56, 96, 49, kClockHint);
+    edit(clocks, 5, 128, 96, 49, kClockHint);
+    m_rates[1] = label(clocks, "StaticText21", 192, 100, QStringLiteral("--"), kRateHint);
+    label(clocks, "StaticText8", 24, 130, QStringLiteral("2D"), k2DHint);
+    // Edit1 never shows a hint, not even its group's.
+    edit(clocks, 1, 56, 128, 49, {})->setProperty("suppressHint", true);
+    m_edits[0]->installEventFilter(this);
+    edit(clocks, 4, 128, 128, 49, QStringLiteral("This shows the memory speed your card has in 3D Mode."));
+    m_rates[2] = label(clocks, "StaticText22", 192, 132, QStringLiteral("--"), kRateHint);
+
+    // Memory timings
+    m_checks[1] = new QCheckBox(QStringLiteral("Edit memory timings"), form);
+    place(m_checks[1], "CheckBox2", 512, 168, 129, 17);
+    auto* timings = group("GroupBox4", QRect(496, 192, 201, 145), QStringLiteral("Memory timings"), kTimingHint);
+    label(timings, "StaticText14", 16, 24, QStringLiteral("Timing A:"), kTimingHint);
+    edit(timings, 7, 72, 20, 25, kTimingHint);
+    for (int i = 0; i < 5; ++i) {
+        const QString letter(QChar('B' + i));
+        label(timings, ("StaticText" + std::to_string(15 + i)).c_str(), 40 + 32 * i, 64, letter, kTimingHint);
+        edit(timings, 8 + i, 32 + 32 * i, 88, 25, kTimingHint);
+    }
+    for (std::size_t i = 0; i < 2; ++i) {
+        const int box = static_cast<int>(i) + 1;
+        connect(m_checks[i], &QCheckBox::clicked, this, [this, box](bool ticked) { act([&] { m_model.setChecked(box, ticked); }); });
+    }
+
+    // Notices
+    auto notice = [&](const char* name, int x, int y, const QString& caption, int pixels) {
+        auto* l = new QLabel(caption, form);
+        QFont f = l->font();
+        f.setBold(true);
+        f.setPixelSize(pixels);
+        l->setFont(f);
+        place(l, name, x, y);
+    };
+    notice("Label5", 120, 368, QStringLiteral("Remember:  1. Always keep a clean backup of your old BIOS."), 11);
+    notice("Label9", 192, 387, QStringLiteral("2. Have a PCI card at hand to flash if things go wrong."), 11);
+    notice("StaticText13", 192, 408, QStringLiteral("3. Probaly not every BIOS will be read correctly."), 11);
+    notice("Label10", 192, 448, QStringLiteral("You do all modifications at your own risk!"), 19);
+}
+
+void TarvEdit::syncFromModel() {
+    const FormState& f = m_model.form();
+    setWindowTitle(QString::fromStdString(f.caption));
+    for (std::size_t i = 0; i < m_edits.size(); ++i) {
+        const QString text = QString::fromStdString(f.edits[i].text);
+        if (m_edits[i]->text() != text) m_edits[i]->setText(text);
+        m_edits[i]->setEnabled(f.edits[i].enabled);
+    }
+    for (std::size_t i = 0; i < m_combos.size(); ++i) {
+        QComboBox* combo = m_combos[i];
+        const ComboBox& list = f.combos[i];
+        QStringList entries;
+        for (const auto& entry : list.entries) entries << QString::fromStdString(entry);
+        QStringList shown;
+        for (int k = 0; k < combo->count(); ++k) shown << combo->itemText(k);
+        const QSignalBlocker quiet(combo);
+        if (shown != entries) {
+            combo->clear();
+            combo->addItems(entries);
+        }
+        combo->setCurrentIndex(list.selected);
+        combo->setEnabled(list.enabled);
+    }
+    for (std::size_t i = 0; i < m_checks.size(); ++i) {
+        const QSignalBlocker quiet(m_checks[i]);
+        m_checks[i]->setChecked(f.checks[i].ticked);
+        m_checks[i]->setEnabled(f.checks[i].enabled);
+    }
+    const std::array<std::pair<QLabel*, const std::string*>, 7> captions{{{m_Pfad, &f.Pfad},
+                                                                         {m_devicename, &f.devicename},
+                                                                         {m_Biosversion, &f.Biosversion},
+                                                                         {m_manufactor, &f.manufactor},
+                                                                         {m_rates[0], &f.StaticText20},
+                                                                         {m_rates[1], &f.StaticText21},
+                                                                         {m_rates[2], &f.StaticText22}}};
+    for (const auto& [label, caption] : captions) {
+        const QString text = QString::fromStdString(*caption);
+        if (label->text() != text) {
+            label->setText(text);
+            label->adjustSize();
+        }
+    }
+}
+
+void TarvEdit::openFile(const QString& path) {
+    act([&] { m_model.openBios(path.toStdString()); });
+}
+
+bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_edits[0] && event->type() == QEvent::ToolTip) return true;
+    if (event->type() == QEvent::KeyRelease) {
+        for (int n = 4; n <= 6; ++n)
+            if (watched == m_edits[static_cast<std::size_t>(n - 1)]) act([&] { m_model.keyReleased(n); });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TarvEdit::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedBiosFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TarvEdit::dropEvent(QDropEvent* event) {
+    const QString path = droppedBiosFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    openFile(path);
+}
+
+void TarvEdit::showMessage(const Message& message) {
+    // The window shows what the model holds before the modal box goes up.
+    syncFromModel();
+    m_services.showMessage(this, message);
+}
+
+std::optional<std::string> TarvEdit::chooseOpenPath() {
+    const auto path = m_services.chooseOpenFile(this);
+    if (!path) return std::nullopt;
+    return path->toStdString();
+}
+
+std::optional<SaveChoice> TarvEdit::chooseSavePath() { return m_services.chooseSaveFile(this); }
+
+void TarvEdit::showDialog(Dialog dialog) {
+    if (SecondaryDialog* form = m_forms[static_cast<std::size_t>(dialog)]) form->showInFront();
+}
+
+void TarvEdit::closeMainWindow() { close(); }
+
+} // namespace zfx::gui

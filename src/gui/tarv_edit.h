@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "desktop_services.h"
+#include "editor_model.h"
+
+#include <QMainWindow>
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace zfx::gui {
+
+class SecondaryDialog;
+
+// The main window: a thin view over the editor model. It shows the model's control states and
+// passes the user's menu commands, ticks, selections and typing to it.
+class TarvEdit final : public QMainWindow, private EditorHost {
+public:
+    explicit TarvEdit(DesktopServices& services);
+    ~TarvEdit() override;
+
+    // The secondary windows, created after this one.
+    void setDialogs(std::array<SecondaryDialog*, 4> forms) { m_forms = forms; }
+
+    EditorModel& model() { return m_model; }
+    const std::string& versionText() const { return m_model.versionText(); }
+    // Opens a file as Open BIOS... would, without the dialog (command line, drop).
+    void openFile(const QString& path);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // EditorHost
+    void showMessage(const Message& message) override;
+    std::optional<std::string> chooseOpenPath() override;
+    std::optional<SaveChoice> chooseSavePath() override;
+    void showDialog(Dialog dialog) override;
+    void closeMainWindow() override;
+
+    void buildMenus();
+    void buildControls();
+    // Brings every widget in line with the model.
+    void syncFromModel();
+    template <typename Action> void act(Action action) {
+        action();
+        syncFromModel();
+    }
+
+    DesktopServices& m_services;
+    EditorModel m_model;
+    std::array<SecondaryDialog*, 4> m_forms{};
+    std::array<QLineEdit*, 12> m_edits{};
+    std::array<QComboBox*, 3> m_combos{};
+    std::array<QCheckBox*, 2> m_checks{};
+    QLabel* m_Pfad = nullptr;
+    QLabel* m_devicename = nullptr;
+    QLabel* m_Biosversion = nullptr;
+    QLabel* m_manufactor = nullptr;
+    std::array<QLabel*, 3> m_rates{}; // StaticText20 .. StaticText22
+};
+
+} // namespace zfx::gui

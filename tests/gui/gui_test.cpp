@@ -1,0 +1,276 @@
+// SPDX-License-Identifier: MIT
+#include "editor_windows.h"
+#include "kyd_url_label.h"
+#include "test_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <deque>
+
+using namespace zfx;
+using namespace zfx::gui;
+
+namespace {
+
+// Answers the desktop's boxes and dialogs from a script and records what was shown.
+class FakeServices final : public DesktopServices {
+public:
+    void showMessage(QWidget*, const Message& message) override { messages.push_back(message); }
+    std::optional<QString> chooseOpenFile(QWidget*) override {
+        if (openAnswers.empty()) return std::nullopt;
+        const QString answer = openAnswers.front();
+        openAnswers.pop_front();
+        return answer;
+    }
+    std::optional<SaveChoice> chooseSaveFile(QWidget*) override {
+        if (saveAnswers.empty()) return std::nullopt;
+        auto answer = saveAnswers.front();
+        saveAnswers.pop_front();
+        return answer;
+    }
+    std::vector<Message> messages;
+    std::deque<QString> openAnswers;
+    std::deque<std::optional<SaveChoice>> saveAnswers;
+};
+
+template <typename T> T* child(QWidget* root, const char* name) {
+    T* found = root->findChild<T*>(QString::fromLatin1(name));
+    if (!found) qFatal("no widget %s", name);
+    return found;
+}
+
+QAction* action(QWidget* root, const char* name) { return child<QAction>(root, name); }
+
+} // namespace
+
+class GuiTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<FakeServices> services;
+    std::unique_ptr<EditorWindows> windows;
+    std::unique_ptr<test::TempDir> dir;
+    QWidget* main() { return &windows->TarvEdit; }
+    QLineEdit* edit(int n) { return child<QLineEdit>(main(), ("Edit" + std::to_string(n)).c_str()); }
+
+    QString writeSample(const std::string& name) {
+        const auto path = dir->file(name);
+        test::writeBytes(path, test::sampleBytes(name));
+        return QString::fromStdString(path.string());
+    }
+    void openThroughMenu(const std::string& name) {
+        services->openAnswers.push_back(writeSample(name));
+        action(main(), "OpenBIOS1")->trigger();
+    }
+
+private slots:
+    void init() {
+        services = std::make_unique<FakeServices>();
+        windows = std::make_unique<EditorWindows>(*services);
+        dir = std::make_unique<test::TempDir>();
+        windows->TarvEdit.show();
+    }
+    void cleanup() {
+        windows.reset();
+        services.reset();
+        dir.reset();
+    }
+
+    void startUpStateMatchesTheDesign() {
+        QCOMPARE(main()->windowTitle(), QStringLiteral("Zorvane FX 1.4"));
+        for (int n = 1; n <= 12; ++n) {
+            QVERIFY2(!edit(n)->isEnabled(), qPrintable(QString("Edit%1").arg(n)));
+            QCOMPARE(edit(n)->text(), n <= 6 ? QStringLiteral("--") : QStringLiteral("-"));
+        }
+        for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3"}) QVERIFY(!child<QComboBox>(main(), name)->isEnabled());
+        QVERIFY(!child<QCheckBox>(main(), "CheckBox1")->isEnabled());
+        QVERIFY(!child<QCheckBox>(main(), "CheckBox2")->isEnabled());
+        QCOMPARE(child<QLabel>(main(), "Pfad")->text(), QStringLiteral("--"));
+        for (QWidget* form : std::initializer_list<QWidget*>{&windows->Form1, &windows->Form2, &windows->Form3, &windows->Form4})
+            QVERIFY(!form->isVisible());
+    }
+
+    void hintsFollowTheGroupRule() {
+        const QString clockHint = child<QWidget>(main(), "GroupBox2")->toolTip();
+        QVERIFY(clockHint.startsWith("Change the clockspeeds"));
+        QCOMPARE(edit(3)->toolTip(), clockHint);
+        QCOMPARE(edit(4)->toolTip(), QStringLiteral("This shows the memory speed your card has in 3D Mode."));
+        QCOMPARE(edit(1)->toolTip(), QString());
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), edit(1)->mapToGlobal(QPoint(2, 2)));
+        QVERIFY(main()->eventFilter(edit(1), &help)); // swallowed: not even the group's hint
+        QCOMPARE(edit(9)->toolTip(), child<QWidget>(main(), "GroupBox4")->toolTip());
+        QCOMPARE(child<QWidget>(main(), "ComboBox1")->toolTip(), QString());
+        QCOMPARE(child<QWidget>(main(), "CheckBox2")->toolTip(), QString());
+    }
+
+    void openingThroughTheMenuShowsTheCard() {
+        openThroughMenu("fx5800.rom");
+        QCOMPARE(child<QLabel>(main(), "devicename")->text(), QStringLiteral("Nvidia FX5800 Ultra"));
+        QCOMPARE(child<QLabel>(main(), "manufactor")->text(), QStringLiteral("Gainward"));
+        QCOMPARE(edit(3)->text(), QStringLiteral("500"));
+        QVERIFY(edit(3)->isEnabled());
+        QCOMPARE(child<QLabel>(main(), "StaticText20")->text(), QStringLiteral("(1000Mhz DDR)"));
+        QCOMPARE(child<QComboBox>(main(), "ComboBox3")->currentIndex(), 2);
+        QVERIFY(services->messages.empty());
+    }
+
+    void editBoxesTakeDigitsOnlyTypedOrPasted() {
+        openThroughMenu("fx5800.rom");
+        QLineEdit* e = edit(4);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, "3a1-5");
+        QCOMPARE(e->text(), QStringLiteral("315"));
+        QCOMPARE(QString::fromStdString(windows->TarvEdit.model().form().edit(4).text), QStringLiteral("315"));
+        QCOMPARE(child<QLabel>(main(), "StaticText22")->text(), QStringLiteral("(630Mhz DDR)"));
+        QApplication::clipboard()->setText(QStringLiteral("12x"));
+        e->selectAll();
+        e->paste();
+        QCOMPARE(e->text(), QStringLiteral("315"));
+        QApplication::clipboard()->setText(QStringLiteral("42"));
+        e->selectAll();
+        e->paste();
+        QCOMPARE(e->text(), QStringLiteral("42"));
+    }
+
+    void tickingAndSelectingGoThroughTheModel() {
+        openThroughMenu("fx5950-ultra.rom");
+        QTest::mouseClick(child<QCheckBox>(main(), "CheckBox2"), Qt::LeftButton);
+        QVERIFY(windows->Form4.isVisible());
+        QCOMPARE(edit(7)->text(), QStringLiteral("5"));
+        QVERIFY(edit(8)->isEnabled());
+        QComboBox* list = child<QComboBox>(main(), "ComboBox3");
+        list->activated(3);
+        QCOMPARE(windows->TarvEdit.model().form().combo(3).selected, 3);
+    }
+
+    void savingThroughTheMenuWritesTheFile() {
+        openThroughMenu("fx5200.rom");
+        edit(3)->setFocus();
+        edit(3)->selectAll();
+        QTest::keyClicks(edit(3), "260");
+        services->saveAnswers.push_back(SaveChoice{dir->file("mod").string(), kBinFilterEntry});
+        action(main(), "SaveBIOS1")->trigger();
+        QCOMPARE(services->messages.back().text, std::string("File saved."));
+        QCOMPARE(child<QLabel>(main(), "Pfad")->text(), QString::fromStdString(dir->file("mod.bin").string()));
+        QCOMPARE(test::readBytes(dir->file("mod.bin"))[0x2003], std::uint8_t{0x90});
+    }
+
+    void failedLoadShowsTheCauseAndKeepsTheWindow() {
+        openThroughMenu("fx5800.rom");
+        services->openAnswers.push_back(QString::fromStdString(dir->file("missing.rom").string()));
+        action(main(), "OpenBIOS1")->trigger();
+        QCOMPARE(services->messages.back().text, std::string("Cant open File!"));
+        QVERIFY(!services->messages.back().detail.empty());
+        QCOMPARE(child<QLabel>(main(), "devicename")->text(), QStringLiteral("Nvidia FX5800 Ultra"));
+    }
+
+    void menusShowEachDialogOnceAndBringItForward() {
+        action(main(), "HowdoI1")->trigger();
+        action(main(), "HowdoI1")->trigger();
+        QVERIFY(windows->Form1.isVisible());
+        QCOMPARE(main()->findChildren<TForm1*>().size(), 0); // top-level, not a child of the window
+        action(main(), "About1")->trigger();
+        QVERIFY(windows->Form2.isVisible());
+        QCOMPARE(child<QLabel>(&windows->Form2, "StaticText1")->text(), QStringLiteral("Zorvane FX Version 1.4"));
+        windows->Form1.Button1->click();
+        QVERIFY(!windows->Form1.isVisible());
+        action(main(), "HowdoI1")->trigger();
+        QVERIFY(windows->Form1.isVisible());
+    }
+
+    void enterClosesHelpAndAbout() {
+        for (SecondaryDialog* form : {static_cast<SecondaryDialog*>(&windows->Form1), static_cast<SecondaryDialog*>(&windows->Form2)}) {
+            form->showInFront();
+            QVERIFY(form->Button1->isDefault());
+            QTest::keyClick(form, Qt::Key_Return);
+            QVERIFY(!form->isVisible());
+        }
+        QVERIFY(!windows->Form3.Button1->isDefault());
+    }
+
+    void conversionFailureReachesTheErrorReport() {
+        openThroughMenu("fx5800.rom");
+        windows->TarvEdit.model().typeText(4, "99999999999");
+        QCOMPARE(services->messages.back().text, std::string("'99999999999' ist kein g\xC3\xBCltiger Integerwert."));
+        QVERIFY(services->messages.back().isError);
+    }
+
+    void hyperlinkLabelFollowsItsSevenRules() {
+        std::vector<QString> opened;
+        TKydUrlLabel label;
+        label.setText(QStringLiteral("https://example.invalid/guide"));
+        label.resize(100, 13);
+        label.setOpener([&](const QString& target) { opened.push_back(target); });
+        const QColor blue(0, 0, 255), red(255, 0, 0), navy(0, 0, 128);
+        QCOMPARE(label.fontColor(), blue);
+        QVERIFY(label.font().underline());
+        QCOMPARE(label.cursor().shape(), Qt::PointingHandCursor);
+
+        // press inside, release outside: nothing opened, rest colour
+        QTest::mousePress(&label, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(label.fontColor(), red);
+        QTest::mouseRelease(&label, Qt::LeftButton, {}, QPoint(101, 5));
+        QVERIFY(opened.empty());
+        QCOMPARE(label.fontColor(), blue);
+
+        // release without a press on the label: nothing
+        QTest::mouseRelease(&label, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(opened.empty());
+
+        // press and release on the bottom-right edge: inside; the caption is opened (URL empty)
+        QTest::mousePress(&label, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(&label, Qt::LeftButton, {}, QPoint(100, 13));
+        QCOMPARE(opened, std::vector<QString>{label.text()});
+        QVERIFY(label.visited());
+        QCOMPARE(label.fontColor(), navy);
+
+        // hover shows the hot colour, leaving restores the visited colour
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QApplication::sendEvent(&label, &enter);
+        QCOMPARE(label.fontColor(), red);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&label, &leave);
+        QCOMPARE(label.fontColor(), navy);
+
+        // a visited label keeps showing navy when its link colour changes
+        label.SetLinkColor(QColor(0, 128, 0));
+        QCOMPARE(label.LinkColor(), QColor(0, 128, 0));
+        QCOMPARE(label.fontColor(), navy);
+
+        // URL wins over the caption
+        label.URL = QStringLiteral("file:///guide.md");
+        QTest::mousePress(&label, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(&label, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(opened.back(), QStringLiteral("file:///guide.md"));
+    }
+
+    void idleColourChangeRedefinesTheLinkColour() {
+        TKydUrlLabel label;
+        label.setFontColor(QColor(10, 20, 30));
+        QCOMPARE(label.LinkColor(), QColor(10, 20, 30));
+        label.SetVLinkColor(QColor(1, 2, 3));
+        QCOMPARE(label.VLinkColor(), QColor(1, 2, 3));
+        QCOMPARE(label.fontColor(), QColor(10, 20, 30));
+    }
+
+    void dialogLinksPointAtShippedGuides() {
+        auto* reading = child<TKydUrlLabel>(&windows->Form1, "KydUrlLabel1");
+        QVERIFY(reading->URL.endsWith(QStringLiteral("guide-reading-bios.md")));
+        QVERIFY(QFileInfo::exists(QUrl(reading->URL).toLocalFile()));
+        auto* releases = child<TKydUrlLabel>(&windows->Form2, "KydUrlLabel2");
+        QVERIFY(releases->URL.isEmpty());
+        QVERIFY(QFileInfo::exists(QUrl(releases->text()).toLocalFile()));
+    }
+};
+
+QTEST_MAIN(GuiTest)
+#include "gui_test.moc"
