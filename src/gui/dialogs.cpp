@@ -35,11 +35,17 @@ SecondaryDialog::SecondaryDialog(const QString& objectName, const QString& capti
     setObjectName(objectName);
     setWindowTitle(caption);
     setModal(false);
+    QFont referenceFont = font();
+    referenceFont.setPixelSize(11);
+    setFont(referenceFont);
     resize(geometry.size());
     move(geometry.topLeft());
 }
 
 void SecondaryDialog::showInFront() {
+    // The platform's font may be wider than the design's: grow so that no text is cut off.
+    const QRect content = childrenRect();
+    resize(size().expandedTo(QSize(content.right() + 16, content.bottom() + 16)));
     show();
     raise();
     activateWindow();

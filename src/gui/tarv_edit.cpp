@@ -117,10 +117,15 @@ void TarvEdit::buildControls() {
     // Info area
     auto* info = group("GroupBox3", QRect(8, 16, 689, 121), QStringLiteral("Info"), {});
     info->lower();
-    label(form, "StaticText1", 65, 41, QStringLiteral("File :"));
-    label(form, "StaticText2", 47, 60, QStringLiteral("Device :"));
-    label(form, "StaticText3", 18, 80, QStringLiteral("BIOS Version :"));
-    label(form, "StaticText4", 47, 100, QStringLiteral("Vendor :"));
+    // The captions end where the values begin, whatever the width of the platform's font.
+    auto infoCaption = [&](const char* name, int y, const QString& text) {
+        QLabel* l = label(form, name, 0, y, text);
+        l->move(std::max(8, 89 - l->width()), y);
+    };
+    infoCaption("StaticText1", 41, QStringLiteral("File :"));
+    infoCaption("StaticText2", 60, QStringLiteral("Device :"));
+    infoCaption("StaticText3", 80, QStringLiteral("BIOS Version :"));
+    infoCaption("StaticText4", 100, QStringLiteral("Vendor :"));
     m_Pfad = label(form, "Pfad", 91, 42, QStringLiteral("--"));
     m_devicename = label(form, "devicename", 91, 60, QStringLiteral("--"));
     m_Biosversion = label(form, "Biosversion", 91, 80, QStringLiteral("--"));

@@ -197,6 +197,19 @@ private slots:
         QVERIFY(!windows->Form3.Button1->isDefault());
     }
 
+    void dialogTextsAreNotCutOff() {
+        for (SecondaryDialog* form : std::initializer_list<SecondaryDialog*>{&windows->Form1, &windows->Form2,
+                                                                            &windows->Form3, &windows->Form4}) {
+            form->showInFront();
+            for (QLabel* label : form->findChildren<QLabel*>()) {
+                QVERIFY2(form->rect().contains(label->geometry()), qPrintable(label->objectName()));
+                QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
+            }
+        }
+        for (QLabel* label : main()->findChildren<QLabel*>())
+            QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
+    }
+
     void conversionFailureReachesTheErrorReport() {
         openThroughMenu("fx5800.rom");
         windows->TarvEdit.model().typeText(4, "99999999999");
