@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int count = static_cast<int>(model.form().combo(list).entries.size());
         model.selectEntry(list, actions[list] % (count + 1) - 1);
     }
-    const unsigned boxMask = actions[4] | (actions[5] << 8);
+    const unsigned boxMask = static_cast<unsigned>(actions[4]) | (static_cast<unsigned>(actions[5]) << 8u);
     for (int box = 1; box <= 12; ++box) {
         if (!(boxMask & (1u << (box - 1)))) continue;
         const unsigned seed = actions[6] * 131u + actions[7] * 7u + static_cast<unsigned>(box) * 977u;

@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
             for (std::size_t i = 0; i < marker.size(); ++i) builder.bytes(512 - marker.size() + i, {marker[i]});
             seed(withActions({3, 1, 1, 1, 0xFF, 0x0F, 1, 1}, builder.image()));
         }
-    for (std::size_t size : {0, 1, 2, 7, 8, 85, 86}) seed(withActions({0, 0, 0, 0, 0, 0, 0, 0}, std::vector<std::uint8_t>(size, 0)));
+    for (const std::size_t size : {0u, 1u, 2u, 7u, 8u, 85u, 86u}) seed(withActions({0, 0, 0, 0, 0, 0, 0, 0}, std::vector<std::uint8_t>(size, 0)));
 
     write(pattern / "seed-0", {2, 0x18, 0x02, 0x20, 0x00, 0x18, 0x02, 0x20});
     write(pattern / "seed-1", {2, 0x10, 0x02, 0x02, 0x00, 0x10, 0x02, 0x02, 0x02});
