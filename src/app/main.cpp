@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -20,5 +21,7 @@ int main(int argc, char** argv) {
     zfx::gui::EditorWindows windows(services);
     windows.TarvEdit.show();
     if (!parser.positionalArguments().isEmpty()) windows.TarvEdit.openFile(parser.positionalArguments().constFirst());
+    // For the start-up benchmark: leave as soon as the window has been shown.
+    if (qEnvironmentVariableIsSet("ZFX_EXIT_WHEN_SHOWN")) QTimer::singleShot(0, &app, &QCoreApplication::quit);
     return QApplication::exec();
 }

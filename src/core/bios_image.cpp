@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "bios_image.h"
 
-#include <array>
 #include <cstring>
 
 namespace zfx {
@@ -51,22 +50,50 @@ std::vector<std::uint8_t> patternBytes(std::string_view hexPattern) {
     return bytes;
 }
 
+namespace {
+
+// The needle byte least likely to be common in a ROM image: not padding (00, FF), not lower-case
+// text; the scan jumps from one occurrence of it to the previous.
+std::size_t anchorIndex(const std::uint8_t* needle, std::size_t size) {
+    auto commonness = [](std::uint8_t b) {
+        if (b == 0x00 || b == 0xFF) return 3;
+        if (b == 0x20 || (b >= 0x61 && b <= 0x7A)) return 2;
+        return b < 0x10 ? 1 : 0;
+    };
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < size; ++i)
+        if (commonness(needle[i]) < commonness(needle[best])) best = i;
+    return best;
+}
+
+// The last occurrence of byte in [first, first + size), or nullptr.
+const std::uint8_t* lastByte(const std::uint8_t* first, std::uint8_t byte, std::size_t size) {
+#if defined(__GLIBC__)
+    return static_cast<const std::uint8_t*>(memrchr(first, byte, size));
+#else
+    for (std::size_t i = size; i > 0; --i)
+        if (first[i - 1] == byte) return first + i - 1;
+    return nullptr;
+#endif
+}
+
+} // namespace
+
 std::int64_t lastOccurrence(const std::uint8_t* haystack, std::size_t haystackSize, const std::uint8_t* needle,
                             std::size_t needleSize) {
     if (needleSize == 0 || needleSize > haystackSize) return -1;
-    // Horspool run backwards: the window moves towards the start, and the byte just entering it
-    // (its first) decides how far, by its nearest occurrence in the needle after position 0.
-    std::array<std::size_t, 256> shift;
-    shift.fill(needleSize);
-    for (std::size_t j = needleSize - 1; j >= 1; --j) shift[needle[j]] = j;
-    std::size_t start = haystackSize - needleSize;
-    for (;;) {
-        if (haystack[start] == needle[0] && std::memcmp(haystack + start, needle, needleSize) == 0)
-            return static_cast<std::int64_t>(start);
-        const std::size_t step = shift[haystack[start]];
-        if (start < step) return -1;
-        start -= step;
+    const std::size_t anchor = anchorIndex(needle, needleSize);
+    // A match starting at s has needle[anchor] at s + anchor, for s from 0 to size - needleSize.
+    const std::uint8_t* anchors = haystack + anchor;
+    std::size_t starts = haystackSize - needleSize + 1;
+    while (starts > 0) {
+        const std::uint8_t* hit = lastByte(anchors, needle[anchor], starts);
+        if (!hit) return -1;
+        const auto start = static_cast<std::size_t>(hit - anchors);
+        if (std::memcmp(haystack + start, needle, needleSize) == 0) return static_cast<std::int64_t>(start);
+        starts = start;
     }
+    return -1;
 }
 
 std::int32_t BiosImage::findPattern(std::string_view hexPattern) const {

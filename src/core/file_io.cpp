@@ -58,37 +58,40 @@ ReadResult readImageFile(const fs::path& path) {
     ReadResult result;
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
-    if (ec) {
-        result.error = describe(ec);
-        return result;
-    }
     if (fs::is_directory(status)) {
         result.error = "It is a folder, not a file.";
         return result;
     }
-    const std::uintmax_t size = fs::file_size(path, ec);
-    if (ec) {
-        result.error = describe(ec);
+    // A pipe or a device would block or never end; an image is a plain file.
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        result.error = "It is not a plain file.";
         return result;
     }
-    if (size > kMaxImageBytes) {
+    std::FILE* file = std::fopen(path.string().c_str(), "rb");
+    if (!file) {
+        result.error = std::strerror(errno);
+        return result;
+    }
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (!ec && size > kMaxImageBytes) {
+        std::fclose(file);
         result.error = "The file is " + std::to_string(size) +
                        " bytes long; a video BIOS image is at most 16 MiB, so this is not one.";
         return result;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        result.error = std::strerror(errno);
-        return result;
-    }
-    result.bytes.resize(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(result.bytes.data()), static_cast<std::streamsize>(size))) {
+    // One byte more than expected tells a file that grew while it was read.
+    const std::size_t expected = ec ? kMaxImageBytes : static_cast<std::size_t>(size);
+    result.bytes.resize(expected + 1);
+    const std::size_t got = std::fread(result.bytes.data(), 1, expected + 1, file);
+    const bool failed = std::ferror(file) != 0;
+    const int readErrno = errno;
+    std::fclose(file);
+    result.bytes.resize(got);
+    if (failed) {
         result.bytes.clear();
-        result.error = "The file could not be read completely.";
-        return result;
-    }
-    // The file must not have grown while it was read; a changing file is not a dump to trust.
-    if (in.peek() != std::ifstream::traits_type::eof()) {
+        result.error = std::string("The file could not be read: ") + std::strerror(readErrno);
+    } else if (got != expected) {
         result.bytes.clear();
         result.error = "The file changed while it was read.";
     }

@@ -36,7 +36,10 @@ std::optional<std::int32_t> textToInt(std::string_view text) {
 }
 
 std::string notAnIntegerText(std::string_view text) {
-    return "'" + std::string(text) + "' ist kein g\xC3\xBCltiger Integerwert.";
+    std::string message(1, '\'');
+    message.append(text);
+    message.append("' ist kein g\xC3\xBCltiger Integerwert.");
+    return message;
 }
 
 std::string voltageText(int tenMillivolts, std::string_view decimalSeparator) {

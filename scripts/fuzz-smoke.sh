@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Builds the libFuzzer targets and runs each for a bounded time from the seed corpus.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${ZFX_FUZZ_SECONDS:-60}
+cmake --preset fuzz
+cmake --build --preset fuzz
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+for target in editor find_pattern; do
+    corpus="$work/$target"
+    mkdir -p "$corpus"
+    seeds=build/fuzz/fuzz-seeds/${target/find_pattern/pattern}
+    cp "$seeds"/* "$corpus"/
+    if [ "$target" = editor ]; then cp fuzz/regressions/* "$corpus"/; fi
+    echo "== fuzz_$target for ${seconds}s"
+    build/fuzz/fuzz/fuzz_$target -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$work/" "$corpus" 2>&1 |
+        grep -E 'stat::number_of_executed_units|Done|ERROR|SUMMARY' || true
+    if ls "$work"/crash-* "$work"/leak-* "$work"/timeout-* >/dev/null 2>&1; then
+        echo "fuzz_$target found a failing input" >&2
+        exit 1
+    fi
+done
+echo "fuzz smoke runs: 2 passed, 0 failed"
