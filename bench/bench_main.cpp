@@ -24,8 +24,10 @@ const std::vector<std::uint8_t>& patternlessImage() {
     static const std::vector<std::uint8_t> image = [] {
         std::mt19937 random(42);
         std::vector<std::uint8_t> bytes(k64K);
-        for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
-        while (memmem(bytes.data(), bytes.size(), kTimingPattern, sizeof kTimingPattern)) bytes[random() % k64K] ^= 0x55;
+        for (auto& b : bytes)
+            b = static_cast<std::uint8_t>(random());
+        while (memmem(bytes.data(), bytes.size(), kTimingPattern, sizeof kTimingPattern))
+            bytes[random() % k64K] ^= 0x55;
         return bytes;
     }();
     return image;
@@ -52,7 +54,7 @@ void BM_FindPattern_Absent(benchmark::State& state) {
 BENCHMARK(BM_FindPattern_Absent);
 
 class NullHost final : public zfx::EditorHost {
-public:
+  public:
     void showMessage(const zfx::Message&) override {}
     std::optional<std::string> chooseOpenPath() override { return std::nullopt; }
     std::optional<zfx::SaveChoice> chooseSavePath() override { return std::nullopt; }
@@ -66,7 +68,8 @@ const std::string& sampleFile() {
         for (const auto& sample : zfx::samples::allSamples())
             if (sample.fileName == "fx5950-ultra.rom") {
                 std::ofstream out(file, std::ios::binary | std::ios::trunc);
-                out.write(reinterpret_cast<const char*>(sample.bytes.data()), static_cast<std::streamsize>(sample.bytes.size()));
+                out.write(reinterpret_cast<const char*>(sample.bytes.data()),
+                          static_cast<std::streamsize>(sample.bytes.size()));
             }
         return file.string();
     }();
@@ -95,19 +98,24 @@ BENCHMARK(BM_OpenImage_64K)->Unit(benchmark::kMicrosecond);
 
 // Keeps the median of each benchmark for the ratios.
 class MedianReporter final : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[run.run_name.function_name] = run.GetAdjustedRealTime() * unitToMicroseconds(run.time_unit);
+                medians[run.run_name.function_name] =
+                    run.GetAdjustedRealTime() * unitToMicroseconds(run.time_unit);
         ConsoleReporter::ReportRuns(runs);
     }
     static double unitToMicroseconds(benchmark::TimeUnit unit) {
         switch (unit) {
-        case benchmark::kNanosecond: return 1e-3;
-        case benchmark::kMicrosecond: return 1.0;
-        case benchmark::kMillisecond: return 1e3;
-        default: return 1e6;
+        case benchmark::kNanosecond:
+            return 1e-3;
+        case benchmark::kMicrosecond:
+            return 1.0;
+        case benchmark::kMillisecond:
+            return 1e3;
+        default:
+            return 1e6;
         }
     }
     std::map<std::string, double> medians; // microseconds
@@ -128,8 +136,8 @@ int main(int argc, char** argv) {
     auto& m = reporter.medians;
     std::cout << "\nmedians of 7 runs\n";
     if (m.count("BM_Memmem_Absent") && m.count("BM_FindPattern_Absent"))
-        std::cout << "findPattern / memmem time, 64 KiB, pattern absent: " << m["BM_FindPattern_Absent"] / m["BM_Memmem_Absent"]
-                  << " (goal: at most 2)\n";
+        std::cout << "findPattern / memmem time, 64 KiB, pattern absent: "
+                  << m["BM_FindPattern_Absent"] / m["BM_Memmem_Absent"] << " (goal: at most 2)\n";
     if (m.count("BM_ReadFile_64K") && m.count("BM_OpenImage_64K"))
         std::cout << "whole open / file read alone: " << m["BM_OpenImage_64K"] / m["BM_ReadFile_64K"]
                   << "; whole open: " << m["BM_OpenImage_64K"] << " us (goal: at most 50 us)\n";

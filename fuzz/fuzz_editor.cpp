@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class QuietHost final : public zfx::EditorHost {
-public:
+  public:
     void showMessage(const zfx::Message&) override {}
     std::optional<std::string> chooseOpenPath() override { return std::nullopt; }
     std::optional<zfx::SaveChoice> chooseSavePath() override { return std::nullopt; }
@@ -56,7 +56,8 @@ constexpr std::size_t kActionBytes = 8;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::uint8_t actions[kActionBytes] = {};
     const std::size_t taken = size < kActionBytes ? size : kActionBytes;
-    for (std::size_t i = 0; i < taken; ++i) actions[i] = data[i];
+    for (std::size_t i = 0; i < taken; ++i)
+        actions[i] = data[i];
     const std::uint8_t* image = data + taken;
     const std::size_t imageSize = size - taken;
 
@@ -81,27 +82,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const unsigned seed = actions[6] * 131u + actions[7] * 7u + static_cast<unsigned>(box) * 977u;
         std::string text;
         switch (seed % 5) {
-        case 0: text = ""; break;
-        case 1: text = std::to_string(seed % 256); break;
-        case 2: text = std::to_string(seed % 70000); break;
-        case 3: text = std::to_string(seed); break;
-        default: text = "99999999999"; break;
+        case 0:
+            text = "";
+            break;
+        case 1:
+            text = std::to_string(seed % 256);
+            break;
+        case 2:
+            text = std::to_string(seed % 70000);
+            break;
+        case 3:
+            text = std::to_string(seed);
+            break;
+        default:
+            text = "99999999999";
+            break;
         }
         model.typeText(box, text);
         model.keyReleased(box);
     }
-    const bool saved = model.saveBios(target.string(), (actions[0] & 4) ? zfx::kBinFilterEntry : zfx::kRomFilterEntry);
+    const bool saved =
+        model.saveBios(target.string(), (actions[0] & 4) ? zfx::kBinFilterEntry : zfx::kRomFilterEntry);
     const std::vector<std::uint8_t> written = readAll(target);
     if (saved) {
         if (written.size() != imageSize) fail("saved length differs from the loaded length");
         unsigned sum = 0;
-        for (const std::uint8_t b : written) sum += b;
+        for (const std::uint8_t b : written)
+            sum += b;
         if (sum % 256 != 0) fail("saved bytes do not sum to 0 modulo 256");
     } else if (written != std::vector<std::uint8_t>(previous, previous + sizeof previous)) {
         fail("a failed save changed the target");
     }
     std::size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(scratch())) ++files;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(scratch()))
+        ++files;
     if (files != 2) fail("a save left a stray file behind");
     return 0;
 }

@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::uint8_t> bytes(data + 1 + n, data + size);
 
     std::int64_t reference = -1;
-    for (std::int64_t s = static_cast<std::int64_t>(bytes.size()) - static_cast<std::int64_t>(n); s >= 0 && reference < 0; --s)
+    for (std::int64_t s = static_cast<std::int64_t>(bytes.size()) - static_cast<std::int64_t>(n);
+         s >= 0 && reference < 0; --s)
         if (std::equal(pattern.begin(), pattern.end(), bytes.begin() + s)) reference = s;
 
     if (zfx::lastOccurrence(bytes.data(), bytes.size(), pattern.data(), pattern.size()) != reference) {

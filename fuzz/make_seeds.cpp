@@ -16,7 +16,8 @@ void write(const std::filesystem::path& path, const std::vector<std::uint8_t>& b
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::vector<std::uint8_t> withActions(std::vector<std::uint8_t> actions, const std::vector<std::uint8_t>& image) {
+std::vector<std::uint8_t> withActions(std::vector<std::uint8_t> actions,
+                                      const std::vector<std::uint8_t>& image) {
     actions.insert(actions.end(), image.begin(), image.end());
     return actions;
 }
@@ -29,7 +30,9 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(editor);
     std::filesystem::create_directories(pattern);
     int n = 0;
-    auto seed = [&](const std::vector<std::uint8_t>& bytes) { write(editor / ("seed-" + std::to_string(n++)), bytes); };
+    auto seed = [&](const std::vector<std::uint8_t>& bytes) {
+        write(editor / ("seed-" + std::to_string(n++)), bytes);
+    };
 
     for (const auto& sample : zfx::samples::allSamples()) {
         seed(withActions({0, 0, 0, 0, 0, 0, 0, 0}, sample.bytes));
@@ -37,17 +40,26 @@ int main(int argc, char** argv) {
     }
     const std::vector<std::uint16_t> devices{0x0040, 0x0045, 0x0041, 0x0330, 0x0332, 0x0301, 0x0342,
                                              0x0343, 0x0312, 0x0311, 0x0326, 0x0322, 0x0309, 0x0338};
-    const std::vector<std::vector<std::uint8_t>> markers{
-        {0x10, 0x02, 0x03}, {0x10, 0x02, 0x02}, {0x18, 0x02, 0x20, 0xFF}, {0x18, 0x02, 0x20}, {0x18, 0x20},
-        {0x89, 0x55, 0x20}, {0x89, 0x55, 0x00}, {0x00, 0x02, 0x20}, {0x40, 0x01, 0x20}, {0x04, 0x08, 0x00, 0x02, 0x10, 0x00}};
+    const std::vector<std::vector<std::uint8_t>> markers{{0x10, 0x02, 0x03},
+                                                         {0x10, 0x02, 0x02},
+                                                         {0x18, 0x02, 0x20, 0xFF},
+                                                         {0x18, 0x02, 0x20},
+                                                         {0x18, 0x20},
+                                                         {0x89, 0x55, 0x20},
+                                                         {0x89, 0x55, 0x00},
+                                                         {0x00, 0x02, 0x20},
+                                                         {0x40, 0x01, 0x20},
+                                                         {0x04, 0x08, 0x00, 0x02, 0x10, 0x00}};
     for (const std::uint16_t device : devices)
         for (const auto& marker : markers) {
             zfx::samples::ImageBuilder builder(512);
             builder.header().pciData(0x40, device);
-            for (std::size_t i = 0; i < marker.size(); ++i) builder.bytes(512 - marker.size() + i, {marker[i]});
+            for (std::size_t i = 0; i < marker.size(); ++i)
+                builder.bytes(512 - marker.size() + i, {marker[i]});
             seed(withActions({3, 1, 1, 1, 0xFF, 0x0F, 1, 1}, builder.image()));
         }
-    for (const std::size_t size : {0u, 1u, 2u, 7u, 8u, 85u, 86u}) seed(withActions({0, 0, 0, 0, 0, 0, 0, 0}, std::vector<std::uint8_t>(size, 0)));
+    for (const std::size_t size : {0u, 1u, 2u, 7u, 8u, 85u, 86u})
+        seed(withActions({0, 0, 0, 0, 0, 0, 0, 0}, std::vector<std::uint8_t>(size, 0)));
 
     write(pattern / "seed-0", {2, 0x18, 0x02, 0x20, 0x00, 0x18, 0x02, 0x20});
     write(pattern / "seed-1", {2, 0x10, 0x02, 0x02, 0x00, 0x10, 0x02, 0x02, 0x02});

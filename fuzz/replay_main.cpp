@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     std::size_t runs = 0;
     auto runFile = [&](const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
-        const std::vector<std::uint8_t> input{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const std::vector<std::uint8_t> input{std::istreambuf_iterator<char>(in),
+                                              std::istreambuf_iterator<char>()};
         LLVMFuzzerTestOneInput(input.data(), input.size());
         ++runs;
     };

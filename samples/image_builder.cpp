@@ -8,7 +8,8 @@ namespace zfx::samples {
 ImageBuilder::ImageBuilder(std::size_t size) : m_image(size, 0) {}
 
 void ImageBuilder::put(std::size_t at, std::uint8_t value) {
-    if (at >= m_image.size()) throw std::out_of_range("image builder: byte " + std::to_string(at) + " is outside");
+    if (at >= m_image.size())
+        throw std::out_of_range("image builder: byte " + std::to_string(at) + " is outside");
     m_image[at] = value;
 }
 
@@ -30,7 +31,9 @@ ImageBuilder& ImageBuilder::pciData(std::size_t at, std::uint16_t deviceId) {
     return *this;
 }
 
-ImageBuilder& ImageBuilder::subsystemVendor(std::uint16_t vendorId) { return word(0x54, vendorId); }
+ImageBuilder& ImageBuilder::subsystemVendor(std::uint16_t vendorId) {
+    return word(0x54, vendorId);
+}
 
 ImageBuilder& ImageBuilder::versionText(std::size_t at, std::string_view version) {
     text(at, "Version ");
@@ -39,12 +42,14 @@ ImageBuilder& ImageBuilder::versionText(std::size_t at, std::string_view version
 }
 
 ImageBuilder& ImageBuilder::bytes(std::size_t at, std::initializer_list<std::uint8_t> values) {
-    for (const std::uint8_t value : values) put(at++, value);
+    for (const std::uint8_t value : values)
+        put(at++, value);
     return *this;
 }
 
 ImageBuilder& ImageBuilder::text(std::size_t at, std::string_view chars) {
-    for (const char c : chars) put(at++, static_cast<std::uint8_t>(c));
+    for (const char c : chars)
+        put(at++, static_cast<std::uint8_t>(c));
     return *this;
 }
 
@@ -55,14 +60,16 @@ ImageBuilder& ImageBuilder::word(std::size_t at, std::uint16_t value) {
 }
 
 ImageBuilder& ImageBuilder::eightSlots(std::size_t first, std::uint16_t value) {
-    for (std::size_t i = 0; i < 8; ++i) word(first + 4 * i, value);
+    for (std::size_t i = 0; i < 8; ++i)
+        word(first + 4 * i, value);
     return *this;
 }
 
 ImageBuilder& ImageBuilder::checksum() {
     if (m_image.empty()) return *this;
     unsigned sum = 0;
-    for (std::size_t i = 0; i + 1 < m_image.size(); ++i) sum += m_image[i];
+    for (std::size_t i = 0; i + 1 < m_image.size(); ++i)
+        sum += m_image[i];
     m_image.back() = static_cast<std::uint8_t>((256 - sum % 256) % 256);
     return *this;
 }

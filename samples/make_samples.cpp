@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(folder);
     for (const auto& sample : zfx::samples::allSamples()) {
         std::ofstream out(folder / sample.fileName, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(sample.bytes.data()), static_cast<std::streamsize>(sample.bytes.size()));
+        out.write(reinterpret_cast<const char*>(sample.bytes.data()),
+                  static_cast<std::streamsize>(sample.bytes.size()));
         if (!out) {
             std::cerr << "cannot write " << (folder / sample.fileName).string() << "\n";
             return 1;

@@ -10,25 +10,31 @@ namespace zfx::samples {
 
 namespace {
 
-constexpr std::uint16_t kAsus = 0x1043, kNvidia = 0x10DE, kGainward = 0x10B0, kLeadtek = 0x107D, kMsi = 0x1462,
-                        kXfx = 0x1682;
+constexpr std::uint16_t kAsus = 0x1043, kNvidia = 0x10DE, kGainward = 0x10B0, kLeadtek = 0x107D,
+                        kMsi = 0x1462, kXfx = 0x1682;
 
 // Timing set: B, C, D, E, F at offsets 0, 2, 4, 6, 7; the bytes between them are left as fillers
 // so that a test can see they stay untouched.
 void timingSet(ImageBuilder& b, std::size_t base, std::initializer_list<std::uint8_t> bcdef) {
     const std::size_t offsets[] = {0, 2, 4, 6, 7};
     std::size_t i = 0;
-    for (const std::uint8_t value : bcdef) b.bytes(base + offsets[i++], {value});
+    for (const std::uint8_t value : bcdef)
+        b.bytes(base + offsets[i++], {value});
     b.bytes(base + 1, {0xA1}).bytes(base + 3, {0xA3}).bytes(base + 5, {0xA5});
 }
 
 // Timing A table: eight 4-byte entries whose first byte is Timing A.
 void timingATable(ImageBuilder& b, std::size_t first, std::uint8_t timingA) {
-    for (std::size_t i = 0; i < 8; ++i) b.bytes(first + 4 * i, {timingA, 0x31, 0x32, 0x33});
+    for (std::size_t i = 0; i < 8; ++i)
+        b.bytes(first + 4 * i, {timingA, 0x31, 0x32, 0x33});
 }
 
-std::size_t mhz(double value) { return static_cast<std::size_t>(value * 100 + 0.5); }
-std::uint16_t fx(double megahertz) { return static_cast<std::uint16_t>(mhz(megahertz)); }
+std::size_t mhz(double value) {
+    return static_cast<std::size_t>(value * 100 + 0.5);
+}
+std::uint16_t fx(double megahertz) {
+    return static_cast<std::uint16_t>(mhz(megahertz));
+}
 
 struct Recipe {
     std::string fileName;
@@ -91,7 +97,10 @@ std::vector<Recipe> recipes() {
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
              b.bytes(m, {0x89, 0x55, 0x20});
-             b.word(m + 3, fx(300)).eightSlots(m + 7, fx(300)).word(m + 59, fx(400)).eightSlots(m + 63, fx(400));
+             b.word(m + 3, fx(300))
+                 .eightSlots(m + 7, fx(300))
+                 .word(m + 59, fx(400))
+                 .eightSlots(m + 63, fx(400));
              b.word(m + 115, fx(500)).eightSlots(m + 119, fx(500));
              timingSet(b, m + 160, {10, 4, 12, 5, 8});
          }},
@@ -111,7 +120,10 @@ std::vector<Recipe> recipes() {
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x8C, 0x02});
              b.bytes(m, {0x00, 0x02, 0x20});
-             b.word(m + 3, fx(250)).eightSlots(m + 7, fx(200)).word(m + 60, fx(400)).eightSlots(m + 64, fx(250));
+             b.word(m + 3, fx(250))
+                 .eightSlots(m + 7, fx(200))
+                 .word(m + 60, fx(400))
+                 .eightSlots(m + 64, fx(250));
              timingSet(b, m + 46, {6, 2, 8, 3, 5});
          }},
         {"fx5600.rom", "GeForce FX 5600", 0x0312, kLeadtek, "4.31.20.23.00",
@@ -149,7 +161,10 @@ std::vector<Recipe> recipes() {
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01});
              b.bytes(m, {0x89, 0x55, 0x20});
-             b.word(m + 3, fx(300)).eightSlots(m + 7, fx(300)).word(m + 59, fx(250)).eightSlots(m + 63, fx(250));
+             b.word(m + 3, fx(300))
+                 .eightSlots(m + 7, fx(300))
+                 .word(m + 59, fx(250))
+                 .eightSlots(m + 63, fx(250));
              b.word(m + 115, fx(300)).eightSlots(m + 119, fx(300));
              timingSet(b, m + 160, {10, 4, 12, 5, 8});
          }},

@@ -46,15 +46,18 @@ void printSummary(std::ostream& out, const EditorModel& model, const RecordingHo
         << "Clocks 2D:     " << clocks(1, 4, f.StaticText22) << "\n";
     if (f.edit(7).enabled || f.edit(8).enabled) {
         out << "Timings:       A " << f.edit(7).text;
-        for (int n = 8; n <= 12; ++n) out << ", " << static_cast<char>('B' + n - 8) << " " << f.edit(n).text;
+        for (int n = 8; n <= 12; ++n)
+            out << ", " << static_cast<char>('B' + n - 8) << " " << f.edit(n).text;
         out << "\n";
     }
-    for (const Message& message : host.messages) out << "Message:       " << message.text << "\n";
+    for (const Message& message : host.messages)
+        out << "Message:       " << message.text << "\n";
 }
 
 void reportFailures(std::ostream& err, const RecordingHost& host) {
     for (const Message& message : host.messages)
-        if (message.text == kCantOpenFile) err << kCantOpenFile << (message.detail.empty() ? "" : " " + message.detail) << "\n";
+        if (message.text == kCantOpenFile)
+            err << kCantOpenFile << (message.detail.empty() ? "" : " " + message.detail) << "\n";
 }
 
 // Voltage texts compared as hundredths of a volt, so "1.50" finds "1.5V".
@@ -95,7 +98,8 @@ std::optional<UsageError> chooseVoltage(EditorModel& model, int combo, const std
         }
         if (position < 0) {
             std::string offered;
-            for (const auto& entry : list.entries) offered += (offered.empty() ? "" : ", ") + entry;
+            for (const auto& entry : list.entries)
+                offered += (offered.empty() ? "" : ", ") + entry;
             return UsageError{option + ": no entry " + wanted + " (the list offers " +
                               (offered.empty() ? "nothing" : offered) + ")."};
         }
@@ -104,10 +108,12 @@ std::optional<UsageError> chooseVoltage(EditorModel& model, int combo, const std
     return std::nullopt;
 }
 
-std::optional<UsageError> typeIntoBox(EditorModel& model, int edit, const std::string& option, const std::string& value) {
+std::optional<UsageError> typeIntoBox(EditorModel& model, int edit, const std::string& option,
+                                      const std::string& value) {
     if (value.find_first_not_of("0123456789") != std::string::npos)
         return UsageError{option + ": \"" + value + "\" is not a number (the box takes digits only)."};
-    if (!model.form().edit(edit).enabled) return UsageError{option + ": the box is not available for this card."};
+    if (!model.form().edit(edit).enabled)
+        return UsageError{option + ": the box is not available for this card."};
     model.typeText(edit, value);
     model.keyReleased(edit);
     return std::nullopt;
@@ -132,24 +138,29 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
         if (o.json) out << stateJson(model, host).dump() << "\n";
         return kExitFailed;
     }
-    const bool anyTiming = std::any_of(o.boxes.begin(), o.boxes.end(), [](const auto& box) { return box.first >= 7; });
+    const bool anyTiming =
+        std::any_of(o.boxes.begin(), o.boxes.end(), [](const auto& box) { return box.first >= 7; });
     std::optional<UsageError> usage;
     if (o.generalMode) {
-        if (!model.form().check(1).enabled) usage = UsageError{"--general-mode: Generalmode is not available for this card."};
-        else model.setChecked(1, true);
+        if (!model.form().check(1).enabled)
+            usage = UsageError{"--general-mode: Generalmode is not available for this card."};
+        else
+            model.setChecked(1, true);
     }
     if (!usage && (o.timings || anyTiming)) {
         if (!model.form().check(2).enabled)
             usage = UsageError{"--timings: Edit memory timings is not available for this card."};
-        else model.setChecked(2, true);
+        else
+            model.setChecked(2, true);
     }
-    static const std::map<int, std::string> voltageOptions{{1, "--voltage-2d"}, {2, "--voltage-throttle"}, {3, "--voltage-3d"}};
+    static const std::map<int, std::string> voltageOptions{
+        {1, "--voltage-2d"}, {2, "--voltage-throttle"}, {3, "--voltage-3d"}};
     for (const auto& [combo, wanted] : o.voltages)
         if (!usage) usage = chooseVoltage(model, combo, voltageOptions.at(combo), wanted);
     static const std::map<int, std::string> boxOptions{
-        {1, "--core-2d"},    {4, "--mem-2d"},     {2, "--core-throttle"}, {5, "--mem-throttle"},
-        {3, "--core-3d"},    {6, "--mem-3d"},     {7, "--timing-a"},      {8, "--timing-b"},
-        {9, "--timing-c"},   {10, "--timing-d"},  {11, "--timing-e"},     {12, "--timing-f"}};
+        {1, "--core-2d"},  {4, "--mem-2d"},    {2, "--core-throttle"}, {5, "--mem-throttle"},
+        {3, "--core-3d"},  {6, "--mem-3d"},    {7, "--timing-a"},      {8, "--timing-b"},
+        {9, "--timing-c"}, {10, "--timing-d"}, {11, "--timing-e"},     {12, "--timing-f"}};
     for (const auto& [edit, value] : o.boxes)
         if (!usage) usage = typeIntoBox(model, edit, boxOptions.at(edit), value);
     if (usage) {
@@ -158,13 +169,15 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
     }
     const bool saved = model.saveBios(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
     if (!saved) reportFailures(err, host);
-    if (o.json) out << stateJson(model, host).dump() << "\n";
-    else if (saved) out << kFileSaved << " " << model.form().Pfad << "\n";
+    if (o.json)
+        out << stateJson(model, host).dump() << "\n";
+    else if (saved)
+        out << kFileSaved << " " << model.form().Pfad << "\n";
     return saved ? kExitOk : kExitFailed;
 }
 
-int runInfo(const std::vector<std::string>& files, bool json, bool generalMode, bool timings, std::ostream& out,
-            std::ostream& err) {
+int runInfo(const std::vector<std::string>& files, bool json, bool generalMode, bool timings,
+            std::ostream& out, std::ostream& err) {
     int exitCode = kExitOk;
     for (const std::string& file : files) {
         RecordingHost host;
@@ -189,8 +202,9 @@ int runInfo(const std::vector<std::string>& files, bool json, bool generalMode, 
 } // namespace
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    CLI::App app{"Zorvane FX: read and edit the video BIOS images of GeForce FX, GeForce 6800 and Quadro FX cards.",
-                 "zorvane-fx-cli"};
+    CLI::App app{
+        "Zorvane FX: read and edit the video BIOS images of GeForce FX, GeForce 6800 and Quadro FX cards.",
+        "zorvane-fx-cli"};
     app.set_version_flag("--version", std::string("zorvane-fx-cli") + kVersionText);
     app.require_subcommand(1);
 
@@ -203,24 +217,28 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     info->add_option("FILE", infoFiles, "ROM image files")->required();
 
     SetOptions set;
-    CLI::App* setCommand = app.add_subcommand("set", "Change voltages, clocks and timings and save a new image.");
+    CLI::App* setCommand =
+        app.add_subcommand("set", "Change voltages, clocks and timings and save a new image.");
     setCommand->add_option("FILE", set.file, "ROM image to open")->required();
     setCommand->add_option("-o,--output", set.out, "File to save to (may be FILE itself)")->required();
     setCommand->add_flag("--bin", set.bin, "Append .bin instead of .rom when OUT has neither");
     setCommand->add_flag("--json", set.json, "Print the editor's state after the save as JSON");
     setCommand->add_flag("--general-mode", set.generalMode, "Tick \"Generalmode\" first");
     setCommand->add_flag("--timings", set.timings, "Tick \"Edit memory timings\" first");
-    const std::vector<std::pair<int, std::string>> voltageNames{{1, "--voltage-2d"}, {2, "--voltage-throttle"}, {3, "--voltage-3d"}};
+    const std::vector<std::pair<int, std::string>> voltageNames{
+        {1, "--voltage-2d"}, {2, "--voltage-throttle"}, {3, "--voltage-3d"}};
     for (const auto& [combo, name] : voltageNames)
-        setCommand->add_option_function<std::string>(name, [&set, combo = combo](const std::string& v) { set.voltages[combo] = v; },
-                                                      "Voltage entry: 1.5, 1.5V or #position");
+        setCommand->add_option_function<std::string>(
+            name, [&set, combo = combo](const std::string& v) { set.voltages[combo] = v; },
+            "Voltage entry: 1.5, 1.5V or #position");
     const std::vector<std::pair<int, std::string>> boxNames{
-        {1, "--core-2d"}, {4, "--mem-2d"}, {2, "--core-throttle"}, {5, "--mem-throttle"}, {3, "--core-3d"},
-        {6, "--mem-3d"},  {7, "--timing-a"}, {8, "--timing-b"},   {9, "--timing-c"},    {10, "--timing-d"},
-        {11, "--timing-e"}, {12, "--timing-f"}};
+        {1, "--core-2d"},  {4, "--mem-2d"},    {2, "--core-throttle"}, {5, "--mem-throttle"},
+        {3, "--core-3d"},  {6, "--mem-3d"},    {7, "--timing-a"},      {8, "--timing-b"},
+        {9, "--timing-c"}, {10, "--timing-d"}, {11, "--timing-e"},     {12, "--timing-f"}};
     for (const auto& [edit, name] : boxNames)
-        setCommand->add_option_function<std::string>(name, [&set, edit = edit](const std::string& v) { set.boxes[edit] = v; },
-                                                      edit <= 6 ? "Clock in MHz" : "Timing value 0..255");
+        setCommand->add_option_function<std::string>(
+            name, [&set, edit = edit](const std::string& v) { set.boxes[edit] = v; },
+            edit <= 6 ? "Clock in MHz" : "Timing value 0..255");
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
@@ -232,7 +250,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         out << app.version() << "\n";
         return kExitOk;
     } catch (const CLI::ParseError& e) {
-        err << e.what() << "\n" << "Run with --help for usage.\n";
+        err << e.what() << "\n"
+            << "Run with --help for usage.\n";
         return kExitUsage;
     }
     if (*info) return runInfo(infoFiles, infoJson, infoGeneral, infoTimings, out, err);

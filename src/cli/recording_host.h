@@ -11,7 +11,7 @@ namespace zfx::cli {
 // A host without a display: it keeps every message and warning it is shown, in order, and
 // answers no file dialog.
 class RecordingHost final : public EditorHost {
-public:
+  public:
     void showMessage(const Message& message) override { messages.push_back(message); }
     std::optional<std::string> chooseOpenPath() override { return std::nullopt; }
     std::optional<SaveChoice> chooseSavePath() override { return std::nullopt; }

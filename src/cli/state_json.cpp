@@ -9,13 +9,17 @@ namespace zfx::cli {
 
 namespace {
 
-nlohmann::ordered_json editJson(const EditBox& box) { return {{"text", box.text}, {"enabled", box.enabled}}; }
+nlohmann::ordered_json editJson(const EditBox& box) {
+    return {{"text", box.text}, {"enabled", box.enabled}};
+}
 
 nlohmann::ordered_json listJson(const ComboBox& list) {
     return {{"entries", list.entries}, {"selected", list.selected}, {"enabled", list.enabled}};
 }
 
-nlohmann::ordered_json checkJson(const CheckBox& check) { return {{"enabled", check.enabled}, {"ticked", check.ticked}}; }
+nlohmann::ordered_json checkJson(const CheckBox& check) {
+    return {{"enabled", check.enabled}, {"ticked", check.ticked}};
+}
 
 } // namespace
 
@@ -23,7 +27,8 @@ nlohmann::ordered_json stateJson(const EditorModel& model, const RecordingHost& 
     const FormState& f = model.form();
     const CardState& c = model.card();
     nlohmann::ordered_json messages = nlohmann::ordered_json::array();
-    for (const Message& message : host.messages) messages.push_back(message.text);
+    for (const Message& message : host.messages)
+        messages.push_back(message.text);
     return {
         {"file", f.Pfad},
         {"device", f.devicename},
@@ -33,7 +38,8 @@ nlohmann::ordered_json stateJson(const EditorModel& model, const RecordingHost& 
         {"flags", c.flags.names()},
         {"generalMode", checkJson(f.check(1))},
         {"timingEdit", checkJson(f.check(2))},
-        {"voltages", {{"2d", listJson(f.combo(1))}, {"throttle", listJson(f.combo(2))}, {"3d", listJson(f.combo(3))}}},
+        {"voltages",
+         {{"2d", listJson(f.combo(1))}, {"throttle", listJson(f.combo(2))}, {"3d", listJson(f.combo(3))}}},
         {"clocks",
          {{"core2d", editJson(f.edit(1))},
           {"mem2d", editJson(f.edit(4))},

@@ -36,7 +36,8 @@ std::string BiosImage::charsOfRange(std::int32_t start, std::int32_t countMinusO
     if (countMinusOne < 0) return text;
     const std::int64_t count = static_cast<std::int64_t>(countMinusOne) + 1;
     text.reserve(static_cast<std::size_t>(count));
-    for (std::int64_t i = 0; i < count; ++i) text += static_cast<char>(at(static_cast<std::int64_t>(start) + i));
+    for (std::int64_t i = 0; i < count; ++i)
+        text += static_cast<char>(at(static_cast<std::int64_t>(start) + i));
     return text;
 }
 
@@ -79,8 +80,8 @@ const std::uint8_t* lastByte(const std::uint8_t* first, std::uint8_t byte, std::
 
 } // namespace
 
-std::int64_t lastOccurrence(const std::uint8_t* haystack, std::size_t haystackSize, const std::uint8_t* needle,
-                            std::size_t needleSize) {
+std::int64_t lastOccurrence(const std::uint8_t* haystack, std::size_t haystackSize,
+                            const std::uint8_t* needle, std::size_t needleSize) {
     if (needleSize == 0 || needleSize > haystackSize) return -1;
     const std::size_t anchor = anchorIndex(needle, needleSize);
     // A match starting at s has needle[anchor] at s + anchor, for s from 0 to size - needleSize.

@@ -11,7 +11,7 @@ namespace zfx {
 // The loaded ROM file: one element per byte, in file order. Every read goes through the
 // bounds-checked accessors below; a position outside the image reads as 0 and is never touched.
 class BiosImage {
-public:
+  public:
     BiosImage() = default;
     explicit BiosImage(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {}
 
@@ -24,7 +24,9 @@ public:
         return first >= 0 && last >= first && last < static_cast<std::int64_t>(m_bytes.size());
     }
     // Byte at i, or 0 for a position outside the image.
-    std::uint8_t at(std::int64_t i) const { return contains(i, i) ? m_bytes[static_cast<std::size_t>(i)] : 0; }
+    std::uint8_t at(std::int64_t i) const {
+        return contains(i, i) ? m_bytes[static_cast<std::size_t>(i)] : 0;
+    }
     // Little-endian 16-bit number at i and i + 1 (bytes outside read as 0).
     std::uint16_t word(std::int64_t i) const { return static_cast<std::uint16_t>(at(i) | (at(i + 1) << 8)); }
     // Stores one byte; a position outside the image is ignored (the writers check first).
@@ -44,7 +46,7 @@ public:
     // 0 modulo 256.
     std::int32_t imageChecksum() const;
 
-private:
+  private:
     std::vector<std::uint8_t> m_bytes;
 };
 
@@ -52,8 +54,8 @@ private:
 std::vector<std::uint8_t> patternBytes(std::string_view hexPattern);
 
 // Start of the last occurrence of needle in haystack, or -1.
-std::int64_t lastOccurrence(const std::uint8_t* haystack, std::size_t haystackSize, const std::uint8_t* needle,
-                            std::size_t needleSize);
+std::int64_t lastOccurrence(const std::uint8_t* haystack, std::size_t haystackSize,
+                            const std::uint8_t* needle, std::size_t needleSize);
 
 // Bytes read as Latin-1 characters, returned as UTF-8.
 std::string latin1ToUtf8(std::string_view latin1);

@@ -25,13 +25,21 @@ constexpr std::array<NamedCode, 22> kDevices{{
 }};
 
 constexpr std::array<NamedCode, 12> kVendors{{
-    {"0000", "<unknown>"}, {"B010", "Gainward"}, {"7D10", "Leadtek"},   {"8216", "XFX"},
-    {"DE10", "Nvidia"},    {"6214", "MSI"},      {"5415", "Prolink"},   {"4310", "Asus"},
-    {"5814", "Gigabyte"},  {"0F27", "Chaintech"}, {"7B14", "Abit"},     {"0211", "Creative"},
+    {"0000", "<unknown>"},
+    {"B010", "Gainward"},
+    {"7D10", "Leadtek"},
+    {"8216", "XFX"},
+    {"DE10", "Nvidia"},
+    {"6214", "MSI"},
+    {"5415", "Prolink"},
+    {"4310", "Asus"},
+    {"5814", "Gigabyte"},
+    {"0F27", "Chaintech"},
+    {"7B14", "Abit"},
+    {"0211", "Creative"},
 }};
 
-template <std::size_t N>
-bool isOneOf(std::string_view text, const std::array<std::string_view, N>& codes) {
+template <std::size_t N> bool isOneOf(std::string_view text, const std::array<std::string_view, N>& codes) {
     for (const auto code : codes)
         if (code == text) return true;
     return false;

@@ -35,7 +35,8 @@ using Fields = std::vector<ClockField>;
 
 // A memory clock is written into eight fields 4 bytes apart.
 void addEightSlots(Fields& fields, int edit, std::int32_t first) {
-    for (std::int32_t i = 0; i < 8; ++i) fields.push_back({edit, first + 4 * i});
+    for (std::int32_t i = 0; i < 8; ++i)
+        fields.push_back({edit, first + 4 * i});
 }
 
 struct ClockLayout {
@@ -104,11 +105,14 @@ ClockLayout layout6800(const CardFlags& f, bool reference) {
     const Fields vendorOrder{{1, 38}, {4, 43}, {3, 8}, {6, 13}};
     if (!reference) return {{{3, 8}, {6, 13}, {1, 38}, {4, 43}}, vendorOrder};
     Fields writes = vendorOrder;
-    for (const ClockField& field : Fields{{3, 38}, {6, 43}, {1, 8}, {4, 13}}) writes.push_back(field);
+    for (const ClockField& field : Fields{{3, 38}, {6, 43}, {1, 8}, {4, 13}})
+        writes.push_back(field);
     return {{{3, 38}, {6, 43}, {1, 8}, {4, 13}}, writes};
 }
 
-bool isReferenceImage(const std::string& vendorName) { return vendorName == "<unknown>" || vendorName == "Nvidia"; }
+bool isReferenceImage(const std::string& vendorName) {
+    return vendorName == "<unknown>" || vendorName == "Nvidia";
+}
 
 ClockLayout layoutFor(ClockFamily family, const CardState& c) {
     return family == ClockFamily::GF6800 ? layout6800(c.flags, isReferenceImage(c.vendorName))
@@ -129,12 +133,18 @@ bool layoutInside(const ClockLayout& layout, const BiosImage& image, std::int32_
 
 const char* clockFieldName(int edit) {
     switch (edit) {
-    case 1: return "2D core clock";
-    case 2: return "throttle core clock";
-    case 3: return "3D core clock";
-    case 4: return "2D memory clock";
-    case 5: return "throttle memory clock";
-    default: return "3D memory clock";
+    case 1:
+        return "2D core clock";
+    case 2:
+        return "throttle core clock";
+    case 3:
+        return "3D core clock";
+    case 4:
+        return "2D memory clock";
+    case 5:
+        return "throttle memory clock";
+    default:
+        return "3D memory clock";
     }
 }
 
@@ -204,7 +214,8 @@ void EditorModel::getclockrates() {
         const std::uint16_t stored = image.word(static_cast<std::int64_t>(b) + field.offset);
         setEditText(field.edit, std::to_string(hundredths ? hundredthsToMhz(stored) : stored));
     }
-    for (const ClockField& field : layout.reads) setEditEnabled(field.edit, true);
+    for (const ClockField& field : layout.reads)
+        setEditEnabled(field.edit, true);
     if (family == ClockFamily::FX5900) {
         setEditText(5, "--");
         setEditText(6, "--");
@@ -221,7 +232,8 @@ std::optional<std::string> EditorModel::clockWriteBack(std::vector<ByteWrite>& w
     for (const ClockField& field : layoutFor(family, c).writes) {
         const std::string& text = m_form.edit(field.edit).text;
         const auto mhz = textToInt(text);
-        const std::string name = std::string(clockFieldName(field.edit)) + " (Edit" + std::to_string(field.edit) + ")";
+        const std::string name =
+            std::string(clockFieldName(field.edit)) + " (Edit" + std::to_string(field.edit) + ")";
         if (!mhz) return name + " holds \"" + text + "\", which is not a whole number of MHz.";
         if (*mhz < 0 || *mhz > maxMhz)
             return name + " is " + text + " MHz; it must be 0 to " + std::to_string(maxMhz) + " MHz.";
@@ -236,9 +248,12 @@ std::optional<std::string> EditorModel::clockWriteBack(std::vector<ByteWrite>& w
 // --- effective memory-rate labels ---
 
 void EditorModel::setMemoryRateCaption(int edit, const std::string& caption) {
-    if (edit == 6) m_form.StaticText20 = caption;
-    else if (edit == 5) m_form.StaticText21 = caption;
-    else m_form.StaticText22 = caption;
+    if (edit == 6)
+        m_form.StaticText20 = caption;
+    else if (edit == 5)
+        m_form.StaticText21 = caption;
+    else
+        m_form.StaticText22 = caption;
 }
 
 void EditorModel::showMemoryRate(int edit) {

@@ -19,7 +19,8 @@ struct Message {
 };
 
 // The filter list of both file dialogs, entry 1 ".bin" and entry 2 ".rom".
-inline constexpr const char* kBiosFileFilter = "Nvidia BIOS Files (.bin)|*.bin|Nvidia BIOS Files (.rom)|*.rom";
+inline constexpr const char* kBiosFileFilter =
+    "Nvidia BIOS Files (.bin)|*.bin|Nvidia BIOS Files (.rom)|*.rom";
 inline constexpr int kBinFilterEntry = 1;
 inline constexpr int kRomFilterEntry = 2;
 
@@ -31,7 +32,7 @@ struct SaveChoice {
 // What the editor asks of its front end: message boxes, file dialogs, the secondary windows.
 // The GUI answers with real widgets, the CLI and the tests with scripted answers.
 class EditorHost {
-public:
+  public:
     virtual ~EditorHost() = default;
     virtual void showMessage(const Message& message) = 0;
     virtual std::optional<std::string> chooseOpenPath() = 0;

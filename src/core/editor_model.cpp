@@ -16,7 +16,8 @@ EditorModel::EditorModel(EditorHost& host) : m_host(host) {
     m_form.caption = "Zorvane FX" + m_versionText;
     m_card.generalModeWarningShown = false;
     m_card.timingWarningShown = false;
-    for (int n = 1; n <= 12; ++n) editBox(n) = EditBox{n <= 6 ? "--" : "-", false};
+    for (int n = 1; n <= 12; ++n)
+        editBox(n) = EditBox{n <= 6 ? "--" : "-", false};
 }
 
 void EditorModel::showMessage(std::string text, std::string detail) {
@@ -32,14 +33,18 @@ void EditorModel::setEditText(int edit, const std::string& text) {
     if (edit >= 4 && edit <= 6) memoryRateChange(edit);
 }
 
-void EditorModel::setEditEnabled(int edit, bool enabled) { editBox(edit).enabled = enabled; }
+void EditorModel::setEditEnabled(int edit, bool enabled) {
+    editBox(edit).enabled = enabled;
+}
 
 void EditorModel::setTicked(int box, bool ticked) {
     CheckBox& check = m_form.checks.at(static_cast<std::size_t>(box - 1));
     if (check.ticked == ticked) return;
     check.ticked = ticked;
-    if (box == 1) CheckBox1Click();
-    else CheckBox2Click();
+    if (box == 1)
+        CheckBox1Click();
+    else
+        CheckBox2Click();
 }
 
 void EditorModel::setChecked(int box, bool ticked) {
@@ -157,14 +162,17 @@ bool EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
         if (m_card.timingEditActive) failure = timingWriteBack(writes);
         if (!failure) failure = clockWriteBack(writes);
         if (!failure) {
-            for (const ByteWrite& w : writes) m_card.image.set(w.index, w.value);
+            for (const ByteWrite& w : writes)
+                m_card.image.set(w.index, w.value);
             const std::int32_t last = m_card.image.size() - 1;
             m_card.image.set(last, static_cast<std::uint8_t>(m_card.image.imageChecksum() & 0xFF));
             failure = writeFileAtomically(path, m_card.image.bytes());
         }
     }
-    if (failure) showMessage(kCantOpenFile, *failure);
-    else showMessage(kFileSaved);
+    if (failure)
+        showMessage(kCantOpenFile, *failure);
+    else
+        showMessage(kFileSaved);
     m_form.Pfad = path;
     return !failure;
 }

@@ -35,9 +35,9 @@ struct CheckBox {
 
 // The main window's controls as the logic sees them, by their names in the window.
 struct FormState {
-    std::array<EditBox, 12> edits;    // Edit1 .. Edit12
-    std::array<ComboBox, 3> combos;   // ComboBox1 (2D), ComboBox2 (throttle), ComboBox3 (3D)
-    std::array<CheckBox, 2> checks;   // CheckBox1 "Generalmode", CheckBox2 "Edit memory timings"
+    std::array<EditBox, 12> edits;  // Edit1 .. Edit12
+    std::array<ComboBox, 3> combos; // ComboBox1 (2D), ComboBox2 (throttle), ComboBox3 (3D)
+    std::array<CheckBox, 2> checks; // CheckBox1 "Generalmode", CheckBox2 "Edit memory timings"
     std::string Pfad = "--";
     std::string devicename = "--";
     std::string Biosversion = "--";
@@ -65,7 +65,7 @@ struct CardState {
     std::int32_t voltageTableOffset = 0;
     std::int32_t maxVoltageCode = 0;
     bool threeVoltageEntries = false;
-    bool voltageTableFound = false; // the last reader run found a table in this image
+    bool voltageTableFound = false;              // the last reader run found a table in this image
     std::array<std::int32_t, 16> voltageCodes{}; // [p] code, [p + 8] voltage byte of list position p
     bool generalModeActive = false;
     bool generalModeWarningShown = false;
@@ -90,7 +90,7 @@ struct ByteWrite {
 // The main window's behaviour without a toolkit: control states, handlers and the BIOS logic.
 // Front ends pass the user's actions in and answer the host's requests.
 class EditorModel {
-public:
+  public:
     explicit EditorModel(EditorHost& host);
 
     const FormState& form() const { return m_form; }
@@ -101,9 +101,9 @@ public:
     void setDecimalSeparator(std::string separator) { m_decimalSeparator = std::move(separator); }
 
     // --- the user's actions ---
-    void OpenBIOS1Click();                // File > Open BIOS...
+    void OpenBIOS1Click();                  // File > Open BIOS...
     bool openBios(const std::string& path); // the same without the dialog; false when unreadable
-    void SaveBIOS1Click();                // File > Save BIOS...
+    void SaveBIOS1Click();                  // File > Save BIOS...
     bool saveBios(const std::string& chosenPath, int filterEntry); // without the dialog; true when saved
     void Exit1Click() { m_host.closeMainWindow(); }
     void HowdoI1Click() { m_host.showDialog(Dialog::Form1); }
@@ -122,7 +122,7 @@ public:
     // it; otherwise the chosen filter entry's extension is appended.
     static std::string savePathFor(const std::string& chosenPath, int filterEntry);
 
-private:
+  private:
     // identification and load
     void getinfos(const std::string& path);
     void showMessage(std::string text, std::string detail = {});

@@ -18,10 +18,12 @@ namespace zfx {
 
 namespace {
 
-std::string describe(const std::error_code& ec) { return ec.message(); }
+std::string describe(const std::error_code& ec) {
+    return ec.message();
+}
 
 class FileSink final : public ByteSink {
-public:
+  public:
     explicit FileSink(std::FILE* file) : m_file(file) {}
     ~FileSink() override {
         if (m_file) std::fclose(m_file);
@@ -42,7 +44,7 @@ public:
         return ok;
     }
 
-private:
+  private:
     std::FILE* m_file;
 };
 
@@ -105,8 +107,8 @@ std::unique_ptr<ByteSink> openFileSink(const fs::path& path) {
     return std::make_unique<FileSink>(file);
 }
 
-std::optional<std::string> writeFileAtomically(const fs::path& requestedTarget, std::span<const std::uint8_t> bytes,
-                                               const SinkOpener& open) {
+std::optional<std::string> writeFileAtomically(const fs::path& requestedTarget,
+                                               std::span<const std::uint8_t> bytes, const SinkOpener& open) {
     std::error_code ec;
     fs::path target = requestedTarget;
     // Saving over a link writes the file it points to, and leaves the link in place.

@@ -26,7 +26,7 @@ struct ReadResult {
 
 // Where the atomic writer puts the bytes; a test can supply one that fails.
 class ByteSink {
-public:
+  public:
     virtual ~ByteSink() = default;
     virtual bool write(std::span<const std::uint8_t> bytes) = 0;
     // Flushes to the disk and closes; false when any of it failed.

@@ -33,7 +33,8 @@ std::optional<TimingLayout> timingLayoutFor(const CardFlags& f, bool stride56) {
     // is where the others expect it.
     if (f.is5600)
         return TimingLayout{TimingAPlace::AfterPattern51, 45,
-                            stride56 ? std::vector<std::int32_t>{45} : std::vector<std::int32_t>{45, 102, 159}};
+                            stride56 ? std::vector<std::int32_t>{45}
+                                     : std::vector<std::int32_t>{45, 102, 159}};
     if (f.is5700LE) return TimingLayout{TimingAPlace::None, 46, {46}};
     if (f.is5700) return TimingLayout{TimingAPlace::AfterPattern51, 46, {46, 103, 160}};
     return std::nullopt;
@@ -56,7 +57,8 @@ std::optional<std::int32_t> timingATable(const BiosImage& image, const CardFlags
 }
 
 std::string timingName(int edit) {
-    return std::string("Timing ") + static_cast<char>('A' + (edit - 7)) + " (Edit" + std::to_string(edit) + ")";
+    return std::string("Timing ") + static_cast<char>('A' + (edit - 7)) + " (Edit" + std::to_string(edit) +
+           ")";
 }
 
 } // namespace
@@ -67,12 +69,15 @@ void EditorModel::CheckBox2Click() {
         if (!c.timingWarningShown) m_host.showDialog(Dialog::Form4);
         c.timingWarningShown = true;
         c.timingEditActive = true;
-        for (int n = 7; n <= 12; ++n) setEditEnabled(n, true);
+        for (int n = 7; n <= 12; ++n)
+            setEditEnabled(n, true);
         gettimings();
     } else {
         c.timingEditActive = false;
-        for (int n = 7; n <= 12; ++n) setEditEnabled(n, false);
-        for (int n = 7; n <= 12; ++n) setEditText(n, "-");
+        for (int n = 7; n <= 12; ++n)
+            setEditEnabled(n, false);
+        for (int n = 7; n <= 12; ++n)
+            setEditText(n, "-");
     }
 }
 
@@ -91,9 +96,11 @@ void EditorModel::gettimings() {
     // The sets hang off this image's clock table; without one they have no place.
     c.timingSetsAvailable = c.clockTableFound;
     for (const std::int32_t base : layout->writeBases)
-        c.timingSetsAvailable = c.timingSetsAvailable && image.contains(k + base, k + base + kSetOffsets.back());
+        c.timingSetsAvailable =
+            c.timingSetsAvailable && image.contains(k + base, k + base + kSetOffsets.back());
     auto disableSets = [&] {
-        for (int n = 8; n <= 12; ++n) setEditEnabled(n, false);
+        for (int n = 8; n <= 12; ++n)
+            setEditEnabled(n, false);
     };
 
     if (layout->timingA == TimingAPlace::None) {
@@ -141,14 +148,17 @@ std::optional<std::string> EditorModel::timingWriteBack(std::vector<ByteWrite>& 
     auto convert = [&](int edit) -> std::uint8_t {
         const std::string& text = m_form.edit(edit).text;
         const auto value = textToInt(text);
-        if (!value) failure = timingName(edit) + " holds \"" + text + "\", which is not a whole number.";
-        else if (*value < 0 || *value > 255) failure = timingName(edit) + " is " + text + "; it must be 0 to 255.";
+        if (!value)
+            failure = timingName(edit) + " holds \"" + text + "\", which is not a whole number.";
+        else if (*value < 0 || *value > 255)
+            failure = timingName(edit) + " is " + text + "; it must be 0 to 255.";
         return failure ? 0 : static_cast<std::uint8_t>(*value);
     };
     if (layout->timingA != TimingAPlace::None && c.timingAAvailable) {
         const std::uint8_t value = convert(7);
         if (failure) return failure;
-        for (std::int32_t i = 0; i < kTimingAEntries; ++i) writes.push_back({c.timingAOffset + kTimingAStride * i, value});
+        for (std::int32_t i = 0; i < kTimingAEntries; ++i)
+            writes.push_back({c.timingAOffset + kTimingAStride * i, value});
     }
     if (!c.timingSetsAvailable) return std::nullopt;
     for (const std::int32_t base : layout->writeBases) {

@@ -18,7 +18,9 @@ constexpr int kListPositions = 8;
 bool in5600Group(const CardFlags& f) {
     return f.is5600 || f.is5600Ultra || f.is5700 || f.is5700LE || f.isQuadroFX1000_2000;
 }
-bool in5800Group(const CardFlags& f) { return f.is6800 || f.is5900 || f.is5800 || f.isQuadroFX3000; }
+bool in5800Group(const CardFlags& f) {
+    return f.is6800 || f.is5900 || f.is5800 || f.isQuadroFX3000;
+}
 
 } // namespace
 
@@ -54,12 +56,14 @@ void EditorModel::readVoltages5600Group() {
         c.voltageCodes[static_cast<std::size_t>(k)] = image.at(o + 6 + 2 * k);
     }
     std::vector<std::string> texts;
-    for (int k = 0; k < count; ++k) texts.push_back(voltageEntryText(c.voltageCodes[static_cast<std::size_t>(8 + k)]));
+    for (int k = 0; k < count; ++k)
+        texts.push_back(voltageEntryText(c.voltageCodes[static_cast<std::size_t>(8 + k)]));
 
     ComboBox& list2d = comboBox(1);
     ComboBox& listThrottle = comboBox(2);
     ComboBox& list3d = comboBox(3);
-    for (ComboBox* list : {&list2d, &listThrottle, &list3d}) *list = ComboBox{{}, -1, list->enabled};
+    for (ComboBox* list : {&list2d, &listThrottle, &list3d})
+        *list = ComboBox{{}, -1, list->enabled};
     list2d.entries = texts;
     list2d.selected = 0;
     list3d.entries = texts;
@@ -72,8 +76,8 @@ void EditorModel::readVoltages5600Group() {
     // Codes between the table's highest and the card's maximum are offered as further entries,
     // 0.10 V apart; only those that fit a list position and a byte.
     const auto codesBegin = c.voltageCodes.begin();
-    const bool allBelowMax =
-        std::all_of(codesBegin, codesBegin + count, [&](std::int32_t code) { return code < c.maxVoltageCode; });
+    const bool allBelowMax = std::all_of(codesBegin, codesBegin + count,
+                                         [&](std::int32_t code) { return code < c.maxVoltageCode; });
     if (allBelowMax) {
         const std::int32_t highest = *std::max_element(codesBegin, codesBegin + count);
         const std::int32_t generated = c.maxVoltageCode - highest;
@@ -117,7 +121,8 @@ void EditorModel::readVoltages5800Group() {
         c.voltageCodes[11] = kExtraEntryVoltage;
     }
     std::vector<std::string> texts;
-    for (std::size_t k = 0; k < 3; ++k) texts.push_back(voltageEntryText(c.voltageCodes[8 + k]));
+    for (std::size_t k = 0; k < 3; ++k)
+        texts.push_back(voltageEntryText(c.voltageCodes[8 + k]));
     // The entry shows the voltage it writes.
     if (extraEntry) texts.push_back(voltageEntryText(kExtraEntryVoltage));
 
@@ -186,7 +191,8 @@ void EditorModel::fillGeneralMode() {
     if (f.is5700) {
         if (c.maxVoltageCode == 7) {
             setCodes(common8);
-            for (ComboBox& list : m_form.combos) list.enabled = true;
+            for (ComboBox& list : m_form.combos)
+                list.enabled = true;
             append(common8, true, true);
         } else if (c.maxVoltageCode == 1) {
             setCodes({130, 135});

@@ -8,12 +8,14 @@
 namespace zfx::gui {
 
 QStringList biosFileFilters() {
-    return {QStringLiteral("Nvidia BIOS Files (.bin) (*.bin)"), QStringLiteral("Nvidia BIOS Files (.rom) (*.rom)")};
+    return {QStringLiteral("Nvidia BIOS Files (.bin) (*.bin)"),
+            QStringLiteral("Nvidia BIOS Files (.rom) (*.rom)")};
 }
 
 void QtDesktopServices::showMessage(QWidget* parent, const Message& message) {
-    QMessageBox box(message.isError ? QMessageBox::Critical : QMessageBox::NoIcon, QStringLiteral("Zorvane FX"),
-                    QString::fromStdString(message.text), QMessageBox::Ok, parent);
+    QMessageBox box(message.isError ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    QStringLiteral("Zorvane FX"), QString::fromStdString(message.text), QMessageBox::Ok,
+                    parent);
     if (!message.detail.empty()) box.setInformativeText(QString::fromStdString(message.detail));
     box.exec();
 }
@@ -37,7 +39,8 @@ std::optional<SaveChoice> QtDesktopServices::chooseSaveFile(QWidget* parent) {
     dialog.setNameFilters(biosFileFilters());
     dialog.selectNameFilter(biosFileFilters().at(1));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    const int entry = dialog.selectedNameFilter() == biosFileFilters().at(0) ? kBinFilterEntry : kRomFilterEntry;
+    const int entry =
+        dialog.selectedNameFilter() == biosFileFilters().at(0) ? kBinFilterEntry : kRomFilterEntry;
     return SaveChoice{dialog.selectedFiles().constFirst().toStdString(), entry};
 }
 

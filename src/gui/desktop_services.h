@@ -14,7 +14,7 @@ namespace zfx::gui {
 // The desktop's modal boxes and file dialogs. The window never calls them directly, so tests
 // can answer them from a script.
 class DesktopServices {
-public:
+  public:
     virtual ~DesktopServices() = default;
     virtual void showMessage(QWidget* parent, const Message& message) = 0;
     virtual std::optional<QString> chooseOpenFile(QWidget* parent) = 0;
@@ -23,7 +23,7 @@ public:
 
 // The real ones: QMessageBox and QFileDialog.
 class QtDesktopServices final : public DesktopServices {
-public:
+  public:
     void showMessage(QWidget* parent, const Message& message) override;
     std::optional<QString> chooseOpenFile(QWidget* parent) override;
     std::optional<SaveChoice> chooseSaveFile(QWidget* parent) override;

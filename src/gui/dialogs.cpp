@@ -16,7 +16,8 @@ namespace {
 
 // The guides live in docs/ next to the sources in a build tree, or in the installed docs.
 QString docsFile(const QString& name) {
-    const QStringList candidates{QStringLiteral(ZFX_SOURCE_DOCS_DIR), QCoreApplication::applicationDirPath() + "/../share/doc/zorvane-fx"};
+    const QStringList candidates{QStringLiteral(ZFX_SOURCE_DOCS_DIR),
+                                 QCoreApplication::applicationDirPath() + "/../share/doc/zorvane-fx"};
     for (const QString& folder : candidates) {
         const QFileInfo file(QDir(folder).filePath(name));
         if (file.exists()) return QUrl::fromLocalFile(file.absoluteFilePath()).toString();
@@ -27,8 +28,8 @@ QString docsFile(const QString& name) {
 } // namespace
 
 LinkTargets defaultLinkTargets() {
-    return {docsFile(QStringLiteral("guide-reading-bios.md")), docsFile(QStringLiteral("guide-flashing-bios.md")),
-            docsFile(QStringLiteral("releases.md"))};
+    return {docsFile(QStringLiteral("guide-reading-bios.md")),
+            docsFile(QStringLiteral("guide-flashing-bios.md")), docsFile(QStringLiteral("releases.md"))};
 }
 
 SecondaryDialog::SecondaryDialog(const QString& objectName, const QString& caption, QRect geometry) {
@@ -74,7 +75,8 @@ QPushButton* SecondaryDialog::button(QRect geometry, const QString& caption, boo
     return Button1;
 }
 
-TKydUrlLabel* SecondaryDialog::link(const QString& name, QRect geometry, const QString& caption, const QString& url) {
+TKydUrlLabel* SecondaryDialog::link(const QString& name, QRect geometry, const QString& caption,
+                                    const QString& url) {
     auto* label = new TKydUrlLabel(this);
     label->setObjectName(name);
     label->setText(caption);
@@ -103,9 +105,11 @@ TForm1::TForm1(const LinkTargets& links)
     text("StaticText14", 32, 248, "There is a program named vgabios.exe which might let you test");
     text("StaticText15", 32, 272, " the BIOS temporary without flashing.");
     text("StaticText8", 32, 296, "Ask people on forums for help if you are unsure on some steps.");
-    text("StaticText11", 32, 320, "Make sure your system wont crash while flashing the card. (Turn down OCing)");
+    text("StaticText11", 32, 320,
+         "Make sure your system wont crash while flashing the card. (Turn down OCing)");
     text("StaticText12", 8, 352, "How do I rescue my card if I screwed up ;( ?", true);
-    text("StaticText13", 32, 376, "Try to flash back your backup BIOS. Use a PCI card or try to blindly flash.");
+    text("StaticText13", 32, 376,
+         "Try to flash back your backup BIOS. Use a PCI card or try to blindly flash.");
     text("StaticText16", 32, 400, "Search the net or ask in a forum for help.");
     button(QRect(144, 448, 113, 33), "k, thx!", true);
 }
@@ -134,7 +138,8 @@ TForm2::TForm2(const std::string& versionText, const LinkTargets& links)
     button(QRect(104, 344, 105, 33), "Ok!", true);
 }
 
-TForm3::TForm3() : SecondaryDialog(QStringLiteral("Form3"), QStringLiteral("Warning"), QRect(456, 325, 361, 360)) {
+TForm3::TForm3()
+    : SecondaryDialog(QStringLiteral("Form3"), QStringLiteral("Warning"), QRect(456, 325, 361, 360)) {
     text("StaticText1", 16, 16, "In the previous mode your voltage settings were auto sensed.");
     text("StaticText2", 8, 40, "You could use the settings that were found in the BIOS, and maybe");
     text("StaticText3", 16, 64, "an additional higher one if your BIOS looked like it would support it.");
@@ -147,7 +152,8 @@ TForm3::TForm3() : SecondaryDialog(QStringLiteral("Form3"), QStringLiteral("Warn
     button(QRect(112, 280, 105, 33), "Ok!", false);
 }
 
-TForm4::TForm4() : SecondaryDialog(QStringLiteral("Form4"), QStringLiteral("Warning"), QRect(488, 368, 286, 244)) {
+TForm4::TForm4()
+    : SecondaryDialog(QStringLiteral("Form4"), QStringLiteral("Warning"), QRect(488, 368, 286, 244)) {
     text("StaticText1", 24, 16, "Editing memory timings is experimental only for ");
     text("StaticText2", 24, 40, "advanced users.");
     text("StaticText3", 24, 72, "Changing values here is the fastest way to make ");

@@ -22,34 +22,34 @@ LinkTargets defaultLinkTargets();
 // A secondary window: modeless, hidden (not destroyed) by its button or close box, brought to
 // the front when shown again.
 class SecondaryDialog : public QDialog {
-public:
+  public:
     SecondaryDialog(const QString& objectName, const QString& caption, QRect geometry);
     void showInFront();
     QPushButton* Button1 = nullptr;
 
-protected:
+  protected:
     QWidget* text(const QString& name, int x, int y, const QString& caption, bool bold = false);
     QPushButton* button(QRect geometry, const QString& caption, bool isDefault);
     TKydUrlLabel* link(const QString& name, QRect geometry, const QString& caption, const QString& url);
 };
 
 class TForm1 final : public SecondaryDialog { // "How do I ?"
-public:
+  public:
     explicit TForm1(const LinkTargets& links = defaultLinkTargets());
 };
 
 class TForm2 final : public SecondaryDialog { // "About"
-public:
+  public:
     explicit TForm2(const std::string& versionText, const LinkTargets& links = defaultLinkTargets());
 };
 
 class TForm3 final : public SecondaryDialog { // general-mode warning
-public:
+  public:
     TForm3();
 };
 
 class TForm4 final : public SecondaryDialog { // memory-timing warning
-public:
+  public:
     TForm4();
 };
 

@@ -21,10 +21,13 @@ TKydUrlLabel::TKydUrlLabel(QWidget* parent) : QLabel(parent) {
 }
 
 QColor TKydUrlLabel::fromToolkitColor(std::uint32_t bgr) {
-    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF));
+    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                  static_cast<int>((bgr >> 16) & 0xFF));
 }
 
-QColor TKydUrlLabel::fontColor() const { return palette().color(QPalette::WindowText); }
+QColor TKydUrlLabel::fontColor() const {
+    return palette().color(QPalette::WindowText);
+}
 
 void TKydUrlLabel::setFontColor(const QColor& color) {
     QPalette changed = palette();
@@ -35,14 +38,18 @@ void TKydUrlLabel::setFontColor(const QColor& color) {
 void TKydUrlLabel::SetLinkColor(const QColor& value) {
     if (value == m_linkColor) return;
     // A visited label shows its visited colour; only the stored value changes.
-    if (m_visited) m_linkColor = value;
-    else setFontColor(value);
+    if (m_visited)
+        m_linkColor = value;
+    else
+        setFontColor(value);
 }
 
 void TKydUrlLabel::SetVLinkColor(const QColor& value) {
     if (value == m_vLinkColor) return;
-    if (!m_visited) m_vLinkColor = value;
-    else setFontColor(value);
+    if (!m_visited)
+        m_vLinkColor = value;
+    else
+        setFontColor(value);
 }
 
 void TKydUrlLabel::enterEvent(QEnterEvent* event) {
@@ -83,8 +90,10 @@ void TKydUrlLabel::changeEvent(QEvent* event) {
     // A colour given to an idle label becomes its link colour; the label's own changes happen
     // while it is pressed or hovered and so never feed back.
     if (event->type() != QEvent::PaletteChange || m_pressed || m_hovering) return;
-    if (m_visited) m_vLinkColor = fontColor();
-    else m_linkColor = fontColor();
+    if (m_visited)
+        m_vLinkColor = fontColor();
+    else
+        m_linkColor = fontColor();
 }
 
 } // namespace zfx::gui

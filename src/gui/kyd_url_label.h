@@ -12,7 +12,7 @@ namespace zfx::gui {
 // A text label that behaves like a web link: blue and underlined, red while hovered or pressed,
 // navy once visited; a click opens URL, or the caption when URL is empty.
 class TKydUrlLabel : public QLabel {
-public:
+  public:
     using Opener = std::function<void(const QString& target)>;
 
     explicit TKydUrlLabel(QWidget* parent = nullptr);
@@ -41,14 +41,14 @@ public:
     // Replaces what opens the target (the desktop's default handler); tests pass a recorder.
     void setOpener(Opener opener) { m_opener = std::move(opener); }
 
-protected:
+  protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     QColor restColor() const { return m_visited ? m_vLinkColor : m_linkColor; }
 
     QColor m_linkColor;

@@ -21,17 +21,21 @@ namespace zfx::gui {
 
 namespace {
 
-const QString kVoltageHint = QStringLiteral("Change the supply voltage for your GFX card chip in different modes. "
-                                            "Available voltages vary from card and bios.");
-const QString kClockHint = QStringLiteral("Change the clockspeeds of your card in different modes. Not all modes are "
-                                          "available for some cards.");
-const QString kTimingHint = QStringLiteral("Change some timings of your GFX cards memory. Sorry currently not available "
-                                           "for 6800 class.");
+const QString kVoltageHint =
+    QStringLiteral("Change the supply voltage for your GFX card chip in different modes. "
+                   "Available voltages vary from card and bios.");
+const QString kClockHint =
+    QStringLiteral("Change the clockspeeds of your card in different modes. Not all modes are "
+                   "available for some cards.");
+const QString kTimingHint =
+    QStringLiteral("Change some timings of your GFX cards memory. Sorry currently not available "
+                   "for 6800 class.");
 const QString k3DHint =
     QStringLiteral("3D is the mode your card has when a game / program is performing 3D operations.");
 const QString k2DHint = QStringLiteral("2D is the mode your card has in Windows.");
-const QString kThrottleHint = QStringLiteral("Throttle is the mode some cards go into when they overheat or dont know "
-                                             "if to use 3D or 2D mode");
+const QString kThrottleHint =
+    QStringLiteral("Throttle is the mode some cards go into when they overheat or dont know "
+                   "if to use 3D or 2D mode");
 const QString kRateHint = QStringLiteral("Your effective Memory speed as displayed in your driver.");
 
 // A file a drop may open: a local .rom or .bin file.
@@ -62,9 +66,11 @@ TarvEdit::~TarvEdit() = default;
 void TarvEdit::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("openfile"));
-    QAction* open = file->addAction(QStringLiteral("Open BIOS..."), this, [this] { act([this] { m_model.OpenBIOS1Click(); }); });
+    QAction* open = file->addAction(QStringLiteral("Open BIOS..."), this,
+                                    [this] { act([this] { m_model.OpenBIOS1Click(); }); });
     open->setObjectName(QStringLiteral("OpenBIOS1"));
-    QAction* save = file->addAction(QStringLiteral("Save BIOS..."), this, [this] { act([this] { m_model.SaveBIOS1Click(); }); });
+    QAction* save = file->addAction(QStringLiteral("Save BIOS..."), this,
+                                    [this] { act([this] { m_model.SaveBIOS1Click(); }); });
     save->setObjectName(QStringLiteral("SaveBIOS1"));
     QAction* exit = file->addAction(QStringLiteral("Exit"), this, [this] { m_model.Exit1Click(); });
     exit->setObjectName(QStringLiteral("Exit1"));
@@ -85,10 +91,13 @@ void TarvEdit::buildControls() {
     auto place = [](QWidget* widget, const char* name, int x, int y, int w = 0, int h = 0) {
         widget->setObjectName(QString::fromLatin1(name));
         widget->move(x, y);
-        if (w > 0) widget->resize(QSize(w, h).expandedTo(widget->sizeHint()));
-        else widget->adjustSize();
+        if (w > 0)
+            widget->resize(QSize(w, h).expandedTo(widget->sizeHint()));
+        else
+            widget->adjustSize();
     };
-    auto label = [&](QWidget* parent, const char* name, int x, int y, const QString& caption, const QString& hint = {}) {
+    auto label = [&](QWidget* parent, const char* name, int x, int y, const QString& caption,
+                     const QString& hint = {}) {
         auto* l = new QLabel(caption, parent);
         l->setToolTip(hint);
         place(l, name, x, y);
@@ -109,7 +118,8 @@ void TarvEdit::buildControls() {
         place(e, ("Edit" + std::to_string(n)).c_str(), x, y);
         e->resize(w, 21);
         m_edits[static_cast<std::size_t>(n - 1)] = e;
-        connect(e, &QLineEdit::textEdited, this, [this, n](const QString& text) { act([&] { m_model.typeText(n, text.toStdString()); }); });
+        connect(e, &QLineEdit::textEdited, this,
+                [this, n](const QString& text) { act([&] { m_model.typeText(n, text.toStdString()); }); });
         if (n >= 4 && n <= 6) e->installEventFilter(this);
         return e;
     };
@@ -140,14 +150,16 @@ void TarvEdit::buildControls() {
     label(form, "StaticText7", 48, 196, QStringLiteral("3D"), k3DHint);
     label(form, "StaticText6", 40, 228, QStringLiteral("Thrtl."), kThrottleHint);
     label(form, "StaticText5", 48, 260, QStringLiteral("2D"), k2DHint);
-    const std::array<std::pair<const char*, int>, 3> combos{{{"ComboBox1", 256}, {"ComboBox2", 224}, {"ComboBox3", 192}}};
+    const std::array<std::pair<const char*, int>, 3> combos{
+        {{"ComboBox1", 256}, {"ComboBox2", 224}, {"ComboBox3", 192}}};
     for (std::size_t i = 0; i < 3; ++i) {
         auto* c = new QComboBox(form);
         place(c, combos[i].first, 72, combos[i].second);
         c->resize(QSize(57, 21).expandedTo(QSize(64, c->sizeHint().height())));
         m_combos[i] = c;
         const int list = static_cast<int>(i) + 1;
-        connect(c, &QComboBox::activated, this, [this, list](int position) { act([&] { m_model.selectEntry(list, position); }); });
+        connect(c, &QComboBox::activated, this,
+                [this, list](int position) { act([&] { m_model.selectEntry(list, position); }); });
     }
 
     // Clock rates
@@ -172,7 +184,8 @@ void TarvEdit::buildControls() {
     // Memory timings
     m_checks[1] = new QCheckBox(QStringLiteral("Edit memory timings"), form);
     place(m_checks[1], "CheckBox2", 512, 168, 129, 17);
-    auto* timings = group("GroupBox4", QRect(496, 192, 201, 145), QStringLiteral("Memory timings"), kTimingHint);
+    auto* timings =
+        group("GroupBox4", QRect(496, 192, 201, 145), QStringLiteral("Memory timings"), kTimingHint);
     label(timings, "StaticText14", 16, 24, QStringLiteral("Timing A:"), kTimingHint);
     edit(timings, 7, 72, 20, 25, kTimingHint);
     for (int i = 0; i < 5; ++i) {
@@ -182,7 +195,8 @@ void TarvEdit::buildControls() {
     }
     for (std::size_t i = 0; i < 2; ++i) {
         const int box = static_cast<int>(i) + 1;
-        connect(m_checks[i], &QCheckBox::clicked, this, [this, box](bool ticked) { act([&] { m_model.setChecked(box, ticked); }); });
+        connect(m_checks[i], &QCheckBox::clicked, this,
+                [this, box](bool ticked) { act([&] { m_model.setChecked(box, ticked); }); });
     }
 
     // Notices
@@ -194,7 +208,8 @@ void TarvEdit::buildControls() {
         l->setFont(f);
         place(l, name, x, y);
     };
-    notice("Label5", 120, 368, QStringLiteral("Remember:  1. Always keep a clean backup of your old BIOS."), 11);
+    notice("Label5", 120, 368, QStringLiteral("Remember:  1. Always keep a clean backup of your old BIOS."),
+           11);
     notice("Label9", 192, 387, QStringLiteral("2. Have a PCI card at hand to flash if things go wrong."), 11);
     notice("StaticText13", 192, 408, QStringLiteral("3. Probaly not every BIOS will be read correctly."), 11);
     notice("Label10", 192, 448, QStringLiteral("You do all modifications at your own risk!"), 19);
@@ -212,9 +227,11 @@ void TarvEdit::syncFromModel() {
         QComboBox* combo = m_combos[i];
         const ComboBox& list = f.combos[i];
         QStringList entries;
-        for (const auto& entry : list.entries) entries << QString::fromStdString(entry);
+        for (const auto& entry : list.entries)
+            entries << QString::fromStdString(entry);
         QStringList shown;
-        for (int k = 0; k < combo->count(); ++k) shown << combo->itemText(k);
+        for (int k = 0; k < combo->count(); ++k)
+            shown << combo->itemText(k);
         const QSignalBlocker quiet(combo);
         if (shown != entries) {
             combo->clear();
@@ -229,12 +246,12 @@ void TarvEdit::syncFromModel() {
         m_checks[i]->setEnabled(f.checks[i].enabled);
     }
     const std::array<std::pair<QLabel*, const std::string*>, 7> captions{{{m_Pfad, &f.Pfad},
-                                                                         {m_devicename, &f.devicename},
-                                                                         {m_Biosversion, &f.Biosversion},
-                                                                         {m_manufactor, &f.manufactor},
-                                                                         {m_rates[0], &f.StaticText20},
-                                                                         {m_rates[1], &f.StaticText21},
-                                                                         {m_rates[2], &f.StaticText22}}};
+                                                                          {m_devicename, &f.devicename},
+                                                                          {m_Biosversion, &f.Biosversion},
+                                                                          {m_manufactor, &f.manufactor},
+                                                                          {m_rates[0], &f.StaticText20},
+                                                                          {m_rates[1], &f.StaticText21},
+                                                                          {m_rates[2], &f.StaticText22}}};
     for (const auto& [label, caption] : captions) {
         const QString text = QString::fromStdString(*caption);
         if (label->text() != text) {
@@ -280,12 +297,16 @@ std::optional<std::string> TarvEdit::chooseOpenPath() {
     return path->toStdString();
 }
 
-std::optional<SaveChoice> TarvEdit::chooseSavePath() { return m_services.chooseSaveFile(this); }
+std::optional<SaveChoice> TarvEdit::chooseSavePath() {
+    return m_services.chooseSaveFile(this);
+}
 
 void TarvEdit::showDialog(Dialog dialog) {
     if (SecondaryDialog* form = m_forms[static_cast<std::size_t>(dialog)]) form->showInFront();
 }
 
-void TarvEdit::closeMainWindow() { close(); }
+void TarvEdit::closeMainWindow() {
+    close();
+}
 
 } // namespace zfx::gui

@@ -20,7 +20,7 @@ class SecondaryDialog;
 // The main window: a thin view over the editor model. It shows the model's control states and
 // passes the user's menu commands, ticks, selections and typing to it.
 class TarvEdit final : public QMainWindow, private EditorHost {
-public:
+  public:
     explicit TarvEdit(DesktopServices& services);
     ~TarvEdit() override;
 
@@ -32,12 +32,12 @@ public:
     // Opens a file as Open BIOS... would, without the dialog (command line, drop).
     void openFile(const QString& path);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     // EditorHost
     void showMessage(const Message& message) override;
     std::optional<std::string> chooseOpenPath() override;

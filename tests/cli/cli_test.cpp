@@ -28,7 +28,7 @@ CliRun runCli(const std::vector<std::string>& args) {
 }
 
 class CliTest : public ::testing::Test {
-protected:
+  protected:
     std::string sample(const std::string& name) {
         const auto path = m_dir.file(name);
         if (!std::filesystem::exists(path)) test::writeBytes(path, test::sampleBytes(name));
@@ -43,10 +43,11 @@ TEST_F(CliTest, InfoJsonHasExactlyTheContractsKeys) {
     ASSERT_EQ(r.code, 0) << r.err;
     const json j = r.firstJson();
     std::vector<std::string> keys;
-    for (const auto& item : j.items()) keys.push_back(item.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"file", "device", "deviceText", "biosVersion", "vendor", "flags",
-                                              "generalMode", "timingEdit", "voltages", "clocks", "memoryRates",
-                                              "timings", "offsets", "messages", "warnings"}));
+    for (const auto& item : j.items())
+        keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"file", "device", "deviceText", "biosVersion", "vendor",
+                                              "flags", "generalMode", "timingEdit", "voltages", "clocks",
+                                              "memoryRates", "timings", "offsets", "messages", "warnings"}));
     EXPECT_EQ(j["device"], "Nvidia FX5950 Ultra");
     EXPECT_EQ(j["deviceText"], "3303");
     EXPECT_EQ(j["biosVersion"], "4.38.20.24.00");
@@ -57,12 +58,14 @@ TEST_F(CliTest, InfoJsonHasExactlyTheContractsKeys) {
     EXPECT_EQ(j["voltages"]["3d"]["selected"], 2);
     EXPECT_EQ(j["clocks"]["core3d"], (json{{"text", "475"}, {"enabled", true}}));
     EXPECT_EQ(j["memoryRates"]["2d"], "(950Mhz DDR)");
-    EXPECT_EQ(j["offsets"], (json{{"pciData", 0x180}, {"voltageTable", 0x1000}, {"clockTable", 0x2000}, {"timingA", 0}}));
+    EXPECT_EQ(j["offsets"],
+              (json{{"pciData", 0x180}, {"voltageTable", 0x1000}, {"clockTable", 0x2000}, {"timingA", 0}}));
     EXPECT_EQ(j["messages"], json::array());
 }
 
 TEST_F(CliTest, InfoPrintsOneObjectPerFileAndTicksOnRequest) {
-    const CliRun r = runCli({"info", "--json", "--general-mode", "--timings", sample("fx5950-ultra.rom"), sample("fx5200.rom")});
+    const CliRun r = runCli(
+        {"info", "--json", "--general-mode", "--timings", sample("fx5950-ultra.rom"), sample("fx5200.rom")});
     ASSERT_EQ(r.code, 0);
     std::istringstream lines(r.out);
     std::string first, second;
@@ -91,7 +94,8 @@ TEST_F(CliTest, VersionBytesAreAlwaysValidUtf8) {
     bytes[0x209] = 0xFF;
     test::writeBytes(m_dir.file("latin.rom"), bytes);
     const CliRun r = runCli({"info", "--json", path("latin.rom")});
-    EXPECT_EQ(r.firstJson()["biosVersion"], "\xC3\xA9\xC3\xBF" "34.20.16.00");
+    EXPECT_EQ(r.firstJson()["biosVersion"], "\xC3\xA9\xC3\xBF"
+                                            "34.20.16.00");
 }
 
 TEST_F(CliTest, UsageErrorsExitTwo) {
@@ -106,8 +110,9 @@ TEST_F(CliTest, UsageErrorsExitTwo) {
 }
 
 TEST_F(CliTest, SetChangesClocksVoltagesAndTimingsAndInfoReadsThemBack) {
-    const CliRun r = runCli({"set", sample("fx5950-ultra.rom"), "-o", path("mod"), "--voltage-3d", "1.5", "--voltage-2d",
-                          "#1", "--core-3d", "500", "--mem-2d", "480", "--timing-b", "12", "--json"});
+    const CliRun r =
+        runCli({"set", sample("fx5950-ultra.rom"), "-o", path("mod"), "--voltage-3d", "1.5", "--voltage-2d",
+                "#1", "--core-3d", "500", "--mem-2d", "480", "--timing-b", "12", "--json"});
     ASSERT_EQ(r.code, 0) << r.err;
     const json saved = r.firstJson();
     EXPECT_EQ(saved["file"], path("mod.rom"));
@@ -121,14 +126,15 @@ TEST_F(CliTest, SetChangesClocksVoltagesAndTimingsAndInfoReadsThemBack) {
     EXPECT_EQ(j["timings"]["B"]["text"], "12");
     const Bytes bytes = test::readBytes(path("mod.rom"));
     unsigned sum = 0;
-    for (const auto b : bytes) sum += b;
+    for (const auto b : bytes)
+        sum += b;
     EXPECT_EQ(sum % 256, 0u);
 }
 
 TEST_F(CliTest, SetRefusesWhatTheCardDoesNotOfferAndWritesNothing) {
     const std::vector<std::vector<std::string>> refused{
-        {"--voltage-3d", "1.7"},   {"--voltage-throttle", "1.3"}, {"--mem-3d", "500"},
-        {"--core-2d", "12a"},      {"--timing-a", "3"},           {"--general-mode"},
+        {"--voltage-3d", "1.7"}, {"--voltage-throttle", "1.3"}, {"--mem-3d", "500"},
+        {"--core-2d", "12a"},    {"--timing-a", "3"},           {"--general-mode"},
         {"--voltage-2d", "#9"}};
     for (const auto& extra : refused) {
         std::vector<std::string> args{"set", sample("fx5200.rom"), "-o", path("out.rom")};
@@ -165,7 +171,8 @@ TEST_F(CliTest, RealBinaryPrintsTheSummary) {
     ASSERT_NE(pipe, nullptr);
     std::string output;
     char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
     EXPECT_EQ(pclose(pipe), 0);
     EXPECT_NE(output.find("Device:        Nvidia FX5800 Ultra (0103)"), std::string::npos);
     EXPECT_NE(output.find("Clocks 3D:     core 500, memory 500 (1000Mhz DDR)"), std::string::npos);

@@ -16,7 +16,9 @@ namespace fs = std::filesystem;
 using test::Editor;
 using Bytes = std::vector<std::uint8_t>;
 
-unsigned byteSum(const Bytes& bytes) { return std::accumulate(bytes.begin(), bytes.end(), 0u) % 256u; }
+unsigned byteSum(const Bytes& bytes) {
+    return std::accumulate(bytes.begin(), bytes.end(), 0u) % 256u;
+}
 
 struct TinyFileCase {
     std::size_t size;
@@ -29,11 +31,13 @@ class TinyFile : public ::testing::TestWithParam<TinyFileCase> {};
 TEST_P(TinyFile, OpensAsAnUnsupportedDeviceAndSavesOnlyWithALastByte) {
     Editor e;
     Bytes image(GetParam().size);
-    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(0x30 + i % 7);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>(0x30 + i % 7);
     e.open(image);
     EXPECT_EQ(e.form().devicename, "Unsupported!");
     EXPECT_EQ(e.host.messages.front().text, "Device unsupported : " + GetParam().deviceText);
-    for (int n = 1; n <= 12; ++n) EXPECT_FALSE(e.form().edit(n).enabled);
+    for (int n = 1; n <= 12; ++n)
+        EXPECT_FALSE(e.form().edit(n).enabled);
     const Bytes saved = e.save();
     EXPECT_EQ(!saved.empty(), GetParam().saves);
     if (GetParam().saves) {
@@ -73,14 +77,22 @@ TEST(BadInput, FifoOrDanglingLinkChosenAsImageIsRefused) {
 class MarkersAtTheEnd : public ::testing::TestWithParam<std::uint16_t> {};
 
 TEST_P(MarkersAtTheEnd, AreNoTablesAndASaveKeepsTheLength) {
-    const std::vector<Bytes> markers{{0x10, 0x02, 0x03}, {0x10, 0x02, 0x02}, {0x18, 0x02, 0x20, 0xFF}, {0x18, 0x02, 0x20},
-                                     {0x18, 0x20}, {0x89, 0x55, 0x20}, {0x89, 0x55, 0x00}, {0x00, 0x02, 0x20},
-                                     {0x40, 0x01, 0x20}, {0x04, 0x08, 0x00, 0x02, 0x10, 0x00}};
+    const std::vector<Bytes> markers{{0x10, 0x02, 0x03},
+                                     {0x10, 0x02, 0x02},
+                                     {0x18, 0x02, 0x20, 0xFF},
+                                     {0x18, 0x02, 0x20},
+                                     {0x18, 0x20},
+                                     {0x89, 0x55, 0x20},
+                                     {0x89, 0x55, 0x00},
+                                     {0x00, 0x02, 0x20},
+                                     {0x40, 0x01, 0x20},
+                                     {0x04, 0x08, 0x00, 0x02, 0x10, 0x00}};
     for (const Bytes& marker : markers) {
         for (std::size_t back = marker.size(); back <= marker.size() + 8; ++back) {
             Editor e;
             auto builder = test::cardImage(GetParam(), 600);
-            for (std::size_t i = 0; i < marker.size(); ++i) builder.bytes(600 - back + i, {marker[i]});
+            for (std::size_t i = 0; i < marker.size(); ++i)
+                builder.bytes(600 - back + i, {marker[i]});
             const Bytes image = builder.image();
             e.open(image);
             if (e.form().check(1).enabled) e.model.setChecked(1, true);
@@ -95,14 +107,15 @@ TEST_P(MarkersAtTheEnd, AreNoTablesAndASaveKeepsTheLength) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFamily, MarkersAtTheEnd,
-                         ::testing::Values(0x0040, 0x0045, 0x0041, 0x0330, 0x0332, 0x0301, 0x0342, 0x0343, 0x0312, 0x0311,
-                                           0x0326, 0x0322, 0x0309, 0x0338));
+                         ::testing::Values(0x0040, 0x0045, 0x0041, 0x0330, 0x0332, 0x0301, 0x0342, 0x0343,
+                                           0x0312, 0x0311, 0x0326, 0x0322, 0x0309, 0x0338));
 
 TEST(BadInput, RandomBytesOpenAndSaveWithoutHarm) {
     std::mt19937 random(2026);
     for (int round = 0; round < 50; ++round) {
         Bytes image(1 + random() % 5000);
-        for (auto& b : image) b = static_cast<std::uint8_t>(random());
+        for (auto& b : image)
+            b = static_cast<std::uint8_t>(random());
         Editor e;
         e.open(image);
         const Bytes saved = e.save();
@@ -133,9 +146,11 @@ TEST_P(EveryBox, EmptiedOrOutOfRangeIsRefusedAndTheTargetIsUntouched) {
             const Bytes before = e.card().image.bytes();
             test::writeBytes(e.dir.file("target.rom"), Bytes{7, 7, 7});
             e.model.typeText(box, text);
-            EXPECT_FALSE(e.model.saveBios(e.dir.file("target.rom").string(), kRomFilterEntry)) << "Edit" << box << " " << text;
+            EXPECT_FALSE(e.model.saveBios(e.dir.file("target.rom").string(), kRomFilterEntry))
+                << "Edit" << box << " " << text;
             EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
-            EXPECT_NE(e.host.messages.back().detail.find("(Edit" + std::to_string(box) + ")"), std::string::npos);
+            EXPECT_NE(e.host.messages.back().detail.find("(Edit" + std::to_string(box) + ")"),
+                      std::string::npos);
             EXPECT_EQ(test::readBytes(e.dir.file("target.rom")), (Bytes{7, 7, 7}));
             EXPECT_EQ(e.card().image.bytes(), before);
         }
@@ -143,10 +158,10 @@ TEST_P(EveryBox, EmptiedOrOutOfRangeIsRefusedAndTheTargetIsUntouched) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, EveryBox,
-                         ::testing::Values("gf6800-ultra.rom", "gf6800-gt.rom", "gf6800.rom", "fx5950-ultra.rom",
-                                           "fx5900-xt.rom", "fx5800.rom", "fx5700.rom", "fx5700-le.rom", "fx5600.rom",
-                                           "fx5600-ultra.rom", "fx5500.rom", "fx5200.rom", "quadro-fx1000.rom",
-                                           "quadro-fx3000.rom"));
+                         ::testing::Values("gf6800-ultra.rom", "gf6800-gt.rom", "gf6800.rom",
+                                           "fx5950-ultra.rom", "fx5900-xt.rom", "fx5800.rom", "fx5700.rom",
+                                           "fx5700-le.rom", "fx5600.rom", "fx5600-ultra.rom", "fx5500.rom",
+                                           "fx5200.rom", "quadro-fx1000.rom", "quadro-fx3000.rom"));
 
 // --- properties over samples and seeded mutations ---
 
@@ -156,7 +171,9 @@ INSTANTIATE_TEST_SUITE_P(Samples, EveryBox,
 bool onlyShownClocksChanged(const Bytes& loaded, const Bytes& saved, const FormState& form, bool hundredths) {
     std::vector<std::uint32_t> shown;
     for (int box = 1; box <= 6; ++box)
-        if (form.edit(box).enabled) shown.push_back(static_cast<std::uint32_t>(std::stoul(form.edit(box).text)) * (hundredths ? 100u : 1u));
+        if (form.edit(box).enabled)
+            shown.push_back(static_cast<std::uint32_t>(std::stoul(form.edit(box).text)) *
+                            (hundredths ? 100u : 1u));
     for (std::size_t i = 0; i + 1 < saved.size(); ++i) {
         if (saved[i] == loaded[i]) continue;
         bool explained = false;
@@ -192,15 +209,17 @@ TEST_P(SaveProperty, UneditedSaveOfMutatedSamplesChangesOnlyTheChecksumAndShownC
         ASSERT_EQ(saved.size(), image.size());
         EXPECT_EQ(byteSum(saved), 0u);
         const bool hundredths = GetParam().rfind("gf6800", 0) != 0;
-        EXPECT_TRUE(onlyShownClocksChanged(image, saved, e.form(), hundredths)) << GetParam() << " round " << round;
+        EXPECT_TRUE(onlyShownClocksChanged(image, saved, e.form(), hundredths))
+            << GetParam() << " round " << round;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, SaveProperty,
-                         ::testing::Values("gf6800-ultra.rom", "gf6800-gt.rom", "gf6800.rom", "fx5950-ultra.rom",
-                                           "fx5900-xt.rom", "fx5800.rom", "fx5700.rom", "fx5700-le.rom", "fx5600.rom",
-                                           "fx5600-ultra.rom", "fx5500.rom", "fx5200.rom", "quadro-fx1000.rom",
-                                           "quadro-fx3000.rom", "unsupported.rom"));
+                         ::testing::Values("gf6800-ultra.rom", "gf6800-gt.rom", "gf6800.rom",
+                                           "fx5950-ultra.rom", "fx5900-xt.rom", "fx5800.rom", "fx5700.rom",
+                                           "fx5700-le.rom", "fx5600.rom", "fx5600-ultra.rom", "fx5500.rom",
+                                           "fx5200.rom", "quadro-fx1000.rom", "quadro-fx3000.rom",
+                                           "unsupported.rom"));
 
 } // namespace
 } // namespace zfx

@@ -8,7 +8,9 @@
 namespace zfx {
 namespace {
 
-BiosImage image(std::vector<std::uint8_t> bytes) { return BiosImage(std::move(bytes)); }
+BiosImage image(std::vector<std::uint8_t> bytes) {
+    return BiosImage(std::move(bytes));
+}
 
 TEST(HexOfRange, GivesTwoUpperCaseDigitsPerByteInFileOrder) {
     const BiosImage img = image({0x45, 0x00, 0x0A, 0xDE, 0x05});
@@ -30,7 +32,9 @@ TEST(CharsOfRange, KeepsNulBytesAndGivesCountPlusOneCharacters) {
     const BiosImage img = image({'4', '.', 0x00, '1', 0xE9});
     const std::string text = img.charsOfRange(0, 14);
     ASSERT_EQ(text.size(), 15u);
-    EXPECT_EQ(text.substr(0, 5), std::string("4.\0" "1\xE9", 5));
+    EXPECT_EQ(text.substr(0, 5), std::string("4.\0"
+                                             "1\xE9",
+                                             5));
     EXPECT_EQ(img.charsOfRange(0, -1), "");
 }
 
@@ -67,7 +71,8 @@ TEST(FindPattern, FindsOccurrenceOverlappingAFailedPartialMatch) {
 
 // A plain reference: the largest start at which every byte matches.
 std::int64_t naiveLast(const std::vector<std::uint8_t>& hay, const std::vector<std::uint8_t>& needle) {
-    for (std::int64_t s = static_cast<std::int64_t>(hay.size()) - static_cast<std::int64_t>(needle.size()); s >= 0; --s)
+    for (std::int64_t s = static_cast<std::int64_t>(hay.size()) - static_cast<std::int64_t>(needle.size());
+         s >= 0; --s)
         if (std::equal(needle.begin(), needle.end(), hay.begin() + s)) return s;
     return -1;
 }
@@ -76,10 +81,13 @@ TEST(FindPattern, AgreesWithAPlainSearchOnRandomImages) {
     std::mt19937 random(7);
     for (int round = 0; round < 2000; ++round) {
         std::vector<std::uint8_t> hay(random() % 200);
-        for (auto& b : hay) b = static_cast<std::uint8_t>(random() % 4); // few symbols: many partial matches
+        for (auto& b : hay)
+            b = static_cast<std::uint8_t>(random() % 4); // few symbols: many partial matches
         std::vector<std::uint8_t> needle(1 + random() % 6);
-        for (auto& b : needle) b = static_cast<std::uint8_t>(random() % 4);
-        EXPECT_EQ(lastOccurrence(hay.data(), hay.size(), needle.data(), needle.size()), naiveLast(hay, needle));
+        for (auto& b : needle)
+            b = static_cast<std::uint8_t>(random() % 4);
+        EXPECT_EQ(lastOccurrence(hay.data(), hay.size(), needle.data(), needle.size()),
+                  naiveLast(hay, needle));
     }
 }
 
@@ -90,12 +98,16 @@ struct ChecksumCase {
 
 class ImageChecksum : public ::testing::TestWithParam<ChecksumCase> {};
 
-TEST_P(ImageChecksum, MakesTheByteSumZero) { EXPECT_EQ(image(GetParam().bytes).imageChecksum(), GetParam().expected); }
+TEST_P(ImageChecksum, MakesTheByteSumZero) {
+    EXPECT_EQ(image(GetParam().bytes).imageChecksum(), GetParam().expected);
+}
 
 INSTANTIATE_TEST_SUITE_P(Examples, ImageChecksum,
-                         ::testing::Values(ChecksumCase{{}, 0}, ChecksumCase{{0x42}, 0}, ChecksumCase{{0x10, 0x00}, 240},
-                                           ChecksumCase{{0x00, 0x77}, 256}, ChecksumCase{{0xFF, 0x01, 0x99}, 256},
-                                           ChecksumCase{{0x80, 0x81, 0x00}, 255}, ChecksumCase{{0x01, 0x01, 0x01, 0x00}, 253}));
+                         ::testing::Values(ChecksumCase{{}, 0}, ChecksumCase{{0x42}, 0},
+                                           ChecksumCase{{0x10, 0x00}, 240}, ChecksumCase{{0x00, 0x77}, 256},
+                                           ChecksumCase{{0xFF, 0x01, 0x99}, 256},
+                                           ChecksumCase{{0x80, 0x81, 0x00}, 255},
+                                           ChecksumCase{{0x01, 0x01, 0x01, 0x00}, 253}));
 
 TEST(Latin1ToUtf8, KeepsAsciiAndEncodesHighBytes) {
     EXPECT_EQ(latin1ToUtf8("V1.0"), "V1.0");

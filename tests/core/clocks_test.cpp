@@ -33,9 +33,11 @@ struct ClockCase {
 Bytes clockImage(const ClockCase& c) {
     auto builder = cardImage(c.device);
     builder.subsystemVendor(c.vendor);
-    for (std::size_t i = 0; i < c.marker.size(); ++i) builder.bytes(kMarker + i, {c.marker[i]});
+    for (std::size_t i = 0; i < c.marker.size(); ++i)
+        builder.bytes(kMarker + i, {c.marker[i]});
     const auto b = static_cast<std::size_t>(static_cast<std::int32_t>(kMarker) + c.bFromMarker);
-    for (const Field& f : c.fields) builder.word(b + static_cast<std::size_t>(f.offset), f.stored);
+    for (const Field& f : c.fields)
+        builder.word(b + static_cast<std::size_t>(f.offset), f.stored);
     return builder.image();
 }
 
@@ -61,26 +63,68 @@ constexpr std::uint16_t kNvidia = 0x10DE, kGainward = 0x10B0, kUnknown = 0x0000,
 INSTANTIATE_TEST_SUITE_P(
     Families, ClockReader,
     ::testing::Values(
-        ClockCase{"fx5700le", 0x0343, kOdd, {0x00, 0x02, 0x20}, 0,
-                  {{3, 25000}, {7, 20000}, {60, 40000}, {64, 25100}}, {"250", "--", "400", "200", "--", "251"}},
-        ClockCase{"fx5800", 0x0301, kOdd, {0x89, 0x55, 0x20}, 0,
+        ClockCase{"fx5700le",
+                  0x0343,
+                  kOdd,
+                  {0x00, 0x02, 0x20},
+                  0,
+                  {{3, 25000}, {7, 20000}, {60, 40000}, {64, 25100}},
+                  {"250", "--", "400", "200", "--", "251"}},
+        ClockCase{"fx5800",
+                  0x0301,
+                  kOdd,
+                  {0x89, 0x55, 0x20},
+                  0,
                   {{3, 30000}, {7, 30100}, {59, 40000}, {63, 40100}, {115, 50000}, {119, 50100}},
                   {"300", "400", "500", "301", "401", "501"}},
-        ClockCase{"fx5800_fallback", 0x0302, kOdd, {0x89, 0x55, 0x00}, 1,
+        ClockCase{"fx5800_fallback",
+                  0x0302,
+                  kOdd,
+                  {0x89, 0x55, 0x00},
+                  1,
                   {{3, 30000}, {7, 30100}, {59, 40000}, {63, 40100}, {115, 50000}, {119, 50100}},
                   {"300", "400", "500", "301", "401", "501"}},
-        ClockCase{"quadro1000", 0x0309, kOdd, {0x89, 0x55, 0x20}, 0,
+        ClockCase{"quadro1000",
+                  0x0309,
+                  kOdd,
+                  {0x89, 0x55, 0x20},
+                  0,
                   {{3, 30000}, {7, 30100}, {59, 40000}, {63, 40100}, {115, 50000}, {119, 50100}},
                   {"300", "400", "500", "301", "401", "501"}},
-        ClockCase{"fx5200", 0x0322, kOdd, {0x18, 0x02, 0x20}, 0, {{3, 25000}, {7, 20000}},
+        ClockCase{"fx5200",
+                  0x0322,
+                  kOdd,
+                  {0x18, 0x02, 0x20},
+                  0,
+                  {{3, 25000}, {7, 20000}},
                   {"--", "--", "250", "--", "--", "200"}},
-        ClockCase{"fx5500_fallback", 0x0326, kOdd, {0x18, 0x20}, -1, {{3, 27000}, {7, 20000}},
+        ClockCase{"fx5500_fallback",
+                  0x0326,
+                  kOdd,
+                  {0x18, 0x20},
+                  -1,
+                  {{3, 27000}, {7, 20000}},
                   {"--", "--", "270", "--", "--", "200"}},
-        ClockCase{"fx5600ultra", 0x0311, kOdd, {0x18, 0x02, 0x20}, 0, {{3, 23500}, {35, 40000}, {117, 23600}, {60, 40100}},
+        ClockCase{"fx5600ultra",
+                  0x0311,
+                  kOdd,
+                  {0x18, 0x02, 0x20},
+                  0,
+                  {{3, 23500}, {35, 40000}, {117, 23600}, {60, 40100}},
                   {"235", "236", "401", "400", "--", "--"}},
-        ClockCase{"fx5600", 0x0312, kOdd, {0x18, 0x02, 0x20}, 1, {{2, 23500}, {34, 27500}, {59, 23600}, {116, 32500}},
+        ClockCase{"fx5600",
+                  0x0312,
+                  kOdd,
+                  {0x18, 0x02, 0x20},
+                  1,
+                  {{2, 23500}, {34, 27500}, {59, 23600}, {116, 32500}},
                   {"235", "236", "325", "275", "--", "--"}},
-        ClockCase{"fx5600_1820", 0x0314, kOdd, {0x18, 0x20}, 0, {{2, 23500}, {34, 27500}, {59, 23600}, {116, 32500}},
+        ClockCase{"fx5600_1820",
+                  0x0314,
+                  kOdd,
+                  {0x18, 0x20},
+                  0,
+                  {{2, 23500}, {34, 27500}, {59, 23600}, {116, 32500}},
                   {"235", "236", "325", "275", "--", "--"}},
         ClockCase{"fx5600_stride56",
                   0x0312,
@@ -90,21 +134,61 @@ INSTANTIATE_TEST_SUITE_P(
                   {{2, 23500}, {34, 27500}, {58, 23600}, {114, 32500}},
                   {"235", "236", "325", "275", "--", "--"},
                   true},
-        ClockCase{"gf6800ultra_reference", 0x0040, kNvidia, {0x18, 0x02, 0x20, 0xFF}, 0,
-                  {{8, 300}, {13, 550}, {38, 400}, {43, 560}}, {"300", "--", "400", "550", "--", "560"}},
-        ClockCase{"gf6800ultra_unknown", 0x0040, kUnknown, {0x18, 0x02, 0x20, 0xFF}, 0,
-                  {{8, 300}, {13, 550}, {38, 400}, {43, 560}}, {"300", "--", "400", "550", "--", "560"}},
-        ClockCase{"gf6800ultra_vendor", 0x0040, kGainward, {0x18, 0x02, 0x20, 0xFF}, 0,
-                  {{8, 300}, {13, 550}, {38, 400}, {43, 560}}, {"400", "--", "300", "560", "--", "550"}},
-        ClockCase{"gf6800gt", 0x0045, kNvidia, {0x18, 0x02, 0x20, 0xFF}, 0, {{8, 350}, {13, 500}, {38, 300}, {43, 510}},
+        ClockCase{"gf6800ultra_reference",
+                  0x0040,
+                  kNvidia,
+                  {0x18, 0x02, 0x20, 0xFF},
+                  0,
+                  {{8, 300}, {13, 550}, {38, 400}, {43, 560}},
+                  {"300", "--", "400", "550", "--", "560"}},
+        ClockCase{"gf6800ultra_unknown",
+                  0x0040,
+                  kUnknown,
+                  {0x18, 0x02, 0x20, 0xFF},
+                  0,
+                  {{8, 300}, {13, 550}, {38, 400}, {43, 560}},
+                  {"300", "--", "400", "550", "--", "560"}},
+        ClockCase{"gf6800ultra_vendor",
+                  0x0040,
+                  kGainward,
+                  {0x18, 0x02, 0x20, 0xFF},
+                  0,
+                  {{8, 300}, {13, 550}, {38, 400}, {43, 560}},
+                  {"400", "--", "300", "560", "--", "550"}},
+        ClockCase{"gf6800gt",
+                  0x0045,
+                  kNvidia,
+                  {0x18, 0x02, 0x20, 0xFF},
+                  0,
+                  {{8, 350}, {13, 500}, {38, 300}, {43, 510}},
                   {"--", "--", "350", "--", "--", "500"}},
-        ClockCase{"gf6800le", 0x0042, kGainward, {0x18, 0x02, 0x20, 0xFF}, 0,
-                  {{8, 325}, {13, 350}, {38, 275}, {43, 360}}, {"275", "--", "325", "--", "--", "350"}},
-        ClockCase{"fx5900", 0x0331, kOdd, {0x18, 0x02, 0x20}, 0, {{3, 30000}, {7, 42500}, {60, 30100}, {117, 45000}},
+        ClockCase{"gf6800le",
+                  0x0042,
+                  kGainward,
+                  {0x18, 0x02, 0x20, 0xFF},
+                  0,
+                  {{8, 325}, {13, 350}, {38, 275}, {43, 360}},
+                  {"275", "--", "325", "--", "--", "350"}},
+        ClockCase{"fx5900",
+                  0x0331,
+                  kOdd,
+                  {0x18, 0x02, 0x20},
+                  0,
+                  {{3, 30000}, {7, 42500}, {60, 30100}, {117, 45000}},
                   {"300", "301", "450", "425", "--", "--"}},
-        ClockCase{"fx5700", 0x0342, kOdd, {0x18, 0x02, 0x20}, 0, {{3, 30000}, {7, 42500}, {60, 30100}, {117, 45000}},
+        ClockCase{"fx5700",
+                  0x0342,
+                  kOdd,
+                  {0x18, 0x02, 0x20},
+                  0,
+                  {{3, 30000}, {7, 42500}, {60, 30100}, {117, 45000}},
                   {"300", "301", "450", "425", "--", "--"}},
-        ClockCase{"quadro3000", 0x0338, kOdd, {0x18, 0x02, 0x20}, 0, {{3, 30000}, {7, 42500}, {60, 30100}, {117, 45000}},
+        ClockCase{"quadro3000",
+                  0x0338,
+                  kOdd,
+                  {0x18, 0x02, 0x20},
+                  0,
+                  {{3, 30000}, {7, 42500}, {60, 30100}, {117, 45000}},
                   {"300", "301", "450", "425", "--", "--"}}),
     [](const auto& param) { return param.param.name; });
 
@@ -127,7 +211,8 @@ TEST_P(ClockWriteBack, StoresEachBoxIntoItsFieldsAndNothingElse) {
     e.open(loaded);
     ASSERT_EQ(e.card().clockTableOffset, c.b);
     for (int box = 1; box <= 6; ++box)
-        if (e.form().edit(box).enabled) e.model.typeText(box, std::to_string(c.values[static_cast<std::size_t>(box - 1)]));
+        if (e.form().edit(box).enabled)
+            e.model.typeText(box, std::to_string(c.values[static_cast<std::size_t>(box - 1)]));
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
     const bool fx = c.sample.rfind("gf6800", 0) != 0;
@@ -137,18 +222,22 @@ TEST_P(ClockWriteBack, StoresEachBoxIntoItsFieldsAndNothingElse) {
         expected[static_cast<std::size_t>(c.b + offset)] = static_cast<std::uint8_t>(v & 0xFF);
         expected[static_cast<std::size_t>(c.b + offset + 1)] = static_cast<std::uint8_t>(v >> 8);
     }
-    for (std::size_t i = 0; i + 1 < saved.size(); ++i) ASSERT_EQ(saved[i], expected[i]) << "byte " << i;
+    for (std::size_t i = 0; i + 1 < saved.size(); ++i)
+        ASSERT_EQ(saved[i], expected[i]) << "byte " << i;
 }
 
 std::vector<std::pair<std::int32_t, int>> slots(std::int32_t first, int box) {
     std::vector<std::pair<std::int32_t, int>> fields;
-    for (std::int32_t i = 0; i < 8; ++i) fields.emplace_back(first + 4 * i, box);
+    for (std::int32_t i = 0; i < 8; ++i)
+        fields.emplace_back(first + 4 * i, box);
     return fields;
 }
 
-std::vector<std::pair<std::int32_t, int>> join(std::initializer_list<std::vector<std::pair<std::int32_t, int>>> parts) {
+std::vector<std::pair<std::int32_t, int>>
+join(std::initializer_list<std::vector<std::pair<std::int32_t, int>>> parts) {
     std::vector<std::pair<std::int32_t, int>> all;
-    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    for (const auto& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
     return all;
 }
 
@@ -159,7 +248,8 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"fx5800", "fx5800.rom", 0x2000,
                   join({{{3, 1}, {59, 2}, {115, 3}}, slots(7, 4), slots(63, 5), slots(119, 6)})},
         WriteCase{"fx5200", "fx5200.rom", 0x2000, join({{{3, 3}}, slots(7, 6)})},
-        WriteCase{"fx5600ultra", "fx5600-ultra.rom", 0x2000, join({{{3, 1}, {117, 2}, {60, 3}}, slots(7, 4)})},
+        WriteCase{"fx5600ultra", "fx5600-ultra.rom", 0x2000,
+                  join({{{3, 1}, {117, 2}, {60, 3}}, slots(7, 4)})},
         WriteCase{"fx5600", "fx5600.rom", 0x2001, {{2, 1}, {59, 2}, {116, 3}, {34, 4}, {91, 4}, {148, 4}}},
         WriteCase{"fx5900", "fx5950-ultra.rom", 0x2000, join({{{3, 1}, {60, 2}, {117, 3}}, slots(7, 4)})},
         WriteCase{"gf6800ultra_reference", "gf6800-ultra.rom", 0x2000, {{8, 1}, {13, 4}, {38, 3}, {43, 6}}},
@@ -188,20 +278,23 @@ TEST(ClockWriteBack, FiveSixHundredWithEntries56ApartWritesItsOwnPlaces) {
     Editor e;
     auto builder = cardImage(0x0312);
     builder.bytes(0x3000, {0x40, 0x01, 0x20});
-    for (std::size_t i = 0x3000 + 3; i < 0x3000 + 200; ++i) builder.bytes(i, {0xEE});
+    for (std::size_t i = 0x3000 + 3; i < 0x3000 + 200; ++i)
+        builder.bytes(i, {0xEE});
     const Bytes loaded = builder.image();
     e.open(loaded);
     const std::int32_t b = 0x3001;
     ASSERT_EQ(e.card().clockTableOffset, b);
     ASSERT_TRUE(e.card().clockTableStride56);
-    for (const int box : {1, 2, 3, 4}) e.model.typeText(box, "300"); // 30000 = 30 75
+    for (const int box : {1, 2, 3, 4})
+        e.model.typeText(box, "300"); // 30000 = 30 75
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
     for (const std::int32_t offset : {2, 34, 58, 114, 90, 146}) {
         EXPECT_EQ(saved[static_cast<std::size_t>(b + offset)], 0x30) << offset;
         EXPECT_EQ(saved[static_cast<std::size_t>(b + offset + 1)], 0x75) << offset;
     }
-    for (const std::int32_t untouched : {60, 92, 116, 117, 148, 149}) EXPECT_EQ(saved[static_cast<std::size_t>(b + untouched)], 0xEE);
+    for (const std::int32_t untouched : {60, 92, 116, 117, 148, 149})
+        EXPECT_EQ(saved[static_cast<std::size_t>(b + untouched)], 0xEE);
 }
 
 TEST(ClockWriteBack, ExampleBytesOfFx5800And6800Gt) {
@@ -241,11 +334,12 @@ TEST_P(FxRounding, ShowsWholeMegahertzWithHalvesToEvenAndSavesTheRoundedValue) {
     EXPECT_EQ(Bytes(saved.begin() + 0x2003, saved.begin() + 0x2005), GetParam().savedBytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, FxRounding,
-                         ::testing::Values(RoundingCase{27500, "275", {0x6C, 0x6B}}, RoundingCase{27549, "275", {0x6C, 0x6B}},
-                                           RoundingCase{42550, "426", {0x68, 0xA6}}, RoundingCase{42450, "424", {0xA0, 0xA5}},
-                                           RoundingCase{27551, "276", {0xD0, 0x6B}}, RoundingCase{50, "0", {0x00, 0x00}},
-                                           RoundingCase{150, "2", {0xC8, 0x00}}, RoundingCase{65535, "655", {0xDC, 0xFF}}));
+INSTANTIATE_TEST_SUITE_P(
+    Examples, FxRounding,
+    ::testing::Values(RoundingCase{27500, "275", {0x6C, 0x6B}}, RoundingCase{27549, "275", {0x6C, 0x6B}},
+                      RoundingCase{42550, "426", {0x68, 0xA6}}, RoundingCase{42450, "424", {0xA0, 0xA5}},
+                      RoundingCase{27551, "276", {0xD0, 0x6B}}, RoundingCase{50, "0", {0x00, 0x00}},
+                      RoundingCase{150, "2", {0xC8, 0x00}}, RoundingCase{65535, "655", {0xDC, 0xFF}}));
 
 // --- not found ---
 
@@ -274,19 +368,22 @@ TEST_P(MissingClockTable, ReportsOnceKeepsTheBoxesAndSetsTheFamilysOffset) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, MissingClockTable,
-                         ::testing::Values(MissingCase{0x0343, -1}, MissingCase{0x0301, -1}, MissingCase{0x0322, -1},
-                                           MissingCase{0x0311, -1}, MissingCase{0x0312, 1}, MissingCase{0x0040, 0},
+                         ::testing::Values(MissingCase{0x0343, -1}, MissingCase{0x0301, -1},
+                                           MissingCase{0x0322, -1}, MissingCase{0x0311, -1},
+                                           MissingCase{0x0312, 1}, MissingCase{0x0040, 0},
                                            MissingCase{0x0330, 0}));
 
 TEST(MissingClockTable, MarkerInTheLastBytesIsNoTable) {
     const std::vector<std::pair<std::uint16_t, Bytes>> markers{
-        {0x0312, {0x18, 0x02, 0x20}}, {0x0312, {0x40, 0x01, 0x20}}, {0x0330, {0x18, 0x02, 0x20}},
+        {0x0312, {0x18, 0x02, 0x20}},       {0x0312, {0x40, 0x01, 0x20}}, {0x0330, {0x18, 0x02, 0x20}},
         {0x0040, {0x18, 0x02, 0x20, 0xFF}}, {0x0301, {0x89, 0x55, 0x20}}, {0x0301, {0x89, 0x55, 0x00}},
-        {0x0322, {0x18, 0x02, 0x20}}, {0x0322, {0x18, 0x20}}, {0x0343, {0x00, 0x02, 0x20}}, {0x0311, {0x18, 0x02, 0x20}}};
+        {0x0322, {0x18, 0x02, 0x20}},       {0x0322, {0x18, 0x20}},       {0x0343, {0x00, 0x02, 0x20}},
+        {0x0311, {0x18, 0x02, 0x20}}};
     for (const auto& [device, marker] : markers) {
         Editor e;
         auto builder = cardImage(device, 0x1000);
-        for (std::size_t i = 0; i < marker.size(); ++i) builder.bytes(0x1000 - 30 + i, {marker[i]});
+        for (std::size_t i = 0; i < marker.size(); ++i)
+            builder.bytes(0x1000 - 30 + i, {marker[i]});
         const Bytes loaded = builder.image();
         e.open(loaded);
         const auto texts = e.host.messageTexts();
@@ -358,7 +455,8 @@ TEST(MemoryRate, ChangeHandlerShowsTwiceTheClockAndSkipsEmptyAndPlaceholder) {
     EXPECT_EQ(e.form().StaticText21, "(800Mhz DDR)");
     e.model.typeText(6, "2000000000");
     EXPECT_EQ(e.form().StaticText20, "(4000000000Mhz DDR)");
-    for (const auto& m : e.host.messages) EXPECT_FALSE(m.isError);
+    for (const auto& m : e.host.messages)
+        EXPECT_FALSE(m.isError);
 }
 
 TEST(MemoryRate, KeyReleaseHandlerSkipsOnlyTheEmptyText) {

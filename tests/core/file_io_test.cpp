@@ -12,8 +12,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Passes the first `budget` bytes to a real file, then fails.
 class FailingSink final : public ByteSink {
-public:
-    FailingSink(std::unique_ptr<ByteSink> real, std::size_t budget) : m_real(std::move(real)), m_budget(budget) {}
+  public:
+    FailingSink(std::unique_ptr<ByteSink> real, std::size_t budget)
+        : m_real(std::move(real)), m_budget(budget) {}
     bool write(std::span<const std::uint8_t> bytes) override {
         const std::size_t n = std::min(bytes.size(), m_budget);
         m_real->write(bytes.first(n));
@@ -22,14 +23,15 @@ public:
     }
     bool finish() override { return m_real->finish(); }
 
-private:
+  private:
     std::unique_ptr<ByteSink> m_real;
     std::size_t m_budget;
 };
 
 std::vector<fs::path> filesIn(const fs::path& folder) {
     std::vector<fs::path> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -40,9 +42,10 @@ TEST(WriteFileAtomically, WriteFailingHalfwayLeavesTheTargetByteIdenticalAndNoSt
     const Bytes original(1000, 0xAB);
     test::writeBytes(target, original);
     const Bytes replacement(1000, 0x11);
-    const auto failure = writeFileAtomically(target, replacement, [](const fs::path& p) -> std::unique_ptr<ByteSink> {
-        return std::make_unique<FailingSink>(openFileSink(p), 500);
-    });
+    const auto failure =
+        writeFileAtomically(target, replacement, [](const fs::path& p) -> std::unique_ptr<ByteSink> {
+            return std::make_unique<FailingSink>(openFileSink(p), 500);
+        });
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(test::readBytes(target), original);
     EXPECT_EQ(filesIn(dir.path()), std::vector<fs::path>{"card.rom"});
@@ -50,8 +53,8 @@ TEST(WriteFileAtomically, WriteFailingHalfwayLeavesTheTargetByteIdenticalAndNoSt
 
 TEST(WriteFileAtomically, SinkThatCannotBeOpenedCreatesNothing) {
     test::TempDir dir;
-    const auto failure =
-        writeFileAtomically(dir.file("new.rom"), Bytes{1, 2}, [](const fs::path&) { return std::unique_ptr<ByteSink>(); });
+    const auto failure = writeFileAtomically(dir.file("new.rom"), Bytes{1, 2},
+                                             [](const fs::path&) { return std::unique_ptr<ByteSink>(); });
     ASSERT_TRUE(failure.has_value());
     EXPECT_TRUE(filesIn(dir.path()).empty());
 }

@@ -82,18 +82,21 @@ TEST_P(VendorName, ComesFromTheSubsystemVendorAt0x54) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllVendors, VendorName,
-                         ::testing::Values(VendorCase{0x00, 0x00, "<unknown>"}, VendorCase{0xB0, 0x10, "Gainward"},
+                         ::testing::Values(VendorCase{0x00, 0x00, "<unknown>"},
+                                           VendorCase{0xB0, 0x10, "Gainward"},
                                            VendorCase{0x7D, 0x10, "Leadtek"}, VendorCase{0x82, 0x16, "XFX"},
                                            VendorCase{0xDE, 0x10, "Nvidia"}, VendorCase{0x62, 0x14, "MSI"},
                                            VendorCase{0x54, 0x15, "Prolink"}, VendorCase{0x43, 0x10, "Asus"},
-                                           VendorCase{0x58, 0x14, "Gigabyte"}, VendorCase{0x0F, 0x27, "Chaintech"},
+                                           VendorCase{0x58, 0x14, "Gigabyte"},
+                                           VendorCase{0x0F, 0x27, "Chaintech"},
                                            VendorCase{0x7B, 0x14, "Abit"}, VendorCase{0x02, 0x11, "Creative"},
                                            VendorCase{0x34, 0x12, "I dont known man"},
                                            VendorCase{0x10, 0xB0, "I dont known man"}));
 
 TEST(Identification, ShowsTheVersionUpToTheFirstNul) {
     Editor editor;
-    auto image = cardImage(0x0330).text(0x300, "Version 4.35.20").bytes(0x30F, {0x00}).text(0x310, "XY").image();
+    auto image =
+        cardImage(0x0330).text(0x300, "Version 4.35.20").bytes(0x30F, {0x00}).text(0x310, "XY").image();
     editor.open(image);
     EXPECT_EQ(editor.form().Biosversion, "4.35.20");
 }
@@ -219,7 +222,8 @@ TEST(StartUp, EveryControlStartsDisabledWithItsPlaceholder) {
         EXPECT_FALSE(f.edit(n).enabled) << "Edit" << n;
         EXPECT_EQ(f.edit(n).text, n <= 6 ? "--" : "-") << "Edit" << n;
     }
-    for (int n = 1; n <= 3; ++n) EXPECT_FALSE(f.combo(n).enabled);
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_FALSE(f.combo(n).enabled);
     EXPECT_FALSE(f.check(1).enabled);
     EXPECT_FALSE(f.check(2).enabled);
     EXPECT_EQ(f.Pfad, "--");

@@ -29,8 +29,9 @@ TEST_P(Samples, AreIdentifiedAndHaveACorrectChecksumAndNoReaderMessage) {
     EXPECT_EQ(e.form().Biosversion, GetParam().version);
     if (e.form().check(2).enabled) e.model.setChecked(2, true);
     const auto texts = e.host.messageTexts();
-    const std::vector<std::string> expected =
-        GetParam().device == "Unsupported!" ? std::vector<std::string>{"Device unsupported : 0003"} : std::vector<std::string>{};
+    const std::vector<std::string> expected = GetParam().device == "Unsupported!"
+                                                  ? std::vector<std::string>{"Device unsupported : 0003"}
+                                                  : std::vector<std::string>{};
     EXPECT_EQ(texts, expected);
 }
 

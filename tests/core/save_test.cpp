@@ -25,14 +25,18 @@ TEST_P(FileNameRule, AppendsTheFilterExtensionOnlyWhenThePathHasNeither) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, FileNameRule,
-                         ::testing::Values(NameCase{"/x/card", 2, "/x/card.rom"}, NameCase{"/x/card", 1, "/x/card.bin"},
-                                           NameCase{"/x/Card", 1, "/x/Card.bin"}, NameCase{"/x/CARD.ROM", 1, "/x/CARD.ROM"},
+                         ::testing::Values(NameCase{"/x/card", 2, "/x/card.rom"},
+                                           NameCase{"/x/card", 1, "/x/card.bin"},
+                                           NameCase{"/x/Card", 1, "/x/Card.bin"},
+                                           NameCase{"/x/CARD.ROM", 1, "/x/CARD.ROM"},
                                            NameCase{"/x/card.Bin", 2, "/x/card.Bin"},
                                            NameCase{"/x/old.binaries/card", 2, "/x/old.binaries/card"},
                                            NameCase{"/x/card.rom.bak", 1, "/x/card.rom.bak"},
                                            NameCase{"/x/card.ro", 2, "/x/card.ro.rom"}));
 
-unsigned byteSum(const Bytes& bytes) { return std::accumulate(bytes.begin(), bytes.end(), 0u) % 256u; }
+unsigned byteSum(const Bytes& bytes) {
+    return std::accumulate(bytes.begin(), bytes.end(), 0u) % 256u;
+}
 
 class SaveSample : public ::testing::TestWithParam<std::string> {};
 
@@ -58,15 +62,17 @@ TEST_P(SaveSample, UneditedSaveKeepsTheLengthAndChangesOnlyTheChecksumAndRounded
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFamily, SaveSample,
-                         ::testing::Values("gf6800-ultra.rom", "gf6800-gt.rom", "gf6800.rom", "fx5950-ultra.rom",
-                                           "fx5900-xt.rom", "fx5800.rom", "fx5700.rom", "fx5700-le.rom", "fx5600.rom",
-                                           "fx5600-ultra.rom", "fx5500.rom", "fx5200.rom", "quadro-fx1000.rom",
-                                           "quadro-fx3000.rom", "unsupported.rom"));
+                         ::testing::Values("gf6800-ultra.rom", "gf6800-gt.rom", "gf6800.rom",
+                                           "fx5950-ultra.rom", "fx5900-xt.rom", "fx5800.rom", "fx5700.rom",
+                                           "fx5700-le.rom", "fx5600.rom", "fx5600-ultra.rom", "fx5500.rom",
+                                           "fx5200.rom", "quadro-fx1000.rom", "quadro-fx3000.rom",
+                                           "unsupported.rom"));
 
 TEST(Save, UnsupportedDeviceChangesOnlyTheLastByte) {
     Editor e;
     Bytes loaded(300);
-    for (std::size_t i = 0; i < loaded.size(); ++i) loaded[i] = static_cast<std::uint8_t>(i * 7);
+    for (std::size_t i = 0; i < loaded.size(); ++i)
+        loaded[i] = static_cast<std::uint8_t>(i * 7);
     e.open(loaded);
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), 300u);
@@ -108,7 +114,8 @@ TEST(Save, FailedSaveLeavesAnExistingTargetUntouchedAndShowsThePath) {
     e.model.saveBios(e.dir.file("backup.rom").string(), kRomFilterEntry);
     EXPECT_EQ(test::readBytes(e.dir.file("backup.rom")), backup);
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
-    EXPECT_EQ(e.host.messages.back().detail, "2D core clock (Edit1) holds \"\", which is not a whole number of MHz.");
+    EXPECT_EQ(e.host.messages.back().detail,
+              "2D core clock (Edit1) holds \"\", which is not a whole number of MHz.");
     EXPECT_EQ(e.form().Pfad, e.dir.file("backup.rom").string());
 }
 
@@ -119,14 +126,16 @@ TEST(Save, FailedSaveToANewNameCreatesNoFile) {
     e.model.saveBios(e.dir.file("new").string(), kBinFilterEntry);
     EXPECT_EQ(e.form().Pfad, e.dir.file("new.bin").string());
     std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(e.dir.path())) files.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(e.dir.path()))
+        files.push_back(entry.path().filename());
     EXPECT_EQ(files, std::vector<fs::path>{"card.rom"});
 }
 
 TEST(Save, IntoAFolderThatDoesNotExistOrIsAFileFails) {
     Editor e;
     e.open(test::sampleBytes("fx5200.rom"));
-    for (const fs::path& target : {e.dir.path() / "missing" / "out.rom", e.dir.path() / "card.rom" / "out.rom"}) {
+    for (const fs::path& target :
+         {e.dir.path() / "missing" / "out.rom", e.dir.path() / "card.rom" / "out.rom"}) {
         EXPECT_FALSE(e.model.saveBios(target.string(), kRomFilterEntry));
         EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
         EXPECT_FALSE(e.host.messages.back().detail.empty());
@@ -151,7 +160,8 @@ TEST(Save, OverwritingKeepsTheTargetsPermissions) {
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     e.model.typeText(3, "300");
     ASSERT_TRUE(e.model.saveBios(path.string(), kRomFilterEntry));
-    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(fs::status(path).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(test::readBytes(path)[0x2003], 0x30);
 }
 

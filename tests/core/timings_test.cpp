@@ -23,7 +23,8 @@ class TimingGroups : public ::testing::TestWithParam<TimingCase> {};
 
 Strings shownTimings(const Editor& e) {
     Strings texts;
-    for (int n = 8; n <= 12; ++n) texts.push_back(e.form().edit(n).text);
+    for (int n = 8; n <= 12; ++n)
+        texts.push_back(e.form().edit(n).text);
     return texts;
 }
 
@@ -36,7 +37,8 @@ TEST_P(TimingGroups, TickShowsTheTimingsOfTheFirstSet) {
     EXPECT_EQ(e.form().edit(7).text, c.timingA);
     EXPECT_EQ(e.form().edit(7).enabled, c.timingA != "-");
     EXPECT_EQ(shownTimings(e), c.bcdef);
-    for (int n = 8; n <= 12; ++n) EXPECT_TRUE(e.form().edit(n).enabled);
+    for (int n = 8; n <= 12; ++n)
+        EXPECT_TRUE(e.form().edit(n).enabled);
     if (c.timingATable) {
         EXPECT_EQ(e.card().timingAOffset, c.timingATable);
     }
@@ -57,17 +59,21 @@ TEST_P(TimingGroups, SaveWritesTimingAIntoEightEntriesAndBToFIntoEachSetAndNothi
     e.open(loaded);
     e.model.setChecked(2, true);
     if (c.timingATable) e.model.typeText(7, "200");
-    for (int n = 8; n <= 12; ++n) e.model.typeText(n, std::to_string(n + 3)); // B = 11 .. F = 15
+    for (int n = 8; n <= 12; ++n)
+        e.model.typeText(n, std::to_string(n + 3)); // B = 11 .. F = 15
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
     Bytes expected = loaded;
     if (c.timingATable)
-        for (std::int32_t i = 0; i < 8; ++i) expected[static_cast<std::size_t>(c.timingATable + 4 * i)] = 200;
+        for (std::int32_t i = 0; i < 8; ++i)
+            expected[static_cast<std::size_t>(c.timingATable + 4 * i)] = 200;
     for (const std::int32_t base : c.setBases) {
         const std::int32_t offsets[] = {0, 2, 4, 6, 7};
-        for (std::size_t i = 0; i < 5; ++i) expected[static_cast<std::size_t>(base + offsets[i])] = static_cast<std::uint8_t>(11 + i);
+        for (std::size_t i = 0; i < 5; ++i)
+            expected[static_cast<std::size_t>(base + offsets[i])] = static_cast<std::uint8_t>(11 + i);
     }
-    for (std::size_t i = 0; i + 1 < saved.size(); ++i) ASSERT_EQ(saved[i], expected[i]) << "byte " << i;
+    for (std::size_t i = 0; i + 1 < saved.size(); ++i)
+        ASSERT_EQ(saved[i], expected[i]) << "byte " << i;
 }
 
 TEST_P(TimingGroups, SavingTheShownValuesChangesNoTimingByte) {
@@ -82,16 +88,17 @@ TEST_P(TimingGroups, SavingTheShownValuesChangesNoTimingByte) {
 
 INSTANTIATE_TEST_SUITE_P(
     Samples, TimingGroups,
-    ::testing::Values(TimingCase{"fx5950-ultra.rom", "5", {"9", "3", "11", "4", "7"}, 0x1809, {0x202E, 0x2067, 0x20A0}},
-                      TimingCase{"quadro-fx3000.rom", "5", {"9", "3", "11", "4", "7"}, 0x1809, {0x202E, 0x2067, 0x20A0}},
-                      TimingCase{"fx5900-xt.rom", "6", {"8", "3", "10", "4", "6"}, 0x1851, {0x202E, 0x2067, 0x20A0}},
-                      TimingCase{"fx5700.rom", "4", {"7", "2", "9", "3", "5"}, 0x1833, {0x202E, 0x2067, 0x20A0}},
-                      TimingCase{"fx5600.rom", "3", {"6", "2", "8", "3", "4"}, 0x1833, {0x202E, 0x2067, 0x20A0}},
-                      TimingCase{"fx5800.rom", "-", {"10", "4", "12", "5", "8"}, 0, {0x20A0}},
-                      TimingCase{"quadro-fx1000.rom", "-", {"10", "4", "12", "5", "8"}, 0, {0x20A0}},
-                      TimingCase{"fx5700-le.rom", "-", {"6", "2", "8", "3", "5"}, 0, {0x202E}},
-                      TimingCase{"fx5200.rom", "-", {"5", "2", "7", "3", "4"}, 0, {0x202E}},
-                      TimingCase{"fx5500.rom", "-", {"5", "2", "7", "3", "4"}, 0, {0x202E}}));
+    ::testing::Values(
+        TimingCase{"fx5950-ultra.rom", "5", {"9", "3", "11", "4", "7"}, 0x1809, {0x202E, 0x2067, 0x20A0}},
+        TimingCase{"quadro-fx3000.rom", "5", {"9", "3", "11", "4", "7"}, 0x1809, {0x202E, 0x2067, 0x20A0}},
+        TimingCase{"fx5900-xt.rom", "6", {"8", "3", "10", "4", "6"}, 0x1851, {0x202E, 0x2067, 0x20A0}},
+        TimingCase{"fx5700.rom", "4", {"7", "2", "9", "3", "5"}, 0x1833, {0x202E, 0x2067, 0x20A0}},
+        TimingCase{"fx5600.rom", "3", {"6", "2", "8", "3", "4"}, 0x1833, {0x202E, 0x2067, 0x20A0}},
+        TimingCase{"fx5800.rom", "-", {"10", "4", "12", "5", "8"}, 0, {0x20A0}},
+        TimingCase{"quadro-fx1000.rom", "-", {"10", "4", "12", "5", "8"}, 0, {0x20A0}},
+        TimingCase{"fx5700-le.rom", "-", {"6", "2", "8", "3", "5"}, 0, {0x202E}},
+        TimingCase{"fx5200.rom", "-", {"5", "2", "7", "3", "4"}, 0, {0x202E}},
+        TimingCase{"fx5500.rom", "-", {"5", "2", "7", "3", "4"}, 0, {0x202E}}));
 
 // A 5900-family image with the timing pattern at 0x1800 and a clock table at 0x2000.
 samples::ImageBuilder fx5900Timings(std::uint16_t device = 0x0330) {
@@ -102,7 +109,8 @@ samples::ImageBuilder fx5900Timings(std::uint16_t device = 0x0330) {
 }
 
 void timingTable(samples::ImageBuilder& builder, std::size_t first, std::uint8_t value) {
-    for (std::size_t i = 0; i < 8; ++i) builder.bytes(first + 4 * i, {value, 0x77, 0x77, 0x77});
+    for (std::size_t i = 0; i < 8; ++i)
+        builder.bytes(first + 4 * i, {value, 0x77, 0x77, 0x77});
 }
 
 TEST(TimingA, FiveNineHundredMovesToP81WhenTheElementAtP9Is3) {
@@ -144,7 +152,8 @@ TEST(TimingA, TableDifferingOnlyInTheEighthEntryIsNotUnified) {
     e.model.typeText(8, "9");
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
-    for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(saved[0x1809 + 4 * i], i == 7 ? 6 : 5);
+    for (std::size_t i = 0; i < 8; ++i)
+        EXPECT_EQ(saved[0x1809 + 4 * i], i == 7 ? 6 : 5);
     EXPECT_EQ(saved[0x2000 + 46], 9);
     EXPECT_EQ(saved[0x2000 + 103], 9);
     EXPECT_EQ(saved[0x2000 + 160], 9);
@@ -165,7 +174,8 @@ TEST(TimingA, MissingPatternLeavesBToFEnabledForTheUserAndASaveFailsAtTheFirstPl
     }
     EXPECT_TRUE(e.save("refused.rom").empty());
     EXPECT_EQ(e.host.messages.back().detail, "Timing B (Edit8) holds \"-\", which is not a whole number.");
-    for (int n = 8; n <= 12; ++n) e.model.typeText(n, "1");
+    for (int n = 8; n <= 12; ++n)
+        e.model.typeText(n, "1");
     const Bytes saved = e.save("typed.rom");
     ASSERT_EQ(saved.size(), image.size());
     EXPECT_EQ(saved[0x2000 + 46], 1);
@@ -175,17 +185,21 @@ TEST(TimingA, MissingPatternLeavesBToFEnabledForTheUserAndASaveFailsAtTheFirstPl
 TEST(TimingWriteBack, FiveSixHundredWithEntries56ApartWritesOnlyTheFirstSet) {
     auto builder = cardImage(0x0312);
     builder.bytes(0x3000, {0x40, 0x01, 0x20});
-    for (std::size_t i = 0x3003; i < 0x3000 + 200; ++i) builder.bytes(i, {0xEE});
+    for (std::size_t i = 0x3003; i < 0x3000 + 200; ++i)
+        builder.bytes(i, {0xEE});
     const Bytes loaded = builder.image();
     Editor e;
     e.open(loaded);
     e.model.setChecked(2, true); // no Timing A pattern: B..F stay "-"
-    for (int n = 8; n <= 12; ++n) e.model.typeText(n, "7");
+    for (int n = 8; n <= 12; ++n)
+        e.model.typeText(n, "7");
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
     const std::size_t k = 0x3001;
-    for (const std::size_t offset : {45u, 47u, 49u, 51u, 52u}) EXPECT_EQ(saved[k + offset], 7);
-    for (const std::size_t offset : {46u, 102u, 159u}) EXPECT_EQ(saved[k + offset], 0xEE);
+    for (const std::size_t offset : {45u, 47u, 49u, 51u, 52u})
+        EXPECT_EQ(saved[k + offset], 7);
+    for (const std::size_t offset : {46u, 102u, 159u})
+        EXPECT_EQ(saved[k + offset], 0xEE);
 }
 
 TEST(TimingWriteBack, ValueAbove255IsRefusedBeforeAnythingChanges) {
@@ -267,7 +281,8 @@ TEST(TimingStates, WarningIsShownOncePerRunAcrossLoads) {
 }
 
 TEST(TimingStates, FamiliesWithoutTimingSupportCannotTick) {
-    for (const std::string sample : {"gf6800-ultra.rom", "gf6800-gt.rom", "fx5600-ultra.rom", "unsupported.rom"}) {
+    for (const std::string sample :
+         {"gf6800-ultra.rom", "gf6800-gt.rom", "fx5600-ultra.rom", "unsupported.rom"}) {
         Editor e;
         e.open(test::sampleBytes(sample));
         e.model.setChecked(2, true);
@@ -303,7 +318,8 @@ TEST(TimingSets, SetsPastTheImageEndAreNotFound) {
     e.host.clear();
     e.model.setChecked(2, true);
     EXPECT_EQ(e.host.messageTexts(), (Strings{"Couldnt find Timing info. ;("}));
-    for (int n = 8; n <= 12; ++n) EXPECT_FALSE(e.form().edit(n).enabled);
+    for (int n = 8; n <= 12; ++n)
+        EXPECT_FALSE(e.form().edit(n).enabled);
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
     EXPECT_TRUE(std::equal(saved.begin(), saved.end() - 1, loaded.begin()));
@@ -312,7 +328,8 @@ TEST(TimingSets, SetsPastTheImageEndAreNotFound) {
 TEST(TimingA, TablePastTheImageEndCountsAsNotFound) {
     auto builder = cardImage(0x0342, 0x2100);
     builder.bytes(0x1000, {0x18, 0x02, 0x20});
-    builder.bytes(0x2100 - 60, {0x04, 0x08, 0x00, 0x02, 0x10, 0x00}); // Timing A would lie at P + 51 .. P + 79
+    builder.bytes(0x2100 - 60,
+                  {0x04, 0x08, 0x00, 0x02, 0x10, 0x00}); // Timing A would lie at P + 51 .. P + 79
     Editor e;
     e.open(builder.image());
     e.host.clear();

@@ -19,11 +19,16 @@ constexpr std::uint16_t k5700 = 0x0342, k5900 = 0x0330, k6800GT = 0x0045, k5600U
 // The family's sample (which has a clock table, so saves succeed) with its voltage table
 // replaced by the given bytes.
 Bytes withTable(std::uint16_t device, std::initializer_list<std::uint8_t> table) {
-    static const std::map<std::uint16_t, std::string> sampleOf{
-        {k5700, "fx5700.rom"},          {k5900, "fx5950-ultra.rom"}, {k6800GT, "gf6800-gt.rom"},
-        {k5600Ultra, "fx5600-ultra.rom"}, {k5200, "fx5200.rom"},     {k5500, "fx5500.rom"},
-        {kQuadro1000, "quadro-fx1000.rom"}, {k5800, "fx5800.rom"},   {k6800, "gf6800-ultra.rom"},
-        {k5600, "fx5600.rom"}};
+    static const std::map<std::uint16_t, std::string> sampleOf{{k5700, "fx5700.rom"},
+                                                               {k5900, "fx5950-ultra.rom"},
+                                                               {k6800GT, "gf6800-gt.rom"},
+                                                               {k5600Ultra, "fx5600-ultra.rom"},
+                                                               {k5200, "fx5200.rom"},
+                                                               {k5500, "fx5500.rom"},
+                                                               {kQuadro1000, "quadro-fx1000.rom"},
+                                                               {k5800, "fx5800.rom"},
+                                                               {k6800, "gf6800-ultra.rom"},
+                                                               {k5600, "fx5600.rom"}};
     Bytes image = test::sampleBytes(sampleOf.at(device));
     image[0x186] = static_cast<std::uint8_t>(device & 0xFF);
     image[0x187] = static_cast<std::uint8_t>(device >> 8);
@@ -59,9 +64,11 @@ TEST(Voltages, TwoEntryTableOffersAGeneratedEntryAndLeavesThrottleOut) {
 TEST(Voltages, TwoEntryTableSavedUnchangedAndWithTheGeneratedEntry) {
     Editor e;
     e.open(withTable(k5700, {0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x8C, 0x02}));
-    EXPECT_EQ(tableBytes(e.save("same.rom"), 9), (Bytes{0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x8C, 0x02}));
+    EXPECT_EQ(tableBytes(e.save("same.rom"), 9),
+              (Bytes{0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x8C, 0x02}));
     e.model.selectEntry(3, 2);
-    EXPECT_EQ(tableBytes(e.save("changed.rom"), 9), (Bytes{0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x96, 0x03}));
+    EXPECT_EQ(tableBytes(e.save("changed.rom"), 9),
+              (Bytes{0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x96, 0x03}));
 }
 
 TEST(Voltages, ThreeEntryTableOffersGeneratedEntriesUpToTheMaximumCode) {
@@ -108,7 +115,8 @@ TEST(Voltages, FiveNineHundredShowsTheExtraEntryAndWritesIt) {
         EXPECT_EQ(e.form().combo(list).selected, list - 1);
     }
     e.model.selectEntry(3, 3);
-    EXPECT_EQ(tableBytes(e.save()), (Bytes{0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x96, 0x07}));
+    EXPECT_EQ(tableBytes(e.save()),
+              (Bytes{0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x96, 0x07}));
 }
 
 TEST(Voltages, ExtraEntryIsLabelledWithTheVoltageItWrites) {
@@ -116,7 +124,8 @@ TEST(Voltages, ExtraEntryIsLabelledWithTheVoltageItWrites) {
     e.open(withTable(k5800, {0x10, 0x02, 0x03, 0x00, 0x03, 0x6E, 0x00, 0x78, 0x01, 0x82, 0x02}));
     EXPECT_EQ(e.form().combo(2).entries, (Strings{"1.1V", "1.2V", "1.3V", "1.5V"}));
     e.model.selectEntry(2, 3);
-    EXPECT_EQ(tableBytes(e.save()), (Bytes{0x10, 0x02, 0x03, 0x00, 0x03, 0x6E, 0x00, 0x96, 0x03, 0x82, 0x02}));
+    EXPECT_EQ(tableBytes(e.save()),
+              (Bytes{0x10, 0x02, 0x03, 0x00, 0x03, 0x6E, 0x00, 0x96, 0x03, 0x82, 0x02}));
 }
 
 TEST(Voltages, SixEightHundredGtUsesEntriesZeroAndOneOnly) {
@@ -127,7 +136,8 @@ TEST(Voltages, SixEightHundredGtUsesEntriesZeroAndOneOnly) {
     EXPECT_EQ(e.form().combo(3).selected, 1);
     e.model.selectEntry(1, 3);
     e.model.selectEntry(3, 2);
-    EXPECT_EQ(tableBytes(e.save()), (Bytes{0x10, 0x02, 0x03, 0x00, 0x03, 0x96, 0x03, 0x8C, 0x02, 0x8C, 0x02}));
+    EXPECT_EQ(tableBytes(e.save()),
+              (Bytes{0x10, 0x02, 0x03, 0x00, 0x03, 0x96, 0x03, 0x8C, 0x02, 0x8C, 0x02}));
 }
 
 TEST(Voltages, FamiliesWithoutVoltageSupportSearchNothingAndWriteNothing) {
@@ -137,7 +147,8 @@ TEST(Voltages, FamiliesWithoutVoltageSupportSearchNothingAndWriteNothing) {
         e.open(withTable(device, {0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x8C, 0x02}));
         EXPECT_TRUE(e.form().combo(1).entries.empty());
         EXPECT_FALSE(e.form().combo(1).enabled);
-        for (const auto& text : e.host.messageTexts()) EXPECT_NE(text, "Couldnt find VGPU info. ;(");
+        for (const auto& text : e.host.messageTexts())
+            EXPECT_NE(text, "Couldnt find VGPU info. ;(");
         EXPECT_EQ(tableBytes(e.save()), table);
     }
 }
@@ -171,7 +182,8 @@ TEST(Voltages, TableRunningPastTheImageEndIsNotFound) {
 TEST(Voltages, SaveWithoutAFoundTableWritesNoTableBytesOfAnEarlierImage) {
     Editor e;
     e.open(withTable(k5900, {0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x8C, 0x02}));
-    e.open(withTable(k5900, {0x11, 0x22, 0x33, 0x00, 0x07, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}), "second.rom");
+    e.open(withTable(k5900, {0x11, 0x22, 0x33, 0x00, 0x07, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}),
+           "second.rom");
     const auto saved = e.save();
     EXPECT_EQ(tableBytes(saved), (Bytes{0x11, 0x22, 0x33, 0x00, 0x07, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}));
 }
@@ -202,26 +214,29 @@ TEST_P(GeneralMode, OffersTheFamilysCommonVoltagesWithNothingSelected) {
     EXPECT_EQ(e.form().combo(1).entries, c.entries);
     EXPECT_EQ(e.form().combo(2).entries, c.throttleFilled ? c.entries : Strings{});
     EXPECT_EQ(e.form().combo(3).entries, c.threeDFilled ? c.entries : Strings{});
-    for (int list = 1; list <= 3; ++list) EXPECT_EQ(e.form().combo(list).selected, -1);
-    for (std::size_t p = 0; p < c.entries.size(); ++p) EXPECT_EQ(e.card().voltageCodes[p], static_cast<int>(p));
+    for (int list = 1; list <= 3; ++list)
+        EXPECT_EQ(e.form().combo(list).selected, -1);
+    for (std::size_t p = 0; p < c.entries.size(); ++p)
+        EXPECT_EQ(e.card().voltageCodes[p], static_cast<int>(p));
 }
 
 const Strings kCommon8{"0.8V", "0.9V", "1V", "1.1V", "1.2V", "1.3V", "1.4V", "1.5V"};
 const Strings kUltra8{"0.86V", "0.96V", "1.06V", "1.16V", "1.26V", "1.36V", "1.46V", "1.56V"};
 const Strings kCommon4{"1.1V", "1.2V", "1.3V", "1.4V"};
 
-INSTANTIATE_TEST_SUITE_P(
-    SummaryTable, GeneralMode,
-    ::testing::Values(GeneralModeCase{k5900, 7, kCommon8, true, true}, GeneralModeCase{k5800, 7, kCommon8, true, true},
-                      GeneralModeCase{kQuadro1000, 7, kCommon8, false, true},
-                      GeneralModeCase{k5600Ultra, 7, kUltra8, true, true},
-                      GeneralModeCase{k5900, 3, kCommon4, true, true}, GeneralModeCase{k5800, 3, kCommon4, true, true},
-                      GeneralModeCase{k5600Ultra, 3, kCommon4, true, true},
-                      GeneralModeCase{kQuadro1000, 3, kCommon4, true, true},
-                      GeneralModeCase{k5700, 7, kCommon8, true, true},
-                      GeneralModeCase{k5700, 1, Strings{"1.3V", "1.35V"}, true, false},
-                      GeneralModeCase{k5900, 5, Strings{}, false, false},
-                      GeneralModeCase{k5700, 3, Strings{}, false, false}));
+INSTANTIATE_TEST_SUITE_P(SummaryTable, GeneralMode,
+                         ::testing::Values(GeneralModeCase{k5900, 7, kCommon8, true, true},
+                                           GeneralModeCase{k5800, 7, kCommon8, true, true},
+                                           GeneralModeCase{kQuadro1000, 7, kCommon8, false, true},
+                                           GeneralModeCase{k5600Ultra, 7, kUltra8, true, true},
+                                           GeneralModeCase{k5900, 3, kCommon4, true, true},
+                                           GeneralModeCase{k5800, 3, kCommon4, true, true},
+                                           GeneralModeCase{k5600Ultra, 3, kCommon4, true, true},
+                                           GeneralModeCase{kQuadro1000, 3, kCommon4, true, true},
+                                           GeneralModeCase{k5700, 7, kCommon8, true, true},
+                                           GeneralModeCase{k5700, 1, Strings{"1.3V", "1.35V"}, true, false},
+                                           GeneralModeCase{k5900, 5, Strings{}, false, false},
+                                           GeneralModeCase{k5700, 3, Strings{}, false, false}));
 
 TEST(GeneralMode, FiveSevenHundredWithMaximumOneDisablesThe3DList) {
     Editor e;
@@ -252,7 +267,8 @@ TEST(GeneralMode, SaveWithoutAChoiceLeavesTheEntriesAndAChoiceWritesItsCode) {
     e.model.setChecked(1, true);
     EXPECT_EQ(tableBytes(e.save("untouched.rom")), table);
     e.model.selectEntry(3, 6); // 1.4V, code 6
-    EXPECT_EQ(tableBytes(e.save("chosen.rom")), (Bytes{0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x8C, 0x06}));
+    EXPECT_EQ(tableBytes(e.save("chosen.rom")),
+              (Bytes{0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x8C, 0x06}));
 }
 
 TEST(GeneralMode, UntickingReadsTheSavedImageAgain) {
@@ -300,15 +316,18 @@ TEST_P(VoltageWriteBack, FillsEachEntryFromItsList) {
 
 INSTANTIATE_TEST_SUITE_P(
     Families, VoltageWriteBack,
-    ::testing::Values(
-        WriteBackCase{k6800, {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02},
-                      {0x10, 0x02, 0x03, 0x00, 0x03, 0x96, 0x03, 0x96, 0x03, 0x96, 0x03}},
-        WriteBackCase{k6800GT, {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02},
-                      {0x10, 0x02, 0x03, 0x00, 0x03, 0x96, 0x03, 0x96, 0x03, 0x8C, 0x02}},
-        WriteBackCase{k5600, {0x10, 0x02, 0x03, 0x00, 0x04, 0x78, 0x01, 0x82, 0x02, 0x8C, 0x03},
-                      {0x10, 0x02, 0x03, 0x00, 0x04, 0x96, 0x04, 0x96, 0x04, 0x96, 0x04}},
-        WriteBackCase{kQuadro1000, {0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x82, 0x02, 0x55},
-                      {0x10, 0x02, 0x02, 0x00, 0x03, 0x8C, 0x03, 0x8C, 0x03, 0x55}}));
+    ::testing::Values(WriteBackCase{k6800,
+                                    {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02},
+                                    {0x10, 0x02, 0x03, 0x00, 0x03, 0x96, 0x03, 0x96, 0x03, 0x96, 0x03}},
+                      WriteBackCase{k6800GT,
+                                    {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02},
+                                    {0x10, 0x02, 0x03, 0x00, 0x03, 0x96, 0x03, 0x96, 0x03, 0x8C, 0x02}},
+                      WriteBackCase{k5600,
+                                    {0x10, 0x02, 0x03, 0x00, 0x04, 0x78, 0x01, 0x82, 0x02, 0x8C, 0x03},
+                                    {0x10, 0x02, 0x03, 0x00, 0x04, 0x96, 0x04, 0x96, 0x04, 0x96, 0x04}},
+                      WriteBackCase{kQuadro1000,
+                                    {0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x82, 0x02, 0x55},
+                                    {0x10, 0x02, 0x02, 0x00, 0x03, 0x8C, 0x03, 0x8C, 0x03, 0x55}}));
 
 } // namespace
 } // namespace zfx

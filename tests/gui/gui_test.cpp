@@ -22,7 +22,7 @@ namespace {
 
 // Answers the desktop's boxes and dialogs from a script and records what was shown.
 class FakeServices final : public DesktopServices {
-public:
+  public:
     void showMessage(QWidget*, const Message& message) override { messages.push_back(message); }
     std::optional<QString> chooseOpenFile(QWidget*) override {
         if (openAnswers.empty()) return std::nullopt;
@@ -47,14 +47,16 @@ template <typename T> T* child(QWidget* root, const char* name) {
     return found;
 }
 
-QAction* action(QWidget* root, const char* name) { return child<QAction>(root, name); }
+QAction* action(QWidget* root, const char* name) {
+    return child<QAction>(root, name);
+}
 
 } // namespace
 
 class GuiTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<FakeServices> services;
     std::unique_ptr<EditorWindows> windows;
     std::unique_ptr<test::TempDir> dir;
@@ -71,7 +73,7 @@ private:
         action(main(), "OpenBIOS1")->trigger();
     }
 
-private slots:
+  private slots:
     void init() {
         services = std::make_unique<FakeServices>();
         windows = std::make_unique<EditorWindows>(*services);
@@ -90,11 +92,13 @@ private slots:
             QVERIFY2(!edit(n)->isEnabled(), qPrintable(QString("Edit%1").arg(n)));
             QCOMPARE(edit(n)->text(), n <= 6 ? QStringLiteral("--") : QStringLiteral("-"));
         }
-        for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3"}) QVERIFY(!child<QComboBox>(main(), name)->isEnabled());
+        for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3"})
+            QVERIFY(!child<QComboBox>(main(), name)->isEnabled());
         QVERIFY(!child<QCheckBox>(main(), "CheckBox1")->isEnabled());
         QVERIFY(!child<QCheckBox>(main(), "CheckBox2")->isEnabled());
         QCOMPARE(child<QLabel>(main(), "Pfad")->text(), QStringLiteral("--"));
-        for (QWidget* form : std::initializer_list<QWidget*>{&windows->Form1, &windows->Form2, &windows->Form3, &windows->Form4})
+        for (QWidget* form : std::initializer_list<QWidget*>{&windows->Form1, &windows->Form2,
+                                                             &windows->Form3, &windows->Form4})
             QVERIFY(!form->isVisible());
     }
 
@@ -129,7 +133,8 @@ private slots:
         e->selectAll();
         QTest::keyClicks(e, "3a1-5");
         QCOMPARE(e->text(), QStringLiteral("315"));
-        QCOMPARE(QString::fromStdString(windows->TarvEdit.model().form().edit(4).text), QStringLiteral("315"));
+        QCOMPARE(QString::fromStdString(windows->TarvEdit.model().form().edit(4).text),
+                 QStringLiteral("315"));
         QCOMPARE(child<QLabel>(main(), "StaticText22")->text(), QStringLiteral("(630Mhz DDR)"));
         QApplication::clipboard()->setText(QStringLiteral("12x"));
         e->selectAll();
@@ -160,7 +165,8 @@ private slots:
         services->saveAnswers.push_back(SaveChoice{dir->file("mod").string(), kBinFilterEntry});
         action(main(), "SaveBIOS1")->trigger();
         QCOMPARE(services->messages.back().text, std::string("File saved."));
-        QCOMPARE(child<QLabel>(main(), "Pfad")->text(), QString::fromStdString(dir->file("mod.bin").string()));
+        QCOMPARE(child<QLabel>(main(), "Pfad")->text(),
+                 QString::fromStdString(dir->file("mod.bin").string()));
         QCOMPARE(test::readBytes(dir->file("mod.bin"))[0x2003], std::uint8_t{0x90});
     }
 
@@ -180,7 +186,8 @@ private slots:
         QCOMPARE(main()->findChildren<TForm1*>().size(), 0); // top-level, not a child of the window
         action(main(), "About1")->trigger();
         QVERIFY(windows->Form2.isVisible());
-        QCOMPARE(child<QLabel>(&windows->Form2, "StaticText1")->text(), QStringLiteral("Zorvane FX Version 1.4"));
+        QCOMPARE(child<QLabel>(&windows->Form2, "StaticText1")->text(),
+                 QStringLiteral("Zorvane FX Version 1.4"));
         windows->Form1.Button1->click();
         QVERIFY(!windows->Form1.isVisible());
         action(main(), "HowdoI1")->trigger();
@@ -188,7 +195,8 @@ private slots:
     }
 
     void enterClosesHelpAndAbout() {
-        for (SecondaryDialog* form : {static_cast<SecondaryDialog*>(&windows->Form1), static_cast<SecondaryDialog*>(&windows->Form2)}) {
+        for (SecondaryDialog* form : {static_cast<SecondaryDialog*>(&windows->Form1),
+                                      static_cast<SecondaryDialog*>(&windows->Form2)}) {
             form->showInFront();
             QVERIFY(form->Button1->isDefault());
             QTest::keyClick(form, Qt::Key_Return);
@@ -198,8 +206,8 @@ private slots:
     }
 
     void dialogTextsAreNotCutOff() {
-        for (SecondaryDialog* form : std::initializer_list<SecondaryDialog*>{&windows->Form1, &windows->Form2,
-                                                                            &windows->Form3, &windows->Form4}) {
+        for (SecondaryDialog* form : std::initializer_list<SecondaryDialog*>{
+                 &windows->Form1, &windows->Form2, &windows->Form3, &windows->Form4}) {
             form->showInFront();
             for (QLabel* label : form->findChildren<QLabel*>()) {
                 QVERIFY2(form->rect().contains(label->geometry()), qPrintable(label->objectName()));
@@ -213,7 +221,8 @@ private slots:
     void conversionFailureReachesTheErrorReport() {
         openThroughMenu("fx5800.rom");
         windows->TarvEdit.model().typeText(4, "99999999999");
-        QCOMPARE(services->messages.back().text, std::string("'99999999999' ist kein g\xC3\xBCltiger Integerwert."));
+        QCOMPARE(services->messages.back().text,
+                 std::string("'99999999999' ist kein g\xC3\xBCltiger Integerwert."));
         QVERIFY(services->messages.back().isError);
     }
 

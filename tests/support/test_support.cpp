@@ -26,7 +26,8 @@ std::optional<SaveChoice> ScriptedHost::chooseSavePath() {
 
 std::vector<std::string> ScriptedHost::messageTexts() const {
     std::vector<std::string> texts;
-    for (const Message& message : messages) texts.push_back(message.text);
+    for (const Message& message : messages)
+        texts.push_back(message.text);
     return texts;
 }
 
@@ -38,7 +39,8 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
     std::error_code ec;
-    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(m_path, ec);
 }
 
@@ -57,7 +59,8 @@ std::vector<std::uint8_t> readBytes(const std::filesystem::path& path) {
 const std::vector<std::uint8_t>& sampleBytes(const std::string& fileName) {
     static const auto samples = [] {
         std::map<std::string, std::vector<std::uint8_t>> byName;
-        for (auto& sample : samples::allSamples()) byName[sample.fileName] = sample.bytes;
+        for (auto& sample : samples::allSamples())
+            byName[sample.fileName] = sample.bytes;
         return byName;
     }();
     return samples.at(fileName);

@@ -15,7 +15,7 @@ namespace zfx::test {
 
 // A host that records what the editor shows and answers file dialogs from a script.
 class ScriptedHost final : public EditorHost {
-public:
+  public:
     void showMessage(const Message& message) override { messages.push_back(message); }
     std::optional<std::string> chooseOpenPath() override;
     std::optional<SaveChoice> chooseSavePath() override;
@@ -37,7 +37,7 @@ public:
 
 // A folder of its own for one test, removed afterwards.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -45,7 +45,7 @@ public:
     const std::filesystem::path& path() const { return m_path; }
     std::filesystem::path file(const std::string& name) const { return m_path / name; }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 
