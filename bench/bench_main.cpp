@@ -53,15 +53,6 @@ void BM_FindPattern_Absent(benchmark::State& state) {
 }
 BENCHMARK(BM_FindPattern_Absent);
 
-class NullHost final : public zfx::EditorHost {
-  public:
-    void showMessage(const zfx::Message&) override {}
-    std::optional<std::string> chooseOpenPath() override { return std::nullopt; }
-    std::optional<zfx::SaveChoice> chooseSavePath() override { return std::nullopt; }
-    void showDialog(zfx::Dialog) override {}
-    void closeMainWindow() override {}
-};
-
 const std::string& sampleFile() {
     static const std::string path = [] {
         const auto file = std::filesystem::temp_directory_path() / "zfx-bench-fx5950-ultra.rom";
@@ -86,7 +77,7 @@ BENCHMARK(BM_ReadFile_64K)->Unit(benchmark::kMicrosecond);
 
 // The whole open: read the file, identify, voltages, clocks, and the timings behind the tick.
 void BM_OpenImage_64K(benchmark::State& state) {
-    NullHost host;
+    zfx::SilentHost host;
     for (auto _ : state) {
         zfx::EditorModel model(host);
         model.openBios(sampleFile());

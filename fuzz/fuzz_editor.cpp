@@ -16,15 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class QuietHost final : public zfx::EditorHost {
-  public:
-    void showMessage(const zfx::Message&) override {}
-    std::optional<std::string> chooseOpenPath() override { return std::nullopt; }
-    std::optional<zfx::SaveChoice> chooseSavePath() override { return std::nullopt; }
-    void showDialog(zfx::Dialog) override {}
-    void closeMainWindow() override {}
-};
-
 const fs::path& scratch() {
     static const fs::path folder = [] {
         fs::path p = fs::temp_directory_path() / ("zfx-fuzz-" + std::to_string(::getpid()));
@@ -67,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t previous[] = {'o', 'l', 'd'};
     writeAll(target, previous, sizeof previous);
 
-    QuietHost host;
+    zfx::SilentHost host;
     zfx::EditorModel model(host);
     model.openBios(input.string());
     if (actions[0] & 1) model.setChecked(1, true);

@@ -38,20 +38,8 @@ int main(int argc, char** argv) {
         seed(withActions({0, 0, 0, 0, 0, 0, 0, 0}, sample.bytes));
         seed(withActions({3, 2, 3, 4, 0xFF, 0x0F, 17, 5}, sample.bytes));
     }
-    const std::vector<std::uint16_t> devices{0x0040, 0x0045, 0x0041, 0x0330, 0x0332, 0x0301, 0x0342,
-                                             0x0343, 0x0312, 0x0311, 0x0326, 0x0322, 0x0309, 0x0338};
-    const std::vector<std::vector<std::uint8_t>> markers{{0x10, 0x02, 0x03},
-                                                         {0x10, 0x02, 0x02},
-                                                         {0x18, 0x02, 0x20, 0xFF},
-                                                         {0x18, 0x02, 0x20},
-                                                         {0x18, 0x20},
-                                                         {0x89, 0x55, 0x20},
-                                                         {0x89, 0x55, 0x00},
-                                                         {0x00, 0x02, 0x20},
-                                                         {0x40, 0x01, 0x20},
-                                                         {0x04, 0x08, 0x00, 0x02, 0x10, 0x00}};
-    for (const std::uint16_t device : devices)
-        for (const auto& marker : markers) {
+    for (const std::uint16_t device : zfx::samples::familyDevices())
+        for (const auto& marker : zfx::samples::readerMarkers()) {
             zfx::samples::ImageBuilder builder(512);
             builder.header().pciData(0x40, device);
             for (std::size_t i = 0; i < marker.size(); ++i)

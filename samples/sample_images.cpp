@@ -186,6 +186,26 @@ std::vector<Recipe> recipes() {
 
 } // namespace
 
+const std::vector<std::uint16_t>& familyDevices() {
+    static const std::vector<std::uint16_t> devices{0x0040, 0x0045, 0x0041, 0x0330, 0x0332, 0x0301, 0x0342,
+                                                    0x0343, 0x0312, 0x0311, 0x0326, 0x0322, 0x0309, 0x0338};
+    return devices;
+}
+
+const std::vector<std::vector<std::uint8_t>>& readerMarkers() {
+    static const std::vector<std::vector<std::uint8_t>> markers{{0x10, 0x02, 0x03},
+                                                                {0x10, 0x02, 0x02},
+                                                                {0x18, 0x02, 0x20, 0xFF},
+                                                                {0x18, 0x02, 0x20},
+                                                                {0x18, 0x20},
+                                                                {0x89, 0x55, 0x20},
+                                                                {0x89, 0x55, 0x00},
+                                                                {0x00, 0x02, 0x20},
+                                                                {0x40, 0x01, 0x20},
+                                                                {0x04, 0x08, 0x00, 0x02, 0x10, 0x00}};
+    return markers;
+}
+
 std::vector<Sample> allSamples() {
     std::vector<Sample> samples;
     for (const Recipe& recipe : recipes()) {

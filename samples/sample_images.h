@@ -16,6 +16,11 @@ struct Sample {
 
 std::vector<Sample> allSamples();
 
+// One device ID of every card family, and every marker the readers search for (voltage tables,
+// clock tables, the timing pattern): the ingredients of images with markers in odd places.
+const std::vector<std::uint16_t>& familyDevices();
+const std::vector<std::vector<std::uint8_t>>& readerMarkers();
+
 // Where the generator puts things in every sample.
 inline constexpr std::size_t kPciDataAt = 0x0180;
 inline constexpr std::size_t kVersionAt = 0x0200;

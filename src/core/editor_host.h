@@ -42,4 +42,15 @@ class EditorHost {
     virtual void closeMainWindow() = 0;
 };
 
+// A host without a user: it shows nothing and answers every dialog with Cancel (benchmarks,
+// fuzzing, batch runs).
+class SilentHost final : public EditorHost {
+  public:
+    void showMessage(const Message&) override {}
+    std::optional<std::string> chooseOpenPath() override { return std::nullopt; }
+    std::optional<SaveChoice> chooseSavePath() override { return std::nullopt; }
+    void showDialog(Dialog) override {}
+    void closeMainWindow() override {}
+};
+
 } // namespace zfx

@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <memory>
+
 namespace zfx::gui {
 
 QStringList biosFileFilters() {
@@ -20,28 +22,33 @@ void QtDesktopServices::showMessage(QWidget* parent, const Message& message) {
     box.exec();
 }
 
+namespace {
+
+// A new dialog every time, starting in the current folder, the ".rom" entry preselected.
+std::unique_ptr<QFileDialog> biosFileDialog(QWidget* parent, QFileDialog::AcceptMode mode) {
+    auto dialog = std::make_unique<QFileDialog>(parent, QString(), QDir::currentPath());
+    dialog->setAcceptMode(mode);
+    // Open takes existing files only; save allows new names and confirms replacing a file.
+    dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog->setNameFilters(biosFileFilters());
+    dialog->selectNameFilter(biosFileFilters().at(1));
+    return dialog;
+}
+
+} // namespace
+
 std::optional<QString> QtDesktopServices::chooseOpenFile(QWidget* parent) {
-    // A new dialog every time, starting in the current folder.
-    QFileDialog dialog(parent, QString(), QDir::currentPath());
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters(biosFileFilters());
-    dialog.selectNameFilter(biosFileFilters().at(1));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    const auto dialog = biosFileDialog(parent, QFileDialog::AcceptOpen);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
+    return dialog->selectedFiles().constFirst();
 }
 
 std::optional<SaveChoice> QtDesktopServices::chooseSaveFile(QWidget* parent) {
-    // The ordinary save dialog: new names are allowed and replacing a file is confirmed.
-    QFileDialog dialog(parent, QString(), QDir::currentPath());
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters(biosFileFilters());
-    dialog.selectNameFilter(biosFileFilters().at(1));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const auto dialog = biosFileDialog(parent, QFileDialog::AcceptSave);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
     const int entry =
-        dialog.selectedNameFilter() == biosFileFilters().at(0) ? kBinFilterEntry : kRomFilterEntry;
-    return SaveChoice{dialog.selectedFiles().constFirst().toStdString(), entry};
+        dialog->selectedNameFilter() == biosFileFilters().at(0) ? kBinFilterEntry : kRomFilterEntry;
+    return SaveChoice{dialog->selectedFiles().constFirst().toStdString(), entry};
 }
 
 } // namespace zfx::gui

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The rows of docs/bad-input.md: what the user sees, and what happens to the files.
+#include "sample_images.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -77,17 +78,7 @@ TEST(BadInput, FifoOrDanglingLinkChosenAsImageIsRefused) {
 class MarkersAtTheEnd : public ::testing::TestWithParam<std::uint16_t> {};
 
 TEST_P(MarkersAtTheEnd, AreNoTablesAndASaveKeepsTheLength) {
-    const std::vector<Bytes> markers{{0x10, 0x02, 0x03},
-                                     {0x10, 0x02, 0x02},
-                                     {0x18, 0x02, 0x20, 0xFF},
-                                     {0x18, 0x02, 0x20},
-                                     {0x18, 0x20},
-                                     {0x89, 0x55, 0x20},
-                                     {0x89, 0x55, 0x00},
-                                     {0x00, 0x02, 0x20},
-                                     {0x40, 0x01, 0x20},
-                                     {0x04, 0x08, 0x00, 0x02, 0x10, 0x00}};
-    for (const Bytes& marker : markers) {
+    for (const Bytes& marker : samples::readerMarkers()) {
         for (std::size_t back = marker.size(); back <= marker.size() + 8; ++back) {
             Editor e;
             auto builder = test::cardImage(GetParam(), 600);
@@ -106,9 +97,7 @@ TEST_P(MarkersAtTheEnd, AreNoTablesAndASaveKeepsTheLength) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryFamily, MarkersAtTheEnd,
-                         ::testing::Values(0x0040, 0x0045, 0x0041, 0x0330, 0x0332, 0x0301, 0x0342, 0x0343,
-                                           0x0312, 0x0311, 0x0326, 0x0322, 0x0309, 0x0338));
+INSTANTIATE_TEST_SUITE_P(EveryFamily, MarkersAtTheEnd, ::testing::ValuesIn(samples::familyDevices()));
 
 TEST(BadInput, RandomBytesOpenAndSaveWithoutHarm) {
     std::mt19937 random(2026);
@@ -157,11 +146,7 @@ TEST_P(EveryBox, EmptiedOrOutOfRangeIsRefusedAndTheTargetIsUntouched) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, EveryBox,
-                         ::testing::Values("gf6800-ultra.rom", "gf6800-gt.rom", "gf6800.rom",
-                                           "fx5950-ultra.rom", "fx5900-xt.rom", "fx5800.rom", "fx5700.rom",
-                                           "fx5700-le.rom", "fx5600.rom", "fx5600-ultra.rom", "fx5500.rom",
-                                           "fx5200.rom", "quadro-fx1000.rom", "quadro-fx3000.rom"));
+INSTANTIATE_TEST_SUITE_P(Samples, EveryBox, ::testing::ValuesIn(test::supportedSampleNames()));
 
 // --- properties over samples and seeded mutations ---
 
@@ -214,12 +199,7 @@ TEST_P(SaveProperty, UneditedSaveOfMutatedSamplesChangesOnlyTheChecksumAndShownC
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, SaveProperty,
-                         ::testing::Values("gf6800-ultra.rom", "gf6800-gt.rom", "gf6800.rom",
-                                           "fx5950-ultra.rom", "fx5900-xt.rom", "fx5800.rom", "fx5700.rom",
-                                           "fx5700-le.rom", "fx5600.rom", "fx5600-ultra.rom", "fx5500.rom",
-                                           "fx5200.rom", "quadro-fx1000.rom", "quadro-fx3000.rom",
-                                           "unsupported.rom"));
+INSTANTIATE_TEST_SUITE_P(Samples, SaveProperty, ::testing::ValuesIn(test::sampleNames()));
 
 } // namespace
 } // namespace zfx

@@ -61,12 +61,7 @@ TEST_P(SaveSample, UneditedSaveKeepsTheLengthAndChangesOnlyTheChecksumAndRounded
     EXPECT_EQ(e.host.messages.back().text, "File saved.");
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryFamily, SaveSample,
-                         ::testing::Values("gf6800-ultra.rom", "gf6800-gt.rom", "gf6800.rom",
-                                           "fx5950-ultra.rom", "fx5900-xt.rom", "fx5800.rom", "fx5700.rom",
-                                           "fx5700-le.rom", "fx5600.rom", "fx5600-ultra.rom", "fx5500.rom",
-                                           "fx5200.rom", "quadro-fx1000.rom", "quadro-fx3000.rom",
-                                           "unsupported.rom"));
+INSTANTIATE_TEST_SUITE_P(EveryFamily, SaveSample, ::testing::ValuesIn(test::sampleNames()));
 
 TEST(Save, UnsupportedDeviceChangesOnlyTheLastByte) {
     Editor e;

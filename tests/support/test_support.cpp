@@ -3,6 +3,7 @@
 
 #include "sample_images.h"
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <random>
@@ -64,6 +65,19 @@ const std::vector<std::uint8_t>& sampleBytes(const std::string& fileName) {
         return byName;
     }();
     return samples.at(fileName);
+}
+
+std::vector<std::string> sampleNames() {
+    std::vector<std::string> names;
+    for (const auto& sample : samples::allSamples())
+        names.push_back(sample.fileName);
+    return names;
+}
+
+std::vector<std::string> supportedSampleNames() {
+    std::vector<std::string> names = sampleNames();
+    names.erase(std::remove(names.begin(), names.end(), "unsupported.rom"), names.end());
+    return names;
 }
 
 std::filesystem::path Editor::open(const std::vector<std::uint8_t>& bytes, const std::string& name) {

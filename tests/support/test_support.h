@@ -52,6 +52,9 @@ class TempDir {
 void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& path);
 const std::vector<std::uint8_t>& sampleBytes(const std::string& fileName);
+// The file names of all samples, and of those of a supported device.
+std::vector<std::string> sampleNames();
+std::vector<std::string> supportedSampleNames();
 
 // An editor with its own host, opening images written into its own folder.
 struct Editor {
