@@ -22,4 +22,4 @@ for target in editor find_pattern; do
         exit 1
     fi
 done
-echo "fuzz smoke runs: 2 passed, 0 failed"
+echo "fuzz: 2 passed, 0 failed"

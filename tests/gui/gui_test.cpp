@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QtTest>
 
@@ -168,6 +169,24 @@ class GuiTest : public QObject {
         QCOMPARE(child<QLabel>(main(), "Pfad")->text(),
                  QString::fromStdString(dir->file("mod.bin").string()));
         QCOMPARE(test::readBytes(dir->file("mod.bin"))[0x2003], std::uint8_t{0x90});
+    }
+
+    void droppingARomFileOpensItAndOtherFilesAreIgnored() {
+        auto drop = [&](const QString& path) {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(path)});
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(main(), &enter);
+            QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(main(), &dropped);
+            return enter.isAccepted();
+        };
+        QVERIFY(drop(writeSample("fx5700.rom")));
+        QCOMPARE(child<QLabel>(main(), "devicename")->text(), QStringLiteral("Nvidia FX5700 Ultra"));
+        const auto text = dir->file("notes.txt");
+        test::writeBytes(text, test::sampleBytes("fx5200.rom"));
+        QVERIFY(!drop(QString::fromStdString(text.string())));
+        QCOMPARE(child<QLabel>(main(), "devicename")->text(), QStringLiteral("Nvidia FX5700 Ultra"));
     }
 
     void failedLoadShowsTheCauseAndKeepsTheWindow() {
