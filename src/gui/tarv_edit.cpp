@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -262,7 +263,8 @@ void TarvEdit::syncFromModel() {
 }
 
 void TarvEdit::openFile(const QString& path) {
-    act([&] { m_model.openBios(path.toStdString()); });
+    // The window shows the full path, as the open dialog gives it.
+    act([&] { m_model.openBios(QFileInfo(path).absoluteFilePath().toStdString()); });
 }
 
 bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
