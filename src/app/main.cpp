@@ -5,27 +5,49 @@
 #include <QCommandLineParser>
 #include <QTimer>
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("zorvane-fx"));
-    QApplication::setApplicationVersion(QStringLiteral("1.4"));
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Zorvane FX: edit the video BIOS images of GeForce FX, GeForce 6800 "
-                       "and Quadro FX cards."));
+#include <cstring>
+
+namespace {
+
+void describe(QCommandLineParser& parser) {
+    parser.setApplicationDescription(QStringLiteral("Zorvane FX: edit the video BIOS images of GeForce FX, GeForce 6800 "
+                                                    "and Quadro FX cards."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("ROM image to open at start"),
                                  QStringLiteral("[FILE]"));
+}
+
+// --help and --version need no display.
+bool onlyAsksForText(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        for (const char* flag : {"-h", "--help", "-v", "--version", "--help-all"})
+            if (std::strcmp(argv[i], flag) == 0) return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("zorvane-fx"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.4"));
+    if (onlyAsksForText(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCommandLineParser parser;
+        describe(parser);
+        parser.process(app);
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    describe(parser);
     parser.process(app);
 
     zfx::gui::QtDesktopServices services;
     zfx::gui::EditorWindows windows(services);
     windows.TarvEdit.show();
-    if (!parser.positionalArguments().isEmpty())
-        windows.TarvEdit.openFile(parser.positionalArguments().constFirst());
+    if (!parser.positionalArguments().isEmpty()) windows.TarvEdit.openFile(parser.positionalArguments().constFirst());
     // For the start-up benchmark: leave as soon as the window has been shown.
-    if (qEnvironmentVariableIsSet("ZFX_EXIT_WHEN_SHOWN"))
-        QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    if (qEnvironmentVariableIsSet("ZFX_EXIT_WHEN_SHOWN")) QTimer::singleShot(0, &app, &QCoreApplication::quit);
     return QApplication::exec();
 }
