@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <vector>
+
 namespace zfx::gui {
 
 namespace {
@@ -93,12 +95,16 @@ TForm1::TForm1(const LinkTargets& links)
     : SecondaryDialog(QStringLiteral("Form1"), QStringLiteral("How do I ?"), QRect(426, 245, 416, 519)) {
     text("StaticText1", 8, 24, "How do I get the BIOS from my card ?", true);
     text("StaticText4", 32, 56, "Use nvflash or a BIOS tool provided by your card vendor.");
-    text("StaticText9", 32, 72, "There are several guides for this on the net, like");
-    link("KydUrlLabel1", QRect(260, 72, 16, 13), "this", links.readingGuide);
+    // The links follow their sentence, which may run past 260 in a wider font.
+    const QWidget* lead1 = text("StaticText9", 32, 72, "There are several guides for this on the net, like");
+    link("KydUrlLabel1", QRect(std::max(260, lead1->geometry().right() + 4), 72, 16, 13), "this",
+         links.readingGuide);
     text("StaticText2", 8, 104, "How do I get the modified BIOS on my card ?", true);
     text("StaticText5", 32, 128, "Use nvflash or a BIOS tool provided by your card vendor.");
-    text("StaticText10", 32, 144, "There are several guides for this on the net, like");
-    link("KydUrlLabel2", QRect(260, 144, 16, 13), "this", links.flashingGuide);
+    const QWidget* lead2 =
+        text("StaticText10", 32, 144, "There are several guides for this on the net, like");
+    link("KydUrlLabel2", QRect(std::max(260, lead2->geometry().right() + 4), 144, 16, 13), "this",
+         links.flashingGuide);
     text("StaticText3", 8, 176, "How do I ensure I dont screw up ?", true);
     text("StaticText6", 32, 200, "Dont change values which are obviously not read out correctly.");
     text("StaticText7", 32, 224, "Better dont change anything at all if the BIOS is not read correctly.");
@@ -117,18 +123,24 @@ TForm1::TForm1(const LinkTargets& links)
 TForm2::TForm2(const std::string& versionText, const LinkTargets& links)
     : SecondaryDialog(QStringLiteral("Form2"), QStringLiteral("About"), QRect(486, 332, 332, 420)) {
     text("StaticText1", 64, 16, "Zorvane FX Version" + QString::fromStdString(versionText), true);
-    text("StaticText2", 24, 64, "Should support :");
-    text("StaticText3", 112, 64, "6800/U/GT/LE");
-    text("StaticText14", 200, 64, "5500");
-    text("StaticText12", 112, 83, "5950U");
-    text("StaticText11", 200, 83, "5200/U");
-    text("StaticText4", 112, 102, "5900/U/XT");
-    text("StaticText15", 200, 102, "Quadro FX1000");
-    text("StaticText13", 112, 120, "5800/U");
-    text("StaticText16", 200, 120, "Quadro FX2000");
-    text("StaticText5", 112, 138, "5700/U/LE");
-    text("StaticText17", 200, 138, "Quadro FX3000");
-    text("StaticText10", 112, 155, "5600/U/XT");
+    const QWidget* heading = text("StaticText2", 24, 64, "Should support :");
+    // Two columns of cards; in a wider font each column starts after what stands to its left.
+    const std::vector<std::pair<const char*, const char*>> first{
+        {"StaticText3", "6800/U/GT/LE"}, {"StaticText12", "5950U"},    {"StaticText4", "5900/U/XT"},
+        {"StaticText13", "5800/U"},      {"StaticText5", "5700/U/LE"}, {"StaticText10", "5600/U/XT"}};
+    const std::vector<std::pair<const char*, const char*>> second{{"StaticText14", "5500"},
+                                                                  {"StaticText11", "5200/U"},
+                                                                  {"StaticText15", "Quadro FX1000"},
+                                                                  {"StaticText16", "Quadro FX2000"},
+                                                                  {"StaticText17", "Quadro FX3000"}};
+    const int rows[] = {64, 83, 102, 120, 138, 155};
+    const int firstX = std::max(112, heading->geometry().right() + 6);
+    int secondX = firstX + 88;
+    for (std::size_t i = 0; i < first.size(); ++i)
+        secondX =
+            std::max(secondX, text(first[i].first, firstX, rows[i], first[i].second)->geometry().right() + 8);
+    for (std::size_t i = 0; i < second.size(); ++i)
+        text(second[i].first, secondX, rows[i], second[i].second);
     text("StaticText6", 40, 184, "Attention BIOSes modded before by hand may not ");
     text("StaticText7", 40, 208, "show correct voltage displayed in editor.");
     text("StaticText8", 40, 232, "Best is to use a fresh BIOS.");

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -228,13 +229,31 @@ class GuiTest : public QObject {
         for (SecondaryDialog* form : std::initializer_list<SecondaryDialog*>{
                  &windows->Form1, &windows->Form2, &windows->Form3, &windows->Form4}) {
             form->showInFront();
-            for (QLabel* label : form->findChildren<QLabel*>()) {
+            const auto labels = form->findChildren<QLabel*>();
+            for (QLabel* label : labels) {
                 QVERIFY2(form->rect().contains(label->geometry()), qPrintable(label->objectName()));
                 QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
+                for (QLabel* other : labels)
+                    QVERIFY2(other == label || !other->geometry().intersects(label->geometry()),
+                             qPrintable(label->objectName() + " overlaps " + other->objectName()));
             }
         }
         for (QLabel* label : main()->findChildren<QLabel*>())
             QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
+        // Controls that share a parent do not overlap (group boxes are frames behind them).
+        for (QWidget* parent : main()->findChildren<QWidget*>()) {
+            QList<QWidget*> controls;
+            for (QObject* object : parent->children())
+                if (auto* w = qobject_cast<QWidget*>(object);
+                    w && !qobject_cast<QGroupBox*>(w) && !w->objectName().isEmpty() &&
+                    w->objectName().contains(QRegularExpression(
+                        "^(Edit|Combo|Check|Static|Label|Pfad|devicename|Biosversion|manufactor)")))
+                    controls << w;
+            for (QWidget* a : controls)
+                for (QWidget* b : controls)
+                    QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                             qPrintable(a->objectName() + " overlaps " + b->objectName()));
+        }
     }
 
     void conversionFailureReachesTheErrorReport() {
