@@ -12,4 +12,8 @@ for preset in dev asan; do
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
-if [ -x scripts/fuzz-smoke.sh ]; then scripts/fuzz-smoke.sh; fi
+# The core and the CLI build without Qt.
+echo "== headless"
+cmake --preset headless
+cmake --build --preset headless --target zorvane-fx-cli
+scripts/fuzz-smoke.sh

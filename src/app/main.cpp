@@ -10,8 +10,9 @@
 namespace {
 
 void describe(QCommandLineParser& parser) {
-    parser.setApplicationDescription(QStringLiteral("Zorvane FX: edit the video BIOS images of GeForce FX, GeForce 6800 "
-                                                    "and Quadro FX cards."));
+    parser.setApplicationDescription(
+        QStringLiteral("Zorvane FX: edit the video BIOS images of GeForce FX, GeForce 6800 "
+                       "and Quadro FX cards."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("ROM image to open at start"),
@@ -46,8 +47,10 @@ int main(int argc, char** argv) {
     zfx::gui::QtDesktopServices services;
     zfx::gui::EditorWindows windows(services);
     windows.TarvEdit.show();
-    if (!parser.positionalArguments().isEmpty()) windows.TarvEdit.openFile(parser.positionalArguments().constFirst());
+    if (!parser.positionalArguments().isEmpty())
+        windows.TarvEdit.openFile(parser.positionalArguments().constFirst());
     // For the start-up benchmark: leave as soon as the window has been shown.
-    if (qEnvironmentVariableIsSet("ZFX_EXIT_WHEN_SHOWN")) QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    if (qEnvironmentVariableIsSet("ZFX_EXIT_WHEN_SHOWN"))
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
     return QApplication::exec();
 }

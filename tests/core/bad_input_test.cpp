@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <numeric>
 #include <random>
 
@@ -26,6 +28,10 @@ struct TinyFileCase {
     std::string deviceText;
     bool saves;
 };
+
+void PrintTo(const TinyFileCase& c, std::ostream* os) {
+    *os << c.size << " bytes";
+}
 
 class TinyFile : public ::testing::TestWithParam<TinyFileCase> {};
 

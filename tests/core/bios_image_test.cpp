@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <random>
 
 namespace zfx {
@@ -95,6 +97,10 @@ struct ChecksumCase {
     std::vector<std::uint8_t> bytes;
     std::int32_t expected;
 };
+
+void PrintTo(const ChecksumCase& c, std::ostream* os) {
+    *os << c.bytes.size() << " bytes, checksum " << c.expected;
+}
 
 class ImageChecksum : public ::testing::TestWithParam<ChecksumCase> {};
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <map>
 
 namespace zfx {
@@ -29,6 +31,10 @@ struct ClockCase {
     std::array<std::string, 6> shown; // Edit1 .. Edit6
     bool stride56 = false;
 };
+
+void PrintTo(const ClockCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 Bytes clockImage(const ClockCase& c) {
     auto builder = cardImage(c.device);
@@ -202,6 +208,10 @@ struct WriteCase {
     std::array<int, 6> values{101, 102, 103, 104, 105, 106};
 };
 
+void PrintTo(const WriteCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class ClockWriteBack : public ::testing::TestWithParam<WriteCase> {};
 
 TEST_P(ClockWriteBack, StoresEachBoxIntoItsFieldsAndNothingElse) {
@@ -320,6 +330,10 @@ struct RoundingCase {
     Bytes savedBytes;
 };
 
+void PrintTo(const RoundingCase& c, std::ostream* os) {
+    *os << c.stored << " hundredths";
+}
+
 class FxRounding : public ::testing::TestWithParam<RoundingCase> {};
 
 TEST_P(FxRounding, ShowsWholeMegahertzWithHalvesToEvenAndSavesTheRoundedValue) {
@@ -347,6 +361,10 @@ struct MissingCase {
     std::uint16_t device;
     std::int32_t offsetAfter; // clockTableOffset after a load without table; -1: kept from before
 };
+
+void PrintTo(const MissingCase& c, std::ostream* os) {
+    *os << "device " << std::hex << c.device;
+}
 
 class MissingClockTable : public ::testing::TestWithParam<MissingCase> {};
 
@@ -407,6 +425,10 @@ struct RangeCase {
     std::string value;
     bool accepted;
 };
+
+void PrintTo(const RangeCase& c, std::ostream* os) {
+    *os << c.sample << " Edit" << c.box << " \"" << c.value << "\"";
+}
 
 class ClockRange : public ::testing::TestWithParam<RangeCase> {};
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace zfx {
 namespace {
 
@@ -17,6 +19,10 @@ struct DeviceCase {
     bool generalMode;
     bool timingEdit;
 };
+
+void PrintTo(const DeviceCase& c, std::ostream* os) {
+    *os << c.deviceText << " " << c.name;
+}
 
 class Identification : public ::testing::TestWithParam<DeviceCase> {};
 
@@ -71,6 +77,10 @@ struct VendorCase {
     std::uint8_t low, high;
     std::string name;
 };
+
+void PrintTo(const VendorCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class VendorName : public ::testing::TestWithParam<VendorCase> {};
 
@@ -138,6 +148,10 @@ struct TinyCase {
     std::vector<std::uint8_t> bytes;
     std::string deviceText;
 };
+
+void PrintTo(const TinyCase& c, std::ostream* os) {
+    *os << c.bytes.size() << " bytes";
+}
 
 class TinyImage : public ::testing::TestWithParam<TinyCase> {};
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <numeric>
 
 namespace zfx {
@@ -15,6 +17,10 @@ struct SampleCase {
     std::string vendor;
     std::string version;
 };
+
+void PrintTo(const SampleCase& c, std::ostream* os) {
+    *os << c.file;
+}
 
 class Samples : public ::testing::TestWithParam<SampleCase> {};
 

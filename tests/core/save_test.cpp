@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <numeric>
 
 namespace zfx {
@@ -17,6 +19,10 @@ struct NameCase {
     int filterEntry;
     std::string saved;
 };
+
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << c.chosen << " entry " << c.filterEntry;
+}
 
 class FileNameRule : public ::testing::TestWithParam<NameCase> {};
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace zfx {
 namespace {
 
@@ -18,6 +20,10 @@ struct TimingCase {
     std::int32_t timingATable;          // first entry, or 0
     std::vector<std::int32_t> setBases; // written
 };
+
+void PrintTo(const TimingCase& c, std::ostream* os) {
+    *os << c.sample;
+}
 
 class TimingGroups : public ::testing::TestWithParam<TimingCase> {};
 

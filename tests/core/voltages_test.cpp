@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <map>
 
 namespace zfx {
@@ -203,6 +205,10 @@ struct GeneralModeCase {
     bool threeDFilled;
 };
 
+void PrintTo(const GeneralModeCase& c, std::ostream* os) {
+    *os << "device " << std::hex << c.device << std::dec << " max code " << int{c.maxCode};
+}
+
 class GeneralMode : public ::testing::TestWithParam<GeneralModeCase> {};
 
 TEST_P(GeneralMode, OffersTheFamilysCommonVoltagesWithNothingSelected) {
@@ -299,6 +305,10 @@ struct WriteBackCase {
     Bytes table;
     Bytes expected; // after choosing the last entry in every enabled list
 };
+
+void PrintTo(const WriteBackCase& c, std::ostream* os) {
+    *os << "device " << std::hex << c.device;
+}
 
 class VoltageWriteBack : public ::testing::TestWithParam<WriteBackCase> {};
 
