@@ -38,6 +38,8 @@ SecondaryDialog::SecondaryDialog(const QString& objectName, const QString& capti
     setObjectName(objectName);
     setWindowTitle(caption);
     setModal(false);
+    // Closing the main window ends the program, whatever dialogs are still open.
+    setAttribute(Qt::WA_QuitOnClose, false);
     QFont referenceFont = font();
     referenceFont.setPixelSize(11);
     setFont(referenceFont);

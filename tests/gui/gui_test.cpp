@@ -214,6 +214,13 @@ class GuiTest : public QObject {
         QVERIFY(windows->Form1.isVisible());
     }
 
+    void onlyTheMainWindowKeepsTheProgramRunning() {
+        QVERIFY(main()->testAttribute(Qt::WA_QuitOnClose));
+        for (QWidget* form : std::initializer_list<QWidget*>{&windows->Form1, &windows->Form2,
+                                                             &windows->Form3, &windows->Form4})
+            QVERIFY(!form->testAttribute(Qt::WA_QuitOnClose));
+    }
+
     void enterClosesHelpAndAbout() {
         for (SecondaryDialog* form : {static_cast<SecondaryDialog*>(&windows->Form1),
                                       static_cast<SecondaryDialog*>(&windows->Form2)}) {
