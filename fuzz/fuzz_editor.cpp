@@ -1,46 +1,58 @@
 // SPDX-License-Identifier: MIT
 // The whole editor on one input: the first bytes choose the user's actions, the rest is the image.
-// Opens it, ticks, selects, types, saves into a scratch folder, and checks what the save left.
+// Loads it from memory, ticks, selects, types and saves into memory, then checks what the save
+// left against the card data read from the same bytes.
+#include "card_data.h"
 #include "editor_model.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 namespace {
 
-namespace fs = std::filesystem;
-
-const fs::path& scratch() {
-    static const fs::path folder = [] {
-        fs::path p = fs::temp_directory_path() / ("zfx-fuzz-" + std::to_string(::getpid()));
-        fs::create_directories(p);
-        return p;
-    }();
-    return folder;
-}
-
-std::vector<std::uint8_t> readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeAll(const fs::path& path, const std::uint8_t* data, std::size_t size) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
+// Files in memory: the target holds "old" before every save.
+class MemoryFiles final : public zfx::ImageFiles {
+  public:
+    zfx::ReadResult read(const std::string& path) override {
+        const auto it = files.find(path);
+        if (it == files.end()) return {{}, "No such file or directory"};
+        return {it->second, {}};
+    }
+    std::optional<std::string> write(const std::string& path, std::span<const std::uint8_t> bytes) override {
+        files[path].assign(bytes.begin(), bytes.end());
+        return std::nullopt;
+    }
+    std::map<std::string, std::vector<std::uint8_t>> files;
+};
 
 [[noreturn]] void fail(const char* what) {
     std::fprintf(stderr, "fuzz_editor: %s\n", what);
     std::abort();
 }
 
+// Every offset a save may change: each byte a write-back stores for any value, and the last byte.
+std::set<std::int64_t> writableOffsets(const zfx::CardData& data, std::size_t imageSize) {
+    std::set<std::int64_t> offsets{static_cast<std::int64_t>(imageSize) - 1};
+    zfx::FieldTexts zeros;
+    for (int f = 0; f <= static_cast<int>(zfx::CardField::TimingF); ++f)
+        zeros[static_cast<zfx::CardField>(f)] = "0";
+    auto add = [&](const zfx::TableWrite& write) {
+        for (const zfx::ByteWrite& w : write.writes)
+            offsets.insert(w.offset);
+    };
+    if (data.voltages.table) add(zfx::writeVoltages(*data.voltages.table, data.voltages.table->offered, {0, 0, 0}));
+    add(zfx::writeClocks(data.clocks, zeros));
+    if (data.timings.timings) add(zfx::writeMemoryTimings(*data.timings.timings, zeros));
+    return offsets;
+}
+
 constexpr std::size_t kActionBytes = 8;
+const std::string kInput = "in.rom";
+const std::string kTarget = "out.rom";
 
 } // namespace
 
@@ -49,28 +61,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t taken = size < kActionBytes ? size : kActionBytes;
     for (std::size_t i = 0; i < taken; ++i)
         actions[i] = data[i];
-    const std::uint8_t* image = data + taken;
-    const std::size_t imageSize = size - taken;
+    const std::vector<std::uint8_t> image(data + taken, data + size);
+    const std::vector<std::uint8_t> previous{'o', 'l', 'd'};
 
-    const fs::path input = scratch() / "in.rom";
-    const fs::path target = scratch() / "out.rom";
-    writeAll(input, image, imageSize);
-    const std::uint8_t previous[] = {'o', 'l', 'd'};
-    writeAll(target, previous, sizeof previous);
-
+    MemoryFiles files;
+    files.files[kInput] = image;
+    files.files[kTarget] = previous;
     zfx::SilentHost host;
-    zfx::EditorModel model(host);
-    model.openBios(input.string());
-    if (actions[0] & 1) model.setChecked(1, true);
-    if (actions[0] & 2) model.setChecked(2, true);
-    for (int list = 1; list <= 3; ++list) {
+    zfx::EditorModel model(host, files);
+    if (!model.openBios(kInput).ok()) fail("an image in memory could not be opened");
+
+    // The window shows what the card data say.
+    const zfx::CardData card = zfx::readCardData(zfx::BiosImage(image));
+    if (card.clocks.table)
+        for (const zfx::ShownClock& clock : card.clocks.table->shown)
+            if (model.form().edit(zfx::controlFor(clock.field)).text != std::to_string(clock.mhz))
+                fail("a clock box differs from the clock table");
+    if (card.voltages.table &&
+        model.form().combo(zfx::Control::Voltage2D).entries.size() != card.voltages.table->offered.size())
+        fail("the 2D voltage list differs from the voltage table");
+
+    if (actions[0] & 1) model.setChecked(zfx::Control::GeneralMode, true);
+    if (actions[0] & 2) model.setChecked(zfx::Control::TimingEdit, true);
+    for (std::size_t m = 0; m < zfx::kVoltageLists.size(); ++m) {
+        const zfx::Control list = zfx::kVoltageLists[m];
         const int count = static_cast<int>(model.form().combo(list).entries.size());
-        model.selectEntry(list, actions[list] % (count + 1) - 1);
+        model.selectEntry(list, actions[1 + m] % (count + 1) - 1);
     }
     const unsigned boxMask = static_cast<unsigned>(actions[4]) | (static_cast<unsigned>(actions[5]) << 8u);
-    for (int box = 1; box <= 12; ++box) {
-        if (!(boxMask & (1u << (box - 1)))) continue;
-        const unsigned seed = actions[6] * 131u + actions[7] * 7u + static_cast<unsigned>(box) * 977u;
+    for (std::size_t i = 0; i < zfx::kEditBoxes.size(); ++i) {
+        if (!(boxMask & (1u << i))) continue;
+        const unsigned seed = actions[6] * 131u + actions[7] * 7u + static_cast<unsigned>(i + 1) * 977u;
         std::string text;
         switch (seed % 5) {
         case 0:
@@ -89,24 +110,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             text = "99999999999";
             break;
         }
-        model.typeText(box, text);
-        model.keyReleased(box);
+        model.typeText(zfx::kEditBoxes[i], text);
+        model.keyReleased(zfx::kEditBoxes[i]);
     }
-    const bool saved =
-        model.saveBios(target.string(), (actions[0] & 4) ? zfx::kBinFilterEntry : zfx::kRomFilterEntry);
-    const std::vector<std::uint8_t> written = readAll(target);
-    if (saved) {
-        if (written.size() != imageSize) fail("saved length differs from the loaded length");
+    const zfx::Outcome saved =
+        model.saveBios(kTarget, (actions[0] & 4) ? zfx::kBinFilterEntry : zfx::kRomFilterEntry);
+    const std::vector<std::uint8_t>& written = files.files[kTarget];
+    if (saved.ok()) {
+        if (written.size() != image.size()) fail("saved length differs from the loaded length");
         unsigned sum = 0;
         for (const std::uint8_t b : written)
             sum += b;
         if (sum % 256 != 0) fail("saved bytes do not sum to 0 modulo 256");
-    } else if (written != std::vector<std::uint8_t>(previous, previous + sizeof previous)) {
+        const auto writable = writableOffsets(card, image.size());
+        for (std::size_t i = 0; i < image.size(); ++i)
+            if (written[i] != image[i] && !writable.count(static_cast<std::int64_t>(i)))
+                fail("a save changed a byte that no card field holds");
+    } else if (written != previous) {
         fail("a failed save changed the target");
     }
-    std::size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(scratch()))
-        ++files;
-    if (files != 2) fail("a save left a stray file behind");
+    if (files.files.size() != 2) fail("a save wrote another file");
     return 0;
 }

@@ -31,7 +31,7 @@ bool onlyAsksForText(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("zorvane-fx"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.4"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZFX_VERSION));
     if (onlyAsksForText(argc, argv)) {
         QCoreApplication app(argc, argv);
         QCommandLineParser parser;

@@ -32,32 +32,36 @@ void printSummary(std::ostream& out, const EditorModel& model, const RecordingHo
         }
         return text;
     };
-    auto clocks = [&](int core, int memory, const std::string& rate) {
-        return "core " + f.edit(core).text + ", memory " + f.edit(memory).text + " " + rate;
+    auto clocks = [&](Control core, Control memory) {
+        return "core " + f.edit(core).text + ", memory " + f.edit(memory).text + " " + f.memoryRate(memory);
     };
     out << "File:          " << f.Pfad << "\n"
-        << "Device:        " << f.devicename << " (" << model.card().deviceText << ")\n"
+        << "Device:        " << f.devicename << " (" << model.card().identity.deviceText << ")\n"
         << "BIOS version:  " << f.Biosversion << "\n"
         << "Vendor:        " << f.manufactor << "\n"
-        << "Voltages:      2D " << list(f.combo(1)) << " | Thrtl. " << list(f.combo(2)) << " | 3D "
-        << list(f.combo(3)) << "\n"
-        << "Clocks 3D:     " << clocks(3, 6, f.StaticText20) << "\n"
-        << "Clocks Thrtl.: " << clocks(2, 5, f.StaticText21) << "\n"
-        << "Clocks 2D:     " << clocks(1, 4, f.StaticText22) << "\n";
-    if (f.edit(7).enabled || f.edit(8).enabled) {
-        out << "Timings:       A " << f.edit(7).text;
-        for (int n = 8; n <= 12; ++n)
-            out << ", " << static_cast<char>('B' + n - 8) << " " << f.edit(n).text;
+        << "Voltages:      2D " << list(f.combo(Control::Voltage2D)) << " | Thrtl. "
+        << list(f.combo(Control::VoltageThrottle)) << " | 3D " << list(f.combo(Control::Voltage3D)) << "\n"
+        << "Clocks 3D:     " << clocks(Control::Core3D, Control::Mem3D) << "\n"
+        << "Clocks Thrtl.: " << clocks(Control::CoreThrottle, Control::MemThrottle) << "\n"
+        << "Clocks 2D:     " << clocks(Control::Core2D, Control::Mem2D) << "\n";
+    if (f.edit(Control::TimingA).enabled || f.edit(Control::TimingB).enabled) {
+        const char* separator = "Timings:       ";
+        for (const Control box : kTimingBoxes) {
+            out << separator << controlInfo(box).jsonKey << " " << f.edit(box).text;
+            separator = ", ";
+        }
         out << "\n";
     }
     for (const Message& message : host.messages)
         out << "Message:       " << message.text << "\n";
 }
 
-void reportFailures(std::ostream& err, const RecordingHost& host) {
-    for (const Message& message : host.messages)
-        if (message.text == kCantOpenFile)
-            err << kCantOpenFile << (message.detail.empty() ? "" : " " + message.detail) << "\n";
+void reportFailure(std::ostream& err, const Outcome& outcome) {
+    err << outcome.text << (outcome.detail.empty() ? "" : " " + outcome.detail) << "\n";
+}
+
+int exitCodeFor(const Outcome& outcome) {
+    return outcome.ok() ? kExitOk : kExitFailed;
 }
 
 // Voltage texts compared as hundredths of a volt, so "1.50" finds "1.5V".
@@ -74,8 +78,8 @@ std::optional<long> hundredthsOfVolt(std::string text) {
     }
 }
 
-std::optional<UsageError> chooseVoltage(EditorModel& model, int combo, const std::string& option,
-                                        const std::string& wanted) {
+std::optional<UsageError> chooseVoltage(EditorModel& model, Control combo, const std::string& wanted) {
+    const std::string option(controlInfo(combo).cliOption);
     const ComboBox& list = model.form().combo(combo);
     if (!list.enabled) return UsageError{option + ": the list is not available for this card."};
     int position = -1;
@@ -108,9 +112,9 @@ std::optional<UsageError> chooseVoltage(EditorModel& model, int combo, const std
     return std::nullopt;
 }
 
-std::optional<UsageError> typeIntoBox(EditorModel& model, int edit, const std::string& option,
-                                      const std::string& value) {
-    if (value.find_first_not_of("0123456789") != std::string::npos)
+std::optional<UsageError> typeIntoBox(EditorModel& model, Control edit, const std::string& value) {
+    const std::string option(controlInfo(edit).cliOption);
+    if (!EditorModel::acceptsTypedText(value))
         return UsageError{option + ": \"" + value + "\" is not a number (the box takes digits only)."};
     if (!model.form().edit(edit).enabled)
         return UsageError{option + ": the box is not available for this card."};
@@ -126,54 +130,48 @@ struct SetOptions {
     bool json = false;
     bool generalMode = false;
     bool timings = false;
-    std::map<int, std::string> voltages; // list number -> wanted entry
-    std::map<int, std::string> boxes;    // edit box number -> text
+    std::map<Control, std::string> voltages; // list -> wanted entry, applied in the window's order
+    std::map<Control, std::string> boxes;    // edit box -> text, typed in the window's order
 };
 
 int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
     RecordingHost host;
     EditorModel model(host);
-    if (!model.openBios(o.file)) {
-        reportFailures(err, host);
+    const Outcome opened = model.openBios(o.file);
+    if (!opened.ok()) {
+        reportFailure(err, opened);
         if (o.json) out << stateJson(model, host).dump() << "\n";
-        return kExitFailed;
+        return exitCodeFor(opened);
     }
-    const bool anyTiming =
-        std::any_of(o.boxes.begin(), o.boxes.end(), [](const auto& box) { return box.first >= 7; });
+    const bool anyTiming = std::any_of(o.boxes.begin(), o.boxes.end(), [](const auto& box) {
+        return std::find(kTimingBoxes.begin(), kTimingBoxes.end(), box.first) != kTimingBoxes.end();
+    });
     std::optional<UsageError> usage;
-    if (o.generalMode) {
-        if (!model.form().check(1).enabled)
-            usage = UsageError{"--general-mode: Generalmode is not available for this card."};
+    auto tick = [&](Control box) {
+        const ControlInfo& info = controlInfo(box);
+        if (!model.form().check(box).enabled)
+            usage = UsageError{std::string(info.cliOption) + ": " + std::string(info.caption) +
+                               " is not available for this card."};
         else
-            model.setChecked(1, true);
-    }
-    if (!usage && (o.timings || anyTiming)) {
-        if (!model.form().check(2).enabled)
-            usage = UsageError{"--timings: Edit memory timings is not available for this card."};
-        else
-            model.setChecked(2, true);
-    }
-    static const std::map<int, std::string> voltageOptions{
-        {1, "--voltage-2d"}, {2, "--voltage-throttle"}, {3, "--voltage-3d"}};
+            model.setChecked(box, true);
+    };
+    if (o.generalMode) tick(Control::GeneralMode);
+    if (!usage && (o.timings || anyTiming)) tick(Control::TimingEdit);
     for (const auto& [combo, wanted] : o.voltages)
-        if (!usage) usage = chooseVoltage(model, combo, voltageOptions.at(combo), wanted);
-    static const std::map<int, std::string> boxOptions{
-        {1, "--core-2d"},  {4, "--mem-2d"},    {2, "--core-throttle"}, {5, "--mem-throttle"},
-        {3, "--core-3d"},  {6, "--mem-3d"},    {7, "--timing-a"},      {8, "--timing-b"},
-        {9, "--timing-c"}, {10, "--timing-d"}, {11, "--timing-e"},     {12, "--timing-f"}};
+        if (!usage) usage = chooseVoltage(model, combo, wanted);
     for (const auto& [edit, value] : o.boxes)
-        if (!usage) usage = typeIntoBox(model, edit, boxOptions.at(edit), value);
+        if (!usage) usage = typeIntoBox(model, edit, value);
     if (usage) {
         err << usage->text << " Nothing was written.\n";
         return kExitUsage;
     }
-    const bool saved = model.saveBios(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
-    if (!saved) reportFailures(err, host);
+    const Outcome saved = model.saveBios(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
+    if (!saved.ok()) reportFailure(err, saved);
     if (o.json)
         out << stateJson(model, host).dump() << "\n";
-    else if (saved)
-        out << kFileSaved << " " << model.form().Pfad << "\n";
-    return saved ? kExitOk : kExitFailed;
+    else if (saved.ok())
+        out << saved.text << " " << model.form().Pfad << "\n";
+    return exitCodeFor(saved);
 }
 
 int runInfo(const std::vector<std::string>& files, bool json, bool generalMode, bool timings,
@@ -182,12 +180,13 @@ int runInfo(const std::vector<std::string>& files, bool json, bool generalMode, 
     for (const std::string& file : files) {
         RecordingHost host;
         EditorModel model(host);
-        if (model.openBios(file)) {
-            if (generalMode) model.setChecked(1, true);
-            if (timings) model.setChecked(2, true);
+        const Outcome opened = model.openBios(file);
+        if (opened.ok()) {
+            if (generalMode) model.setChecked(Control::GeneralMode, true);
+            if (timings) model.setChecked(Control::TimingEdit, true);
         } else {
-            exitCode = kExitFailed;
-            reportFailures(err, host);
+            exitCode = exitCodeFor(opened);
+            reportFailure(err, opened);
         }
         if (json) {
             out << stateJson(model, host).dump() << "\n";
@@ -197,6 +196,14 @@ int runInfo(const std::vector<std::string>& files, bool json, bool generalMode, 
         }
     }
     return exitCode;
+}
+
+std::string optionOf(Control control) {
+    return std::string(controlInfo(control).cliOption);
+}
+
+std::string tickHelp(Control box, const char* when) {
+    return "Tick \"" + std::string(controlInfo(box).caption) + "\" " + when;
 }
 
 } // namespace
@@ -212,8 +219,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     bool infoJson = false, infoGeneral = false, infoTimings = false;
     CLI::App* info = app.add_subcommand("info", "Show what the editor reads from each image.");
     info->add_flag("--json", infoJson, "One JSON object per file, one per line");
-    info->add_flag("--general-mode", infoGeneral, "Tick \"Generalmode\" after the load");
-    info->add_flag("--timings", infoTimings, "Tick \"Edit memory timings\" after the load");
+    info->add_flag(optionOf(Control::GeneralMode), infoGeneral, tickHelp(Control::GeneralMode, "after the load"));
+    info->add_flag(optionOf(Control::TimingEdit), infoTimings, tickHelp(Control::TimingEdit, "after the load"));
     info->add_option("FILE", infoFiles, "ROM image files")->required();
 
     SetOptions set;
@@ -223,22 +230,18 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     setCommand->add_option("-o,--output", set.out, "File to save to (may be FILE itself)")->required();
     setCommand->add_flag("--bin", set.bin, "Append .bin instead of .rom when OUT has neither");
     setCommand->add_flag("--json", set.json, "Print the editor's state after the save as JSON");
-    setCommand->add_flag("--general-mode", set.generalMode, "Tick \"Generalmode\" first");
-    setCommand->add_flag("--timings", set.timings, "Tick \"Edit memory timings\" first");
-    const std::vector<std::pair<int, std::string>> voltageNames{
-        {1, "--voltage-2d"}, {2, "--voltage-throttle"}, {3, "--voltage-3d"}};
-    for (const auto& [combo, name] : voltageNames)
+    setCommand->add_flag(optionOf(Control::GeneralMode), set.generalMode, tickHelp(Control::GeneralMode, "first"));
+    setCommand->add_flag(optionOf(Control::TimingEdit), set.timings, tickHelp(Control::TimingEdit, "first"));
+    for (const Control combo : kVoltageLists)
         setCommand->add_option_function<std::string>(
-            name, [&set, combo = combo](const std::string& v) { set.voltages[combo] = v; },
+            optionOf(combo), [&set, combo](const std::string& v) { set.voltages[combo] = v; },
             "Voltage entry: 1.5, 1.5V or #position");
-    const std::vector<std::pair<int, std::string>> boxNames{
-        {1, "--core-2d"},  {4, "--mem-2d"},    {2, "--core-throttle"}, {5, "--mem-throttle"},
-        {3, "--core-3d"},  {6, "--mem-3d"},    {7, "--timing-a"},      {8, "--timing-b"},
-        {9, "--timing-c"}, {10, "--timing-d"}, {11, "--timing-e"},     {12, "--timing-f"}};
-    for (const auto& [edit, name] : boxNames)
+    for (const Control box : kClockBoxesByMode)
         setCommand->add_option_function<std::string>(
-            name, [&set, edit = edit](const std::string& v) { set.boxes[edit] = v; },
-            edit <= 6 ? "Clock in MHz" : "Timing value 0..255");
+            optionOf(box), [&set, box](const std::string& v) { set.boxes[box] = v; }, "Clock in MHz");
+    for (const Control box : kTimingBoxes)
+        setCommand->add_option_function<std::string>(
+            optionOf(box), [&set, box](const std::string& v) { set.boxes[box] = v; }, "Timing value 0..255");
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {

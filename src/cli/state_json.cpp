@@ -29,37 +29,37 @@ nlohmann::ordered_json stateJson(const EditorModel& model, const RecordingHost& 
     nlohmann::ordered_json messages = nlohmann::ordered_json::array();
     for (const Message& message : host.messages)
         messages.push_back(message.text);
+    auto keyOf = [](Control control) { return std::string(controlInfo(control).jsonKey); };
+    nlohmann::ordered_json voltages = nlohmann::ordered_json::object();
+    for (const Control list : kVoltageLists)
+        voltages[keyOf(list)] = listJson(f.combo(list));
+    nlohmann::ordered_json clocks = nlohmann::ordered_json::object();
+    for (const Control box : kClockBoxesByMode)
+        clocks[keyOf(box)] = editJson(f.edit(box));
+    nlohmann::ordered_json timings = nlohmann::ordered_json::object();
+    for (const Control box : kTimingBoxes)
+        timings[keyOf(box)] = editJson(f.edit(box));
     return {
         {"file", f.Pfad},
         {"device", f.devicename},
-        {"deviceText", c.deviceText},
+        {"deviceText", c.identity.deviceText},
         {"biosVersion", f.Biosversion},
         {"vendor", f.manufactor},
-        {"flags", c.flags.names()},
-        {"generalMode", checkJson(f.check(1))},
-        {"timingEdit", checkJson(f.check(2))},
-        {"voltages",
-         {{"2d", listJson(f.combo(1))}, {"throttle", listJson(f.combo(2))}, {"3d", listJson(f.combo(3))}}},
-        {"clocks",
-         {{"core2d", editJson(f.edit(1))},
-          {"mem2d", editJson(f.edit(4))},
-          {"coreThrottle", editJson(f.edit(2))},
-          {"memThrottle", editJson(f.edit(5))},
-          {"core3d", editJson(f.edit(3))},
-          {"mem3d", editJson(f.edit(6))}}},
-        {"memoryRates", {{"2d", f.StaticText22}, {"throttle", f.StaticText21}, {"3d", f.StaticText20}}},
-        {"timings",
-         {{"A", editJson(f.edit(7))},
-          {"B", editJson(f.edit(8))},
-          {"C", editJson(f.edit(9))},
-          {"D", editJson(f.edit(10))},
-          {"E", editJson(f.edit(11))},
-          {"F", editJson(f.edit(12))}}},
+        {"flags", c.identity.flags.names()},
+        {keyOf(Control::GeneralMode), checkJson(f.check(Control::GeneralMode))},
+        {keyOf(Control::TimingEdit), checkJson(f.check(Control::TimingEdit))},
+        {"voltages", voltages},
+        {"clocks", clocks},
+        {"memoryRates",
+         {{"2d", f.memoryRate(Control::Mem2D)},
+          {"throttle", f.memoryRate(Control::MemThrottle)},
+          {"3d", f.memoryRate(Control::Mem3D)}}},
+        {"timings", timings},
         {"offsets",
-         {{"pciData", c.pciDataOffset},
-          {"voltageTable", c.voltageTableOffset},
-          {"clockTable", c.clockTableOffset},
-          {"timingA", c.timingAOffset}}},
+         {{"pciData", c.offsets.pciData},
+          {"voltageTable", c.offsets.voltageTable},
+          {"clockTable", c.offsets.clockTable},
+          {"timingA", c.offsets.timingA}}},
         {"messages", messages},
         {"warnings", host.warnings},
     };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "card_identity.h"
 
+#include "bios_image.h"
+
 #include <array>
 #include <utility>
 
@@ -98,6 +100,20 @@ std::string deviceNameForDevice(std::string_view deviceText) {
     for (const auto& row : kDevices)
         if (row.code == deviceText) name = row.name;
     return std::string(name);
+}
+
+CardIdentity identifyCard(const BiosImage& image) {
+    CardIdentity id;
+    id.pciDataOffset = image.findPattern("50434952DE10");
+    id.deviceText = image.hexOfRange(id.pciDataOffset + 6, 1);
+    id.deviceName = deviceNameForDevice(id.deviceText);
+    id.flags = flagsForDevice(id.deviceText);
+    // The version follows the word "Version" and the one byte after it; shown up to a NUL.
+    id.versionOffset = image.findPattern("56657273696F6E");
+    std::string text = image.charsOfRange(id.versionOffset + 8, 14);
+    id.biosVersion = latin1ToUtf8(text.substr(0, text.find('\0')));
+    id.vendorName = vendorNameForVendor(image.hexOfRange(0x54, 1));
+    return id;
 }
 
 std::string vendorNameForVendor(std::string_view vendorText) {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "editor_model.h"
 
-#include "file_io.h"
 #include "number_text.h"
 
 #include <algorithm>
@@ -9,130 +8,286 @@
 
 namespace zfx {
 
-EditorModel::EditorModel(EditorHost& host) : m_host(host) {
+const std::string& FormState::memoryRate(Control memoryBox) const {
+    if (memoryBox == Control::Mem3D) return StaticText20;
+    if (memoryBox == Control::MemThrottle) return StaticText21;
+    return StaticText22;
+}
+
+EditorModel::EditorModel(EditorHost& host, ImageFiles& files) : m_host(host), m_files(files) {
     // FormCreate: the version goes into the caption, both warnings are still to be shown, and
     // every edit box starts disabled (the throttle boxes too).
     m_versionText = kVersionText;
     m_form.caption = "Zorvane FX" + m_versionText;
     m_card.generalModeWarningShown = false;
     m_card.timingWarningShown = false;
-    for (int n = 1; n <= 12; ++n)
-        editBox(n) = EditBox{n <= 6 ? "--" : "-", false};
+    for (const Control c : kClockBoxes)
+        m_form.edit(c) = EditBox{"--", false};
+    for (const Control c : kTimingBoxes)
+        m_form.edit(c) = EditBox{"-", false};
+}
+
+void EditorModel::show(const Outcome& outcome) {
+    m_host.showMessage(Message{outcome.text, outcome.detail, false});
 }
 
 void EditorModel::showMessage(std::string text, std::string detail) {
     m_host.showMessage(Message{std::move(text), std::move(detail), false});
 }
 
+void EditorModel::showMessages(const std::vector<std::string>& texts) {
+    for (const std::string& text : texts)
+        showMessage(text);
+}
+
 // --- control operations ---
 
-void EditorModel::setEditText(int edit, const std::string& text) {
-    EditBox& box = editBox(edit);
+void EditorModel::setEditText(Control edit, const std::string& text) {
+    EditBox& box = m_form.edit(edit);
     if (box.text == text) return; // no change, no change handler
     box.text = text;
-    if (edit >= 4 && edit <= 6) memoryRateChange(edit);
+    if (std::find(kMemoryBoxes.begin(), kMemoryBoxes.end(), edit) != kMemoryBoxes.end()) memoryRateChange(edit);
 }
 
-void EditorModel::setEditEnabled(int edit, bool enabled) {
-    editBox(edit).enabled = enabled;
+void EditorModel::setEditEnabled(Control edit, bool enabled) {
+    m_form.edit(edit).enabled = enabled;
 }
 
-void EditorModel::setTicked(int box, bool ticked) {
-    CheckBox& check = m_form.checks.at(static_cast<std::size_t>(box - 1));
+void EditorModel::setTicked(Control box, bool ticked) {
+    CheckBox& check = m_form.check(box);
     if (check.ticked == ticked) return;
     check.ticked = ticked;
-    if (box == 1)
+    if (box == Control::GeneralMode)
         CheckBox1Click();
     else
         CheckBox2Click();
 }
 
-void EditorModel::setChecked(int box, bool ticked) {
-    if (box < 1 || box > 2 || !m_form.check(box).enabled) return;
+void EditorModel::setChecked(Control box, bool ticked) {
+    if (controlInfo(box).kind != ControlKind::CheckBox || !m_form.check(box).enabled) return;
     setTicked(box, ticked);
 }
 
-void EditorModel::selectEntry(int combo, int position) {
-    if (combo < 1 || combo > 3) return;
-    ComboBox& list = comboBox(combo);
-    if (!list.enabled || position < -1 || position >= static_cast<int>(list.entries.size())) return;
-    list.selected = position;
+void EditorModel::selectEntry(Control list, int position) {
+    if (controlInfo(list).kind != ControlKind::List) return;
+    ComboBox& combo = m_form.combo(list);
+    if (!combo.enabled || position < -1 || position >= static_cast<int>(combo.entries.size())) return;
+    combo.selected = position;
 }
 
-void EditorModel::typeText(int edit, const std::string& text) {
-    if (edit < 1 || edit > 12 || !m_form.edit(edit).enabled) return;
+void EditorModel::typeText(Control edit, const std::string& text) {
+    if (controlInfo(edit).kind != ControlKind::EditBox || !m_form.edit(edit).enabled) return;
     setEditText(edit, text);
 }
 
-void EditorModel::keyReleased(int edit) {
-    if (edit >= 4 && edit <= 6 && m_form.edit(edit).enabled) memoryRateKeyUp(edit);
+void EditorModel::keyReleased(Control edit) {
+    const bool memoryBox = std::find(kMemoryBoxes.begin(), kMemoryBoxes.end(), edit) != kMemoryBoxes.end();
+    if (memoryBox && m_form.edit(edit).enabled) memoryRateKeyUp(edit);
 }
 
 // --- load and identification ---
 
 void EditorModel::OpenBIOS1Click() {
-    m_card.pcirOffset = 0;
-    if (const auto path = m_host.chooseOpenPath()) openBios(*path);
+    if (const auto path = m_host.chooseOpenPath()) (void)openBios(*path); // a failure is shown already
 }
 
-bool EditorModel::openBios(const std::string& path) {
-    m_card.pcirOffset = 0;
-    ReadResult read = readImageFile(path);
+Outcome EditorModel::openBios(const std::string& path) {
+    ReadResult read = m_files.read(path);
     if (!read.ok()) {
         // A file that cannot be read replaces nothing: the previous image and window stay.
-        showMessage(kCantOpenFile, read.error);
-        return false;
+        Outcome failed{OutcomeCause::UnreadableFile, kCantOpenFile, read.error};
+        show(failed);
+        return failed;
     }
-    m_card.image = BiosImage(std::move(read.bytes));
-    m_card.imageSize = m_card.image.size();
+    loadImage(std::move(read.bytes), path);
+    return {};
+}
+
+void EditorModel::loadImage(std::vector<std::uint8_t> bytes, const std::string& path) {
+    m_card.image = BiosImage(std::move(bytes));
     getinfos(path);
     getvoltages();
     getclockrates();
-    return true;
 }
 
 void EditorModel::getinfos(const std::string& path) {
     CardState& c = m_card;
     m_form.Pfad = path;
-    c.pcirOffset = c.image.findPattern("50434952DE10");
-    c.pciDataOffset = c.pcirOffset;
-    c.deviceText = c.image.hexOfRange(c.pcirOffset + 6, 1);
-    const std::string name = deviceNameForDevice(c.deviceText);
+    // The previous card's flags stay until the boxes below are unticked.
+    CardIdentity identity = identifyCard(c.image);
+    c.offsets.pciData = identity.pciDataOffset;
+    c.identity.deviceText = identity.deviceText;
 
     for (ComboBox& list : m_form.combos) {
         list.entries.clear();
         list.selected = -1;
     }
-    for (int n = 1; n <= 6; ++n) {
-        setEditText(n, "--");
-        setEditEnabled(n, false);
+    for (const Control box : kClockBoxes) {
+        setEditText(box, "--");
+        setEditEnabled(box, false);
     }
     // Unticking runs the boxes' click handlers while the previous card's flags are still set:
-    // general mode re-reads the voltages, timing editing resets Edit7..Edit12 to "-".
-    m_form.checks[0].enabled = false;
-    setTicked(1, false);
-    m_form.checks[1].enabled = false;
-    setTicked(2, false);
+    // general mode re-reads the voltages, timing editing resets the timing boxes to "-".
+    m_form.check(Control::GeneralMode).enabled = false;
+    setTicked(Control::GeneralMode, false);
+    m_form.check(Control::TimingEdit).enabled = false;
+    setTicked(Control::TimingEdit, false);
     c.generalModeActive = false;
     c.timingEditActive = false;
 
-    m_form.devicename = name;
-    if (name == kUnsupportedDevice) showMessage("Device unsupported : " + c.deviceText);
+    m_form.devicename = identity.deviceName;
+    if (identity.deviceName == kUnsupportedDevice) showMessage("Device unsupported : " + identity.deviceText);
 
-    c.flags = flagsForDevice(c.deviceText);
-    const CardFlags& f = c.flags;
-    m_form.checks[0].enabled = f.is5900 || f.is5700 || f.is5800 || f.is5600Ultra || f.isQuadroFX1000_2000;
-    m_form.checks[1].enabled = f.is5900 || f.is5700 || f.is5700LE || f.is5600 || f.is5200 || f.is5800 ||
-                               f.is5500 || f.isQuadroFX1000_2000 || f.isQuadroFX3000;
+    c.identity = std::move(identity);
+    const CardFlags& f = c.identity.flags;
+    m_form.check(Control::GeneralMode).enabled =
+        f.is5900 || f.is5700 || f.is5800 || f.is5600Ultra || f.isQuadroFX1000_2000;
+    m_form.check(Control::TimingEdit).enabled = f.is5900 || f.is5700 || f.is5700LE || f.is5600 || f.is5200 ||
+                                                f.is5800 || f.is5500 || f.isQuadroFX1000_2000 || f.isQuadroFX3000;
+    m_form.Biosversion = c.identity.biosVersion;
+    m_form.manufactor = c.identity.vendorName;
+}
 
-    // The version follows the word "Version" and the one byte after it; shown up to a NUL.
-    const std::int32_t version = c.image.findPattern("56657273696F6E");
-    std::string text = c.image.charsOfRange(version + 8, 14);
-    text = text.substr(0, text.find('\0'));
-    m_form.Biosversion = latin1ToUtf8(text);
+// --- voltages ---
 
-    c.vendorName = vendorNameForVendor(c.image.hexOfRange(84, 1));
-    m_form.manufactor = c.vendorName;
+void EditorModel::getvoltages() {
+    CardState& c = m_card;
+    c.voltages = readVoltageTable(c.image, c.identity.flags);
+    if (c.voltages.recordedOffset) c.offsets.voltageTable = *c.voltages.recordedOffset;
+    showMessages(c.voltages.messages);
+    if (!c.voltages.table) return; // the lists stay as they are
+    const VoltageTable& table = *c.voltages.table;
+    c.offered = table.offered;
+    std::vector<std::string> texts;
+    for (const VoltageEntry& entry : table.offered)
+        texts.push_back(voltageText(entry.voltage, m_decimalSeparator));
+    for (std::size_t m = 0; m < kVoltageLists.size(); ++m) {
+        const auto& mode = table.modes[m];
+        m_form.combo(kVoltageLists[m]) = mode ? ComboBox{texts, mode->selected, true} : ComboBox{{}, -1, false};
+    }
+}
+
+void EditorModel::CheckBox1Click() {
+    CardState& c = m_card;
+    c.generalModeActive = m_form.check(Control::GeneralMode).ticked;
+    if (!c.generalModeActive) {
+        getvoltages();
+        return;
+    }
+    if (!c.generalModeWarningShown) m_host.showDialog(Dialog::Form3);
+    c.generalModeWarningShown = true;
+    for (ComboBox& list : m_form.combos) {
+        list.entries.clear();
+        list.selected = -1;
+    }
+    fillGeneralMode();
+}
+
+void EditorModel::fillGeneralMode() {
+    CardState& c = m_card;
+    const std::int32_t maxCode = c.voltages.table ? c.voltages.table->maxCode : 0;
+    const auto general = generalModeVoltages(c.identity.flags, maxCode);
+    if (!general) return;
+    for (std::size_t p = 0; p < general->entries.size(); ++p) {
+        if (p < c.offered.size())
+            c.offered[p] = general->entries[p];
+        else
+            c.offered.push_back(general->entries[p]);
+    }
+    for (std::size_t m = 0; m < kVoltageLists.size(); ++m) {
+        ComboBox& list = m_form.combo(kVoltageLists[m]);
+        if (general->enabled[m]) list.enabled = *general->enabled[m];
+        if (!general->offeredIn[m]) continue;
+        for (const VoltageEntry& entry : general->entries)
+            list.entries.push_back(voltageText(entry.voltage, m_decimalSeparator));
+    }
+}
+
+// --- clocks ---
+
+void EditorModel::getclockrates() {
+    CardState& c = m_card;
+    c.clocks = readClockTable(c.image, c.identity.flags, c.identity.vendorName);
+    if (c.clocks.recordedOffset) c.offsets.clockTable = *c.clocks.recordedOffset;
+    showMessages(c.clocks.messages);
+    if (!c.clocks.table) return;
+    for (const ShownClock& clock : c.clocks.table->shown)
+        setEditText(controlFor(clock.field), std::to_string(clock.mhz));
+    for (const ShownClock& clock : c.clocks.table->shown)
+        setEditEnabled(controlFor(clock.field), true);
+}
+
+// --- effective memory-rate labels ---
+
+void EditorModel::setMemoryRateCaption(Control edit, const std::string& caption) {
+    if (edit == Control::Mem3D)
+        m_form.StaticText20 = caption;
+    else if (edit == Control::MemThrottle)
+        m_form.StaticText21 = caption;
+    else
+        m_form.StaticText22 = caption;
+}
+
+void EditorModel::showMemoryRate(Control edit) {
+    const std::string& text = m_form.edit(edit).text;
+    const auto mhz = textToInt(text);
+    if (!mhz) {
+        // Nothing catches this conversion: it reaches the default error report.
+        m_host.showMessage(Message{notAnIntegerText(text), {}, true});
+        return;
+    }
+    setMemoryRateCaption(edit, "(" + std::to_string(2 * static_cast<std::int64_t>(*mhz)) + "Mhz DDR)");
+}
+
+void EditorModel::memoryRateChange(Control edit) {
+    const std::string& text = m_form.edit(edit).text;
+    if (text.empty() || text == "--") return;
+    showMemoryRate(edit);
+}
+
+void EditorModel::memoryRateKeyUp(Control edit) {
+    if (m_form.edit(edit).text.empty()) return;
+    showMemoryRate(edit);
+}
+
+// --- timings ---
+
+void EditorModel::CheckBox2Click() {
+    CardState& c = m_card;
+    if (m_form.check(Control::TimingEdit).ticked) {
+        if (!c.timingWarningShown) m_host.showDialog(Dialog::Form4);
+        c.timingWarningShown = true;
+        c.timingEditActive = true;
+        for (const Control box : kTimingBoxes)
+            setEditEnabled(box, true);
+        gettimings();
+    } else {
+        c.timingEditActive = false;
+        for (const Control box : kTimingBoxes)
+            setEditEnabled(box, false);
+        for (const Control box : kTimingBoxes)
+            setEditText(box, "-");
+    }
+}
+
+void EditorModel::gettimings() {
+    CardState& c = m_card;
+    c.timings = readMemoryTimings(c.image, c.identity.flags, c.clocks);
+    showMessages(c.timings->messages);
+    if (!c.timings->timings) return;
+    const MemoryTimings& t = *c.timings->timings;
+    if (t.timingA == TimingAState::Found || t.timingA == TimingAState::NotUnified) c.offsets.timingA = t.timingAOffset;
+    if (t.timingA == TimingAState::Found)
+        setEditText(Control::TimingA, std::to_string(t.timingAValues[0]));
+    else
+        setEditEnabled(Control::TimingA, false);
+    // B to F that have no place cannot be edited; those not read stay "-" for the user to fill.
+    if (!t.setsAvailable)
+        for (const Control box : {Control::TimingB, Control::TimingC, Control::TimingD, Control::TimingE,
+                                  Control::TimingF})
+            setEditEnabled(box, false);
+    for (const TimingByte& byte : t.shown)
+        setEditText(controlFor(byte.field), std::to_string(byte.value));
 }
 
 // --- save ---
@@ -146,35 +301,68 @@ std::string EditorModel::savePathFor(const std::string& chosenPath, int filterEn
 }
 
 void EditorModel::SaveBIOS1Click() {
-    if (const auto choice = m_host.chooseSavePath()) saveBios(choice->path, choice->filterEntry);
+    if (const auto choice = m_host.chooseSavePath()) (void)saveBios(choice->path, choice->filterEntry);
 }
 
-bool EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
+FieldTexts EditorModel::fieldTexts() const {
+    FieldTexts texts;
+    for (const Control box : kEditBoxes)
+        texts[*controlInfo(box).field] = m_form.edit(box).text;
+    return texts;
+}
+
+std::string EditorModel::refusalText(const ValueFailure& failure) {
+    const ControlInfo& info = controlInfo(controlFor(failure.field));
+    const std::string name = std::string(info.caption) + " (" + std::string(info.objectName) + ")";
+    const std::string unit = info.unit.empty() ? std::string() : " " + std::string(info.unit);
+    if (failure.kind == ValueFailure::Kind::NotANumber)
+        return name + " holds \"" + failure.text + "\", which is not a whole number" + (unit.empty() ? "" : " of MHz") +
+               ".";
+    return name + " is " + failure.text + unit + "; it must be 0 to " + std::to_string(failure.maximum) + unit + ".";
+}
+
+Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
     const std::string path = savePathFor(chosenPath, filterEntry);
-    std::optional<std::string> failure;
+    Outcome outcome{OutcomeCause::Done, kFileSaved, {}};
     if (m_card.image.empty()) {
-        failure = "There is no image to save: open a BIOS file first.";
+        outcome = {OutcomeCause::NoImage, kCantOpenFile, "There is no image to save: open a BIOS file first."};
     } else {
         // Every box is converted and checked before the first byte changes, so a refused save
         // leaves the image as it was.
+        const CardState& c = m_card;
+        const FieldTexts texts = fieldTexts();
         std::vector<ByteWrite> writes;
-        voltageWriteBack(writes);
-        if (m_card.timingEditActive) failure = timingWriteBack(writes);
-        if (!failure) failure = clockWriteBack(writes);
-        if (!failure) {
+        std::optional<ValueFailure> refused;
+        if (c.voltages.table) {
+            std::array<int, 3> selected{};
+            for (std::size_t m = 0; m < kVoltageLists.size(); ++m)
+                selected[m] = m_form.combo(kVoltageLists[m]).selected;
+            writes = writeVoltages(*c.voltages.table, c.offered, selected).writes;
+        }
+        if (c.timingEditActive && c.timings && c.timings->timings) {
+            TableWrite timing = writeMemoryTimings(*c.timings->timings, texts);
+            refused = timing.failure;
+            writes.insert(writes.end(), timing.writes.begin(), timing.writes.end());
+        }
+        if (!refused) {
+            TableWrite clocks = writeClocks(c.clocks, texts);
+            refused = clocks.failure;
+            writes.insert(writes.end(), clocks.writes.begin(), clocks.writes.end());
+        }
+        if (refused) {
+            outcome = {OutcomeCause::RefusedValue, kCantOpenFile, refusalText(*refused)};
+        } else {
             for (const ByteWrite& w : writes)
-                m_card.image.set(w.index, w.value);
+                m_card.image.set(w.offset, w.value);
             const std::int32_t last = m_card.image.size() - 1;
             m_card.image.set(last, static_cast<std::uint8_t>(m_card.image.imageChecksum() & 0xFF));
-            failure = writeFileAtomically(path, m_card.image.bytes());
+            if (auto failure = m_files.write(path, m_card.image.bytes()))
+                outcome = {OutcomeCause::WriteFailed, kCantOpenFile, *failure};
         }
     }
-    if (failure)
-        showMessage(kCantOpenFile, *failure);
-    else
-        showMessage(kFileSaved);
+    show(outcome);
     m_form.Pfad = path;
-    return !failure;
+    return outcome;
 }
 
 } // namespace zfx

@@ -3,7 +3,13 @@
 
 #include "bios_image.h"
 #include "card_identity.h"
+#include "clock_table.h"
 #include "editor_host.h"
+#include "file_io.h"
+#include "memory_timings.h"
+#include "outcome.h"
+#include "voltage_table.h"
+#include "window_controls.h"
 
 #include <array>
 #include <cstdint>
@@ -13,9 +19,8 @@
 
 namespace zfx {
 
-inline constexpr const char* kVersionText = " 1.4";
-inline constexpr const char* kCantOpenFile = "Cant open File!";
-inline constexpr const char* kFileSaved = "File saved.";
+// The project's version (CMake's project version), as the caption and About show it.
+inline constexpr const char* kVersionText = " " ZFX_VERSION;
 
 struct EditBox {
     std::string text;
@@ -33,7 +38,7 @@ struct CheckBox {
     bool enabled = false;
 };
 
-// The main window's controls as the logic sees them, by their names in the window.
+// The main window's controls as the logic sees them.
 struct FormState {
     std::array<EditBox, 12> edits;  // Edit1 .. Edit12
     std::array<ComboBox, 3> combos; // ComboBox1 (2D), ComboBox2 (throttle), ComboBox3 (3D)
@@ -47,51 +52,52 @@ struct FormState {
     std::string StaticText22 = "--"; // 2D effective memory rate
     std::string caption;
 
-    const EditBox& edit(int n) const { return edits.at(static_cast<std::size_t>(n - 1)); }
-    const ComboBox& combo(int n) const { return combos.at(static_cast<std::size_t>(n - 1)); }
-    const CheckBox& check(int n) const { return checks.at(static_cast<std::size_t>(n - 1)); }
+    // The state of an edit box, a list or a check box (the control must be of that kind).
+    const EditBox& edit(Control c) const { return edits.at(indexOf(c, ControlKind::EditBox)); }
+    const ComboBox& combo(Control c) const { return combos.at(indexOf(c, ControlKind::List)); }
+    const CheckBox& check(Control c) const { return checks.at(indexOf(c, ControlKind::CheckBox)); }
+    EditBox& edit(Control c) { return edits.at(indexOf(c, ControlKind::EditBox)); }
+    ComboBox& combo(Control c) { return combos.at(indexOf(c, ControlKind::List)); }
+    CheckBox& check(Control c) { return checks.at(indexOf(c, ControlKind::CheckBox)); }
+    // The effective-rate label beside a memory-clock box.
+    const std::string& memoryRate(Control memoryBox) const;
+
+  private:
+    static std::size_t indexOf(Control c, ControlKind kind) {
+        const ControlInfo& info = controlInfo(c);
+        return info.kind == kind ? info.index : static_cast<std::size_t>(-1); // at() refuses the wrong kind
+    }
 };
 
-// All card data the readers leave behind, one image at a time.
+// The offsets the CLI's JSON reports, kept as the readers leave them.
+struct ReportedOffsets {
+    std::int32_t pciData = 0;
+    std::int32_t voltageTable = 0;
+    std::int32_t clockTable = 0;
+    std::int32_t timingA = 0;
+};
+
+// The open image and what the readers found in it, one image at a time.
 struct CardState {
     BiosImage image;
-    std::int32_t imageSize = 0;
-    std::int32_t pcirOffset = 0;    // PCI data structure, then the readers' scratch position
-    std::int32_t pciDataOffset = 0; // the PCI data structure as the identification found it
-    std::string deviceText;
-    CardFlags flags;
-    std::string vendorName;
-
-    std::int32_t voltageTableOffset = 0;
-    std::int32_t maxVoltageCode = 0;
-    bool threeVoltageEntries = false;
-    bool voltageTableFound = false;              // the last reader run found a table in this image
-    std::array<std::int32_t, 16> voltageCodes{}; // [p] code, [p + 8] voltage byte of list position p
+    CardIdentity identity;
+    VoltageTableRead voltages;         // the last voltage read; its table is what the save writes
+    std::vector<VoltageEntry> offered; // what the voltage lists offer by position: the table's or general mode's
+    ClockTableRead clocks;
+    std::optional<MemoryTimingsRead> timings; // read when "Edit memory timings" is ticked
+    ReportedOffsets offsets;
     bool generalModeActive = false;
     bool generalModeWarningShown = false;
-
-    std::int32_t clockTableOffset = 0;
-    bool clockTableStride56 = false;
-    bool clockTableFound = false; // the last reader run found a table in this image
-
     bool timingEditActive = false;
     bool timingWarningShown = false;
-    bool timingAAvailable = false;
-    std::int32_t timingAOffset = 0;
-    bool timingSetsAvailable = false; // the B..F sets lie inside this image's clock table
 };
 
-// One byte the save will store, and the field it comes from.
-struct ByteWrite {
-    std::int32_t index;
-    std::uint8_t value;
-};
-
-// The main window's behaviour without a toolkit: control states, handlers and the BIOS logic.
-// Front ends pass the user's actions in and answer the host's requests.
+// The main window's behaviour without a toolkit: control states, handlers and the order in which
+// they run. The card data come from the table modules; front ends pass the user's actions in and
+// answer the host's requests.
 class EditorModel {
   public:
-    explicit EditorModel(EditorHost& host);
+    explicit EditorModel(EditorHost& host, ImageFiles& files = diskFiles());
 
     const FormState& form() const { return m_form; }
     const CardState& card() const { return m_card; }
@@ -101,62 +107,66 @@ class EditorModel {
     void setDecimalSeparator(std::string separator) { m_decimalSeparator = std::move(separator); }
 
     // --- the user's actions ---
-    void OpenBIOS1Click();                  // File > Open BIOS...
-    bool openBios(const std::string& path); // the same without the dialog; false when unreadable
-    void SaveBIOS1Click();                  // File > Save BIOS...
-    bool saveBios(const std::string& chosenPath, int filterEntry); // without the dialog; true when saved
+    void OpenBIOS1Click(); // File > Open BIOS...
+    // The same without the dialog: reads the file, then loads its bytes.
+    Outcome openBios(const std::string& path);
+    // Loads an image's bytes as if read from path; a load of bytes always succeeds.
+    void loadImage(std::vector<std::uint8_t> bytes, const std::string& path);
+    void SaveBIOS1Click(); // File > Save BIOS...
+    Outcome saveBios(const std::string& chosenPath, int filterEntry); // without the dialog
     void Exit1Click() { m_host.closeMainWindow(); }
     void HowdoI1Click() { m_host.showDialog(Dialog::Form1); }
     void About1Click() { m_host.showDialog(Dialog::Form2); }
 
-    // Ticks or unticks CheckBox1/CheckBox2; a change runs the box's click handler.
-    void setChecked(int box, bool ticked);
-    // Selects a list position (-1 for none) of ComboBox1..3.
-    void selectEntry(int combo, int position);
-    // The user changed an edit box's text (typing or pasting); runs its change handler.
-    void typeText(int edit, const std::string& text);
+    // Ticks or unticks a check box; a change runs the box's click handler.
+    void setChecked(Control box, bool ticked);
+    // Selects a list position (-1 for none) of a voltage list.
+    void selectEntry(Control list, int position);
+    // The user changed an edit box's text (typing or pasting); runs its change handler. The
+    // front ends pass only texts that isDigitsOnly accepts.
+    void typeText(Control edit, const std::string& text);
     // A key was released in an edit box; runs its key-release handler.
-    void keyReleased(int edit);
+    void keyReleased(Control edit);
+    // Whether an edit box takes a typed or pasted text: digits only.
+    static bool acceptsTypedText(std::string_view text) { return isDigitsOnly(text); }
 
     // The file-name rule of the save: ".rom" or ".bin" anywhere in the path, in any case, keeps
     // it; otherwise the chosen filter entry's extension is appended.
     static std::string savePathFor(const std::string& chosenPath, int filterEntry);
 
   private:
+    void show(const Outcome& outcome);
+    void showMessage(std::string text, std::string detail = {});
+    void showMessages(const std::vector<std::string>& texts);
+
     // identification and load
     void getinfos(const std::string& path);
-    void showMessage(std::string text, std::string detail = {});
-
     // voltages
     void getvoltages();
-    void readVoltages5600Group();
-    void readVoltages5800Group();
     void CheckBox1Click();
     void fillGeneralMode();
-    void voltageWriteBack(std::vector<ByteWrite>& writes) const;
-    std::string voltageEntryText(int tenMillivolts) const;
-
     // clocks
     void getclockrates();
-    void memoryRateChange(int edit);
-    void memoryRateKeyUp(int edit);
-    void showMemoryRate(int edit);
-    [[nodiscard]] std::optional<std::string> clockWriteBack(std::vector<ByteWrite>& writes) const;
-
+    void memoryRateChange(Control edit);
+    void memoryRateKeyUp(Control edit);
+    void showMemoryRate(Control edit);
     // timings
     void CheckBox2Click();
     void gettimings();
-    [[nodiscard]] std::optional<std::string> timingWriteBack(std::vector<ByteWrite>& writes) const;
+
+    // The boxes' texts for the fields a write-back converts.
+    FieldTexts fieldTexts() const;
+    // The refusal of a value, in words.
+    static std::string refusalText(const ValueFailure& failure);
 
     // control operations that keep the toolkit's rules
-    void setEditText(int edit, const std::string& text);
-    void setEditEnabled(int edit, bool enabled);
-    void setTicked(int box, bool ticked);
-    void setMemoryRateCaption(int edit, const std::string& caption);
-    EditBox& editBox(int n) { return m_form.edits.at(static_cast<std::size_t>(n - 1)); }
-    ComboBox& comboBox(int n) { return m_form.combos.at(static_cast<std::size_t>(n - 1)); }
+    void setEditText(Control edit, const std::string& text);
+    void setEditEnabled(Control edit, bool enabled);
+    void setTicked(Control box, bool ticked);
+    void setMemoryRateCaption(Control edit, const std::string& caption);
 
     EditorHost& m_host;
+    ImageFiles& m_files;
     FormState m_form;
     CardState m_card;
     std::string m_versionText;

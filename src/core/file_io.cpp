@@ -147,4 +147,21 @@ std::optional<std::string> writeFileAtomically(const fs::path& requestedTarget,
     return std::nullopt;
 }
 
+namespace {
+
+class DiskFiles final : public ImageFiles {
+  public:
+    ReadResult read(const std::string& path) override { return readImageFile(path); }
+    std::optional<std::string> write(const std::string& path, std::span<const std::uint8_t> bytes) override {
+        return writeFileAtomically(path, bytes);
+    }
+};
+
+} // namespace
+
+ImageFiles& diskFiles() {
+    static DiskFiles disk;
+    return disk;
+}
+
 } // namespace zfx

@@ -45,4 +45,17 @@ std::unique_ptr<ByteSink> openFileSink(const std::filesystem::path& path);
                                                              std::span<const std::uint8_t> bytes,
                                                              const SinkOpener& open = openFileSink);
 
+// Where the editor reads images from and saves them to: the disk, or memory in tests and fuzzing.
+class ImageFiles {
+  public:
+    virtual ~ImageFiles() = default;
+    [[nodiscard]] virtual ReadResult read(const std::string& path) = 0;
+    // The cause of a failed write; nullopt when the whole file was written.
+    [[nodiscard]] virtual std::optional<std::string> write(const std::string& path,
+                                                           std::span<const std::uint8_t> bytes) = 0;
+};
+
+// The disk, through readImageFile and writeFileAtomically.
+ImageFiles& diskFiles();
+
 } // namespace zfx

@@ -16,7 +16,9 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QRegularExpressionValidator>
+#include <QValidator>
+
+#include <algorithm>
 
 namespace zfx::gui {
 
@@ -38,6 +40,16 @@ const QString kThrottleHint =
     QStringLiteral("Throttle is the mode some cards go into when they overheat or dont know "
                    "if to use 3D or 2D mode");
 const QString kRateHint = QStringLiteral("Your effective Memory speed as displayed in your driver.");
+
+// The edit boxes' rule, the model's: digits only, typed or pasted; a paste with anything else is
+// refused.
+class DigitsOnlyValidator final : public QValidator {
+  public:
+    explicit DigitsOnlyValidator(QObject* parent) : QValidator(parent) {}
+    State validate(QString& input, int&) const override {
+        return EditorModel::acceptsTypedText(input.toStdString()) ? Acceptable : Invalid;
+    }
+};
 
 // A file a drop may open: a local .rom or .bin file.
 QString droppedBiosFile(const QMimeData* mime) {
@@ -111,23 +123,23 @@ void TarvEdit::buildControls() {
         g->resize(r.size());
         return g;
     };
-    auto edit = [&](QWidget* parent, int n, int x, int y, int w, const QString& hint) {
+    auto edit = [&](QWidget* parent, Control box, int x, int y, int w, const QString& hint) {
+        const ControlInfo& info = controlInfo(box);
         auto* e = new QLineEdit(parent);
-        // Only the digits 0 to 9, typed or pasted; a paste with anything else is refused.
-        e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+        e->setValidator(new DigitsOnlyValidator(e));
         e->setToolTip(hint);
-        place(e, ("Edit" + std::to_string(n)).c_str(), x, y);
+        place(e, std::string(info.objectName).c_str(), x, y);
         e->resize(w, 21);
-        m_edits[static_cast<std::size_t>(n - 1)] = e;
+        m_edits[info.index] = e;
         connect(e, &QLineEdit::textEdited, this,
-                [this, n](const QString& text) { act([&] { m_model.typeText(n, text.toStdString()); }); });
-        if (n >= 4 && n <= 6) e->installEventFilter(this);
+                [this, box](const QString& text) { act([&] { m_model.typeText(box, text.toStdString()); }); });
+        if (std::find(kMemoryBoxes.begin(), kMemoryBoxes.end(), box) != kMemoryBoxes.end()) e->installEventFilter(this);
         return e;
     };
 
     // Info area
-    auto* info = group("GroupBox3", QRect(8, 16, 689, 121), QStringLiteral("Info"), {});
-    info->lower();
+    auto* infoArea = group("GroupBox3", QRect(8, 16, 689, 121), QStringLiteral("Info"), {});
+    infoArea->lower();
     // The captions end where the values begin, whatever the width of the platform's font.
     auto infoCaption = [&](const char* name, int y, const QString& text) {
         QLabel* l = label(form, name, 0, y, text);
@@ -145,22 +157,28 @@ void TarvEdit::buildControls() {
     // Voltages
     auto* voltages = group("GroupBox1", QRect(8, 160, 153, 169), QStringLiteral("VGPU"), kVoltageHint);
     voltages->lower();
-    m_checks[0] = new QCheckBox(QStringLiteral("Generalmode"), voltages);
-    m_checks[0]->setToolTip(QStringLiteral("Generalmode allows soem cards to select more voltages."));
-    place(m_checks[0], "CheckBox1", 24, 136, 105, 17);
+    auto checkBox = [&](QWidget* parent, Control box, int x, int y, int w, int h) {
+        const ControlInfo& info = controlInfo(box);
+        auto* check = new QCheckBox(QString::fromLatin1(info.caption.data(), static_cast<int>(info.caption.size())), parent);
+        place(check, std::string(info.objectName).c_str(), x, y, w, h);
+        m_checks[info.index] = check;
+        return check;
+    };
+    checkBox(voltages, Control::GeneralMode, 24, 136, 105, 17)
+        ->setToolTip(QStringLiteral("Generalmode allows soem cards to select more voltages."));
     label(form, "StaticText7", 48, 196, QStringLiteral("3D"), k3DHint);
     label(form, "StaticText6", 40, 228, QStringLiteral("Thrtl."), kThrottleHint);
     label(form, "StaticText5", 48, 260, QStringLiteral("2D"), k2DHint);
-    const std::array<std::pair<const char*, int>, 3> combos{
-        {{"ComboBox1", 256}, {"ComboBox2", 224}, {"ComboBox3", 192}}};
-    for (std::size_t i = 0; i < 3; ++i) {
+    const std::array<std::pair<Control, int>, 3> combos{
+        {{Control::Voltage2D, 256}, {Control::VoltageThrottle, 224}, {Control::Voltage3D, 192}}};
+    for (const auto& [list, y] : combos) {
+        const ControlInfo& info = controlInfo(list);
         auto* c = new QComboBox(form);
-        place(c, combos[i].first, 72, combos[i].second);
+        place(c, std::string(info.objectName).c_str(), 72, y);
         c->resize(QSize(57, 21).expandedTo(QSize(64, c->sizeHint().height())));
-        m_combos[i] = c;
-        const int list = static_cast<int>(i) + 1;
+        m_combos[info.index] = c;
         connect(c, &QComboBox::activated, this,
-                [this, list](int position) { act([&] { m_model.selectEntry(list, position); }); });
+                [this, list = list](int position) { act([&] { m_model.selectEntry(list, position); }); });
     }
 
     // Clock rates
@@ -168,37 +186,36 @@ void TarvEdit::buildControls() {
     label(clocks, "StaticText11", 64, 40, QStringLiteral("Core"), kClockHint);
     label(clocks, "StaticText12", 164, 40, QStringLiteral("Memory"), kClockHint);
     label(clocks, "StaticText10", 24, 70, QStringLiteral("3D"), k3DHint);
-    edit(clocks, 3, 56, 64, 49, kClockHint);
-    edit(clocks, 6, 128, 64, 49, kClockHint);
+    edit(clocks, Control::Core3D, 56, 64, 49, kClockHint);
+    edit(clocks, Control::Mem3D, 128, 64, 49, kClockHint);
     m_rates[0] = label(clocks, "StaticText20", 192, 66, QStringLiteral("--"), kRateHint);
     label(clocks, "StaticText9", 16, 100, QStringLiteral("Thrtl."), kThrottleHint + ".");
-    edit(clocks, 2, 56, 96, 49, kClockHint);
-    edit(clocks, 5, 128, 96, 49, kClockHint);
+    edit(clocks, Control::CoreThrottle, 56, 96, 49, kClockHint);
+    edit(clocks, Control::MemThrottle, 128, 96, 49, kClockHint);
     m_rates[1] = label(clocks, "StaticText21", 192, 100, QStringLiteral("--"), kRateHint);
     label(clocks, "StaticText8", 24, 130, QStringLiteral("2D"), k2DHint);
     // Edit1 never shows a hint, not even its group's.
-    edit(clocks, 1, 56, 128, 49, {})->setProperty("suppressHint", true);
-    m_edits[0]->installEventFilter(this);
-    edit(clocks, 4, 128, 128, 49, QStringLiteral("This shows the memory speed your card has in 3D Mode."));
+    QLineEdit* core2d = edit(clocks, Control::Core2D, 56, 128, 49, {});
+    core2d->setProperty("suppressHint", true);
+    core2d->installEventFilter(this);
+    edit(clocks, Control::Mem2D, 128, 128, 49, QStringLiteral("This shows the memory speed your card has in 3D Mode."));
     m_rates[2] = label(clocks, "StaticText22", 192, 132, QStringLiteral("--"), kRateHint);
 
     // Memory timings
-    m_checks[1] = new QCheckBox(QStringLiteral("Edit memory timings"), form);
-    place(m_checks[1], "CheckBox2", 512, 168, 129, 17);
+    checkBox(form, Control::TimingEdit, 512, 168, 129, 17);
     auto* timings =
         group("GroupBox4", QRect(496, 192, 201, 145), QStringLiteral("Memory timings"), kTimingHint);
     label(timings, "StaticText14", 16, 24, QStringLiteral("Timing A:"), kTimingHint);
-    edit(timings, 7, 72, 20, 25, kTimingHint);
+    edit(timings, Control::TimingA, 72, 20, 25, kTimingHint);
     for (int i = 0; i < 5; ++i) {
-        const QString letter(QChar('B' + i));
+        const Control box = kTimingBoxes[static_cast<std::size_t>(i + 1)];
+        const QString letter = QString::fromLatin1(controlInfo(box).jsonKey.data(), 1);
         label(timings, ("StaticText" + std::to_string(15 + i)).c_str(), 40 + 32 * i, 64, letter, kTimingHint);
-        edit(timings, 8 + i, 32 + 32 * i, 88, 25, kTimingHint);
+        edit(timings, box, 32 + 32 * i, 88, 25, kTimingHint);
     }
-    for (std::size_t i = 0; i < 2; ++i) {
-        const int box = static_cast<int>(i) + 1;
-        connect(m_checks[i], &QCheckBox::clicked, this,
+    for (const Control box : kCheckBoxes)
+        connect(m_checks[controlInfo(box).index], &QCheckBox::clicked, this,
                 [this, box](bool ticked) { act([&] { m_model.setChecked(box, ticked); }); });
-    }
 
     // Notices
     auto notice = [&](const char* name, int x, int y, const QString& caption, int pixels) {
@@ -264,14 +281,14 @@ void TarvEdit::syncFromModel() {
 
 void TarvEdit::openFile(const QString& path) {
     // The window shows the full path, as the open dialog gives it.
-    act([&] { m_model.openBios(QFileInfo(path).absoluteFilePath().toStdString()); });
+    act([&] { (void)m_model.openBios(QFileInfo(path).absoluteFilePath().toStdString()); });
 }
 
 bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_edits[0] && event->type() == QEvent::ToolTip) return true;
+    if (watched == editFor(Control::Core2D) && event->type() == QEvent::ToolTip) return true;
     if (event->type() == QEvent::KeyRelease) {
-        for (int n = 4; n <= 6; ++n)
-            if (watched == m_edits[static_cast<std::size_t>(n - 1)]) act([&] { m_model.keyReleased(n); });
+        for (const Control box : kMemoryBoxes)
+            if (watched == editFor(box)) act([&] { m_model.keyReleased(box); });
     }
     return QMainWindow::eventFilter(watched, event);
 }

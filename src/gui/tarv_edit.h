@@ -54,6 +54,8 @@ class TarvEdit final : public QMainWindow, private EditorHost {
         syncFromModel();
     }
 
+    QLineEdit* editFor(Control box) const { return m_edits[controlInfo(box).index]; }
+
     DesktopServices& m_services;
     EditorModel m_model;
     std::array<SecondaryDialog*, 4> m_forms{};

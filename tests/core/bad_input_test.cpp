@@ -44,7 +44,7 @@ TEST_P(TinyFile, OpensAsAnUnsupportedDeviceAndSavesOnlyWithALastByte) {
     EXPECT_EQ(e.form().devicename, "Unsupported!");
     EXPECT_EQ(e.host.messages.front().text, "Device unsupported : " + GetParam().deviceText);
     for (int n = 1; n <= 12; ++n)
-        EXPECT_FALSE(e.form().edit(n).enabled);
+        EXPECT_FALSE(e.form().edit(test::editBox(n)).enabled);
     const Bytes saved = e.save();
     EXPECT_EQ(!saved.empty(), GetParam().saves);
     if (GetParam().saves) {
@@ -71,11 +71,11 @@ TEST(BadInput, FifoOrDanglingLinkChosenAsImageIsRefused) {
     Editor e;
     const auto fifo = e.dir.file("pipe.rom");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(e.model.openBios(fifo.string()));
+    EXPECT_FALSE(e.model.openBios(fifo.string()).ok());
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
     const auto link = e.dir.file("dangling.rom");
     fs::create_symlink(e.dir.file("gone.rom"), link);
-    EXPECT_FALSE(e.model.openBios(link.string()));
+    EXPECT_FALSE(e.model.openBios(link.string()).ok());
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
     EXPECT_EQ(e.form().Pfad, "--");
 }
@@ -92,8 +92,8 @@ TEST_P(MarkersAtTheEnd, AreNoTablesAndASaveKeepsTheLength) {
                 builder.bytes(600 - back + i, {marker[i]});
             const Bytes image = builder.image();
             e.open(image);
-            if (e.form().check(1).enabled) e.model.setChecked(1, true);
-            if (e.form().check(2).enabled) e.model.setChecked(2, true);
+            if (e.form().check(Control::GeneralMode).enabled) e.model.setChecked(Control::GeneralMode, true);
+            if (e.form().check(Control::TimingEdit).enabled) e.model.setChecked(Control::TimingEdit, true);
             const Bytes saved = e.save();
             if (!saved.empty()) {
                 EXPECT_EQ(saved.size(), image.size());
@@ -129,19 +129,19 @@ class EveryBox : public ::testing::TestWithParam<std::string> {};
 TEST_P(EveryBox, EmptiedOrOutOfRangeIsRefusedAndTheTargetIsUntouched) {
     Editor probe;
     probe.open(test::sampleBytes(GetParam()));
-    if (probe.form().check(2).enabled) probe.model.setChecked(2, true);
+    if (probe.form().check(Control::TimingEdit).enabled) probe.model.setChecked(Control::TimingEdit, true);
     const bool is6800 = GetParam().rfind("gf6800", 0) == 0;
     for (int box = 1; box <= 12; ++box) {
-        if (!probe.form().edit(box).enabled) continue;
+        if (!probe.form().edit(test::editBox(box)).enabled) continue;
         const std::string tooLarge = box >= 7 ? "256" : (is6800 ? "65536" : "656");
         for (const std::string& text : {std::string(), tooLarge}) {
             Editor e;
             e.open(test::sampleBytes(GetParam()));
-            if (e.form().check(2).enabled) e.model.setChecked(2, true);
+            if (e.form().check(Control::TimingEdit).enabled) e.model.setChecked(Control::TimingEdit, true);
             const Bytes before = e.card().image.bytes();
             test::writeBytes(e.dir.file("target.rom"), Bytes{7, 7, 7});
-            e.model.typeText(box, text);
-            EXPECT_FALSE(e.model.saveBios(e.dir.file("target.rom").string(), kRomFilterEntry))
+            e.model.typeText(test::editBox(box), text);
+            EXPECT_FALSE(e.model.saveBios(e.dir.file("target.rom").string(), kRomFilterEntry).ok())
                 << "Edit" << box << " " << text;
             EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
             EXPECT_NE(e.host.messages.back().detail.find("(Edit" + std::to_string(box) + ")"),
@@ -162,8 +162,8 @@ INSTANTIATE_TEST_SUITE_P(Samples, EveryBox, ::testing::ValuesIn(test::supportedS
 bool onlyShownClocksChanged(const Bytes& loaded, const Bytes& saved, const FormState& form, bool hundredths) {
     std::vector<std::uint32_t> shown;
     for (int box = 1; box <= 6; ++box)
-        if (form.edit(box).enabled)
-            shown.push_back(static_cast<std::uint32_t>(std::stoul(form.edit(box).text)) *
+        if (form.edit(test::editBox(box)).enabled)
+            shown.push_back(static_cast<std::uint32_t>(std::stoul(form.edit(test::editBox(box)).text)) *
                             (hundredths ? 100u : 1u));
     for (std::size_t i = 0; i + 1 < saved.size(); ++i) {
         if (saved[i] == loaded[i]) continue;

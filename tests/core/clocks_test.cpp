@@ -53,12 +53,13 @@ TEST_P(ClockReader, FindsTheTableAndShowsEachBoxFromItsField) {
     const ClockCase& c = GetParam();
     Editor e;
     e.open(clockImage(c));
-    EXPECT_EQ(e.card().clockTableOffset, static_cast<std::int32_t>(kMarker) + c.bFromMarker);
-    EXPECT_EQ(e.card().clockTableStride56, c.stride56);
+    EXPECT_EQ(e.card().offsets.clockTable, static_cast<std::int32_t>(kMarker) + c.bFromMarker);
+    ASSERT_TRUE(e.card().clocks.table);
+    EXPECT_EQ(e.card().clocks.table->stride56, c.stride56);
     for (int box = 1; box <= 6; ++box) {
         const std::string& expected = c.shown[static_cast<std::size_t>(box - 1)];
-        EXPECT_EQ(e.form().edit(box).text, expected) << "Edit" << box;
-        EXPECT_EQ(e.form().edit(box).enabled, expected != "--") << "Edit" << box;
+        EXPECT_EQ(e.form().edit(test::editBox(box)).text, expected) << "Edit" << box;
+        EXPECT_EQ(e.form().edit(test::editBox(box)).enabled, expected != "--") << "Edit" << box;
     }
     const auto texts = e.host.messageTexts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "Couldnt find Clockrates. ;("), 0);
@@ -219,10 +220,10 @@ TEST_P(ClockWriteBack, StoresEachBoxIntoItsFieldsAndNothingElse) {
     Editor e;
     const Bytes loaded = test::sampleBytes(c.sample);
     e.open(loaded);
-    ASSERT_EQ(e.card().clockTableOffset, c.b);
+    ASSERT_EQ(e.card().offsets.clockTable, c.b);
     for (int box = 1; box <= 6; ++box)
-        if (e.form().edit(box).enabled)
-            e.model.typeText(box, std::to_string(c.values[static_cast<std::size_t>(box - 1)]));
+        if (e.form().edit(test::editBox(box)).enabled)
+            e.model.typeText(test::editBox(box), std::to_string(c.values[static_cast<std::size_t>(box - 1)]));
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
     const bool fx = c.sample.rfind("gf6800", 0) != 0;
@@ -272,10 +273,10 @@ TEST(ClockWriteBack, SixEightHundredUltraOfAVendorWritesTheSwappedPairs) {
     Bytes image = test::sampleBytes("gf6800-ultra.rom");
     image[0x54] = 0xB0; // Gainward
     e.open(image);
-    e.model.typeText(1, "310");
-    e.model.typeText(4, "555");
-    e.model.typeText(3, "420");
-    e.model.typeText(6, "565");
+    e.model.typeText(Control::Core2D, "310");
+    e.model.typeText(Control::Mem2D, "555");
+    e.model.typeText(Control::Core3D, "420");
+    e.model.typeText(Control::Mem3D, "565");
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), image.size());
     EXPECT_EQ(Bytes(saved.begin() + 0x2008, saved.begin() + 0x200A), (Bytes{0xA4, 0x01})); // 3D core 420
@@ -293,10 +294,10 @@ TEST(ClockWriteBack, FiveSixHundredWithEntries56ApartWritesItsOwnPlaces) {
     const Bytes loaded = builder.image();
     e.open(loaded);
     const std::int32_t b = 0x3001;
-    ASSERT_EQ(e.card().clockTableOffset, b);
-    ASSERT_TRUE(e.card().clockTableStride56);
+    ASSERT_EQ(e.card().offsets.clockTable, b);
+    ASSERT_TRUE(e.card().clocks.table && e.card().clocks.table->stride56);
     for (const int box : {1, 2, 3, 4})
-        e.model.typeText(box, "300"); // 30000 = 30 75
+        e.model.typeText(test::editBox(box), "300"); // 30000 = 30 75
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
     for (const std::int32_t offset : {2, 34, 58, 114, 90, 146}) {
@@ -310,13 +311,13 @@ TEST(ClockWriteBack, FiveSixHundredWithEntries56ApartWritesItsOwnPlaces) {
 TEST(ClockWriteBack, ExampleBytesOfFx5800And6800Gt) {
     Editor fx5800;
     fx5800.open(test::sampleBytes("fx5800.rom"));
-    fx5800.model.typeText(1, "300");
+    fx5800.model.typeText(Control::Core2D, "300");
     auto saved = fx5800.save();
     ASSERT_FALSE(saved.empty());
     EXPECT_EQ(Bytes(saved.begin() + 0x2003, saved.begin() + 0x2005), (Bytes{0x30, 0x75}));
     Editor gt;
     gt.open(test::sampleBytes("gf6800-gt.rom"));
-    gt.model.typeText(3, "400");
+    gt.model.typeText(Control::Core3D, "400");
     saved = gt.save();
     ASSERT_FALSE(saved.empty());
     EXPECT_EQ(Bytes(saved.begin() + 0x2008, saved.begin() + 0x200A), (Bytes{0x90, 0x01}));
@@ -342,7 +343,7 @@ TEST_P(FxRounding, ShowsWholeMegahertzWithHalvesToEvenAndSavesTheRoundedValue) {
     image[0x2003] = static_cast<std::uint8_t>(GetParam().stored & 0xFF);
     image[0x2004] = static_cast<std::uint8_t>(GetParam().stored >> 8);
     e.open(image);
-    EXPECT_EQ(e.form().edit(3).text, GetParam().shown);
+    EXPECT_EQ(e.form().edit(Control::Core3D).text, GetParam().shown);
     const Bytes saved = e.save();
     ASSERT_FALSE(saved.empty());
     EXPECT_EQ(Bytes(saved.begin() + 0x2003, saved.begin() + 0x2005), GetParam().savedBytes);
@@ -371,16 +372,16 @@ class MissingClockTable : public ::testing::TestWithParam<MissingCase> {};
 TEST_P(MissingClockTable, ReportsOnceKeepsTheBoxesAndSetsTheFamilysOffset) {
     Editor e;
     e.open(test::sampleBytes("fx5950-ultra.rom"), "first.rom");
-    ASSERT_EQ(e.card().clockTableOffset, 0x2000);
+    ASSERT_EQ(e.card().offsets.clockTable, 0x2000);
     e.host.clear();
     e.open(cardImage(GetParam().device).image());
     const auto texts = e.host.messageTexts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "Couldnt find Clockrates. ;("), 1);
     for (int box = 1; box <= 6; ++box) {
-        EXPECT_EQ(e.form().edit(box).text, "--");
-        EXPECT_FALSE(e.form().edit(box).enabled);
+        EXPECT_EQ(e.form().edit(test::editBox(box)).text, "--");
+        EXPECT_FALSE(e.form().edit(test::editBox(box)).enabled);
     }
-    EXPECT_EQ(e.card().clockTableOffset, GetParam().offsetAfter < 0 ? 0x2000 : GetParam().offsetAfter);
+    EXPECT_EQ(e.card().offsets.clockTable, GetParam().offsetAfter < 0 ? 0x2000 : GetParam().offsetAfter);
     EXPECT_TRUE(e.save().empty()); // the first box still holds "--"
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
 }
@@ -406,8 +407,8 @@ TEST(MissingClockTable, MarkerInTheLastBytesIsNoTable) {
         e.open(loaded);
         const auto texts = e.host.messageTexts();
         EXPECT_EQ(std::count(texts.begin(), texts.end(), "Couldnt find Clockrates. ;("), 1) << device;
-        EXPECT_FALSE(e.card().clockTableFound);
-        EXPECT_FALSE(e.form().edit(3).enabled);
+        EXPECT_FALSE(e.card().clocks.table.has_value());
+        EXPECT_FALSE(e.form().edit(Control::Core3D).enabled);
     }
 }
 
@@ -437,7 +438,7 @@ TEST_P(ClockRange, ValuesThatDoNotFitSixteenBitsAreRefusedBeforeAnythingChanges)
     Editor e;
     e.open(test::sampleBytes(c.sample));
     const Bytes before = e.card().image.bytes();
-    e.model.typeText(c.box, c.value);
+    e.model.typeText(test::editBox(c.box), c.value);
     const Bytes saved = e.save();
     EXPECT_EQ(!saved.empty(), c.accepted);
     if (!c.accepted) {
@@ -459,7 +460,7 @@ INSTANTIATE_TEST_SUITE_P(Boxes, ClockRange,
 TEST(ClockRange, RefusalNamesTheFieldAndItsRange) {
     Editor e;
     e.open(test::sampleBytes("fx5800.rom"));
-    e.model.typeText(3, "700");
+    e.model.typeText(Control::Core3D, "700");
     e.save();
     EXPECT_EQ(e.host.messages.back().detail, "3D core clock (Edit3) is 700 MHz; it must be 0 to 655 MHz.");
 }
@@ -469,13 +470,13 @@ TEST(ClockRange, RefusalNamesTheFieldAndItsRange) {
 TEST(MemoryRate, ChangeHandlerShowsTwiceTheClockAndSkipsEmptyAndPlaceholder) {
     Editor e;
     e.open(test::sampleBytes("fx5800.rom"));
-    e.model.typeText(4, "275");
+    e.model.typeText(Control::Mem2D, "275");
     EXPECT_EQ(e.form().StaticText22, "(550Mhz DDR)");
-    e.model.typeText(4, "");
+    e.model.typeText(Control::Mem2D, "");
     EXPECT_EQ(e.form().StaticText22, "(550Mhz DDR)");
-    e.model.typeText(5, "--");
+    e.model.typeText(Control::MemThrottle, "--");
     EXPECT_EQ(e.form().StaticText21, "(800Mhz DDR)");
-    e.model.typeText(6, "2000000000");
+    e.model.typeText(Control::Mem3D, "2000000000");
     EXPECT_EQ(e.form().StaticText20, "(4000000000Mhz DDR)");
     for (const auto& m : e.host.messages)
         EXPECT_FALSE(m.isError);
@@ -484,12 +485,12 @@ TEST(MemoryRate, ChangeHandlerShowsTwiceTheClockAndSkipsEmptyAndPlaceholder) {
 TEST(MemoryRate, KeyReleaseHandlerSkipsOnlyTheEmptyText) {
     Editor e;
     e.open(test::sampleBytes("fx5800.rom"));
-    e.model.typeText(5, "");
-    e.model.keyReleased(5);
+    e.model.typeText(Control::MemThrottle, "");
+    e.model.keyReleased(Control::MemThrottle);
     EXPECT_EQ(e.form().StaticText21, "(800Mhz DDR)");
     EXPECT_TRUE(e.host.messages.empty());
-    e.model.typeText(5, "--");
-    e.model.keyReleased(5);
+    e.model.typeText(Control::MemThrottle, "--");
+    e.model.keyReleased(Control::MemThrottle);
     ASSERT_EQ(e.host.messages.size(), 1u);
     EXPECT_EQ(e.host.messages[0].text, "'--' ist kein g\xC3\xBCltiger Integerwert.");
     EXPECT_TRUE(e.host.messages[0].isError);
@@ -499,7 +500,7 @@ TEST(MemoryRate, KeyReleaseHandlerSkipsOnlyTheEmptyText) {
 TEST(MemoryRate, NumberBeyondThirtyTwoBitsReachesTheDefaultErrorReport) {
     Editor e;
     e.open(test::sampleBytes("fx5800.rom"));
-    e.model.typeText(6, "99999999999");
+    e.model.typeText(Control::Mem3D, "99999999999");
     ASSERT_EQ(e.host.messages.size(), 1u);
     EXPECT_EQ(e.host.messages[0].text, "'99999999999' ist kein g\xC3\xBCltiger Integerwert.");
     EXPECT_EQ(e.form().StaticText20, "(1000Mhz DDR)");
@@ -512,8 +513,8 @@ TEST(MemoryRate, LabelsOfRowsTheNewCardDoesNotUseKeepTheirCaptions) {
     EXPECT_EQ(e.form().StaticText20, "(1000Mhz DDR)");
     EXPECT_EQ(e.form().StaticText21, "(800Mhz DDR)");
     EXPECT_EQ(e.form().StaticText22, "(950Mhz DDR)");
-    EXPECT_EQ(e.form().edit(6).text, "--");
-    EXPECT_EQ(e.form().edit(5).text, "--");
+    EXPECT_EQ(e.form().edit(Control::Mem3D).text, "--");
+    EXPECT_EQ(e.form().edit(Control::MemThrottle).text, "--");
 }
 
 } // namespace

@@ -30,13 +30,13 @@ TEST_P(Identification, NamesTheDeviceSetsItsFlagsAndEnablesItsBoxes) {
     const DeviceCase& c = GetParam();
     Editor editor;
     editor.open(cardImage(c.device).checksum().image());
-    EXPECT_EQ(editor.card().deviceText, c.deviceText);
+    EXPECT_EQ(editor.card().identity.deviceText, c.deviceText);
     EXPECT_EQ(editor.form().devicename, c.name);
-    EXPECT_EQ(editor.card().flags.names(), c.flags);
-    EXPECT_EQ(editor.form().check(1).enabled, c.generalMode);
-    EXPECT_EQ(editor.form().check(2).enabled, c.timingEdit);
-    EXPECT_FALSE(editor.form().check(1).ticked);
-    EXPECT_FALSE(editor.form().check(2).ticked);
+    EXPECT_EQ(editor.card().identity.flags.names(), c.flags);
+    EXPECT_EQ(editor.form().check(Control::GeneralMode).enabled, c.generalMode);
+    EXPECT_EQ(editor.form().check(Control::TimingEdit).enabled, c.timingEdit);
+    EXPECT_FALSE(editor.form().check(Control::GeneralMode).ticked);
+    EXPECT_FALSE(editor.form().check(Control::TimingEdit).ticked);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -88,7 +88,7 @@ TEST_P(VendorName, ComesFromTheSubsystemVendorAt0x54) {
     Editor editor;
     editor.open(cardImage(0x0330).bytes(0x54, {GetParam().low, GetParam().high}).image());
     EXPECT_EQ(editor.form().manufactor, GetParam().name);
-    EXPECT_EQ(editor.card().vendorName, GetParam().name);
+    EXPECT_EQ(editor.card().identity.vendorName, GetParam().name);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllVendors, VendorName,
@@ -135,7 +135,7 @@ TEST(Identification, UsesThePciDataStructureNearestTheEnd) {
     builder.pciData(0x8000, 0x0332);
     editor.open(builder.image());
     EXPECT_EQ(editor.form().devicename, "Nvidia FX5900 XT");
-    EXPECT_EQ(editor.card().pciDataOffset, 0x8000);
+    EXPECT_EQ(editor.card().offsets.pciData, 0x8000);
 }
 
 TEST(Identification, ShowsTheChosenPath) {
@@ -158,7 +158,7 @@ class TinyImage : public ::testing::TestWithParam<TinyCase> {};
 TEST_P(TinyImage, IsIdentifiedWithMissingBytesReadAsZero) {
     Editor editor;
     editor.open(GetParam().bytes);
-    EXPECT_EQ(editor.card().deviceText, GetParam().deviceText);
+    EXPECT_EQ(editor.card().identity.deviceText, GetParam().deviceText);
     EXPECT_EQ(editor.form().devicename, "Unsupported!");
     EXPECT_EQ(editor.form().manufactor, "<unknown>");
     EXPECT_EQ(editor.form().Biosversion, "");
@@ -175,7 +175,7 @@ TEST(Identification, PciDataStructureInTheLastBytesReadsTheMissingDeviceBytesAsZ
     const std::uint8_t tail[] = {0x50, 0x43, 0x49, 0x52, 0xDE, 0x10, 0x32};
     std::copy(std::begin(tail), std::end(tail), bytes.end() - 7);
     editor.open(bytes);
-    EXPECT_EQ(editor.card().deviceText, "3200");
+    EXPECT_EQ(editor.card().identity.deviceText, "3200");
 }
 
 TEST(Load, FailedLoadChangesNothing) {
@@ -184,24 +184,24 @@ TEST(Load, FailedLoadChangesNothing) {
     const FormState before = editor.form();
     const auto imageBefore = editor.card().image.bytes();
     editor.host.clear();
-    EXPECT_FALSE(editor.model.openBios((editor.dir.path() / "missing.rom").string()));
+    EXPECT_FALSE(editor.model.openBios((editor.dir.path() / "missing.rom").string()).ok());
     ASSERT_EQ(editor.host.messages.size(), 1u);
     EXPECT_EQ(editor.host.messages[0].text, "Cant open File!");
     EXPECT_FALSE(editor.host.messages[0].detail.empty());
     EXPECT_EQ(editor.form().Pfad, first.string());
     EXPECT_EQ(editor.form().devicename, before.devicename);
-    EXPECT_EQ(editor.form().edit(1).text, before.edit(1).text);
-    EXPECT_EQ(editor.form().combo(1).entries, before.combo(1).entries);
+    EXPECT_EQ(editor.form().edit(Control::Core2D).text, before.edit(Control::Core2D).text);
+    EXPECT_EQ(editor.form().combo(Control::Voltage2D).entries, before.combo(Control::Voltage2D).entries);
     EXPECT_EQ(editor.card().image.bytes(), imageBefore);
 }
 
 TEST(Load, FolderAndOversizedFileAreRefusedWithTheirCause) {
     Editor editor;
-    EXPECT_FALSE(editor.model.openBios(editor.dir.path().string()));
+    EXPECT_FALSE(editor.model.openBios(editor.dir.path().string()).ok());
     EXPECT_EQ(editor.host.messages.back().detail, "It is a folder, not a file.");
     const auto big = editor.dir.file("big.rom");
     test::writeBytes(big, std::vector<std::uint8_t>(16 * 1024 * 1024 + 1, 0));
-    EXPECT_FALSE(editor.model.openBios(big.string()));
+    EXPECT_FALSE(editor.model.openBios(big.string()).ok());
     EXPECT_NE(editor.host.messages.back().detail.find("16 MiB"), std::string::npos);
     EXPECT_EQ(editor.form().Pfad, "--");
     EXPECT_TRUE(editor.card().image.empty());
@@ -233,13 +233,13 @@ TEST(StartUp, EveryControlStartsDisabledWithItsPlaceholder) {
     const FormState& f = model.form();
     EXPECT_EQ(f.caption, "Zorvane FX 1.4");
     for (int n = 1; n <= 12; ++n) {
-        EXPECT_FALSE(f.edit(n).enabled) << "Edit" << n;
-        EXPECT_EQ(f.edit(n).text, n <= 6 ? "--" : "-") << "Edit" << n;
+        EXPECT_FALSE(f.edit(test::editBox(n)).enabled) << "Edit" << n;
+        EXPECT_EQ(f.edit(test::editBox(n)).text, n <= 6 ? "--" : "-") << "Edit" << n;
     }
     for (int n = 1; n <= 3; ++n)
-        EXPECT_FALSE(f.combo(n).enabled);
-    EXPECT_FALSE(f.check(1).enabled);
-    EXPECT_FALSE(f.check(2).enabled);
+        EXPECT_FALSE(f.combo(test::voltageList(n)).enabled);
+    EXPECT_FALSE(f.check(Control::GeneralMode).enabled);
+    EXPECT_FALSE(f.check(Control::TimingEdit).enabled);
     EXPECT_EQ(f.Pfad, "--");
     EXPECT_EQ(f.StaticText20, "--");
 }

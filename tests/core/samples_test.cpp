@@ -33,7 +33,7 @@ TEST_P(Samples, AreIdentifiedAndHaveACorrectChecksumAndNoReaderMessage) {
     EXPECT_EQ(e.form().devicename, GetParam().device);
     EXPECT_EQ(e.form().manufactor, GetParam().vendor);
     EXPECT_EQ(e.form().Biosversion, GetParam().version);
-    if (e.form().check(2).enabled) e.model.setChecked(2, true);
+    if (e.form().check(Control::TimingEdit).enabled) e.model.setChecked(Control::TimingEdit, true);
     const auto texts = e.host.messageTexts();
     const std::vector<std::string> expected = GetParam().device == "Unsupported!"
                                                   ? std::vector<std::string>{"Device unsupported : 0003"}

@@ -111,8 +111,8 @@ TEST(Save, FailedSaveLeavesAnExistingTargetUntouchedAndShowsThePath) {
     e.open(test::sampleBytes("fx5800.rom"));
     const Bytes backup{1, 2, 3};
     test::writeBytes(e.dir.file("backup.rom"), backup);
-    e.model.typeText(1, "");
-    e.model.saveBios(e.dir.file("backup.rom").string(), kRomFilterEntry);
+    e.model.typeText(Control::Core2D, "");
+    EXPECT_FALSE(e.model.saveBios(e.dir.file("backup.rom").string(), kRomFilterEntry).ok());
     EXPECT_EQ(test::readBytes(e.dir.file("backup.rom")), backup);
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
     EXPECT_EQ(e.host.messages.back().detail,
@@ -123,21 +123,21 @@ TEST(Save, FailedSaveLeavesAnExistingTargetUntouchedAndShowsThePath) {
 TEST(Save, FailedSaveToANewNameCreatesNoFile) {
     Editor e;
     e.open(test::sampleBytes("fx5800.rom"));
-    e.model.typeText(6, "");
-    e.model.saveBios(e.dir.file("new").string(), kBinFilterEntry);
+    e.model.typeText(Control::Mem3D, "");
+    EXPECT_FALSE(e.model.saveBios(e.dir.file("new").string(), kBinFilterEntry).ok());
     EXPECT_EQ(e.form().Pfad, e.dir.file("new.bin").string());
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(e.dir.path()))
         files.push_back(entry.path().filename());
-    EXPECT_EQ(files, std::vector<fs::path>{"card.rom"});
+    EXPECT_EQ(files, std::vector<fs::path>{});
 }
 
 TEST(Save, IntoAFolderThatDoesNotExistOrIsAFileFails) {
     Editor e;
-    e.open(test::sampleBytes("fx5200.rom"));
+    e.openFile(test::sampleBytes("fx5200.rom"));
     for (const fs::path& target :
          {e.dir.path() / "missing" / "out.rom", e.dir.path() / "card.rom" / "out.rom"}) {
-        EXPECT_FALSE(e.model.saveBios(target.string(), kRomFilterEntry));
+        EXPECT_FALSE(e.model.saveBios(target.string(), kRomFilterEntry).ok());
         EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
         EXPECT_FALSE(e.host.messages.back().detail.empty());
     }
@@ -146,21 +146,21 @@ TEST(Save, IntoAFolderThatDoesNotExistOrIsAFileFails) {
 
 TEST(Save, ReadOnlyTargetIsRefusedAndUnchanged) {
     Editor e;
-    e.open(test::sampleBytes("fx5200.rom"));
+    e.openFile(test::sampleBytes("fx5200.rom"));
     const auto target = e.dir.file("locked.rom");
     test::writeBytes(target, Bytes{9, 9});
     fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_FALSE(e.model.saveBios(target.string(), kRomFilterEntry));
+    EXPECT_FALSE(e.model.saveBios(target.string(), kRomFilterEntry).ok());
     EXPECT_EQ(e.host.messages.back().detail, "The file is read-only.");
     EXPECT_EQ(test::readBytes(target), (Bytes{9, 9}));
 }
 
 TEST(Save, OverwritingKeepsTheTargetsPermissions) {
     Editor e;
-    const auto path = e.open(test::sampleBytes("fx5200.rom"));
+    const auto path = e.openFile(test::sampleBytes("fx5200.rom"));
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    e.model.typeText(3, "300");
-    ASSERT_TRUE(e.model.saveBios(path.string(), kRomFilterEntry));
+    e.model.typeText(Control::Core3D, "300");
+    ASSERT_TRUE(e.model.saveBios(path.string(), kRomFilterEntry).ok());
     EXPECT_EQ(fs::status(path).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(test::readBytes(path)[0x2003], 0x30);
@@ -168,11 +168,11 @@ TEST(Save, OverwritingKeepsTheTargetsPermissions) {
 
 TEST(Save, ThroughALinkWritesTheFileItPointsTo) {
     Editor e;
-    const auto path = e.open(test::sampleBytes("fx5200.rom"));
+    const auto path = e.openFile(test::sampleBytes("fx5200.rom"));
     const auto link = e.dir.file("link.rom");
     fs::create_symlink(path, link);
-    e.model.typeText(3, "300");
-    ASSERT_TRUE(e.model.saveBios(link.string(), kRomFilterEntry));
+    e.model.typeText(Control::Core3D, "300");
+    ASSERT_TRUE(e.model.saveBios(link.string(), kRomFilterEntry).ok());
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(test::readBytes(path)[0x2003], 0x30);
 }
@@ -193,21 +193,21 @@ TEST(Save, DialogChoiceAndFilterDecideThePath) {
 TEST(Save, ASecondSaveWritesTheSameBytes) {
     Editor e;
     e.open(test::sampleBytes("fx5950-ultra.rom"));
-    e.model.typeText(3, "500");
-    e.model.selectEntry(3, 3);
+    e.model.typeText(Control::Core3D, "500");
+    e.model.selectEntry(Control::Voltage3D, 3);
     EXPECT_EQ(e.save("one.rom"), e.save("two.rom"));
 }
 
 TEST(Save, EditedClockAndVoltageAreReadBackAfterReopening) {
     Editor e;
     e.open(test::sampleBytes("fx5950-ultra.rom"));
-    e.model.typeText(3, "520");
-    e.model.selectEntry(3, 3);
+    e.model.typeText(Control::Core3D, "520");
+    e.model.selectEntry(Control::Voltage3D, 3);
     ASSERT_FALSE(e.save("mod.rom").empty());
     Editor reopened;
-    reopened.model.openBios(e.dir.file("mod.rom").string());
-    EXPECT_EQ(reopened.form().edit(3).text, "520");
-    EXPECT_EQ(reopened.form().combo(3).entries[2], "1.5V");
+    ASSERT_TRUE(reopened.model.openBios(e.dir.file("mod.rom").string()).ok());
+    EXPECT_EQ(reopened.form().edit(Control::Core3D).text, "520");
+    EXPECT_EQ(reopened.form().combo(Control::Voltage3D).entries[2], "1.5V");
 }
 
 } // namespace

@@ -30,7 +30,7 @@ class TimingGroups : public ::testing::TestWithParam<TimingCase> {};
 Strings shownTimings(const Editor& e) {
     Strings texts;
     for (int n = 8; n <= 12; ++n)
-        texts.push_back(e.form().edit(n).text);
+        texts.push_back(e.form().edit(test::editBox(n)).text);
     return texts;
 }
 
@@ -38,15 +38,15 @@ TEST_P(TimingGroups, TickShowsTheTimingsOfTheFirstSet) {
     const TimingCase& c = GetParam();
     Editor e;
     e.open(test::sampleBytes(c.sample));
-    e.model.setChecked(2, true);
+    e.model.setChecked(Control::TimingEdit, true);
     EXPECT_TRUE(e.card().timingEditActive);
-    EXPECT_EQ(e.form().edit(7).text, c.timingA);
-    EXPECT_EQ(e.form().edit(7).enabled, c.timingA != "-");
+    EXPECT_EQ(e.form().edit(Control::TimingA).text, c.timingA);
+    EXPECT_EQ(e.form().edit(Control::TimingA).enabled, c.timingA != "-");
     EXPECT_EQ(shownTimings(e), c.bcdef);
     for (int n = 8; n <= 12; ++n)
-        EXPECT_TRUE(e.form().edit(n).enabled);
+        EXPECT_TRUE(e.form().edit(test::editBox(n)).enabled);
     if (c.timingATable) {
-        EXPECT_EQ(e.card().timingAOffset, c.timingATable);
+        EXPECT_EQ(e.card().offsets.timingA, c.timingATable);
     }
     EXPECT_TRUE(e.host.messages.empty());
 }
@@ -63,10 +63,10 @@ TEST_P(TimingGroups, SaveWritesTimingAIntoEightEntriesAndBToFIntoEachSetAndNothi
     Editor e;
     const Bytes loaded = savedWithoutTimings(c.sample);
     e.open(loaded);
-    e.model.setChecked(2, true);
-    if (c.timingATable) e.model.typeText(7, "200");
+    e.model.setChecked(Control::TimingEdit, true);
+    if (c.timingATable) e.model.typeText(Control::TimingA, "200");
     for (int n = 8; n <= 12; ++n)
-        e.model.typeText(n, std::to_string(n + 3)); // B = 11 .. F = 15
+        e.model.typeText(test::editBox(n), std::to_string(n + 3)); // B = 11 .. F = 15
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
     Bytes expected = loaded;
@@ -86,7 +86,7 @@ TEST_P(TimingGroups, SavingTheShownValuesChangesNoTimingByte) {
     Editor e;
     const Bytes loaded = savedWithoutTimings(GetParam().sample);
     e.open(loaded);
-    e.model.setChecked(2, true);
+    e.model.setChecked(Control::TimingEdit, true);
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
     EXPECT_TRUE(std::equal(saved.begin(), saved.end() - 1, loaded.begin()));
@@ -125,9 +125,9 @@ TEST(TimingA, FiveNineHundredMovesToP81WhenTheElementAtP9Is3) {
     builder.bytes(0x1809, {3});
     Editor e;
     e.open(builder.image());
-    e.model.setChecked(2, true);
-    EXPECT_EQ(e.card().timingAOffset, 0x1800 + 81);
-    EXPECT_EQ(e.form().edit(7).text, "12");
+    e.model.setChecked(Control::TimingEdit, true);
+    EXPECT_EQ(e.card().offsets.timingA, 0x1800 + 81);
+    EXPECT_EQ(e.form().edit(Control::TimingA).text, "12");
 }
 
 TEST(TimingA, FiveNineHundredXtAlwaysUsesP81) {
@@ -136,9 +136,9 @@ TEST(TimingA, FiveNineHundredXtAlwaysUsesP81) {
     builder.bytes(0x1809, {9});
     Editor e;
     e.open(builder.image());
-    e.model.setChecked(2, true);
-    EXPECT_EQ(e.card().timingAOffset, 0x1800 + 81);
-    EXPECT_EQ(e.form().edit(7).text, "12");
+    e.model.setChecked(Control::TimingEdit, true);
+    EXPECT_EQ(e.card().offsets.timingA, 0x1800 + 81);
+    EXPECT_EQ(e.form().edit(Control::TimingA).text, "12");
 }
 
 TEST(TimingA, TableDifferingOnlyInTheEighthEntryIsNotUnified) {
@@ -149,13 +149,14 @@ TEST(TimingA, TableDifferingOnlyInTheEighthEntryIsNotUnified) {
     Editor e;
     e.open(loaded);
     e.host.clear();
-    e.model.setChecked(2, true);
+    e.model.setChecked(Control::TimingEdit, true);
     EXPECT_EQ(e.host.messageTexts(), (Strings{"Timing A Table not unified. Disabling Timing A access"}));
-    EXPECT_FALSE(e.card().timingAAvailable);
-    EXPECT_FALSE(e.form().edit(7).enabled);
-    EXPECT_EQ(e.form().edit(7).text, "-");
+    ASSERT_TRUE(e.card().timings && e.card().timings->timings);
+    EXPECT_NE(e.card().timings->timings->timingA, TimingAState::Found);
+    EXPECT_FALSE(e.form().edit(Control::TimingA).enabled);
+    EXPECT_EQ(e.form().edit(Control::TimingA).text, "-");
     EXPECT_EQ(shownTimings(e), (Strings{"0", "0", "0", "0", "0"}));
-    e.model.typeText(8, "9");
+    e.model.typeText(Control::TimingB, "9");
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
     for (std::size_t i = 0; i < 8; ++i)
@@ -171,17 +172,17 @@ TEST(TimingA, MissingPatternLeavesBToFEnabledForTheUserAndASaveFailsAtTheFirstPl
     image[0x1800] = 0x00; // no timing pattern any more
     e.open(image);
     e.host.clear();
-    e.model.setChecked(2, true);
+    e.model.setChecked(Control::TimingEdit, true);
     EXPECT_EQ(e.host.messageTexts(), (Strings{"Couldnt find Timing info. ;("}));
-    EXPECT_FALSE(e.form().edit(7).enabled);
+    EXPECT_FALSE(e.form().edit(Control::TimingA).enabled);
     for (int n = 8; n <= 12; ++n) {
-        EXPECT_TRUE(e.form().edit(n).enabled);
-        EXPECT_EQ(e.form().edit(n).text, "-");
+        EXPECT_TRUE(e.form().edit(test::editBox(n)).enabled);
+        EXPECT_EQ(e.form().edit(test::editBox(n)).text, "-");
     }
     EXPECT_TRUE(e.save("refused.rom").empty());
     EXPECT_EQ(e.host.messages.back().detail, "Timing B (Edit8) holds \"-\", which is not a whole number.");
     for (int n = 8; n <= 12; ++n)
-        e.model.typeText(n, "1");
+        e.model.typeText(test::editBox(n), "1");
     const Bytes saved = e.save("typed.rom");
     ASSERT_EQ(saved.size(), image.size());
     EXPECT_EQ(saved[0x2000 + 46], 1);
@@ -196,9 +197,9 @@ TEST(TimingWriteBack, FiveSixHundredWithEntries56ApartWritesOnlyTheFirstSet) {
     const Bytes loaded = builder.image();
     Editor e;
     e.open(loaded);
-    e.model.setChecked(2, true); // no Timing A pattern: B..F stay "-"
+    e.model.setChecked(Control::TimingEdit, true); // no Timing A pattern: B..F stay "-"
     for (int n = 8; n <= 12; ++n)
-        e.model.typeText(n, "7");
+        e.model.typeText(test::editBox(n), "7");
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
     const std::size_t k = 0x3001;
@@ -211,10 +212,10 @@ TEST(TimingWriteBack, FiveSixHundredWithEntries56ApartWritesOnlyTheFirstSet) {
 TEST(TimingWriteBack, ValueAbove255IsRefusedBeforeAnythingChanges) {
     Editor e;
     e.open(test::sampleBytes("fx5950-ultra.rom"));
-    e.model.setChecked(2, true);
+    e.model.setChecked(Control::TimingEdit, true);
     const Bytes before = e.card().image.bytes();
-    e.model.typeText(7, "255");
-    e.model.typeText(9, "300");
+    e.model.typeText(Control::TimingA, "255");
+    e.model.typeText(Control::TimingC, "300");
     EXPECT_TRUE(e.save().empty());
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
     EXPECT_EQ(e.host.messages.back().detail, "Timing C (Edit9) is 300; it must be 0 to 255.");
@@ -225,9 +226,9 @@ TEST(TimingWriteBack, EditingOffTouchesNoTimingByte) {
     Editor e;
     const Bytes loaded = test::sampleBytes("fx5950-ultra.rom");
     e.open(loaded);
-    e.model.setChecked(2, true);
-    e.model.typeText(8, "99");
-    e.model.setChecked(2, false);
+    e.model.setChecked(Control::TimingEdit, true);
+    e.model.typeText(Control::TimingB, "99");
+    e.model.setChecked(Control::TimingEdit, false);
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
     EXPECT_TRUE(std::equal(saved.begin(), saved.end() - 1, loaded.begin()));
@@ -236,53 +237,53 @@ TEST(TimingWriteBack, EditingOffTouchesNoTimingByte) {
 TEST(TimingWriteBack, SavedValueIsReadAgainAfterUntickAndTick) {
     Editor e;
     e.open(test::sampleBytes("fx5950-ultra.rom"));
-    e.model.setChecked(2, true);
-    e.model.typeText(8, "9");
-    e.model.typeText(8, "42");
+    e.model.setChecked(Control::TimingEdit, true);
+    e.model.typeText(Control::TimingB, "9");
+    e.model.typeText(Control::TimingB, "42");
     ASSERT_FALSE(e.save().empty());
-    e.model.setChecked(2, false);
-    e.model.setChecked(2, true);
-    EXPECT_EQ(e.form().edit(8).text, "42");
+    e.model.setChecked(Control::TimingEdit, false);
+    e.model.setChecked(Control::TimingEdit, true);
+    EXPECT_EQ(e.form().edit(Control::TimingB).text, "42");
 }
 
 TEST(TimingStates, UntickResetsAllSixBoxes) {
     Editor e;
     e.open(test::sampleBytes("fx5950-ultra.rom"));
-    e.model.setChecked(2, true);
-    e.model.setChecked(2, false);
+    e.model.setChecked(Control::TimingEdit, true);
+    e.model.setChecked(Control::TimingEdit, false);
     EXPECT_FALSE(e.card().timingEditActive);
     for (int n = 7; n <= 12; ++n) {
-        EXPECT_FALSE(e.form().edit(n).enabled);
-        EXPECT_EQ(e.form().edit(n).text, "-");
+        EXPECT_FALSE(e.form().edit(test::editBox(n)).enabled);
+        EXPECT_EQ(e.form().edit(test::editBox(n)).text, "-");
     }
 }
 
 TEST(TimingStates, LoadWhileOnEndsOffOrUnavailable) {
     Editor e;
     e.open(test::sampleBytes("fx5950-ultra.rom"));
-    e.model.setChecked(2, true);
+    e.model.setChecked(Control::TimingEdit, true);
     e.open(test::sampleBytes("fx5800.rom"), "b.rom");
-    EXPECT_TRUE(e.form().check(2).enabled);
-    EXPECT_FALSE(e.form().check(2).ticked);
+    EXPECT_TRUE(e.form().check(Control::TimingEdit).enabled);
+    EXPECT_FALSE(e.form().check(Control::TimingEdit).ticked);
     EXPECT_FALSE(e.card().timingEditActive);
     for (int n = 7; n <= 12; ++n) {
-        EXPECT_FALSE(e.form().edit(n).enabled);
-        EXPECT_EQ(e.form().edit(n).text, "-");
+        EXPECT_FALSE(e.form().edit(test::editBox(n)).enabled);
+        EXPECT_EQ(e.form().edit(test::editBox(n)).text, "-");
     }
-    e.model.setChecked(2, true);
+    e.model.setChecked(Control::TimingEdit, true);
     e.open(test::sampleBytes("gf6800-ultra.rom"), "c.rom");
-    EXPECT_FALSE(e.form().check(2).enabled);
-    EXPECT_FALSE(e.form().check(2).ticked);
+    EXPECT_FALSE(e.form().check(Control::TimingEdit).enabled);
+    EXPECT_FALSE(e.form().check(Control::TimingEdit).ticked);
 }
 
 TEST(TimingStates, WarningIsShownOncePerRunAcrossLoads) {
     Editor e;
     e.open(test::sampleBytes("fx5950-ultra.rom"));
-    e.model.setChecked(2, true);
-    e.model.setChecked(2, false);
-    e.model.setChecked(2, true);
+    e.model.setChecked(Control::TimingEdit, true);
+    e.model.setChecked(Control::TimingEdit, false);
+    e.model.setChecked(Control::TimingEdit, true);
     e.open(test::sampleBytes("fx5700.rom"), "b.rom");
-    e.model.setChecked(2, true);
+    e.model.setChecked(Control::TimingEdit, true);
     EXPECT_EQ(std::count(e.host.dialogs.begin(), e.host.dialogs.end(), Dialog::Form4), 1);
 }
 
@@ -291,8 +292,8 @@ TEST(TimingStates, FamiliesWithoutTimingSupportCannotTick) {
          {"gf6800-ultra.rom", "gf6800-gt.rom", "fx5600-ultra.rom", "unsupported.rom"}) {
         Editor e;
         e.open(test::sampleBytes(sample));
-        e.model.setChecked(2, true);
-        EXPECT_FALSE(e.form().check(2).ticked) << sample;
+        e.model.setChecked(Control::TimingEdit, true);
+        EXPECT_FALSE(e.form().check(Control::TimingEdit).ticked) << sample;
         EXPECT_FALSE(e.card().timingEditActive);
     }
 }
@@ -303,12 +304,12 @@ TEST(TimingSets, WithoutAClockTableBToFAreNeitherReadNorWritten) {
     image[0x2000] = 0x00; // the clock marker is gone
     e.open(image);
     e.host.clear();
-    e.model.setChecked(2, true);
+    e.model.setChecked(Control::TimingEdit, true);
     EXPECT_TRUE(e.host.messages.empty());
-    EXPECT_EQ(e.form().edit(7).text, "5");
+    EXPECT_EQ(e.form().edit(Control::TimingA).text, "5");
     for (int n = 8; n <= 12; ++n) {
-        EXPECT_FALSE(e.form().edit(n).enabled);
-        EXPECT_EQ(e.form().edit(n).text, "-");
+        EXPECT_FALSE(e.form().edit(test::editBox(n)).enabled);
+        EXPECT_EQ(e.form().edit(test::editBox(n)).text, "-");
     }
 }
 
@@ -320,12 +321,12 @@ TEST(TimingSets, SetsPastTheImageEndAreNotFound) {
     const Bytes loaded = builder.image();
     Editor e;
     e.open(loaded);
-    ASSERT_TRUE(e.card().clockTableFound);
+    ASSERT_TRUE(e.card().clocks.table.has_value());
     e.host.clear();
-    e.model.setChecked(2, true);
+    e.model.setChecked(Control::TimingEdit, true);
     EXPECT_EQ(e.host.messageTexts(), (Strings{"Couldnt find Timing info. ;("}));
     for (int n = 8; n <= 12; ++n)
-        EXPECT_FALSE(e.form().edit(n).enabled);
+        EXPECT_FALSE(e.form().edit(test::editBox(n)).enabled);
     const Bytes saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
     EXPECT_TRUE(std::equal(saved.begin(), saved.end() - 1, loaded.begin()));
@@ -339,10 +340,11 @@ TEST(TimingA, TablePastTheImageEndCountsAsNotFound) {
     Editor e;
     e.open(builder.image());
     e.host.clear();
-    e.model.setChecked(2, true);
+    e.model.setChecked(Control::TimingEdit, true);
     EXPECT_EQ(e.host.messageTexts(), (Strings{"Couldnt find Timing info. ;("}));
-    EXPECT_FALSE(e.card().timingAAvailable);
-    EXPECT_FALSE(e.form().edit(7).enabled);
+    ASSERT_TRUE(e.card().timings && e.card().timings->timings);
+    EXPECT_NE(e.card().timings->timings->timingA, TimingAState::Found);
+    EXPECT_FALSE(e.form().edit(Control::TimingA).enabled);
 }
 
 } // namespace

@@ -49,15 +49,18 @@ using Strings = std::vector<std::string>;
 TEST(Voltages, TwoEntryTableOffersAGeneratedEntryAndLeavesThrottleOut) {
     Editor e;
     e.open(withTable(k5700, {0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x8C, 0x02}));
-    EXPECT_EQ(e.card().maxVoltageCode, 3);
-    EXPECT_EQ(e.form().combo(1).entries, (Strings{"1.2V", "1.4V", "1.5V"}));
-    EXPECT_EQ(e.form().combo(1).selected, 0);
-    EXPECT_EQ(e.form().combo(3).entries, (Strings{"1.2V", "1.4V", "1.5V"}));
-    EXPECT_EQ(e.form().combo(3).selected, 1);
-    EXPECT_TRUE(e.form().combo(2).entries.empty());
-    EXPECT_FALSE(e.form().combo(2).enabled);
-    const auto& codes = e.card().voltageCodes;
-    EXPECT_EQ((std::vector<int>{codes[0], codes[1], codes[2], codes[8], codes[9], codes[10]}),
+    ASSERT_TRUE(e.card().voltages.table);
+    EXPECT_EQ(e.card().voltages.table->maxCode, 3);
+    EXPECT_EQ(e.form().combo(Control::Voltage2D).entries, (Strings{"1.2V", "1.4V", "1.5V"}));
+    EXPECT_EQ(e.form().combo(Control::Voltage2D).selected, 0);
+    EXPECT_EQ(e.form().combo(Control::Voltage3D).entries, (Strings{"1.2V", "1.4V", "1.5V"}));
+    EXPECT_EQ(e.form().combo(Control::Voltage3D).selected, 1);
+    EXPECT_TRUE(e.form().combo(Control::VoltageThrottle).entries.empty());
+    EXPECT_FALSE(e.form().combo(Control::VoltageThrottle).enabled);
+    const auto& offered = e.card().offered;
+    ASSERT_EQ(offered.size(), 3u);
+    EXPECT_EQ((std::vector<int>{offered[0].code, offered[1].code, offered[2].code, offered[0].voltage,
+                                offered[1].voltage, offered[2].voltage}),
               (std::vector<int>{1, 2, 3, 120, 140, 150}));
     const auto texts = e.host.messageTexts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "Couldnt find VGPU info. ;("), 0);
@@ -68,7 +71,7 @@ TEST(Voltages, TwoEntryTableSavedUnchangedAndWithTheGeneratedEntry) {
     e.open(withTable(k5700, {0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x8C, 0x02}));
     EXPECT_EQ(tableBytes(e.save("same.rom"), 9),
               (Bytes{0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x8C, 0x02}));
-    e.model.selectEntry(3, 2);
+    e.model.selectEntry(Control::Voltage3D, 2);
     EXPECT_EQ(tableBytes(e.save("changed.rom"), 9),
               (Bytes{0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x96, 0x03}));
 }
@@ -79,44 +82,45 @@ TEST(Voltages, ThreeEntryTableOffersGeneratedEntriesUpToTheMaximumCode) {
     e.open(withTable(k5700, {0x10, 0x02, 0x03, 0x00, 0x05, 0x78, 0x01, 0x82, 0x02, 0x8C, 0x03}));
     const Strings five{"1.2V", "1.3V", "1.4V", "1.5V", "1.6V"};
     for (int list = 1; list <= 3; ++list) {
-        EXPECT_EQ(e.form().combo(list).entries, five);
-        EXPECT_EQ(e.form().combo(list).selected, list - 1);
-        EXPECT_TRUE(e.form().combo(list).enabled);
+        EXPECT_EQ(e.form().combo(test::voltageList(list)).entries, five);
+        EXPECT_EQ(e.form().combo(test::voltageList(list)).selected, list - 1);
+        EXPECT_TRUE(e.form().combo(test::voltageList(list)).enabled);
     }
-    EXPECT_EQ(e.card().voltageCodes[3], 4);
-    EXPECT_EQ(e.card().voltageCodes[4], 5);
-    EXPECT_EQ(e.card().voltageCodes[11], 150);
-    EXPECT_EQ(e.card().voltageCodes[12], 160);
+    ASSERT_EQ(e.card().offered.size(), 5u);
+    EXPECT_EQ(e.card().offered[3].code, 4);
+    EXPECT_EQ(e.card().offered[4].code, 5);
+    EXPECT_EQ(e.card().offered[3].voltage, 150);
+    EXPECT_EQ(e.card().offered[4].voltage, 160);
     EXPECT_EQ(tableBytes(e.save()), table);
 }
 
 TEST(Voltages, OnlyGeneratedEntriesThatFitEightPositionsAndAByteAreOffered) {
     Editor e;
     e.open(withTable(k5700, {0x10, 0x02, 0x03, 0x00, 0x14, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02}));
-    EXPECT_EQ(e.form().combo(1).entries.size(), 8u);
-    EXPECT_EQ(e.form().combo(1).entries.back(), "1.9V");
+    EXPECT_EQ(e.form().combo(Control::Voltage2D).entries.size(), 8u);
+    EXPECT_EQ(e.form().combo(Control::Voltage2D).entries.back(), "1.9V");
     Editor high;
     high.open(withTable(k5700, {0x10, 0x02, 0x02, 0x00, 0x05, 0xE6, 0x01, 0xF0, 0x02}));
-    EXPECT_EQ(high.form().combo(1).entries, (Strings{"2.3V", "2.4V", "2.5V"}));
+    EXPECT_EQ(high.form().combo(Control::Voltage2D).entries, (Strings{"2.3V", "2.4V", "2.5V"}));
 }
 
 TEST(Voltages, CodeEqualToTheMaximumGivesNoFurtherEntries) {
     Editor fx5700;
     fx5700.open(withTable(k5700, {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x01, 0x82, 0x02, 0x8C, 0x03}));
-    EXPECT_EQ(fx5700.form().combo(1).entries, (Strings{"1.2V", "1.3V", "1.4V"}));
+    EXPECT_EQ(fx5700.form().combo(Control::Voltage2D).entries, (Strings{"1.2V", "1.3V", "1.4V"}));
     Editor fx5900;
     fx5900.open(withTable(k5900, {0x10, 0x02, 0x03, 0x00, 0x02, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02}));
-    EXPECT_EQ(fx5900.form().combo(1).entries, (Strings{"1.2V", "1.3V", "1.4V"}));
+    EXPECT_EQ(fx5900.form().combo(Control::Voltage2D).entries, (Strings{"1.2V", "1.3V", "1.4V"}));
 }
 
 TEST(Voltages, FiveNineHundredShowsTheExtraEntryAndWritesIt) {
     Editor e;
     e.open(withTable(k5900, {0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x8C, 0x02}));
     for (int list = 1; list <= 3; ++list) {
-        EXPECT_EQ(e.form().combo(list).entries, (Strings{"1V", "1.2V", "1.4V", "1.5V"}));
-        EXPECT_EQ(e.form().combo(list).selected, list - 1);
+        EXPECT_EQ(e.form().combo(test::voltageList(list)).entries, (Strings{"1V", "1.2V", "1.4V", "1.5V"}));
+        EXPECT_EQ(e.form().combo(test::voltageList(list)).selected, list - 1);
     }
-    e.model.selectEntry(3, 3);
+    e.model.selectEntry(Control::Voltage3D, 3);
     EXPECT_EQ(tableBytes(e.save()),
               (Bytes{0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x96, 0x07}));
 }
@@ -124,8 +128,8 @@ TEST(Voltages, FiveNineHundredShowsTheExtraEntryAndWritesIt) {
 TEST(Voltages, ExtraEntryIsLabelledWithTheVoltageItWrites) {
     Editor e;
     e.open(withTable(k5800, {0x10, 0x02, 0x03, 0x00, 0x03, 0x6E, 0x00, 0x78, 0x01, 0x82, 0x02}));
-    EXPECT_EQ(e.form().combo(2).entries, (Strings{"1.1V", "1.2V", "1.3V", "1.5V"}));
-    e.model.selectEntry(2, 3);
+    EXPECT_EQ(e.form().combo(Control::VoltageThrottle).entries, (Strings{"1.1V", "1.2V", "1.3V", "1.5V"}));
+    e.model.selectEntry(Control::VoltageThrottle, 3);
     EXPECT_EQ(tableBytes(e.save()),
               (Bytes{0x10, 0x02, 0x03, 0x00, 0x03, 0x6E, 0x00, 0x96, 0x03, 0x82, 0x02}));
 }
@@ -133,11 +137,11 @@ TEST(Voltages, ExtraEntryIsLabelledWithTheVoltageItWrites) {
 TEST(Voltages, SixEightHundredGtUsesEntriesZeroAndOneOnly) {
     Editor e;
     e.open(withTable(k6800GT, {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02}));
-    EXPECT_TRUE(e.form().combo(2).entries.empty());
-    EXPECT_FALSE(e.form().combo(2).enabled);
-    EXPECT_EQ(e.form().combo(3).selected, 1);
-    e.model.selectEntry(1, 3);
-    e.model.selectEntry(3, 2);
+    EXPECT_TRUE(e.form().combo(Control::VoltageThrottle).entries.empty());
+    EXPECT_FALSE(e.form().combo(Control::VoltageThrottle).enabled);
+    EXPECT_EQ(e.form().combo(Control::Voltage3D).selected, 1);
+    e.model.selectEntry(Control::Voltage2D, 3);
+    e.model.selectEntry(Control::Voltage3D, 2);
     EXPECT_EQ(tableBytes(e.save()),
               (Bytes{0x10, 0x02, 0x03, 0x00, 0x03, 0x96, 0x03, 0x8C, 0x02, 0x8C, 0x02}));
 }
@@ -147,8 +151,8 @@ TEST(Voltages, FamiliesWithoutVoltageSupportSearchNothingAndWriteNothing) {
         Editor e;
         const Bytes table{0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x8C, 0x02};
         e.open(withTable(device, {0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x8C, 0x02}));
-        EXPECT_TRUE(e.form().combo(1).entries.empty());
-        EXPECT_FALSE(e.form().combo(1).enabled);
+        EXPECT_TRUE(e.form().combo(Control::Voltage2D).entries.empty());
+        EXPECT_FALSE(e.form().combo(Control::Voltage2D).enabled);
         for (const auto& text : e.host.messageTexts())
             EXPECT_NE(text, "Couldnt find VGPU info. ;(");
         EXPECT_EQ(tableBytes(e.save()), table);
@@ -161,7 +165,7 @@ TEST(Voltages, MissingTableIsReportedOncePerReaderRun) {
         e.open(cardImage(device).image());
         const auto texts = e.host.messageTexts();
         EXPECT_EQ(std::count(texts.begin(), texts.end(), "Couldnt find VGPU info. ;("), 1) << device;
-        EXPECT_TRUE(e.form().combo(1).entries.empty());
+        EXPECT_TRUE(e.form().combo(Control::Voltage2D).entries.empty());
     }
 }
 
@@ -174,7 +178,7 @@ TEST(Voltages, TableRunningPastTheImageEndIsNotFound) {
     e.open(loaded);
     const auto texts = e.host.messageTexts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "Couldnt find VGPU info. ;("), 1);
-    EXPECT_TRUE(e.form().combo(1).entries.empty());
+    EXPECT_TRUE(e.form().combo(Control::Voltage2D).entries.empty());
     const auto saved = e.save();
     ASSERT_EQ(saved.size(), loaded.size());
     // the clocks are 0 and stay 0; of the short table nothing changes but the checksum byte
@@ -194,7 +198,7 @@ TEST(Voltages, ListTextsUseTheGivenDecimalSeparator) {
     Editor e;
     e.model.setDecimalSeparator(",");
     e.open(withTable(k5700, {0x10, 0x02, 0x02, 0x00, 0x02, 0x82, 0x01, 0x87, 0x02}));
-    EXPECT_EQ(e.form().combo(1).entries, (Strings{"1,3V", "1,35V"}));
+    EXPECT_EQ(e.form().combo(Control::Voltage2D).entries, (Strings{"1,3V", "1,35V"}));
 }
 
 struct GeneralModeCase {
@@ -215,15 +219,15 @@ TEST_P(GeneralMode, OffersTheFamilysCommonVoltagesWithNothingSelected) {
     const GeneralModeCase& c = GetParam();
     Editor e;
     e.open(withTable(c.device, {0x10, 0x02, 0x03, 0x00, c.maxCode, 0x78, 0x00, 0x78, 0x00, 0x78, 0x00}));
-    e.model.setChecked(1, true);
+    e.model.setChecked(Control::GeneralMode, true);
     EXPECT_TRUE(e.card().generalModeActive);
-    EXPECT_EQ(e.form().combo(1).entries, c.entries);
-    EXPECT_EQ(e.form().combo(2).entries, c.throttleFilled ? c.entries : Strings{});
-    EXPECT_EQ(e.form().combo(3).entries, c.threeDFilled ? c.entries : Strings{});
+    EXPECT_EQ(e.form().combo(Control::Voltage2D).entries, c.entries);
+    EXPECT_EQ(e.form().combo(Control::VoltageThrottle).entries, c.throttleFilled ? c.entries : Strings{});
+    EXPECT_EQ(e.form().combo(Control::Voltage3D).entries, c.threeDFilled ? c.entries : Strings{});
     for (int list = 1; list <= 3; ++list)
-        EXPECT_EQ(e.form().combo(list).selected, -1);
+        EXPECT_EQ(e.form().combo(test::voltageList(list)).selected, -1);
     for (std::size_t p = 0; p < c.entries.size(); ++p)
-        EXPECT_EQ(e.card().voltageCodes[p], static_cast<int>(p));
+        EXPECT_EQ(e.card().offered.at(p).code, static_cast<int>(p));
 }
 
 const Strings kCommon8{"0.8V", "0.9V", "1V", "1.1V", "1.2V", "1.3V", "1.4V", "1.5V"};
@@ -247,22 +251,22 @@ INSTANTIATE_TEST_SUITE_P(SummaryTable, GeneralMode,
 TEST(GeneralMode, FiveSevenHundredWithMaximumOneDisablesThe3DList) {
     Editor e;
     e.open(withTable(k5700, {0x10, 0x02, 0x03, 0x00, 0x01, 0x78, 0x00, 0x78, 0x00, 0x78, 0x01}));
-    e.model.setChecked(1, true);
-    EXPECT_TRUE(e.form().combo(1).enabled);
-    EXPECT_TRUE(e.form().combo(2).enabled);
-    EXPECT_FALSE(e.form().combo(3).enabled);
+    e.model.setChecked(Control::GeneralMode, true);
+    EXPECT_TRUE(e.form().combo(Control::Voltage2D).enabled);
+    EXPECT_TRUE(e.form().combo(Control::VoltageThrottle).enabled);
+    EXPECT_FALSE(e.form().combo(Control::Voltage3D).enabled);
 }
 
 TEST(GeneralMode, WarningIsShownOncePerRunAcrossLoads) {
     Editor e;
     const Bytes image = withTable(k5900, {0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x8C, 0x02});
     e.open(image);
-    e.model.setChecked(1, true);
-    e.model.setChecked(1, false);
-    e.model.setChecked(1, true);
+    e.model.setChecked(Control::GeneralMode, true);
+    e.model.setChecked(Control::GeneralMode, false);
+    e.model.setChecked(Control::GeneralMode, true);
     e.open(image, "again.rom");
-    EXPECT_FALSE(e.form().check(1).ticked);
-    e.model.setChecked(1, true);
+    EXPECT_FALSE(e.form().check(Control::GeneralMode).ticked);
+    e.model.setChecked(Control::GeneralMode, true);
     EXPECT_EQ(std::count(e.host.dialogs.begin(), e.host.dialogs.end(), Dialog::Form3), 1);
 }
 
@@ -270,9 +274,9 @@ TEST(GeneralMode, SaveWithoutAChoiceLeavesTheEntriesAndAChoiceWritesItsCode) {
     Editor e;
     const Bytes table{0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x8C, 0x02};
     e.open(withTable(k5900, {0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x8C, 0x02}));
-    e.model.setChecked(1, true);
+    e.model.setChecked(Control::GeneralMode, true);
     EXPECT_EQ(tableBytes(e.save("untouched.rom")), table);
-    e.model.selectEntry(3, 6); // 1.4V, code 6
+    e.model.selectEntry(Control::Voltage3D, 6); // 1.4V, code 6
     EXPECT_EQ(tableBytes(e.save("chosen.rom")),
               (Bytes{0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x8C, 0x06}));
 }
@@ -280,24 +284,24 @@ TEST(GeneralMode, SaveWithoutAChoiceLeavesTheEntriesAndAChoiceWritesItsCode) {
 TEST(GeneralMode, UntickingReadsTheSavedImageAgain) {
     Editor e;
     e.open(withTable(k5900, {0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x8C, 0x02}));
-    e.model.setChecked(1, true);
-    e.model.selectEntry(1, 7); // 1.5V, code 7
+    e.model.setChecked(Control::GeneralMode, true);
+    e.model.selectEntry(Control::Voltage2D, 7); // 1.5V, code 7
     e.save();
-    e.model.setChecked(1, false);
+    e.model.setChecked(Control::GeneralMode, false);
     EXPECT_FALSE(e.card().generalModeActive);
-    EXPECT_EQ(e.form().combo(1).entries, (Strings{"1.5V", "1.2V", "1.4V"}));
-    EXPECT_EQ(e.form().combo(1).selected, 0);
+    EXPECT_EQ(e.form().combo(Control::Voltage2D).entries, (Strings{"1.5V", "1.2V", "1.4V"}));
+    EXPECT_EQ(e.form().combo(Control::Voltage2D).selected, 0);
 }
 
 TEST(GeneralMode, LoadingWhileTickedUnticksAndRereadsForTheNewCard) {
     Editor e;
     e.open(withTable(k5900, {0x10, 0x02, 0x03, 0x00, 0x07, 0x64, 0x00, 0x78, 0x01, 0x8C, 0x02}));
-    e.model.setChecked(1, true);
+    e.model.setChecked(Control::GeneralMode, true);
     e.open(test::sampleBytes("fx5200.rom"), "b.rom");
-    EXPECT_FALSE(e.form().check(1).ticked);
-    EXPECT_FALSE(e.form().check(1).enabled);
+    EXPECT_FALSE(e.form().check(Control::GeneralMode).ticked);
+    EXPECT_FALSE(e.form().check(Control::GeneralMode).enabled);
     EXPECT_FALSE(e.card().generalModeActive);
-    EXPECT_TRUE(e.form().combo(1).entries.empty());
+    EXPECT_TRUE(e.form().combo(Control::Voltage2D).entries.empty());
 }
 
 struct WriteBackCase {
@@ -319,8 +323,8 @@ TEST_P(VoltageWriteBack, FillsEachEntryFromItsList) {
     std::copy(c.table.begin(), c.table.end(), image.begin() + kTable);
     e.open(image);
     for (int list = 1; list <= 3; ++list)
-        if (e.form().combo(list).enabled)
-            e.model.selectEntry(list, static_cast<int>(e.form().combo(list).entries.size()) - 1);
+        if (e.form().combo(test::voltageList(list)).enabled)
+            e.model.selectEntry(test::voltageList(list), static_cast<int>(e.form().combo(test::voltageList(list)).entries.size()) - 1);
     EXPECT_EQ(tableBytes(e.save(), c.table.size()), c.expected);
 }
 

@@ -135,7 +135,7 @@ class GuiTest : public QObject {
         e->selectAll();
         QTest::keyClicks(e, "3a1-5");
         QCOMPARE(e->text(), QStringLiteral("315"));
-        QCOMPARE(QString::fromStdString(windows->TarvEdit.model().form().edit(4).text),
+        QCOMPARE(QString::fromStdString(windows->TarvEdit.model().form().edit(Control::Mem2D).text),
                  QStringLiteral("315"));
         QCOMPARE(child<QLabel>(main(), "StaticText22")->text(), QStringLiteral("(630Mhz DDR)"));
         QApplication::clipboard()->setText(QStringLiteral("12x"));
@@ -156,7 +156,7 @@ class GuiTest : public QObject {
         QVERIFY(edit(8)->isEnabled());
         QComboBox* list = child<QComboBox>(main(), "ComboBox3");
         list->activated(3);
-        QCOMPARE(windows->TarvEdit.model().form().combo(3).selected, 3);
+        QCOMPARE(windows->TarvEdit.model().form().combo(Control::Voltage3D).selected, 3);
     }
 
     void savingThroughTheMenuWritesTheFile() {
@@ -265,7 +265,7 @@ class GuiTest : public QObject {
 
     void conversionFailureReachesTheErrorReport() {
         openThroughMenu("fx5800.rom");
-        windows->TarvEdit.model().typeText(4, "99999999999");
+        windows->TarvEdit.model().typeText(Control::Mem2D, "99999999999");
         QCOMPARE(services->messages.back().text,
                  std::string("'99999999999' ist kein g\xC3\xBCltiger Integerwert."));
         QVERIFY(services->messages.back().isError);

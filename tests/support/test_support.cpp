@@ -82,14 +82,20 @@ std::vector<std::string> supportedSampleNames() {
 
 std::filesystem::path Editor::open(const std::vector<std::uint8_t>& bytes, const std::string& name) {
     const auto path = dir.file(name);
+    model.loadImage(bytes, path.string());
+    return path;
+}
+
+std::filesystem::path Editor::openFile(const std::vector<std::uint8_t>& bytes, const std::string& name) {
+    const auto path = dir.file(name);
     writeBytes(path, bytes);
-    model.openBios(path.string());
+    if (!model.openBios(path.string()).ok()) throw std::runtime_error("cannot open " + path.string());
     return path;
 }
 
 std::vector<std::uint8_t> Editor::save(const std::string& name) {
     const auto path = dir.file(name);
-    model.saveBios(path.string(), kRomFilterEntry);
+    (void)model.saveBios(path.string(), kRomFilterEntry); // a failure leaves no file: the result is empty
     return readBytes(path);
 }
 

@@ -56,13 +56,24 @@ const std::vector<std::uint8_t>& sampleBytes(const std::string& fileName);
 std::vector<std::string> sampleNames();
 std::vector<std::string> supportedSampleNames();
 
-// An editor with its own host, opening images written into its own folder.
+// The window's numbering, for tests that walk it: Edit1 .. Edit12 and ComboBox1 .. ComboBox3.
+inline Control editBox(int n) {
+    return kEditBoxes.at(static_cast<std::size_t>(n - 1));
+}
+inline Control voltageList(int n) {
+    return kVoltageLists.at(static_cast<std::size_t>(n - 1));
+}
+
+// An editor with its own host, loading images from bytes as if read from its own folder, and
+// saving into that folder.
 struct Editor {
     ScriptedHost host;
     EditorModel model{host};
     TempDir dir;
-    // Writes bytes to a file and opens it as Open BIOS... would; returns the file's path.
+    // Loads bytes as Open BIOS... would after reading them from name; returns that path.
     std::filesystem::path open(const std::vector<std::uint8_t>& bytes, const std::string& name = "card.rom");
+    // Writes bytes to name and opens the file through the file layer; returns its path.
+    std::filesystem::path openFile(const std::vector<std::uint8_t>& bytes, const std::string& name = "card.rom");
     // Saves to name in the editor's folder and returns the file's bytes (empty if none).
     std::vector<std::uint8_t> save(const std::string& name = "out.rom");
     const FormState& form() const { return model.form(); }
