@@ -44,7 +44,8 @@ std::set<std::int64_t> writableOffsets(const zfx::CardData& data, std::size_t im
         for (const zfx::ByteWrite& w : write.writes)
             offsets.insert(w.offset);
     };
-    if (data.voltages.table) add(zfx::writeVoltages(*data.voltages.table, data.voltages.table->offered, {0, 0, 0}));
+    if (data.voltages.table)
+        add(zfx::writeVoltages(*data.voltages.table, data.voltages.table->offered, {0, 0, 0}));
     add(zfx::writeClocks(data.clocks, zeros));
     if (data.timings.timings) add(zfx::writeMemoryTimings(*data.timings.timings, zeros));
     return offsets;

@@ -219,8 +219,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     bool infoJson = false, infoGeneral = false, infoTimings = false;
     CLI::App* info = app.add_subcommand("info", "Show what the editor reads from each image.");
     info->add_flag("--json", infoJson, "One JSON object per file, one per line");
-    info->add_flag(optionOf(Control::GeneralMode), infoGeneral, tickHelp(Control::GeneralMode, "after the load"));
-    info->add_flag(optionOf(Control::TimingEdit), infoTimings, tickHelp(Control::TimingEdit, "after the load"));
+    info->add_flag(optionOf(Control::GeneralMode), infoGeneral,
+                   tickHelp(Control::GeneralMode, "after the load"));
+    info->add_flag(optionOf(Control::TimingEdit), infoTimings,
+                   tickHelp(Control::TimingEdit, "after the load"));
     info->add_option("FILE", infoFiles, "ROM image files")->required();
 
     SetOptions set;
@@ -230,7 +232,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     setCommand->add_option("-o,--output", set.out, "File to save to (may be FILE itself)")->required();
     setCommand->add_flag("--bin", set.bin, "Append .bin instead of .rom when OUT has neither");
     setCommand->add_flag("--json", set.json, "Print the editor's state after the save as JSON");
-    setCommand->add_flag(optionOf(Control::GeneralMode), set.generalMode, tickHelp(Control::GeneralMode, "first"));
+    setCommand->add_flag(optionOf(Control::GeneralMode), set.generalMode,
+                         tickHelp(Control::GeneralMode, "first"));
     setCommand->add_flag(optionOf(Control::TimingEdit), set.timings, tickHelp(Control::TimingEdit, "first"));
     for (const Control combo : kVoltageLists)
         setCommand->add_option_function<std::string>(

@@ -45,13 +45,13 @@ class BiosImage;
 // Who the card is, as the image says: its PCI data structure, the BIOS version text and the
 // subsystem vendor, with the offsets they were read from.
 struct CardIdentity {
-    std::int32_t pciDataOffset = 0;   // "PCIR" followed by vendor 10DE; 0 when absent
-    std::string deviceText;           // the two device-ID bytes at pciDataOffset + 6, as hex text
-    std::string deviceName;           // kUnsupportedDevice for an unlisted device
+    std::int32_t pciDataOffset = 0; // "PCIR" followed by vendor 10DE; 0 when absent
+    std::string deviceText;         // the two device-ID bytes at pciDataOffset + 6, as hex text
+    std::string deviceName;         // kUnsupportedDevice for an unlisted device
     CardFlags flags;
-    std::int32_t versionOffset = 0;   // the word "Version"; 0 when absent
-    std::string biosVersion;          // the text 8 bytes behind it, up to a NUL, as UTF-8
-    std::string vendorName;           // from the subsystem vendor ID at 54h
+    std::int32_t versionOffset = 0; // the word "Version"; 0 when absent
+    std::string biosVersion;        // the text 8 bytes behind it, up to a NUL, as UTF-8
+    std::string vendorName;         // from the subsystem vendor ID at 54h
 };
 
 CardIdentity identifyCard(const BiosImage& image);

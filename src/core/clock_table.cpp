@@ -37,7 +37,7 @@ ClockLayout fxLayout(ClockFamily family, bool stride56) {
         addEightSlots(l.writes, F::Mem2D, 7);
         break;
     case ClockFamily::FX5800:
-        l.reads = {{F::Core2D, 3},   {F::Mem2D, 7},    {F::CoreThrottle, 59},
+        l.reads = {{F::Core2D, 3},       {F::Mem2D, 7},    {F::CoreThrottle, 59},
                    {F::MemThrottle, 63}, {F::Core3D, 115}, {F::Mem3D, 119}};
         l.writes = {{F::Core2D, 3}};
         addEightSlots(l.writes, F::Mem2D, 7);
@@ -87,7 +87,8 @@ ClockLayout fxLayout(ClockFamily family, bool stride56) {
 ClockLayout layout6800(const CardFlags& f, bool reference) {
     if (f.is6800GT) return {{{F::Core3D, 8}, {F::Mem3D, 13}}, {{F::Core3D, 8}, {F::Mem3D, 13}}};
     if (f.is6800Plain)
-        return {{{F::Core3D, 8}, {F::Mem3D, 13}, {F::Core2D, 38}}, {{F::Core3D, 8}, {F::Mem3D, 13}, {F::Core2D, 38}}};
+        return {{{F::Core3D, 8}, {F::Mem3D, 13}, {F::Core2D, 38}},
+                {{F::Core3D, 8}, {F::Mem3D, 13}, {F::Core2D, 38}}};
     const Slots vendorOrder{{F::Core2D, 38}, {F::Mem2D, 43}, {F::Core3D, 8}, {F::Mem3D, 13}};
     if (!reference) return {{{F::Core3D, 8}, {F::Mem3D, 13}, {F::Core2D, 38}, {F::Mem2D, 43}}, vendorOrder};
     Slots writes = vendorOrder;
@@ -175,8 +176,9 @@ ClockTableRead readClockTable(const BiosImage& image, const CardFlags& flags, co
     case ClockFamily::None:
         break;
     }
-    const ClockLayout layout = read.family == ClockFamily::GF6800 ? layout6800(flags, isReferenceImage(vendorName))
-                                                                  : fxLayout(read.family, stride56);
+    const ClockLayout layout = read.family == ClockFamily::GF6800
+                                   ? layout6800(flags, isReferenceImage(vendorName))
+                                   : fxLayout(read.family, stride56);
     for (const ClockSlot& slot : layout.writes)
         read.writeOrder.push_back(slot.field);
     if (recordedBeforeTest) read.recordedOffset = b;

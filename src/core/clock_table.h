@@ -35,11 +35,11 @@ struct ShownClock {
 // clocks at fixed distances from the base derived from that marker.
 struct ClockTable {
     ClockFamily family = ClockFamily::None;
-    std::int32_t base = 0;   // also the base of the memory-timing sets B to F
-    bool stride56 = false;   // a 5600 whose entries lie 56 bytes apart
-    bool hundredths = true;  // FX cards store hundredths of a MHz, the 6800 whole MHz
-    std::vector<ShownClock> shown;  // in the reader's order
-    std::vector<ClockSlot> writes;  // every copy the write-back stores, in its order
+    std::int32_t base = 0;         // also the base of the memory-timing sets B to F
+    bool stride56 = false;         // a 5600 whose entries lie 56 bytes apart
+    bool hundredths = true;        // FX cards store hundredths of a MHz, the 6800 whole MHz
+    std::vector<ShownClock> shown; // in the reader's order
+    std::vector<ClockSlot> writes; // every copy the write-back stores, in its order
 };
 
 struct ClockTableRead {

@@ -46,7 +46,8 @@ void EditorModel::setEditText(Control edit, const std::string& text) {
     EditBox& box = m_form.edit(edit);
     if (box.text == text) return; // no change, no change handler
     box.text = text;
-    if (std::find(kMemoryBoxes.begin(), kMemoryBoxes.end(), edit) != kMemoryBoxes.end()) memoryRateChange(edit);
+    if (std::find(kMemoryBoxes.begin(), kMemoryBoxes.end(), edit) != kMemoryBoxes.end())
+        memoryRateChange(edit);
 }
 
 void EditorModel::setEditEnabled(Control edit, bool enabled) {
@@ -143,7 +144,8 @@ void EditorModel::getinfos(const std::string& path) {
     m_form.check(Control::GeneralMode).enabled =
         f.is5900 || f.is5700 || f.is5800 || f.is5600Ultra || f.isQuadroFX1000_2000;
     m_form.check(Control::TimingEdit).enabled = f.is5900 || f.is5700 || f.is5700LE || f.is5600 || f.is5200 ||
-                                                f.is5800 || f.is5500 || f.isQuadroFX1000_2000 || f.isQuadroFX3000;
+                                                f.is5800 || f.is5500 || f.isQuadroFX1000_2000 ||
+                                                f.isQuadroFX3000;
     m_form.Biosversion = c.identity.biosVersion;
     m_form.manufactor = c.identity.vendorName;
 }
@@ -163,7 +165,8 @@ void EditorModel::getvoltages() {
         texts.push_back(voltageText(entry.voltage, m_decimalSeparator));
     for (std::size_t m = 0; m < kVoltageLists.size(); ++m) {
         const auto& mode = table.modes[m];
-        m_form.combo(kVoltageLists[m]) = mode ? ComboBox{texts, mode->selected, true} : ComboBox{{}, -1, false};
+        m_form.combo(kVoltageLists[m]) =
+            mode ? ComboBox{texts, mode->selected, true} : ComboBox{{}, -1, false};
     }
 }
 
@@ -276,15 +279,16 @@ void EditorModel::gettimings() {
     showMessages(c.timings->messages);
     if (!c.timings->timings) return;
     const MemoryTimings& t = *c.timings->timings;
-    if (t.timingA == TimingAState::Found || t.timingA == TimingAState::NotUnified) c.offsets.timingA = t.timingAOffset;
+    if (t.timingA == TimingAState::Found || t.timingA == TimingAState::NotUnified)
+        c.offsets.timingA = t.timingAOffset;
     if (t.timingA == TimingAState::Found)
         setEditText(Control::TimingA, std::to_string(t.timingAValues[0]));
     else
         setEditEnabled(Control::TimingA, false);
     // B to F that have no place cannot be edited; those not read stay "-" for the user to fill.
     if (!t.setsAvailable)
-        for (const Control box : {Control::TimingB, Control::TimingC, Control::TimingD, Control::TimingE,
-                                  Control::TimingF})
+        for (const Control box :
+             {Control::TimingB, Control::TimingC, Control::TimingD, Control::TimingE, Control::TimingF})
             setEditEnabled(box, false);
     for (const TimingByte& byte : t.shown)
         setEditText(controlFor(byte.field), std::to_string(byte.value));
@@ -316,16 +320,18 @@ std::string EditorModel::refusalText(const ValueFailure& failure) {
     const std::string name = std::string(info.caption) + " (" + std::string(info.objectName) + ")";
     const std::string unit = info.unit.empty() ? std::string() : " " + std::string(info.unit);
     if (failure.kind == ValueFailure::Kind::NotANumber)
-        return name + " holds \"" + failure.text + "\", which is not a whole number" + (unit.empty() ? "" : " of MHz") +
-               ".";
-    return name + " is " + failure.text + unit + "; it must be 0 to " + std::to_string(failure.maximum) + unit + ".";
+        return name + " holds \"" + failure.text + "\", which is not a whole number" +
+               (unit.empty() ? "" : " of MHz") + ".";
+    return name + " is " + failure.text + unit + "; it must be 0 to " + std::to_string(failure.maximum) +
+           unit + ".";
 }
 
 Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
     const std::string path = savePathFor(chosenPath, filterEntry);
     Outcome outcome{OutcomeCause::Done, kFileSaved, {}};
     if (m_card.image.empty()) {
-        outcome = {OutcomeCause::NoImage, kCantOpenFile, "There is no image to save: open a BIOS file first."};
+        outcome = {OutcomeCause::NoImage, kCantOpenFile,
+                   "There is no image to save: open a BIOS file first."};
     } else {
         // Every box is converted and checked before the first byte changes, so a refused save
         // leaves the image as it was.

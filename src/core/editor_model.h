@@ -81,8 +81,9 @@ struct ReportedOffsets {
 struct CardState {
     BiosImage image;
     CardIdentity identity;
-    VoltageTableRead voltages;         // the last voltage read; its table is what the save writes
-    std::vector<VoltageEntry> offered; // what the voltage lists offer by position: the table's or general mode's
+    VoltageTableRead voltages; // the last voltage read; its table is what the save writes
+    std::vector<VoltageEntry>
+        offered; // what the voltage lists offer by position: the table's or general mode's
     ClockTableRead clocks;
     std::optional<MemoryTimingsRead> timings; // read when "Edit memory timings" is ticked
     ReportedOffsets offsets;
@@ -112,7 +113,7 @@ class EditorModel {
     Outcome openBios(const std::string& path);
     // Loads an image's bytes as if read from path; a load of bytes always succeeds.
     void loadImage(std::vector<std::uint8_t> bytes, const std::string& path);
-    void SaveBIOS1Click(); // File > Save BIOS...
+    void SaveBIOS1Click();                                            // File > Save BIOS...
     Outcome saveBios(const std::string& chosenPath, int filterEntry); // without the dialog
     void Exit1Click() { m_host.closeMainWindow(); }
     void HowdoI1Click() { m_host.showDialog(Dialog::Form1); }

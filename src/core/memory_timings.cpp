@@ -31,7 +31,8 @@ std::optional<TimingLayout> timingLayoutFor(const CardFlags& f, bool stride56) {
     // is where the others expect it.
     if (f.is5600)
         return TimingLayout{TimingAPlace::AfterPattern51, 45,
-                            stride56 ? std::vector<std::int32_t>{45} : std::vector<std::int32_t>{45, 102, 159}};
+                            stride56 ? std::vector<std::int32_t>{45}
+                                     : std::vector<std::int32_t>{45, 102, 159}};
     if (f.is5700LE) return TimingLayout{TimingAPlace::None, 46, {46}};
     if (f.is5700) return TimingLayout{TimingAPlace::AfterPattern51, 46, {46, 103, 160}};
     return std::nullopt;
@@ -55,7 +56,8 @@ std::optional<std::int32_t> timingATable(const BiosImage& image, const CardFlags
 
 } // namespace
 
-MemoryTimingsRead readMemoryTimings(const BiosImage& image, const CardFlags& flags, const ClockTableRead& clocks) {
+MemoryTimingsRead readMemoryTimings(const BiosImage& image, const CardFlags& flags,
+                                    const ClockTableRead& clocks) {
     MemoryTimingsRead read;
     const ClockTable* clockTable = clocks.table ? &*clocks.table : nullptr;
     const auto layout = timingLayoutFor(flags, clockTable && clockTable->stride56);
@@ -113,8 +115,8 @@ TableWrite writeMemoryTimings(const MemoryTimings& timings, const FieldTexts& te
         const std::string text = given == texts.end() ? std::string() : given->second;
         const auto value = textToInt(text);
         if (value && *value >= 0 && *value <= 255) return static_cast<std::uint8_t>(*value);
-        result.failure =
-            ValueFailure{field, value ? ValueFailure::Kind::OutOfRange : ValueFailure::Kind::NotANumber, text, 255};
+        result.failure = ValueFailure{
+            field, value ? ValueFailure::Kind::OutOfRange : ValueFailure::Kind::NotANumber, text, 255};
         result.writes.clear();
         return std::nullopt;
     };

@@ -15,8 +15,8 @@
 namespace zfx {
 
 // B to F in their fields' order.
-inline constexpr std::array<CardField, 5> kTimingSetFields{CardField::TimingB, CardField::TimingC, CardField::TimingD,
-                                                            CardField::TimingE, CardField::TimingF};
+inline constexpr std::array<CardField, 5> kTimingSetFields{
+    CardField::TimingB, CardField::TimingC, CardField::TimingD, CardField::TimingE, CardField::TimingF};
 
 // A timing byte the window shows.
 struct TimingByte {
@@ -53,7 +53,8 @@ struct MemoryTimingsRead {
     std::vector<std::string> messages;    // what the reader shows, in order
 };
 
-MemoryTimingsRead readMemoryTimings(const BiosImage& image, const CardFlags& flags, const ClockTableRead& clocks);
+MemoryTimingsRead readMemoryTimings(const BiosImage& image, const CardFlags& flags,
+                                    const ClockTableRead& clocks);
 
 // The bytes that store Timing A (all eight, when it is shown) and B to F (every copy), or the
 // first refused text. Each value is 0..255.

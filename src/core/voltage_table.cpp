@@ -135,11 +135,14 @@ std::optional<GeneralModeVoltages> generalModeVoltages(const CardFlags& f, std::
             return GeneralModeVoltages{byPosition(f.is5600Ultra ? ultra8 : common8),
                                        {true, !quadro, true},
                                        {true, throttleOn, true}};
-        if (maxCode == 3) return GeneralModeVoltages{byPosition(common4), {true, true, true}, {true, throttleOn, true}};
+        if (maxCode == 3)
+            return GeneralModeVoltages{byPosition(common4), {true, true, true}, {true, throttleOn, true}};
     }
     if (f.is5700) {
-        if (maxCode == 7) return GeneralModeVoltages{byPosition(common8), {true, true, true}, {true, true, true}};
-        if (maxCode == 1) return GeneralModeVoltages{byPosition({130, 135}), {true, true, false}, {true, true, false}};
+        if (maxCode == 7)
+            return GeneralModeVoltages{byPosition(common8), {true, true, true}, {true, true, true}};
+        if (maxCode == 1)
+            return GeneralModeVoltages{byPosition({130, 135}), {true, true, false}, {true, true, false}};
     }
     return std::nullopt;
 }
@@ -155,8 +158,10 @@ TableWrite writeVoltages(const VoltageTable& table, const std::vector<VoltageEnt
             continue; // no choice: the pair stays as it is
         const StoredVoltage& slot = table.stored.at(mode->storedIndex);
         const VoltageEntry& chosen = offered[static_cast<std::size_t>(s)];
-        result.writes.push_back({slot.voltageOffset, static_cast<std::uint8_t>(chosen.voltage & 0xFF), kVoltageModes[m]});
-        result.writes.push_back({slot.codeOffset, static_cast<std::uint8_t>(chosen.code & 0xFF), kVoltageModes[m]});
+        result.writes.push_back(
+            {slot.voltageOffset, static_cast<std::uint8_t>(chosen.voltage & 0xFF), kVoltageModes[m]});
+        result.writes.push_back(
+            {slot.codeOffset, static_cast<std::uint8_t>(chosen.code & 0xFF), kVoltageModes[m]});
     }
     return result;
 }

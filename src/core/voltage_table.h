@@ -70,8 +70,8 @@ VoltageTableRead readVoltageTable(const BiosImage& image, const CardFlags& flags
 // left as they were). Absent when the family or its highest code has none.
 struct GeneralModeVoltages {
     std::vector<VoltageEntry> entries;
-    std::array<bool, 3> offeredIn;               // by kVoltageModes
-    std::array<std::optional<bool>, 3> enabled;  // by kVoltageModes
+    std::array<bool, 3> offeredIn;              // by kVoltageModes
+    std::array<std::optional<bool>, 3> enabled; // by kVoltageModes
 };
 std::optional<GeneralModeVoltages> generalModeVoltages(const CardFlags& flags, std::int32_t maxCode);
 

@@ -131,9 +131,11 @@ void TarvEdit::buildControls() {
         place(e, std::string(info.objectName).c_str(), x, y);
         e->resize(w, 21);
         m_edits[info.index] = e;
-        connect(e, &QLineEdit::textEdited, this,
-                [this, box](const QString& text) { act([&] { m_model.typeText(box, text.toStdString()); }); });
-        if (std::find(kMemoryBoxes.begin(), kMemoryBoxes.end(), box) != kMemoryBoxes.end()) e->installEventFilter(this);
+        connect(e, &QLineEdit::textEdited, this, [this, box](const QString& text) {
+            act([&] { m_model.typeText(box, text.toStdString()); });
+        });
+        if (std::find(kMemoryBoxes.begin(), kMemoryBoxes.end(), box) != kMemoryBoxes.end())
+            e->installEventFilter(this);
         return e;
     };
 
@@ -159,7 +161,8 @@ void TarvEdit::buildControls() {
     voltages->lower();
     auto checkBox = [&](QWidget* parent, Control box, int x, int y, int w, int h) {
         const ControlInfo& info = controlInfo(box);
-        auto* check = new QCheckBox(QString::fromLatin1(info.caption.data(), static_cast<int>(info.caption.size())), parent);
+        auto* check = new QCheckBox(
+            QString::fromLatin1(info.caption.data(), static_cast<int>(info.caption.size())), parent);
         place(check, std::string(info.objectName).c_str(), x, y, w, h);
         m_checks[info.index] = check;
         return check;
@@ -198,7 +201,8 @@ void TarvEdit::buildControls() {
     QLineEdit* core2d = edit(clocks, Control::Core2D, 56, 128, 49, {});
     core2d->setProperty("suppressHint", true);
     core2d->installEventFilter(this);
-    edit(clocks, Control::Mem2D, 128, 128, 49, QStringLiteral("This shows the memory speed your card has in 3D Mode."));
+    edit(clocks, Control::Mem2D, 128, 128, 49,
+         QStringLiteral("This shows the memory speed your card has in 3D Mode."));
     m_rates[2] = label(clocks, "StaticText22", 192, 132, QStringLiteral("--"), kRateHint);
 
     // Memory timings

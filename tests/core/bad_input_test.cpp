@@ -94,10 +94,15 @@ TEST_P(MarkersAtTheEnd, AreNoTablesAndASaveKeepsTheLength) {
             e.open(image);
             if (e.form().check(Control::GeneralMode).enabled) e.model.setChecked(Control::GeneralMode, true);
             if (e.form().check(Control::TimingEdit).enabled) e.model.setChecked(Control::TimingEdit, true);
-            const Bytes saved = e.save();
-            if (!saved.empty()) {
+            const Outcome outcome = e.model.saveBios(e.dir.file("out.rom").string(), kRomFilterEntry);
+            const Bytes saved = test::readBytes(e.dir.file("out.rom"));
+            if (outcome.ok()) {
                 EXPECT_EQ(saved.size(), image.size());
                 EXPECT_EQ(byteSum(saved), 0u);
+            } else {
+                // No table was found, so a box still holds its placeholder: refused, nothing written.
+                EXPECT_EQ(outcome.cause, OutcomeCause::RefusedValue) << outcome.detail;
+                EXPECT_TRUE(saved.empty());
             }
         }
     }
@@ -113,12 +118,15 @@ TEST(BadInput, RandomBytesOpenAndSaveWithoutHarm) {
             b = static_cast<std::uint8_t>(random());
         Editor e;
         e.open(image);
-        const Bytes saved = e.save();
-        if (!saved.empty()) {
+        const Outcome outcome = e.model.saveBios(e.dir.file("out.rom").string(), kRomFilterEntry);
+        const Bytes saved = test::readBytes(e.dir.file("out.rom"));
+        if (outcome.ok()) {
             EXPECT_EQ(saved.size(), image.size());
             EXPECT_EQ(byteSum(saved), 0u);
         } else {
             EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
+            EXPECT_EQ(outcome.cause, OutcomeCause::RefusedValue) << outcome.detail;
+            EXPECT_TRUE(saved.empty());
         }
     }
 }

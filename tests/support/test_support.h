@@ -73,7 +73,8 @@ struct Editor {
     // Loads bytes as Open BIOS... would after reading them from name; returns that path.
     std::filesystem::path open(const std::vector<std::uint8_t>& bytes, const std::string& name = "card.rom");
     // Writes bytes to name and opens the file through the file layer; returns its path.
-    std::filesystem::path openFile(const std::vector<std::uint8_t>& bytes, const std::string& name = "card.rom");
+    std::filesystem::path openFile(const std::vector<std::uint8_t>& bytes,
+                                   const std::string& name = "card.rom");
     // Saves to name in the editor's folder and returns the file's bytes (empty if none).
     std::vector<std::uint8_t> save(const std::string& name = "out.rom");
     const FormState& form() const { return model.form(); }

@@ -324,7 +324,8 @@ TEST_P(VoltageWriteBack, FillsEachEntryFromItsList) {
     e.open(image);
     for (int list = 1; list <= 3; ++list)
         if (e.form().combo(test::voltageList(list)).enabled)
-            e.model.selectEntry(test::voltageList(list), static_cast<int>(e.form().combo(test::voltageList(list)).entries.size()) - 1);
+            e.model.selectEntry(test::voltageList(list),
+                                static_cast<int>(e.form().combo(test::voltageList(list)).entries.size()) - 1);
     EXPECT_EQ(tableBytes(e.save(), c.table.size()), c.expected);
 }
 
