@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -34,15 +33,19 @@ class MemoryFiles final : public zfx::ImageFiles {
     std::abort();
 }
 
-// Every offset a save may change: each byte a write-back stores for any value, and the last byte.
-std::set<std::int64_t> writableOffsets(const zfx::CardData& data, std::size_t imageSize) {
-    std::set<std::int64_t> offsets{static_cast<std::int64_t>(imageSize) - 1};
+// Marks every offset a save may change: each byte a write-back stores for any value, and the last byte.
+std::vector<bool> writableOffsets(const zfx::CardData& data, std::size_t imageSize) {
+    std::vector<bool> offsets(imageSize, false);
+    if (imageSize > 0) offsets[imageSize - 1] = true;
     zfx::FieldTexts zeros;
     for (int f = 0; f <= static_cast<int>(zfx::CardField::TimingF); ++f)
         zeros[static_cast<zfx::CardField>(f)] = "0";
     auto add = [&](const zfx::TableWrite& write) {
-        for (const zfx::ByteWrite& w : write.writes)
-            offsets.insert(w.offset);
+        for (const zfx::ByteWrite& w : write.writes) {
+            if (w.offset < 0 || static_cast<std::size_t>(w.offset) >= imageSize)
+                fail("a write-back names a byte outside the image");
+            offsets[static_cast<std::size_t>(w.offset)] = true;
+        }
     };
     if (data.voltages.table)
         add(zfx::writeVoltages(*data.voltages.table, data.voltages.table->offered, {0, 0, 0}));
@@ -125,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (sum % 256 != 0) fail("saved bytes do not sum to 0 modulo 256");
         const auto writable = writableOffsets(card, image.size());
         for (std::size_t i = 0; i < image.size(); ++i)
-            if (written[i] != image[i] && !writable.count(static_cast<std::int64_t>(i)))
+            if (written[i] != image[i] && !writable[i])
                 fail("a save changed a byte that no card field holds");
     } else if (written != previous) {
         fail("a failed save changed the target");
