@@ -21,9 +21,9 @@ class MemoryFiles final : public zfx::ImageFiles {
         if (it == files.end()) return {{}, "No such file or directory"};
         return {it->second, {}};
     }
-    std::optional<std::string> write(const std::string& path, std::span<const std::uint8_t> bytes) override {
+    zfx::WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes) override {
         files[path].assign(bytes.begin(), bytes.end());
-        return std::nullopt;
+        return {};
     }
     std::map<std::string, std::vector<std::uint8_t>> files;
 };

@@ -135,6 +135,10 @@ struct SetOptions {
 };
 
 int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
+    if (o.out.empty()) {
+        err << "--output: the file name is empty. Nothing was written.\n";
+        return kExitUsage;
+    }
     RecordingHost host;
     EditorModel model(host);
     const Outcome opened = model.openBios(o.file);
@@ -166,7 +170,10 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
         return kExitUsage;
     }
     const Outcome saved = model.saveBios(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
-    if (!saved.ok()) reportFailure(err, saved);
+    if (!saved.ok())
+        reportFailure(err, saved);
+    else if (!saved.detail.empty())
+        err << saved.detail << "\n"; // what the user should know about the saved file
     if (o.json)
         out << stateJson(model, host).dump() << "\n";
     else if (saved.ok())

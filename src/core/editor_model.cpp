@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 namespace zfx {
 
@@ -297,6 +298,9 @@ void EditorModel::gettimings() {
 // --- save ---
 
 std::string EditorModel::savePathFor(const std::string& chosenPath, int filterEntry) {
+    // A path that names a folder ("out/") gets no extension: the save refuses it as it stands.
+    const std::string name = std::filesystem::path(chosenPath).filename().string();
+    if (name.empty() || name == "." || name == "..") return chosenPath;
     std::string lower = chosenPath;
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
@@ -362,8 +366,12 @@ Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
                 m_card.image.set(w.offset, w.value);
             const std::int32_t last = m_card.image.size() - 1;
             m_card.image.set(last, static_cast<std::uint8_t>(m_card.image.imageChecksum() & 0xFF));
-            if (auto failure = m_files.write(path, m_card.image.bytes()))
-                outcome = {OutcomeCause::WriteFailed, kCantOpenFile, *failure};
+            const WriteResult written = m_files.write(path, m_card.image.bytes());
+            std::string detail = written.error;
+            for (const std::string& note : written.notes)
+                detail += (detail.empty() ? "" : " ") + note;
+            outcome = {written.ok() ? OutcomeCause::Done : OutcomeCause::WriteFailed,
+                       written.ok() ? kFileSaved : kCantOpenFile, detail};
         }
     }
     show(outcome);

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "file_system.h"
+
 #include <cstdint>
 #include <filesystem>
-#include <functional>
-#include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -21,38 +20,37 @@ struct ReadResult {
     bool ok() const { return error.empty(); }
 };
 
-// Reads a whole image file; refuses folders and files over kMaxImageBytes.
-[[nodiscard]] ReadResult readImageFile(const std::filesystem::path& path);
+// Reads a whole image file. The file is opened first and the opened file checked, so a name that
+// turns into a pipe in between cannot make the read wait: only a regular file of at most
+// kMaxImageBytes is read.
+[[nodiscard]] ReadResult readImageFile(const std::filesystem::path& path,
+                                       FileSystem& system = systemFileSystem());
 
-// Where the atomic writer puts the bytes; a test can supply one that fails.
-class ByteSink {
-  public:
-    virtual ~ByteSink() = default;
-    virtual bool write(std::span<const std::uint8_t> bytes) = 0;
-    // Flushes to the disk and closes; false when any of it failed.
-    virtual bool finish() = 0;
+struct WriteResult {
+    std::string error;              // empty when the target now holds the whole new file
+    std::vector<std::string> notes; // what the user should also know, after success or failure
+    bool ok() const { return error.empty(); }
 };
-using SinkOpener = std::function<std::unique_ptr<ByteSink>(const std::filesystem::path&)>;
 
-// Opens a new file exclusively for writing (nullptr when it cannot be created).
-std::unique_ptr<ByteSink> openFileSink(const std::filesystem::path& path);
+// Writes bytes to target through a temporary file in the same folder that is flushed to the
+// disk, given the target's owner and mode, and renamed over it; the folder is flushed after the
+// rename. On failure the target is as it was, no temporary file is left, and the error names the
+// target and the cause of the call that failed. A link is followed (also a dangling one) and stays
+// a link; a target that is not a regular file, or read-only, is refused. Temporary files that an
+// earlier, interrupted save left in the folder are removed.
+[[nodiscard]] WriteResult writeFileAtomically(const std::filesystem::path& target,
+                                              std::span<const std::uint8_t> bytes,
+                                              FileSystem& system = systemFileSystem());
 
-// Writes bytes to target through a temporary file in the same folder that is renamed over the
-// target only when it was written completely. On failure the target is as it was, no file is
-// left behind, and the result is the cause. An existing target keeps its permissions; a
-// read-only one is refused.
-[[nodiscard]] std::optional<std::string> writeFileAtomically(const std::filesystem::path& target,
-                                                             std::span<const std::uint8_t> bytes,
-                                                             const SinkOpener& open = openFileSink);
+// Whether a name in a folder is one of this program's temporary files.
+bool isTemporaryFileName(const std::string& name);
 
 // Where the editor reads images from and saves them to: the disk, or memory in tests and fuzzing.
 class ImageFiles {
   public:
     virtual ~ImageFiles() = default;
     [[nodiscard]] virtual ReadResult read(const std::string& path) = 0;
-    // The cause of a failed write; nullopt when the whole file was written.
-    [[nodiscard]] virtual std::optional<std::string> write(const std::string& path,
-                                                           std::span<const std::uint8_t> bytes) = 0;
+    [[nodiscard]] virtual WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
 };
 
 // The disk, through readImageFile and writeFileAtomically.

@@ -6,7 +6,10 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <filesystem>
+
 #include <sstream>
+#include <sys/stat.h>
 
 namespace zfx::cli {
 namespace {
@@ -155,6 +158,30 @@ TEST_F(CliTest, FailedSaveExitsOneAndNamesTheCause) {
     EXPECT_FALSE(std::filesystem::exists(path("out.rom")));
     const CliRun unreadable = runCli({"set", path("nope.rom"), "-o", path("out.rom")});
     EXPECT_EQ(unreadable.code, 1);
+}
+
+TEST_F(CliTest, TargetsThatAreNoRegularFileAreRefused) {
+    const std::string in = sample("fx5200.rom");
+    EXPECT_EQ(runCli({"set", in, "-o", "", "--core-3d", "260"}).code, 2);
+    std::filesystem::create_directory(path("outdir"));
+    const CliRun folder = runCli({"set", in, "-o", path("outdir") + "/", "--core-3d", "260"});
+    EXPECT_EQ(folder.code, 1);
+    EXPECT_NE(folder.err.find("It names a folder, not a file."), std::string::npos) << folder.err;
+    EXPECT_TRUE(std::filesystem::is_empty(path("outdir")));
+    ASSERT_EQ(::mkfifo(path("fifo.rom").c_str(), 0644), 0);
+    const CliRun fifo = runCli({"set", in, "-o", path("fifo.rom"), "--core-3d", "260"});
+    EXPECT_EQ(fifo.code, 1);
+    EXPECT_NE(fifo.err.find(path("fifo.rom") + ": It is a named pipe"), std::string::npos) << fifo.err;
+    EXPECT_TRUE(std::filesystem::is_fifo(path("fifo.rom")));
+}
+
+TEST_F(CliTest, SavingOverAFileWithOtherNamesSaysThatTheyKeepTheOldContent) {
+    const std::string in = sample("fx5200.rom");
+    std::filesystem::create_hard_link(in, path("other.rom"));
+    const CliRun r = runCli({"set", in, "-o", in, "--core-3d", "260"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, "Other names of this file keep its old content.\n");
+    EXPECT_EQ(test::readBytes(path("other.rom")), test::sampleBytes("fx5200.rom"));
 }
 
 TEST_F(CliTest, SetMaySaveOverItsInputWithBinExtensionRule) {

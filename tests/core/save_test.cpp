@@ -38,7 +38,10 @@ INSTANTIATE_TEST_SUITE_P(Examples, FileNameRule,
                                            NameCase{"/x/card.Bin", 2, "/x/card.Bin"},
                                            NameCase{"/x/old.binaries/card", 2, "/x/old.binaries/card"},
                                            NameCase{"/x/card.rom.bak", 1, "/x/card.rom.bak"},
-                                           NameCase{"/x/card.ro", 2, "/x/card.ro.rom"}));
+                                           NameCase{"/x/card.ro", 2, "/x/card.ro.rom"},
+                                           // a folder is left as it is, for the save to refuse
+                                           NameCase{"/x/out/", 2, "/x/out/"},
+                                           NameCase{"/x/out/.", 1, "/x/out/."}, NameCase{"", 2, ""}));
 
 unsigned byteSum(const Bytes& bytes) {
     return std::accumulate(bytes.begin(), bytes.end(), 0u) % 256u;
@@ -151,7 +154,7 @@ TEST(Save, ReadOnlyTargetIsRefusedAndUnchanged) {
     test::writeBytes(target, Bytes{9, 9});
     fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
     EXPECT_FALSE(e.model.saveBios(target.string(), kRomFilterEntry).ok());
-    EXPECT_EQ(e.host.messages.back().detail, "The file is read-only.");
+    EXPECT_EQ(e.host.messages.back().detail, target.string() + ": The file is read-only.");
     EXPECT_EQ(test::readBytes(target), (Bytes{9, 9}));
 }
 
