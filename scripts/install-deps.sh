@@ -10,4 +10,5 @@ $SUDO apt-get install -y -q --no-install-recommends \
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   libcli11-dev nlohmann-json3-dev \
-  xvfb xauth imagemagick x11-apps fonts-dejavu-core time
+  xvfb xauth imagemagick x11-apps fonts-dejavu-core time \
+  librsvg2-bin dpkg-dev desktop-file-utils appstream man-db openbox xdotool

@@ -1,19 +1,64 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Takes a screenshot of the main window under Xvfb with a sample loaded: docs/screenshot.png.
+# Takes the screenshots in docs/ under Xvfb with a window manager, driving the editor as a user
+# would: the main window with a sample (screenshot.png), the question before edits are lost
+# (screenshot-unsaved.png), the File menu with its keys (screenshot-file-menu.png), and the
+# message after opening an unsupported file over a window that already shows that file
+# (screenshot-unsupported.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/dev}
-sample=${2:-$build/samples/fx5950-ultra.rom}
-out=${3:-docs/screenshot.png}
+out=${2:-docs}
 export DISPLAY=:97
+work=$(mktemp -d)
 Xvfb "$DISPLAY" -screen 0 1280x900x24 >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $editor $xvfb 2>/dev/null || true' EXIT
+trap 'kill ${editor:-} $wm $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 sleep 1
-"$build/src/app/zorvane-fx" "$sample" &
+openbox >/dev/null 2>&1 &
+wm=$!
+sleep 1
+cp "$build/samples/fx5950-ultra.rom" "$work/fx5950-ultra.rom"
+head -c 4096 /dev/urandom >"$work/unsupported.rom"
+
+# Everything on the screen but the empty desktop.
+shot() {
+    sleep 1
+    import -window root "$work/root.png"
+    convert "$work/root.png" -trim +repage "$out/$1"
+    echo "wrote $out/$1"
+}
+# Clicks at a point of the main window's client area.
+click() {
+    xdotool mousemove --window "$window" "$1" "$2" click 1
+    sleep 0.3
+}
+
+"$build/src/app/zorvane-fx" "$work/fx5950-ultra.rom" &
 editor=$!
-sleep 2
-# The window sits at 304, 232 on a desktop without a window manager; crop it out.
-import -window root -crop 740x560+296+224 +repage "$out"
-echo "wrote $out"
+window=$(xdotool search --sync --onlyvisible --name "Zorvane FX")
+xdotool windowactivate --sync "$window"
+shot screenshot.png
+
+# An edit of the 3D memory clock, then Exit: the title has its marker, and the question comes.
+menu=$(xdotool getwindowgeometry "$window" >/dev/null; echo 24)
+click 340 $((224 + menu + 10))
+xdotool key ctrl+a
+xdotool type --delay 100 "520"
+xdotool key ctrl+q
+shot screenshot-unsaved.png
+xdotool key Escape # Cancel: nothing happens
+
+xdotool key alt+f
+shot screenshot-file-menu.png
+xdotool key Escape
+
+# Open an unsupported file; discard the edit when asked.
+xdotool key ctrl+o
+sleep 1
+xdotool type --delay 30 "$work/unsupported.rom"
+xdotool key Return
+sleep 1
+xdotool key alt+d # Discard
+shot screenshot-unsupported.png
+xdotool key Return

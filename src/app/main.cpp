@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QTimer>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -15,6 +16,8 @@ void describe(QCommandLineParser& parser) {
                        "and Quadro FX cards."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("guides"), QStringLiteral("Print the guides that the Help and About windows open.")));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("ROM image to open at start"),
                                  QStringLiteral("[FILE]"));
 }
@@ -22,7 +25,7 @@ void describe(QCommandLineParser& parser) {
 // --help and --version need no display.
 bool onlyAsksForText(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
-        for (const char* flag : {"-h", "--help", "-v", "--version", "--help-all"})
+        for (const char* flag : {"-h", "--help", "-v", "--version", "--help-all", "--guides"})
             if (std::strcmp(argv[i], flag) == 0) return true;
     return false;
 }
@@ -37,6 +40,11 @@ int main(int argc, char** argv) {
         QCommandLineParser parser;
         describe(parser);
         parser.process(app);
+        if (parser.isSet(QStringLiteral("guides"))) {
+            const zfx::gui::LinkTargets links = zfx::gui::defaultLinkTargets();
+            for (const QString& link : {links.readingGuide, links.flashingGuide, links.releasesPage})
+                std::printf("%s\n", qPrintable(link));
+        }
         return 0;
     }
     QApplication app(argc, argv);

@@ -7,10 +7,13 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <optional>
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace zfx::cli {
 
@@ -56,8 +59,12 @@ void printSummary(std::ostream& out, const EditorModel& model, const RecordingHo
         out << "Message:       " << message.text << "\n";
 }
 
-void reportFailure(std::ostream& err, const Outcome& outcome) {
-    err << outcome.text << (outcome.detail.empty() ? "" : " " + outcome.detail) << "\n";
+// One line that names the file: "card.rom: Cant open File! No such file or directory".
+void reportFailure(std::ostream& err, const std::string& file, const Outcome& outcome) {
+    std::string detail = outcome.detail;
+    // A failed write names its file already.
+    if (detail.starts_with(file + ": ")) detail.erase(0, file.size() + 2);
+    err << file << ": " << outcome.text << (detail.empty() ? "" : " " + detail) << "\n";
 }
 
 int exitCodeFor(const Outcome& outcome) {
@@ -143,7 +150,7 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
     EditorModel model(host);
     const Outcome opened = model.openBios(o.file);
     if (!opened.ok()) {
-        reportFailure(err, opened);
+        reportFailure(err, o.file, opened);
         if (o.json) out << stateJson(model, host).dump() << "\n";
         return exitCodeFor(opened);
     }
@@ -166,12 +173,12 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
     for (const auto& [edit, value] : o.boxes)
         if (!usage) usage = typeIntoBox(model, edit, value);
     if (usage) {
-        err << usage->text << " Nothing was written.\n";
+        err << o.file << ": " << usage->text << " Nothing was written.\n";
         return kExitUsage;
     }
     const Outcome saved = model.saveBios(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
     if (!saved.ok())
-        reportFailure(err, saved);
+        reportFailure(err, model.form().Pfad, saved);
     else if (!saved.detail.empty())
         err << saved.detail << "\n"; // what the user should know about the saved file
     if (o.json)
@@ -193,7 +200,7 @@ int runInfo(const std::vector<std::string>& files, bool json, bool generalMode, 
             if (timings) model.setChecked(Control::TimingEdit, true);
         } else {
             exitCode = exitCodeFor(opened);
-            reportFailure(err, opened);
+            reportFailure(err, file, opened);
         }
         if (json) {
             out << stateJson(model, host).dump() << "\n";
@@ -203,6 +210,50 @@ int runInfo(const std::vector<std::string>& files, bool json, bool generalMode, 
         }
     }
     return exitCode;
+}
+
+// The number of single-character edits between two words.
+std::size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// For each option the parser does not know: the nearest known one, when one is near.
+std::vector<std::string> suggestionsFor(const CLI::App& app, const std::vector<std::string>& args) {
+    std::vector<std::string> known{"--help", "--version"};
+    for (const CLI::App* command : app.get_subcommands({}))
+        for (const CLI::Option* option : command->get_options())
+            for (const std::string& name : option->get_lnames())
+                known.push_back("--" + name);
+    std::vector<std::string> suggestions;
+    for (const std::string& arg : args) {
+        if (!arg.starts_with("--")) continue;
+        const std::string given = arg.substr(0, arg.find('='));
+        if (std::find(known.begin(), known.end(), given) != known.end()) continue;
+        const std::string* nearest = nullptr;
+        std::size_t best = 0;
+        for (const std::string& name : known) {
+            const std::size_t distance = editDistance(given, name);
+            if (!nearest || distance < best) {
+                nearest = &name;
+                best = distance;
+            }
+        }
+        if (nearest && best <= std::max<std::size_t>(2, given.size() / 3))
+            suggestions.push_back(given + " is not an option. Did you mean " + *nearest + "?");
+    }
+    return suggestions;
 }
 
 std::string optionOf(Control control) {
@@ -263,8 +314,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         out << app.version() << "\n";
         return kExitOk;
     } catch (const CLI::ParseError& e) {
-        err << e.what() << "\n"
-            << "Run with --help for usage.\n";
+        err << e.what() << "\n";
+        for (const std::string& suggestion : suggestionsFor(app, args))
+            err << suggestion << "\n";
+        err << "Run with --help for usage.\n";
         return kExitUsage;
     }
     if (*info) return runInfo(infoFiles, infoJson, infoGeneral, infoTimings, out, err);

@@ -15,6 +15,8 @@ class RecordingHost final : public EditorHost {
     void showMessage(const Message& message) override { messages.push_back(message); }
     std::optional<std::string> chooseOpenPath() override { return std::nullopt; }
     std::optional<SaveChoice> chooseSavePath() override { return std::nullopt; }
+    // A run opens one image once: nothing is ever unsaved when it asks.
+    UnsavedChanges askToSaveChanges(const std::string&) override { return UnsavedChanges::Cancel; }
     void showDialog(Dialog dialog) override {
         if (dialog == Dialog::Form3) warnings.emplace_back("general-mode");
         if (dialog == Dialog::Form4) warnings.emplace_back("memory-timings");

@@ -24,6 +24,9 @@ inline constexpr const char* kBiosFileFilter =
 inline constexpr int kBinFilterEntry = 1;
 inline constexpr int kRomFilterEntry = 2;
 
+// The answers to "Save the changes to card.rom?".
+enum class UnsavedChanges { Save, Discard, Cancel };
+
 struct SaveChoice {
     std::string path;
     int filterEntry = kRomFilterEntry;
@@ -37,6 +40,8 @@ class EditorHost {
     virtual void showMessage(const Message& message) = 0;
     virtual std::optional<std::string> chooseOpenPath() = 0;
     virtual std::optional<SaveChoice> chooseSavePath() = 0;
+    // Asks what to do with edits not yet saved before they would be lost.
+    virtual UnsavedChanges askToSaveChanges(const std::string& question) = 0;
     // Shows a secondary window without waiting for it.
     virtual void showDialog(Dialog dialog) = 0;
     virtual void closeMainWindow() = 0;
@@ -49,6 +54,7 @@ class SilentHost final : public EditorHost {
     void showMessage(const Message&) override {}
     std::optional<std::string> chooseOpenPath() override { return std::nullopt; }
     std::optional<SaveChoice> chooseSavePath() override { return std::nullopt; }
+    UnsavedChanges askToSaveChanges(const std::string&) override { return UnsavedChanges::Cancel; }
     void showDialog(Dialog) override {}
     void closeMainWindow() override {}
 };

@@ -87,10 +87,71 @@ void EditorModel::keyReleased(Control edit) {
     if (memoryBox && m_form.edit(edit).enabled) memoryRateKeyUp(edit);
 }
 
+// --- unsaved edits ---
+
+EditorModel::ControlValues EditorModel::controlValues() const {
+    ControlValues values;
+    for (std::size_t i = 0; i < values.texts.size(); ++i)
+        values.texts[i] = m_form.edits[i].text;
+    for (std::size_t i = 0; i < values.selected.size(); ++i)
+        values.selected[i] = m_form.combos[i].selected;
+    for (std::size_t i = 0; i < values.ticked.size(); ++i)
+        values.ticked[i] = m_form.checks[i].ticked;
+    return values;
+}
+
+void EditorModel::markUnmodified(const std::string& path) {
+    m_savedValues = controlValues();
+    m_documentPath = path;
+}
+
+bool EditorModel::modified() const {
+    return !m_documentPath.empty() && controlValues() != m_savedValues;
+}
+
+std::string EditorModel::windowTitle() const {
+    if (m_documentPath.empty()) return m_form.caption;
+    return m_form.caption + " - " + std::filesystem::path(m_documentPath).filename().string() +
+           (modified() ? " *" : "");
+}
+
+bool EditorModel::mayDiscardChanges() {
+    if (!modified()) return true;
+    const std::string name = std::filesystem::path(m_documentPath).filename().string();
+    switch (m_host.askToSaveChanges("Save the changes to " + name + "?")) {
+    case UnsavedChanges::Save: {
+        const std::optional<Outcome> saved = SaveBIOS1Click();
+        return saved && saved->ok();
+    }
+    case UnsavedChanges::Discard:
+        return true;
+    case UnsavedChanges::Cancel:
+        break;
+    }
+    return false;
+}
+
+void EditorModel::Exit1Click() {
+    if (!mayDiscardChanges()) return;
+    m_closeConfirmed = true;
+    m_host.closeMainWindow();
+}
+
+bool EditorModel::closeRequested() {
+    if (m_closeConfirmed) return true;
+    m_closeConfirmed = mayDiscardChanges();
+    return m_closeConfirmed;
+}
+
 // --- load and identification ---
 
 void EditorModel::OpenBIOS1Click() {
+    if (!mayDiscardChanges()) return;
     if (const auto path = m_host.chooseOpenPath()) (void)openBios(*path); // a failure is shown already
+}
+
+void EditorModel::openAfterAsking(const std::string& path) {
+    if (mayDiscardChanges()) (void)openBios(path);
 }
 
 Outcome EditorModel::openBios(const std::string& path) {
@@ -110,6 +171,7 @@ void EditorModel::loadImage(std::vector<std::uint8_t> bytes, const std::string& 
     getinfos(path);
     getvoltages();
     getclockrates();
+    markUnmodified(path);
 }
 
 void EditorModel::getinfos(const std::string& path) {
@@ -245,6 +307,8 @@ void EditorModel::showMemoryRate(Control edit) {
 
 void EditorModel::memoryRateChange(Control edit) {
     const std::string& text = m_form.edit(edit).text;
+    // A box without a clock has no rate: the label must not keep the previous card's.
+    if (text == "--") setMemoryRateCaption(edit, "--");
     if (text.empty() || text == "--") return;
     showMemoryRate(edit);
 }
@@ -308,8 +372,10 @@ std::string EditorModel::savePathFor(const std::string& chosenPath, int filterEn
     return chosenPath + (filterEntry == kBinFilterEntry ? ".bin" : ".rom");
 }
 
-void EditorModel::SaveBIOS1Click() {
-    if (const auto choice = m_host.chooseSavePath()) (void)saveBios(choice->path, choice->filterEntry);
+std::optional<Outcome> EditorModel::SaveBIOS1Click() {
+    const auto choice = m_host.chooseSavePath();
+    if (!choice) return std::nullopt;
+    return saveBios(choice->path, choice->filterEntry);
 }
 
 FieldTexts EditorModel::fieldTexts() const {
@@ -321,13 +387,12 @@ FieldTexts EditorModel::fieldTexts() const {
 
 std::string EditorModel::refusalText(const ValueFailure& failure) {
     const ControlInfo& info = controlInfo(controlFor(failure.field));
-    const std::string name = std::string(info.caption) + " (" + std::string(info.objectName) + ")";
+    const std::string name(info.caption);
     const std::string unit = info.unit.empty() ? std::string() : " " + std::string(info.unit);
     if (failure.kind == ValueFailure::Kind::NotANumber)
         return name + " holds \"" + failure.text + "\", which is not a whole number" +
                (unit.empty() ? "" : " of MHz") + ".";
-    return name + " is " + failure.text + unit + "; it must be 0 to " + std::to_string(failure.maximum) +
-           unit + ".";
+    return name + " is " + failure.text + "; it must be 0 to " + std::to_string(failure.maximum) + unit + ".";
 }
 
 Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
@@ -374,8 +439,9 @@ Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
                        written.ok() ? kFileSaved : kCantOpenFile, detail};
         }
     }
-    show(outcome);
     m_form.Pfad = path;
+    if (outcome.ok()) markUnmodified(path);
+    show(outcome);
     return outcome;
 }
 

@@ -107,15 +107,27 @@ class EditorModel {
     // The separator of the voltage texts ("." unless the front end sets the user's locale's).
     void setDecimalSeparator(std::string separator) { m_decimalSeparator = std::move(separator); }
 
+    // Whether a control differs from what the last open or successful save left.
+    bool modified() const;
+    // The window's title: the caption, the file that is open, and "*" while it is modified.
+    std::string windowTitle() const;
+
     // --- the user's actions ---
+    // Open, Exit, closing the window and a drop first ask what to do with unsaved edits; Cancel,
+    // or a Save that fails, ends the action there.
     void OpenBIOS1Click(); // File > Open BIOS...
+    // Opens a dropped file (or one named on the command line) after asking.
+    void openAfterAsking(const std::string& path);
     // The same without the dialog: reads the file, then loads its bytes.
     Outcome openBios(const std::string& path);
     // Loads an image's bytes as if read from path; a load of bytes always succeeds.
     void loadImage(std::vector<std::uint8_t> bytes, const std::string& path);
-    void SaveBIOS1Click();                                            // File > Save BIOS...
+    // File > Save BIOS...; nothing when the dialog is cancelled.
+    std::optional<Outcome> SaveBIOS1Click();
     Outcome saveBios(const std::string& chosenPath, int filterEntry); // without the dialog
-    void Exit1Click() { m_host.closeMainWindow(); }
+    void Exit1Click();
+    // The window is about to close: whether it may (asks unless Exit has asked already).
+    bool closeRequested();
     void HowdoI1Click() { m_host.showDialog(Dialog::Form1); }
     void About1Click() { m_host.showDialog(Dialog::Form2); }
 
@@ -136,6 +148,18 @@ class EditorModel {
     static std::string savePathFor(const std::string& chosenPath, int filterEntry);
 
   private:
+    // The controls' values that the modified flag compares.
+    struct ControlValues {
+        std::array<std::string, 12> texts;
+        std::array<int, 3> selected{};
+        std::array<bool, 2> ticked{};
+        bool operator==(const ControlValues&) const = default;
+    };
+    ControlValues controlValues() const;
+    // Records the controls as saved (after an open or a successful save).
+    void markUnmodified(const std::string& path);
+    bool mayDiscardChanges();
+
     void show(const Outcome& outcome);
     void showMessage(std::string text, std::string detail = {});
     void showMessages(const std::vector<std::string>& texts);
@@ -171,6 +195,9 @@ class EditorModel {
     FormState m_form;
     CardState m_card;
     std::string m_versionText;
+    ControlValues m_savedValues;
+    std::string m_documentPath; // the file of the last open or successful save
+    bool m_closeConfirmed = false;
     std::string m_decimalSeparator = ".";
 };
 

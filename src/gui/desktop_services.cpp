@@ -22,6 +22,28 @@ void QtDesktopServices::showMessage(QWidget* parent, const Message& message) {
     box.exec();
 }
 
+UnsavedChanges QtDesktopServices::askToSaveChanges(QWidget* parent, const QString& question) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Zorvane FX"), question,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return UnsavedChanges::Save;
+    case QMessageBox::Discard:
+        return UnsavedChanges::Discard;
+    default:
+        return UnsavedChanges::Cancel;
+    }
+}
+
+void reportUnopenedLink(QWidget* parent, const QString& address) {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Zorvane FX"),
+                    QStringLiteral("No program could open this link. Its address:"), QMessageBox::Ok, parent);
+    box.setInformativeText(address);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box.exec();
+}
+
 namespace {
 
 // A new dialog every time, starting in the current folder, the ".rom" entry preselected.

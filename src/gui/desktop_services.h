@@ -19,6 +19,8 @@ class DesktopServices {
     virtual void showMessage(QWidget* parent, const Message& message) = 0;
     virtual std::optional<QString> chooseOpenFile(QWidget* parent) = 0;
     virtual std::optional<SaveChoice> chooseSaveFile(QWidget* parent) = 0;
+    // "Save the changes to card.rom?" with Save, Discard and Cancel.
+    virtual UnsavedChanges askToSaveChanges(QWidget* parent, const QString& question) = 0;
 };
 
 // The real ones: QMessageBox and QFileDialog.
@@ -27,7 +29,11 @@ class QtDesktopServices final : public DesktopServices {
     void showMessage(QWidget* parent, const Message& message) override;
     std::optional<QString> chooseOpenFile(QWidget* parent) override;
     std::optional<SaveChoice> chooseSaveFile(QWidget* parent) override;
+    UnsavedChanges askToSaveChanges(QWidget* parent, const QString& question) override;
 };
+
+// Says that no program could open a link, with the address to copy.
+void reportUnopenedLink(QWidget* parent, const QString& address);
 
 // The filter list of both file dialogs, in Qt's form.
 QStringList biosFileFilters();

@@ -16,10 +16,15 @@ namespace zfx::gui {
 
 namespace {
 
-// The guides live in docs/ next to the sources in a build tree, or in the installed docs.
+// The guides: installed in share/doc/zorvane-fx beside the program's bin folder (wherever the
+// installation was moved), or, when the program runs from a build tree, in the docs folder of
+// the sources that the tree lies in.
 QString docsFile(const QString& name) {
-    const QStringList candidates{QStringLiteral(ZFX_SOURCE_DOCS_DIR),
-                                 QCoreApplication::applicationDirPath() + "/../share/doc/zorvane-fx"};
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    QStringList candidates{programDir.filePath(QStringLiteral("../share/doc/zorvane-fx"))};
+    QDir up = programDir;
+    for (int level = 0; level < 6 && up.cdUp(); ++level)
+        candidates << up.filePath(QStringLiteral("docs"));
     for (const QString& folder : candidates) {
         const QFileInfo file(QDir(folder).filePath(name));
         if (file.exists()) return QUrl::fromLocalFile(file.absoluteFilePath()).toString();
@@ -85,9 +90,9 @@ TKydUrlLabel* SecondaryDialog::link(const QString& name, QRect geometry, const Q
     label->setObjectName(name);
     label->setText(caption);
     label->URL = url;
-    // These links stay blue while hovered or pressed and turn navy once visited.
-    label->ALinkColor = TKydUrlLabel::fromToolkitColor(TKydUrlLabel::clBlue);
-    label->HotColor = TKydUrlLabel::fromToolkitColor(TKydUrlLabel::clBlue);
+    // These links keep their link colour while hovered or pressed and change once visited.
+    label->ALinkColor = label->LinkColor();
+    label->HotColor = label->LinkColor();
     label->move(geometry.topLeft());
     label->resize(geometry.size().expandedTo(label->sizeHint()));
     return label;

@@ -1,23 +1,31 @@
 // SPDX-License-Identifier: MIT
 #include "kyd_url_label.h"
 
+#include "desktop_services.h"
+
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QUrl>
 
 namespace zfx::gui {
 
 TKydUrlLabel::TKydUrlLabel(QWidget* parent) : QLabel(parent) {
-    setFontColor(fromToolkitColor(clBlue));
+    // The palette's link colours read in light and dark themes alike.
+    m_linkColor = palette().color(QPalette::Link);
+    m_vLinkColor = palette().color(QPalette::LinkVisited);
+    setFontColor(m_linkColor);
     QFont underlined = font();
     underlined.setUnderline(true);
     setFont(underlined);
-    m_linkColor = fromToolkitColor(clBlue);
     ALinkColor = fromToolkitColor(clRed);
-    m_vLinkColor = fromToolkitColor(clNavy);
     HotColor = fromToolkitColor(clRed);
     setCursor(Qt::PointingHandCursor);
-    m_opener = [](const QString& target) { QDesktopServices::openUrl(QUrl::fromUserInput(target)); };
+    setFocusPolicy(Qt::StrongFocus);
+    m_opener = [](const QString& target) { return QDesktopServices::openUrl(QUrl::fromUserInput(target)); };
+    m_failureReport = [this](const QString& target) { reportUnopenedLink(window(), target); };
 }
 
 QColor TKydUrlLabel::fromToolkitColor(std::uint32_t bgr) {
@@ -78,11 +86,38 @@ void TKydUrlLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (outside) {
         setFontColor(restColor());
     } else if (m_pressed) {
-        m_visited = true;
-        setFontColor(m_vLinkColor);
-        m_opener(URL.isEmpty() ? text() : URL);
+        activate();
     }
     m_pressed = false;
+}
+
+void TKydUrlLabel::activate() {
+    m_visited = true;
+    setFontColor(m_vLinkColor);
+    const QString target = URL.isEmpty() ? text() : URL;
+    if (!m_opener(target)) m_failureReport(target);
+}
+
+void TKydUrlLabel::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        activate();
+        break;
+    default:
+        QLabel::keyPressEvent(event);
+    }
+}
+
+void TKydUrlLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    // A label draws no focus of its own; a keyboard user must see which link Enter opens.
+    QStylePainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
 }
 
 void TKydUrlLabel::changeEvent(QEvent* event) {

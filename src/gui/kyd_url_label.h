@@ -9,11 +9,14 @@
 
 namespace zfx::gui {
 
-// A text label that behaves like a web link: blue and underlined, red while hovered or pressed,
-// navy once visited; a click opens URL, or the caption when URL is empty.
+// A text label that behaves like a web link: in the palette's link colour and underlined, red while
+// hovered or pressed, in the palette's visited-link colour once visited; a click (or Enter or
+// Space while it has the focus) opens URL, or the caption when URL is empty.
 class TKydUrlLabel : public QLabel {
   public:
-    using Opener = std::function<void(const QString& target)>;
+    // Opens a target; false when no program could.
+    using Opener = std::function<bool(const QString& target)>;
+    using FailureReport = std::function<void(const QString& target)>;
 
     explicit TKydUrlLabel(QWidget* parent = nullptr);
 
@@ -40,6 +43,8 @@ class TKydUrlLabel : public QLabel {
     bool visited() const { return m_visited; }
     // Replaces what opens the target (the desktop's default handler); tests pass a recorder.
     void setOpener(Opener opener) { m_opener = std::move(opener); }
+    // Replaces what says that a target could not be opened (a message box); tests pass a recorder.
+    void setFailureReport(FailureReport report) { m_failureReport = std::move(report); }
 
   protected:
     void enterEvent(QEnterEvent* event) override;
@@ -47,8 +52,11 @@ class TKydUrlLabel : public QLabel {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
+    void activate();
     QColor restColor() const { return m_visited ? m_vLinkColor : m_linkColor; }
 
     QColor m_linkColor;
@@ -57,6 +65,7 @@ class TKydUrlLabel : public QLabel {
     bool m_pressed = false;
     bool m_hovering = false;
     Opener m_opener;
+    FailureReport m_failureReport;
 };
 
 } // namespace zfx::gui

@@ -5,17 +5,20 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QValidator>
 
 #include <algorithm>
@@ -51,6 +54,14 @@ class DigitsOnlyValidator final : public QValidator {
     }
 };
 
+// The project's icon, rendered from its SVG at build time.
+QIcon projectIcon() {
+    QIcon icon;
+    for (const char* size : {"64x64", "256x256"})
+        icon.addFile(QStringLiteral(":/icons/%1/apps/org.zorvane.ZorvaneFX.png").arg(QLatin1String(size)));
+    return icon;
+}
+
 // A file a drop may open: a local .rom or .bin file.
 QString droppedBiosFile(const QMimeData* mime) {
     if (!mime || !mime->hasUrls() || mime->urls().size() != 1) return {};
@@ -69,29 +80,64 @@ TarvEdit::TarvEdit(DesktopServices& services) : m_services(services), m_model(*t
     setFont(referenceFont);
     buildMenus();
     buildControls();
+    setTabOrderFollowingTheLayout();
+    setWindowIcon(projectIcon());
     setAcceptDrops(true);
-    move(304, 232);
     syncFromModel();
+    fixSizeAndPlace();
+}
+
+void TarvEdit::setTabOrderFollowingTheLayout() {
+    std::vector<QWidget*> order{m_combos[controlInfo(Control::Voltage3D).index],
+                                m_combos[controlInfo(Control::VoltageThrottle).index],
+                                m_combos[controlInfo(Control::Voltage2D).index],
+                                m_checks[controlInfo(Control::GeneralMode).index]};
+    for (const Control box : {Control::Core3D, Control::Mem3D, Control::CoreThrottle, Control::MemThrottle,
+                              Control::Core2D, Control::Mem2D})
+        order.push_back(editFor(box));
+    order.push_back(m_checks[controlInfo(Control::TimingEdit).index]);
+    for (const Control box : kTimingBoxes)
+        order.push_back(editFor(box));
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void TarvEdit::fixSizeAndPlace() {
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    adjustSize();
+    setFixedSize(sizeHint());
+    // The design's place, moved as little as needed to lie fully on the screen (or, on a screen
+    // smaller than the window, to its top-left corner).
+    const QRect screen = this->screen()->availableGeometry();
+    const QPoint wanted(304, 232);
+    const int x = std::max(screen.left(), std::min(wanted.x(), screen.right() + 1 - width()));
+    const int y = std::max(screen.top(), std::min(wanted.y(), screen.bottom() + 1 - height()));
+    move(x, y);
 }
 
 TarvEdit::~TarvEdit() = default;
 
 void TarvEdit::buildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    // Mnemonics and the platform's standard keys; the captions read as the design gives them.
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("openfile"));
-    QAction* open = file->addAction(QStringLiteral("Open BIOS..."), this,
+    QAction* open = file->addAction(QStringLiteral("&Open BIOS..."), this,
                                     [this] { act([this] { m_model.OpenBIOS1Click(); }); });
     open->setObjectName(QStringLiteral("OpenBIOS1"));
-    QAction* save = file->addAction(QStringLiteral("Save BIOS..."), this,
-                                    [this] { act([this] { m_model.SaveBIOS1Click(); }); });
+    open->setShortcut(QKeySequence::Open);
+    QAction* save = file->addAction(QStringLiteral("&Save BIOS..."), this,
+                                    [this] { act([this] { (void)m_model.SaveBIOS1Click(); }); });
     save->setObjectName(QStringLiteral("SaveBIOS1"));
-    QAction* exit = file->addAction(QStringLiteral("Exit"), this, [this] { m_model.Exit1Click(); });
+    save->setShortcut(QKeySequence::Save);
+    QAction* exit =
+        file->addAction(QStringLiteral("E&xit"), this, [this] { act([this] { m_model.Exit1Click(); }); });
     exit->setObjectName(QStringLiteral("Exit1"));
-    QMenu* info = menuBar()->addMenu(QStringLiteral("Info"));
+    exit->setShortcut(QKeySequence::Quit);
+    QMenu* info = menuBar()->addMenu(QStringLiteral("&Info"));
     info->setObjectName(QStringLiteral("Info1"));
-    QAction* howTo = info->addAction(QStringLiteral("How do I ?"), this, [this] { m_model.HowdoI1Click(); });
+    QAction* howTo = info->addAction(QStringLiteral("&How do I ?"), this, [this] { m_model.HowdoI1Click(); });
     howTo->setObjectName(QStringLiteral("HowdoI1"));
-    QAction* about = info->addAction(QStringLiteral("About"), this, [this] { m_model.About1Click(); });
+    QAction* about = info->addAction(QStringLiteral("&About"), this, [this] { m_model.About1Click(); });
     about->setObjectName(QStringLiteral("About1"));
 }
 
@@ -239,7 +285,7 @@ void TarvEdit::buildControls() {
 
 void TarvEdit::syncFromModel() {
     const FormState& f = m_model.form();
-    setWindowTitle(QString::fromStdString(f.caption));
+    setWindowTitle(QString::fromStdString(m_model.windowTitle()));
     for (std::size_t i = 0; i < m_edits.size(); ++i) {
         const QString text = QString::fromStdString(f.edits[i].text);
         if (m_edits[i]->text() != text) m_edits[i]->setText(text);
@@ -285,7 +331,16 @@ void TarvEdit::syncFromModel() {
 
 void TarvEdit::openFile(const QString& path) {
     // The window shows the full path, as the open dialog gives it.
-    act([&] { (void)m_model.openBios(QFileInfo(path).absoluteFilePath().toStdString()); });
+    act([&] { m_model.openAfterAsking(QFileInfo(path).absoluteFilePath().toStdString()); });
+}
+
+void TarvEdit::closeEvent(QCloseEvent* event) {
+    bool mayClose = false;
+    act([&] { mayClose = m_model.closeRequested(); });
+    if (mayClose)
+        event->accept();
+    else
+        event->ignore();
 }
 
 bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
@@ -309,9 +364,25 @@ void TarvEdit::dropEvent(QDropEvent* event) {
 }
 
 void TarvEdit::showMessage(const Message& message) {
-    // The window shows what the model holds before the modal box goes up.
-    syncFromModel();
-    m_services.showMessage(this, message);
+    m_pendingMessages.push_back(message);
+    if (m_acting == 0) {
+        syncFromModel();
+        showPendingMessages();
+    }
+}
+
+void TarvEdit::showPendingMessages() {
+    // A box may be answered by an action that queues more; they follow in order.
+    while (!m_pendingMessages.empty()) {
+        const Message message = m_pendingMessages.front();
+        m_pendingMessages.erase(m_pendingMessages.begin());
+        m_services.showMessage(this, message);
+    }
+}
+
+UnsavedChanges TarvEdit::askToSaveChanges(const std::string& question) {
+    // The question comes before anything changes, so the window is still what the user saw.
+    return m_services.askToSaveChanges(this, QString::fromStdString(question));
 }
 
 std::optional<std::string> TarvEdit::chooseOpenPath() {

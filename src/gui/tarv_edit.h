@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -34,6 +35,7 @@ class TarvEdit final : public QMainWindow, private EditorHost {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -42,17 +44,27 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     void showMessage(const Message& message) override;
     std::optional<std::string> chooseOpenPath() override;
     std::optional<SaveChoice> chooseSavePath() override;
+    UnsavedChanges askToSaveChanges(const std::string& question) override;
     void showDialog(Dialog dialog) override;
     void closeMainWindow() override;
 
     void buildMenus();
     void buildControls();
+    void setTabOrderFollowingTheLayout();
+    // Fixed to its layout's size, inside the screen it opens on.
+    void fixSizeAndPlace();
     // Brings every widget in line with the model.
     void syncFromModel();
+    // Runs a user's action, then shows the window as the action left it, and only then the
+    // message boxes the action gave, in their order.
     template <typename Action> void act(Action action) {
+        ++m_acting;
         action();
+        --m_acting;
         syncFromModel();
+        if (m_acting == 0) showPendingMessages();
     }
+    void showPendingMessages();
 
     QLineEdit* editFor(Control box) const { return m_edits[controlInfo(box).index]; }
 
@@ -67,6 +79,8 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     QLabel* m_Biosversion = nullptr;
     QLabel* m_manufactor = nullptr;
     std::array<QLabel*, 3> m_rates{}; // StaticText20 .. StaticText22
+    std::vector<Message> m_pendingMessages;
+    int m_acting = 0;
 };
 
 } // namespace zfx::gui

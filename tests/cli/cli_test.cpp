@@ -154,7 +154,7 @@ TEST_F(CliTest, SetRefusesWhatTheCardDoesNotOfferAndWritesNothing) {
 TEST_F(CliTest, FailedSaveExitsOneAndNamesTheCause) {
     const CliRun r = runCli({"set", sample("fx5950-ultra.rom"), "-o", path("out.rom"), "--core-3d", "900"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.err.find("3D core clock (Edit3) is 900 MHz"), std::string::npos);
+    EXPECT_NE(r.err.find("3D core clock is 900; it must be 0 to 655 MHz."), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(path("out.rom")));
     const CliRun unreadable = runCli({"set", path("nope.rom"), "-o", path("out.rom")});
     EXPECT_EQ(unreadable.code, 1);
@@ -171,7 +171,7 @@ TEST_F(CliTest, TargetsThatAreNoRegularFileAreRefused) {
     ASSERT_EQ(::mkfifo(path("fifo.rom").c_str(), 0644), 0);
     const CliRun fifo = runCli({"set", in, "-o", path("fifo.rom"), "--core-3d", "260"});
     EXPECT_EQ(fifo.code, 1);
-    EXPECT_NE(fifo.err.find(path("fifo.rom") + ": It is a named pipe"), std::string::npos) << fifo.err;
+    EXPECT_EQ(fifo.err.rfind(path("fifo.rom") + ": Cant open File! It is a named pipe", 0), 0u) << fifo.err;
     EXPECT_TRUE(std::filesystem::is_fifo(path("fifo.rom")));
 }
 
@@ -182,6 +182,31 @@ TEST_F(CliTest, SavingOverAFileWithOtherNamesSaysThatTheyKeepTheOldContent) {
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.err, "Other names of this file keep its old content.\n");
     EXPECT_EQ(test::readBytes(path("other.rom")), test::sampleBytes("fx5200.rom"));
+}
+
+TEST_F(CliTest, EveryErrorLineNamesItsFile) {
+    const CliRun missing = runCli({"info", path("nope.rom")});
+    EXPECT_EQ(missing.err, path("nope.rom") + ": Cant open File! No such file or directory\n");
+    const CliRun refused =
+        runCli({"set", sample("fx5950-ultra.rom"), "-o", path("out.rom"), "--core-3d", "900"});
+    EXPECT_EQ(refused.err,
+              path("out.rom") + ": Cant open File! 3D core clock is 900; it must be 0 to 655 MHz.\n");
+    const CliRun unwritable = runCli({"set", sample("fx5200.rom"), "-o", path("missing/out.rom")});
+    EXPECT_EQ(unwritable.err, path("missing/out.rom") + ": Cant open File! The folder " + path("missing") +
+                                  " does not exist.\n");
+    const CliRun usage =
+        runCli({"set", sample("fx5950-ultra.rom"), "-o", path("out.rom"), "--mem-3d", "500"});
+    EXPECT_EQ(usage.err.rfind(sample("fx5950-ultra.rom") + ": --mem-3d: ", 0), 0u) << usage.err;
+}
+
+TEST_F(CliTest, AMisspeltOptionGetsTheNearestOneSuggested) {
+    const CliRun r = runCli({"set", sample("fx5200.rom"), "-o", path("out.rom"), "--core3d", "300"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("--core3d is not an option. Did you mean --core-3d?"), std::string::npos) << r.err;
+    const CliRun far = runCli({"info", "--frobnicate", sample("fx5200.rom")});
+    EXPECT_EQ(far.code, 2);
+    EXPECT_EQ(far.err.find("Did you mean"), std::string::npos) << far.err;
+    EXPECT_FALSE(std::filesystem::exists(path("out.rom")));
 }
 
 TEST_F(CliTest, SetMaySaveOverItsInputWithBinExtensionRule) {

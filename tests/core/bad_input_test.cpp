@@ -152,8 +152,10 @@ TEST_P(EveryBox, EmptiedOrOutOfRangeIsRefusedAndTheTargetIsUntouched) {
             EXPECT_FALSE(e.model.saveBios(e.dir.file("target.rom").string(), kRomFilterEntry).ok())
                 << "Edit" << box << " " << text;
             EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
-            EXPECT_NE(e.host.messages.back().detail.find("(Edit" + std::to_string(box) + ")"),
-                      std::string::npos);
+            const std::string& detail = e.host.messages.back().detail;
+            EXPECT_EQ(detail.rfind(std::string(controlInfo(test::editBox(box)).caption) + " ", 0), 0u)
+                << detail;
+            EXPECT_EQ(detail.find("Edit"), std::string::npos) << detail;
             EXPECT_EQ(test::readBytes(e.dir.file("target.rom")), (Bytes{7, 7, 7}));
             EXPECT_EQ(e.card().image.bytes(), before);
         }

@@ -180,7 +180,7 @@ TEST(TimingA, MissingPatternLeavesBToFEnabledForTheUserAndASaveFailsAtTheFirstPl
         EXPECT_EQ(e.form().edit(test::editBox(n)).text, "-");
     }
     EXPECT_TRUE(e.save("refused.rom").empty());
-    EXPECT_EQ(e.host.messages.back().detail, "Timing B (Edit8) holds \"-\", which is not a whole number.");
+    EXPECT_EQ(e.host.messages.back().detail, "Timing B holds \"-\", which is not a whole number.");
     for (int n = 8; n <= 12; ++n)
         e.model.typeText(test::editBox(n), "1");
     const Bytes saved = e.save("typed.rom");
@@ -218,7 +218,7 @@ TEST(TimingWriteBack, ValueAbove255IsRefusedBeforeAnythingChanges) {
     e.model.typeText(Control::TimingC, "300");
     EXPECT_TRUE(e.save().empty());
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
-    EXPECT_EQ(e.host.messages.back().detail, "Timing C (Edit9) is 300; it must be 0 to 255.");
+    EXPECT_EQ(e.host.messages.back().detail, "Timing C is 300; it must be 0 to 255.");
     EXPECT_EQ(e.card().image.bytes(), before);
 }
 

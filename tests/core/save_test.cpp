@@ -118,8 +118,7 @@ TEST(Save, FailedSaveLeavesAnExistingTargetUntouchedAndShowsThePath) {
     EXPECT_FALSE(e.model.saveBios(e.dir.file("backup.rom").string(), kRomFilterEntry).ok());
     EXPECT_EQ(test::readBytes(e.dir.file("backup.rom")), backup);
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
-    EXPECT_EQ(e.host.messages.back().detail,
-              "2D core clock (Edit1) holds \"\", which is not a whole number of MHz.");
+    EXPECT_EQ(e.host.messages.back().detail, "2D core clock holds \"\", which is not a whole number of MHz.");
     EXPECT_EQ(e.form().Pfad, e.dir.file("backup.rom").string());
 }
 

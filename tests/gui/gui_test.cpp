@@ -11,8 +11,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 #include <deque>
@@ -25,7 +27,14 @@ namespace {
 // Answers the desktop's boxes and dialogs from a script and records what was shown.
 class FakeServices final : public DesktopServices {
   public:
-    void showMessage(QWidget*, const Message& message) override { messages.push_back(message); }
+    void showMessage(QWidget* parent, const Message& message) override {
+        messages.push_back(message);
+        // What the window showed while the box was up.
+        QStringList labels;
+        for (const char* name : {"Pfad", "devicename", "Biosversion", "manufactor"})
+            labels << parent->findChild<QLabel*>(QString::fromLatin1(name))->text();
+        windowWhileShown.push_back(labels);
+    }
     std::optional<QString> chooseOpenFile(QWidget*) override {
         if (openAnswers.empty()) return std::nullopt;
         const QString answer = openAnswers.front();
@@ -38,7 +47,17 @@ class FakeServices final : public DesktopServices {
         saveAnswers.pop_front();
         return answer;
     }
+    UnsavedChanges askToSaveChanges(QWidget*, const QString& question) override {
+        questions << question;
+        if (unsavedAnswers.empty()) return UnsavedChanges::Cancel;
+        const UnsavedChanges answer = unsavedAnswers.front();
+        unsavedAnswers.pop_front();
+        return answer;
+    }
     std::vector<Message> messages;
+    std::vector<QStringList> windowWhileShown;
+    QStringList questions;
+    std::deque<UnsavedChanges> unsavedAnswers;
     std::deque<QString> openAnswers;
     std::deque<std::optional<SaveChoice>> saveAnswers;
 };
@@ -90,6 +109,7 @@ class GuiTest : public QObject {
 
     void startUpStateMatchesTheDesign() {
         QCOMPARE(main()->windowTitle(), QStringLiteral("Zorvane FX 1.4"));
+        QVERIFY(!main()->windowIcon().isNull());
         for (int n = 1; n <= 12; ++n) {
             QVERIFY2(!edit(n)->isEnabled(), qPrintable(QString("Edit%1").arg(n)));
             QCOMPARE(edit(n)->text(), n <= 6 ? QStringLiteral("--") : QStringLiteral("-"));
@@ -276,8 +296,15 @@ class GuiTest : public QObject {
         TKydUrlLabel label;
         label.setText(QStringLiteral("https://example.invalid/guide"));
         label.resize(100, 13);
-        label.setOpener([&](const QString& target) { opened.push_back(target); });
-        const QColor blue(0, 0, 255), red(255, 0, 0), navy(0, 0, 128);
+        label.setOpener([&](const QString& target) {
+            opened.push_back(target);
+            return true;
+        });
+        // The palette's link colours, so links read in dark themes too.
+        const QColor blue = label.palette().color(QPalette::Link);
+        const QColor navy = label.palette().color(QPalette::LinkVisited);
+        const QColor red(255, 0, 0);
+        QVERIFY(blue != navy);
         QCOMPARE(label.fontColor(), blue);
         QVERIFY(label.font().underline());
         QCOMPARE(label.cursor().shape(), Qt::PointingHandCursor);
@@ -327,6 +354,148 @@ class GuiTest : public QObject {
         label.SetVLinkColor(QColor(1, 2, 3));
         QCOMPARE(label.VLinkColor(), QColor(1, 2, 3));
         QCOMPARE(label.fontColor(), QColor(10, 20, 30));
+    }
+
+    void titleMarksUnsavedEditsAndEveryWayOutAsks() {
+        openThroughMenu("fx5800.rom");
+        QCOMPARE(main()->windowTitle(), QStringLiteral("Zorvane FX 1.4 - fx5800.rom"));
+        edit(3)->setFocus();
+        edit(3)->selectAll();
+        QTest::keyClicks(edit(3), "510");
+        QCOMPARE(main()->windowTitle(), QStringLiteral("Zorvane FX 1.4 - fx5800.rom *"));
+
+        // Cancel at each of the four points: nothing happens.
+        const QString other = writeSample("fx5200.rom");
+        services->openAnswers.push_back(other);
+        action(main(), "OpenBIOS1")->trigger();
+        windows->TarvEdit.openFile(other); // as a drop or the command line opens
+        action(main(), "Exit1")->trigger();
+        main()->close();
+        QCOMPARE(services->questions.size(), qsizetype{4});
+        QCOMPARE(services->questions.front(), QStringLiteral("Save the changes to fx5800.rom?"));
+        QVERIFY(main()->isVisible());
+        QCOMPARE(edit(3)->text(), QStringLiteral("510"));
+        QCOMPARE(services->openAnswers.size(), std::size_t{1}); // the open dialog never came
+
+        // Save: the save dialog, then the open goes on.
+        services->unsavedAnswers.push_back(UnsavedChanges::Save);
+        services->saveAnswers.push_back(SaveChoice{dir->file("kept.rom").string(), kRomFilterEntry});
+        action(main(), "OpenBIOS1")->trigger();
+        QCOMPARE(child<QLabel>(main(), "devicename")->text(), QStringLiteral("Nvidia FX5200"));
+        QVERIFY(std::filesystem::exists(dir->file("kept.rom")));
+        QCOMPARE(main()->windowTitle(), QStringLiteral("Zorvane FX 1.4 - fx5200.rom"));
+
+        // Discard: the window closes.
+        edit(3)->setFocus();
+        edit(3)->selectAll();
+        QTest::keyClicks(edit(3), "200");
+        services->unsavedAnswers.push_back(UnsavedChanges::Discard);
+        main()->close();
+        QVERIFY(!main()->isVisible());
+    }
+
+    void memoryRateLabelFollowsItsBoxAfterAnotherImage() {
+        openThroughMenu("fx5800.rom");
+        edit(6)->setFocus();
+        edit(6)->selectAll();
+        QTest::keyClicks(edit(6), "510");
+        QCOMPARE(child<QLabel>(main(), "StaticText20")->text(), QStringLiteral("(1020Mhz DDR)"));
+        services->unsavedAnswers.push_back(UnsavedChanges::Discard);
+        const auto empty = dir->file("empty.rom");
+        test::writeBytes(empty, {});
+        services->openAnswers.push_back(QString::fromStdString(empty.string()));
+        action(main(), "OpenBIOS1")->trigger();
+        QCOMPARE(edit(6)->text(), QStringLiteral("--"));
+        QCOMPARE(child<QLabel>(main(), "StaticText20")->text(), QStringLiteral("--"));
+    }
+
+    void messageBoxesComeOnlyAfterTheWindowShowsTheNewState() {
+        openThroughMenu("fx5800.rom");
+        services->messages.clear();
+        services->windowWhileShown.clear();
+        const auto unsupported = dir->file("unsupported.rom");
+        test::writeBytes(unsupported, std::vector<std::uint8_t>(100, 0x11));
+        services->openAnswers.push_back(QString::fromStdString(unsupported.string()));
+        action(main(), "OpenBIOS1")->trigger();
+        QVERIFY(!services->messages.empty());
+        QVERIFY(services->messages.front().text.starts_with("Device unsupported : "));
+        QStringList now;
+        for (const char* name : {"Pfad", "devicename", "Biosversion", "manufactor"})
+            now << child<QLabel>(main(), name)->text();
+        for (const QStringList& shown : services->windowWhileShown)
+            QCOMPARE(shown, now);
+    }
+
+    void menusHaveMnemonicsAndStandardShortcuts() {
+        const std::vector<std::pair<const char*, QString>> captions{{"OpenBIOS1", "&Open BIOS..."},
+                                                                    {"SaveBIOS1", "&Save BIOS..."},
+                                                                    {"Exit1", "E&xit"},
+                                                                    {"HowdoI1", "&How do I ?"},
+                                                                    {"About1", "&About"}};
+        for (const auto& [name, caption] : captions)
+            QCOMPARE(action(main(), name)->text(), caption);
+        QCOMPARE(child<QMenu>(main(), "openfile")->title(), QStringLiteral("&File"));
+        QCOMPARE(child<QMenu>(main(), "Info1")->title(), QStringLiteral("&Info"));
+        QCOMPARE(action(main(), "OpenBIOS1")->shortcut(), QKeySequence(QKeySequence::Open));
+        QCOMPARE(action(main(), "SaveBIOS1")->shortcut(), QKeySequence(QKeySequence::Save));
+        QCOMPARE(action(main(), "Exit1")->shortcut(), QKeySequence(QKeySequence::Quit));
+        main()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main()));
+        services->openAnswers.push_back(writeSample("fx5700.rom"));
+        QTest::keyClick(main(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(child<QLabel>(main(), "devicename")->text(), QStringLiteral("Nvidia FX5700 Ultra"));
+    }
+
+    void tabOrderFollowsTheLayout() {
+        const std::vector<QString> expected{
+            "ComboBox3", "ComboBox2", "ComboBox1", "CheckBox1", "Edit3", "Edit6",  "Edit2",  "Edit5", "Edit1",
+            "Edit4",     "CheckBox2", "Edit7",     "Edit8",     "Edit9", "Edit10", "Edit11", "Edit12"};
+        std::vector<QString> order;
+        QWidget* start = child<QWidget>(main(), "ComboBox3");
+        QWidget* w = start;
+        do {
+            if (std::find(expected.begin(), expected.end(), w->objectName()) != expected.end())
+                order.push_back(w->objectName());
+            w = w->nextInFocusChain();
+        } while (w != start);
+        QCOMPARE(order, expected);
+    }
+
+    void linksAreReachedAndOpenedWithTheKeyboardAndAFailureIsSaid() {
+        auto* link = child<TKydUrlLabel>(&windows->Form1, "KydUrlLabel1");
+        QCOMPARE(link->focusPolicy(), Qt::StrongFocus);
+        std::vector<QString> opened, failed;
+        link->setOpener([&](const QString& target) {
+            opened.push_back(target);
+            return false; // no program for it
+        });
+        link->setFailureReport([&](const QString& target) { failed.push_back(target); });
+        windows->Form1.showInFront();
+        link->setFocus();
+        QTest::keyClick(link, Qt::Key_Return);
+        QCOMPARE(opened, std::vector<QString>{link->URL});
+        QCOMPARE(failed, std::vector<QString>{link->URL});
+        QTest::keyClick(link, Qt::Key_Space);
+        QCOMPARE(opened.size(), std::size_t{2});
+    }
+
+    void windowHasTheFixedSizeOfItsLayoutAndLiesOnTheScreen() {
+        QCOMPARE(main()->minimumSize(), main()->maximumSize());
+        QCOMPARE(main()->size(), main()->minimumSize());
+        QVERIFY(main()->width() >= 710);
+        QVERIFY(!(main()->windowFlags() & Qt::WindowMaximizeButtonHint));
+        const QRect screen = main()->screen()->availableGeometry();
+        const QRect window(main()->pos(), main()->size());
+        if (screen.width() >= window.width() && screen.height() >= window.height())
+            QVERIFY2(screen.contains(window), qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
+                                                             .arg(window.x())
+                                                             .arg(window.y())
+                                                             .arg(window.width())
+                                                             .arg(window.height())
+                                                             .arg(screen.width())
+                                                             .arg(screen.height())));
+        else
+            QCOMPARE(window.topLeft(), screen.topLeft());
     }
 
     void dialogLinksPointAtShippedGuides() {

@@ -25,6 +25,14 @@ std::optional<SaveChoice> ScriptedHost::chooseSavePath() {
     return answer;
 }
 
+UnsavedChanges ScriptedHost::askToSaveChanges(const std::string& question) {
+    questions.push_back(question);
+    if (unsavedAnswers.empty()) return UnsavedChanges::Cancel;
+    const UnsavedChanges answer = unsavedAnswers.front();
+    unsavedAnswers.pop_front();
+    return answer;
+}
+
 std::vector<std::string> ScriptedHost::messageTexts() const {
     std::vector<std::string> texts;
     for (const Message& message : messages)

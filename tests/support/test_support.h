@@ -19,6 +19,7 @@ class ScriptedHost final : public EditorHost {
     void showMessage(const Message& message) override { messages.push_back(message); }
     std::optional<std::string> chooseOpenPath() override;
     std::optional<SaveChoice> chooseSavePath() override;
+    UnsavedChanges askToSaveChanges(const std::string& question) override;
     void showDialog(Dialog dialog) override { dialogs.push_back(dialog); }
     void closeMainWindow() override { closed = true; }
 
@@ -30,6 +31,8 @@ class ScriptedHost final : public EditorHost {
 
     std::deque<std::optional<std::string>> openAnswers;
     std::deque<std::optional<SaveChoice>> saveAnswers;
+    std::deque<UnsavedChanges> unsavedAnswers; // none left: Cancel
+    std::vector<std::string> questions;
     std::vector<Message> messages;
     std::vector<Dialog> dialogs;
     bool closed = false;
