@@ -9,8 +9,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/dev}
 out=${2:-docs}
+mkdir -p "$out"
 export DISPLAY=:97
-work=$(mktemp -d)
+work=/tmp/cards # a short path for the Info box
+rm -rf "$work"
+mkdir -p "$work"
 Xvfb "$DISPLAY" -screen 0 1280x900x24 >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill ${editor:-} $wm $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -19,7 +22,9 @@ openbox >/dev/null 2>&1 &
 wm=$!
 sleep 1
 cp "$build/samples/fx5950-ultra.rom" "$work/fx5950-ultra.rom"
-head -c 4096 /dev/urandom >"$work/unsupported.rom"
+# The same image with another device ID at the PCI data structure (0x180 + 6): 0110, a GeForce2 MX.
+cp "$build/samples/fx5950-ultra.rom" "$work/unsupported.rom"
+printf '\x10\x01' | dd of="$work/unsupported.rom" bs=1 seek=$((0x186)) conv=notrunc status=none
 
 # Everything on the screen but the empty desktop.
 shot() {
@@ -40,9 +45,9 @@ window=$(xdotool search --sync --onlyvisible --name "Zorvane FX")
 xdotool windowactivate --sync "$window"
 shot screenshot.png
 
-# An edit of the 3D memory clock, then Exit: the title has its marker, and the question comes.
+# An edit of the 3D core clock, then Exit: the title has its marker, and the question comes.
 menu=$(xdotool getwindowgeometry "$window" >/dev/null; echo 24)
-click 340 $((224 + menu + 10))
+click 265 $((224 + menu + 10))
 xdotool key ctrl+a
 xdotool type --delay 100 "520"
 xdotool key ctrl+q
@@ -56,9 +61,9 @@ xdotool key Escape
 # Open an unsupported file; discard the edit when asked.
 xdotool key ctrl+o
 sleep 1
+xdotool key Tab space # Discard
+sleep 1
 xdotool type --delay 30 "$work/unsupported.rom"
 xdotool key Return
-sleep 1
-xdotool key alt+d # Discard
 shot screenshot-unsupported.png
 xdotool key Return

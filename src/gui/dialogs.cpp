@@ -27,9 +27,9 @@ QString docsFile(const QString& name) {
         candidates << up.filePath(QStringLiteral("docs"));
     for (const QString& folder : candidates) {
         const QFileInfo file(QDir(folder).filePath(name));
-        if (file.exists()) return QUrl::fromLocalFile(file.absoluteFilePath()).toString();
+        if (file.exists()) return QUrl::fromLocalFile(QDir::cleanPath(file.absoluteFilePath())).toString();
     }
-    return QUrl::fromLocalFile(QDir(candidates.front()).filePath(name)).toString();
+    return QUrl::fromLocalFile(QDir::cleanPath(QDir(candidates.front()).filePath(name))).toString();
 }
 
 } // namespace

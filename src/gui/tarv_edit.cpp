@@ -103,7 +103,9 @@ void TarvEdit::setTabOrderFollowingTheLayout() {
 }
 
 void TarvEdit::fixSizeAndPlace() {
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    // Title, menu, minimise and close: a window of fixed size has nothing to maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     adjustSize();
     setFixedSize(sizeHint());
     // The design's place, moved as little as needed to lie fully on the screen (or, on a screen
