@@ -4,6 +4,7 @@
 // left against the card data read from the same bytes.
 #include "card_data.h"
 #include "editor_model.h"
+#include "image_comparison.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +25,12 @@ class MemoryFiles final : public zfx::ImageFiles {
     zfx::WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes) override {
         files[path].assign(bytes.begin(), bytes.end());
         return {};
+    }
+    bool sameFile(const std::string& a, const std::string& b) override { return a == b; }
+    zfx::KeepResult keepCopy(const std::string& path, const std::string& copyPath) override {
+        if (files.count(copyPath)) return {false, true, {}};
+        files[copyPath] = files.at(path);
+        return {true, false, {}};
     }
     std::map<std::string, std::vector<std::uint8_t>> files;
 };
@@ -130,6 +137,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = 0; i < image.size(); ++i)
             if (written[i] != image[i] && !writable[i])
                 fail("a save changed a byte that no card field holds");
+        // What the save reports is what a comparison of the two images finds.
+        const zfx::ImageComparison compared =
+            zfx::compareImages(zfx::BiosImage(image), zfx::BiosImage(written));
+        if (!compared.otherBytes.empty()) fail("a save changed bytes outside the values the editor reads");
+        if (!model.lastSave() || model.lastSave()->changes.size() != compared.fields.size())
+            fail("the save's list of changes differs from the comparison of the images");
     } else if (written != previous) {
         fail("a failed save changed the target");
     }

@@ -21,6 +21,7 @@ ImageBuilder& ImageBuilder::header() {
 }
 
 ImageBuilder& ImageBuilder::pciData(std::size_t at, std::uint16_t deviceId) {
+    word(0x18, static_cast<std::uint16_t>(at)); // the header's pointer to it
     text(at, "PCIR");
     bytes(at + 4, {0xDE, 0x10});
     word(at + 6, deviceId);

@@ -15,9 +15,10 @@ class ImageBuilder {
   public:
     explicit ImageBuilder(std::size_t size = 65536);
 
-    ImageBuilder& header();                                           // 55 AA, length in 512-byte blocks
-    ImageBuilder& pciData(std::size_t at, std::uint16_t deviceId);    // "PCIR", vendor 10DE, device
-    ImageBuilder& subsystemVendor(std::uint16_t vendorId);            // little-endian at 0x54
+    ImageBuilder& header(); // 55 AA, length in 512-byte blocks
+    ImageBuilder& pciData(std::size_t at,
+                          std::uint16_t deviceId);         // "PCIR", vendor 10DE, device; 18h points to it
+    ImageBuilder& subsystemVendor(std::uint16_t vendorId); // little-endian at 0x54
     ImageBuilder& versionText(std::size_t at, std::string_view text); // "Version " + text + NUL
     ImageBuilder& bytes(std::size_t at, std::initializer_list<std::uint8_t> values);
     ImageBuilder& text(std::size_t at, std::string_view chars);

@@ -135,6 +135,7 @@ struct SetOptions {
     std::string out;
     bool bin = false;
     bool json = false;
+    bool noBackup = false;
     bool generalMode = false;
     bool timings = false;
     std::map<Control, std::string> voltages; // list -> wanted entry, applied in the window's order
@@ -148,6 +149,7 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
     }
     RecordingHost host;
     EditorModel model(host);
+    model.setKeepBackups(!o.noBackup);
     const Outcome opened = model.openBios(o.file);
     if (!opened.ok()) {
         reportFailure(err, o.file, opened);
@@ -177,14 +179,27 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
         return kExitUsage;
     }
     const Outcome saved = model.saveBios(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
-    if (!saved.ok())
-        reportFailure(err, model.form().Pfad, saved);
-    else if (!saved.detail.empty())
-        err << saved.detail << "\n"; // what the user should know about the saved file
-    if (o.json)
-        out << stateJson(model, host).dump() << "\n";
-    else if (saved.ok())
+    const std::optional<SaveReport>& report = model.lastSave();
+    if (!saved.ok()) reportFailure(err, model.form().Pfad, saved);
+    if (report)
+        for (const std::string& note : report->notes)
+            err << note << "\n"; // what the user should know about the saved file
+    if (o.json) {
+        nlohmann::ordered_json state = stateJson(model, host);
+        if (report) {
+            state["changes"] = changesJson(report->changes);
+            state["checksum"] = checksumJson(report->checksum);
+            state["backup"] = report->backupPath.empty()
+                                  ? nlohmann::ordered_json(nullptr)
+                                  : nlohmann::ordered_json{{"path", report->backupPath},
+                                                           {"created", report->backupCreated}};
+        }
+        out << state.dump() << "\n";
+    } else if (saved.ok()) {
         out << saved.text << " " << model.form().Pfad << "\n";
+        for (const std::string& line : report->changeLines())
+            out << "  " << line << "\n";
+    }
     return exitCodeFor(saved);
 }
 
@@ -289,7 +304,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     setCommand->add_option("FILE", set.file, "ROM image to open")->required();
     setCommand->add_option("-o,--output", set.out, "File to save to (may be FILE itself)")->required();
     setCommand->add_flag("--bin", set.bin, "Append .bin instead of .rom when OUT has neither");
-    setCommand->add_flag("--json", set.json, "Print the editor's state after the save as JSON");
+    setCommand->add_flag("--json", set.json,
+                         "Print the editor's state and the changes after the save as JSON");
+    setCommand->add_flag("--no-backup", set.noBackup,
+                         "Do not keep the original as NAME.orig.rom when saving over the open file");
     setCommand->add_flag(optionOf(Control::GeneralMode), set.generalMode,
                          tickHelp(Control::GeneralMode, "first"));
     setCommand->add_flag(optionOf(Control::TimingEdit), set.timings, tickHelp(Control::TimingEdit, "first"));
@@ -303,6 +321,20 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     for (const Control box : kTimingBoxes)
         setCommand->add_option_function<std::string>(
             optionOf(box), [&set, box](const std::string& v) { set.boxes[box] = v; }, "Timing value 0..255");
+
+    std::vector<std::string> verifyFiles;
+    bool verifyJson = false;
+    CLI::App* verify =
+        app.add_subcommand("verify", "Check each image as a PCI option ROM before you flash it.");
+    verify->add_flag("--json", verifyJson, "One JSON object per file, one per line");
+    verify->add_option("FILE", verifyFiles, "ROM image files")->required();
+
+    std::string diffBefore, diffAfter;
+    bool diffJson = false;
+    CLI::App* diff = app.add_subcommand("diff", "Compare two images value by value and byte by byte.");
+    diff->add_flag("--json", diffJson, "One JSON object");
+    diff->add_option("A", diffBefore, "The first image, the original")->required();
+    diff->add_option("B", diffAfter, "The second image, the edited one")->required();
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
@@ -321,6 +353,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return kExitUsage;
     }
     if (*info) return runInfo(infoFiles, infoJson, infoGeneral, infoTimings, out, err);
+    if (*verify) return runVerify(verifyFiles, verifyJson, out, err);
+    if (*diff) return runDiff(diffBefore, diffAfter, diffJson, out, err);
     return runSet(set, out, err);
 }
 

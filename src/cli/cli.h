@@ -9,7 +9,10 @@
 
 namespace zfx {
 class EditorModel;
-}
+struct ChecksumChange;
+struct FieldChange;
+struct ImageCheck;
+} // namespace zfx
 
 namespace zfx::cli {
 
@@ -25,5 +28,14 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
 // The editor's state as the info contract gives it.
 nlohmann::ordered_json stateJson(const EditorModel& model, const RecordingHost& host);
+// A list of changed values, a checksum byte and an image check, as set, diff and verify give them.
+nlohmann::ordered_json changesJson(const std::vector<FieldChange>& changes);
+nlohmann::ordered_json checksumJson(const ChecksumChange& checksum);
+nlohmann::ordered_json imageCheckJson(const ImageCheck& check);
+
+// zorvane-fx-cli verify and diff.
+int runVerify(const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err);
+int runDiff(const std::string& before, const std::string& after, bool json, std::ostream& out,
+            std::ostream& err);
 
 } // namespace zfx::cli

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli.h"
 #include "editor_model.h"
+#include "image_check.h"
+#include "image_comparison.h"
 #include "recording_host.h"
 
 #include <nlohmann/json.hpp>
@@ -63,6 +65,52 @@ nlohmann::ordered_json stateJson(const EditorModel& model, const RecordingHost& 
         {"messages", messages},
         {"warnings", host.warnings},
     };
+}
+
+nlohmann::ordered_json changesJson(const std::vector<FieldChange>& changes) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const FieldChange& change : changes) {
+        nlohmann::ordered_json item{{"field", change.caption},
+                                    {"old", change.before},
+                                    {"new", change.after},
+                                    {"unit", change.unit.empty() ? "" : change.unit.substr(1)},
+                                    {"offsets", change.offsets}};
+        if (!change.offsetsBefore.empty()) item["offsetsBefore"] = change.offsetsBefore;
+        list.push_back(std::move(item));
+    }
+    return list;
+}
+
+nlohmann::ordered_json checksumJson(const ChecksumChange& checksum) {
+    auto value = [](const std::optional<std::uint8_t>& byte) {
+        return byte ? nlohmann::ordered_json(*byte) : nlohmann::ordered_json(nullptr);
+    };
+    return {{"old", value(checksum.before)}, {"new", value(checksum.after)}, {"offset", checksum.offset}};
+}
+
+nlohmann::ordered_json imageCheckJson(const ImageCheck& check) {
+    nlohmann::ordered_json items = nlohmann::ordered_json::array();
+    for (const CheckItem& item : check.items) {
+        nlohmann::ordered_json values = nlohmann::ordered_json::array();
+        for (const CheckedValue& value : item.values)
+            values.push_back({{"name", value.name},
+                              {"value", value.value},
+                              {"offset", value.offset ? nlohmann::ordered_json(*value.offset)
+                                                      : nlohmann::ordered_json(nullptr)}});
+        items.push_back({{"name", item.name},
+                         {"verdict", verdictName(item.verdict)},
+                         {"text", item.text},
+                         {"values", values}});
+    }
+    nlohmann::ordered_json images = nlohmann::ordered_json::array();
+    for (const OptionRomImage& rom : check.chain.images)
+        images.push_back({{"start", rom.start},
+                          {"length", rom.length()},
+                          {"vendor", rom.vendor},
+                          {"device", rom.device},
+                          {"codeType", rom.codeType},
+                          {"last", rom.last}});
+    return {{"passed", check.passed()}, {"line", check.line()}, {"checks", items}, {"images", images}};
 }
 
 } // namespace zfx::cli

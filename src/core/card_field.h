@@ -50,7 +50,8 @@ struct TableWrite {
     std::optional<ValueFailure> failure;
 };
 
-// The user's texts for the fields a write-back converts; a field not given counts as empty.
+// The user's texts for the fields a write-back converts. A field not given is one the user left
+// alone: its bytes keep what they hold.
 using FieldTexts = std::map<CardField, std::string>;
 
 } // namespace zfx

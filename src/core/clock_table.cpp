@@ -207,6 +207,17 @@ ClockTableRead readClockTable(const BiosImage& image, const CardFlags& flags, co
     return read;
 }
 
+std::vector<std::int32_t> clockOffsets(const ClockTable& table, CardField field) {
+    std::vector<std::int32_t> offsets;
+    for (const ShownClock& shown : table.shown)
+        if (shown.field == field) offsets.push_back(shown.offset);
+    for (const ClockSlot& slot : table.writes)
+        if (slot.field == field) offsets.push_back(slot.offset);
+    std::sort(offsets.begin(), offsets.end());
+    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
+    return offsets;
+}
+
 TableWrite writeClocks(const ClockTableRead& read, const FieldTexts& texts) {
     TableWrite result;
     if (read.family == ClockFamily::None) return result;
@@ -215,7 +226,8 @@ TableWrite writeClocks(const ClockTableRead& read, const FieldTexts& texts) {
     for (std::size_t i = 0; i < read.writeOrder.size(); ++i) {
         const CardField field = read.writeOrder[i];
         const auto given = texts.find(field);
-        const std::string text = given == texts.end() ? std::string() : given->second;
+        if (given == texts.end()) continue; // the box was left alone: its bytes stay
+        const std::string& text = given->second;
         const auto mhz = textToInt(text);
         if (!mhz || *mhz < 0 || *mhz > maxMhz) {
             const auto kind = mhz ? ValueFailure::Kind::OutOfRange : ValueFailure::Kind::NotANumber;

@@ -54,6 +54,10 @@ struct ClockTableRead {
     std::vector<CardField> writeOrder;
 };
 
+// Where a clock field lives: the start of every 16-bit copy it is read from or written to, in
+// ascending order.
+std::vector<std::int32_t> clockOffsets(const ClockTable& table, CardField field);
+
 // vendorName decides where a 6800 keeps its 2D clocks (reference boards: the first pair).
 ClockTableRead readClockTable(const BiosImage& image, const CardFlags& flags, const std::string& vendorName);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "editor_model.h"
 
+#include "card_data.h"
+#include "card_layout.h"
 #include "number_text.h"
 
 #include <algorithm>
@@ -26,6 +28,13 @@ EditorModel::EditorModel(EditorHost& host, ImageFiles& files) : m_host(host), m_
         m_form.edit(c) = EditBox{"--", false};
     for (const Control c : kTimingBoxes)
         m_form.edit(c) = EditBox{"-", false};
+    for (std::size_t i = 0; i < m_programTexts.size(); ++i)
+        m_programTexts[i] = m_form.edits[i].text;
+}
+
+void EditorModel::rememberSelections() {
+    for (std::size_t i = 0; i < m_programSelections.size(); ++i)
+        m_programSelections[i] = m_form.combos[i].selected;
 }
 
 void EditorModel::show(const Outcome& outcome) {
@@ -44,6 +53,11 @@ void EditorModel::showMessages(const std::vector<std::string>& texts) {
 // --- control operations ---
 
 void EditorModel::setEditText(Control edit, const std::string& text) {
+    m_programTexts.at(controlInfo(edit).index) = text;
+    replaceText(edit, text);
+}
+
+void EditorModel::replaceText(Control edit, const std::string& text) {
     EditBox& box = m_form.edit(edit);
     if (box.text == text) return; // no change, no change handler
     box.text = text;
@@ -79,7 +93,7 @@ void EditorModel::selectEntry(Control list, int position) {
 
 void EditorModel::typeText(Control edit, const std::string& text) {
     if (controlInfo(edit).kind != ControlKind::EditBox || !m_form.edit(edit).enabled) return;
-    setEditText(edit, text);
+    replaceText(edit, text);
 }
 
 void EditorModel::keyReleased(Control edit) {
@@ -171,6 +185,8 @@ void EditorModel::loadImage(std::vector<std::uint8_t> bytes, const std::string& 
     getinfos(path);
     getvoltages();
     getclockrates();
+    m_imageCheck = checkImage(m_card.image, m_card.identity);
+    m_lastSave.reset();
     markUnmodified(path);
 }
 
@@ -186,6 +202,7 @@ void EditorModel::getinfos(const std::string& path) {
         list.entries.clear();
         list.selected = -1;
     }
+    rememberSelections();
     for (const Control box : kClockBoxes) {
         setEditText(box, "--");
         setEditEnabled(box, false);
@@ -231,6 +248,7 @@ void EditorModel::getvoltages() {
         m_form.combo(kVoltageLists[m]) =
             mode ? ComboBox{texts, mode->selected, true} : ComboBox{{}, -1, false};
     }
+    rememberSelections();
 }
 
 void EditorModel::CheckBox1Click() {
@@ -246,6 +264,7 @@ void EditorModel::CheckBox1Click() {
         list.entries.clear();
         list.selected = -1;
     }
+    rememberSelections();
     fillGeneralMode();
 }
 
@@ -378,11 +397,58 @@ std::optional<Outcome> EditorModel::SaveBIOS1Click() {
     return saveBios(choice->path, choice->filterEntry);
 }
 
-FieldTexts EditorModel::fieldTexts() const {
+FieldTexts EditorModel::changedFieldTexts() const {
     FieldTexts texts;
-    for (const Control box : kEditBoxes)
-        texts[*controlInfo(box).field] = m_form.edit(box).text;
+    for (const Control box : kEditBoxes) {
+        const std::string& text = m_form.edit(box).text;
+        if (text != m_programTexts.at(controlInfo(box).index)) texts[*controlInfo(box).field] = text;
+    }
     return texts;
+}
+
+std::array<int, 3> EditorModel::changedSelections() const {
+    std::array<int, 3> selected{};
+    for (std::size_t m = 0; m < kVoltageLists.size(); ++m) {
+        const int position = m_form.combo(kVoltageLists[m]).selected;
+        selected[m] = position == m_programSelections[m] ? -1 : position;
+    }
+    return selected;
+}
+
+std::vector<std::string> SaveReport::lines() const {
+    std::vector<std::string> all = changeLines();
+    all.insert(all.end(), notes.begin(), notes.end());
+    return all;
+}
+
+std::vector<std::string> SaveReport::changeLines() const {
+    std::vector<std::string> lines;
+    for (const FieldChange& change : changes)
+        lines.push_back(changeLine(change));
+    if (!changes.empty())
+        lines.push_back(checksum.changed()
+                            ? checksumLine(checksum)
+                            : "The checksum byte at " + hexOffset(checksum.offset) + " stays as it was.");
+    else if (checksum.changed())
+        lines.push_back("No value changed; only the checksum byte was set (" + checksumLine(checksum) + ").");
+    else
+        lines.push_back("The file is identical to the image you opened.");
+    if (!backupPath.empty())
+        lines.push_back(backupCreated ? "The original is kept as " + backupPath + "."
+                                      : "The original was kept before as " + backupPath +
+                                            "; that copy stays as it is.");
+    return lines;
+}
+
+std::string EditorModel::placeOf(Control control) const {
+    const ControlInfo& info = controlInfo(control);
+    if (!info.field || m_card.image.empty()) return {};
+    CardData data{m_card.identity, m_card.voltages, m_card.clocks, {}};
+    data.timings = m_card.timings ? *m_card.timings
+                                  : readMemoryTimings(m_card.image, m_card.identity.flags, m_card.clocks);
+    for (const FieldPlace& place : cardLayout(data))
+        if (place.field == info.field) return placeText(place);
+    return std::string(info.caption) + ": not found in this image";
 }
 
 std::string EditorModel::refusalText(const ValueFailure& failure) {
@@ -397,52 +463,73 @@ std::string EditorModel::refusalText(const ValueFailure& failure) {
 
 Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
     const std::string path = savePathFor(chosenPath, filterEntry);
-    Outcome outcome{OutcomeCause::Done, kFileSaved, {}};
-    if (m_card.image.empty()) {
-        outcome = {OutcomeCause::NoImage, kCantOpenFile,
-                   "There is no image to save: open a BIOS file first."};
-    } else {
-        // Every box is converted and checked before the first byte changes, so a refused save
-        // leaves the image as it was.
-        const CardState& c = m_card;
-        const FieldTexts texts = fieldTexts();
-        std::vector<ByteWrite> writes;
-        std::optional<ValueFailure> refused;
-        if (c.voltages.table) {
-            std::array<int, 3> selected{};
-            for (std::size_t m = 0; m < kVoltageLists.size(); ++m)
-                selected[m] = m_form.combo(kVoltageLists[m]).selected;
-            writes = writeVoltages(*c.voltages.table, c.offered, selected).writes;
-        }
-        if (c.timingEditActive && c.timings && c.timings->timings) {
-            TableWrite timing = writeMemoryTimings(*c.timings->timings, texts);
-            refused = timing.failure;
-            writes.insert(writes.end(), timing.writes.begin(), timing.writes.end());
-        }
-        if (!refused) {
-            TableWrite clocks = writeClocks(c.clocks, texts);
-            refused = clocks.failure;
-            writes.insert(writes.end(), clocks.writes.begin(), clocks.writes.end());
-        }
-        if (refused) {
-            outcome = {OutcomeCause::RefusedValue, kCantOpenFile, refusalText(*refused)};
-        } else {
-            for (const ByteWrite& w : writes)
-                m_card.image.set(w.offset, w.value);
-            const std::int32_t last = m_card.image.size() - 1;
-            m_card.image.set(last, static_cast<std::uint8_t>(m_card.image.imageChecksum() & 0xFF));
-            const WriteResult written = m_files.write(path, m_card.image.bytes());
-            std::string detail = written.error;
-            for (const std::string& note : written.notes)
-                detail += (detail.empty() ? "" : " ") + note;
-            outcome = {written.ok() ? OutcomeCause::Done : OutcomeCause::WriteFailed,
-                       written.ok() ? kFileSaved : kCantOpenFile, detail};
-        }
-    }
+    m_lastSave.reset();
+    const Outcome outcome = saveTo(path);
     m_form.Pfad = path;
     if (outcome.ok()) markUnmodified(path);
     show(outcome);
     return outcome;
+}
+
+Outcome EditorModel::saveTo(const std::string& path) {
+    if (m_card.image.empty())
+        return {OutcomeCause::NoImage, kCantOpenFile, "There is no image to save: open a BIOS file first."};
+    // Every changed box is converted and checked before the first byte changes, so a refused
+    // save leaves the image as it was. Boxes and lists the user left alone write nothing.
+    const CardState& c = m_card;
+    const FieldTexts texts = changedFieldTexts();
+    std::vector<ByteWrite> writes;
+    std::optional<ValueFailure> refused;
+    if (c.voltages.table) writes = writeVoltages(*c.voltages.table, c.offered, changedSelections()).writes;
+    if (c.timingEditActive && c.timings && c.timings->timings) {
+        TableWrite timing = writeMemoryTimings(*c.timings->timings, texts);
+        refused = timing.failure;
+        writes.insert(writes.end(), timing.writes.begin(), timing.writes.end());
+    }
+    if (!refused) {
+        TableWrite clocks = writeClocks(c.clocks, texts);
+        refused = clocks.failure;
+        writes.insert(writes.end(), clocks.writes.begin(), clocks.writes.end());
+    }
+    if (refused) return {OutcomeCause::RefusedValue, kCantOpenFile, refusalText(*refused)};
+
+    // The new image is built beside the open one, which stays as it is until the file is written.
+    BiosImage saved = m_card.image;
+    for (const ByteWrite& w : writes)
+        saved.set(w.offset, w.value);
+    const std::int32_t last = saved.size() - 1;
+    saved.set(last, static_cast<std::uint8_t>(saved.imageChecksum() & 0xFF));
+
+    SaveReport report;
+    if (m_keepBackups && !m_documentPath.empty() && m_files.sameFile(path, m_documentPath)) {
+        report.backupPath = backupPathFor(path).string();
+        const KeepResult kept = m_files.keepCopy(path, report.backupPath);
+        if (!kept.ok()) return {OutcomeCause::WriteFailed, kCantOpenFile, kept.error + " Nothing was saved."};
+        report.backupCreated = kept.created;
+    }
+    const WriteResult written = m_files.write(path, saved.bytes());
+    if (!written.ok()) {
+        std::string detail = written.error;
+        for (const std::string& note : written.notes)
+            detail += " " + note;
+        if (report.backupCreated) detail += " The original is kept as " + report.backupPath + ".";
+        return {OutcomeCause::WriteFailed, kCantOpenFile, detail};
+    }
+    const ImageComparison compared = compareImages(m_card.image, saved);
+    report.changes = compared.fields;
+    report.checksum = compared.checksum;
+    report.notes = written.notes;
+    m_card.image = std::move(saved);
+    m_imageCheck = checkImage(m_card.image, m_card.identity);
+    // The image now holds what the boxes and lists show: that is what a later save compares with.
+    for (std::size_t i = 0; i < m_programTexts.size(); ++i)
+        m_programTexts[i] = m_form.edits[i].text;
+    rememberSelections();
+    std::string detail;
+    for (const std::string& line : report.lines())
+        detail += (detail.empty() ? "" : "\n") + line;
+    m_lastSave = std::move(report);
+    return {OutcomeCause::Done, kFileSaved, detail};
 }
 
 } // namespace zfx

@@ -6,6 +6,8 @@
 #include "clock_table.h"
 #include "editor_host.h"
 #include "file_io.h"
+#include "image_check.h"
+#include "image_comparison.h"
 #include "memory_timings.h"
 #include "outcome.h"
 #include "voltage_table.h"
@@ -93,6 +95,19 @@ struct CardState {
     bool timingWarningShown = false;
 };
 
+// What a successful save changed, and where the original was kept.
+struct SaveReport {
+    std::vector<FieldChange> changes; // every value whose bytes the save changed
+    ChecksumChange checksum;
+    std::string backupPath;         // the original's copy beside the file, empty when none was due
+    bool backupCreated = false;     // false: a copy was there already and stays as it was
+    std::vector<std::string> notes; // what the file layer adds for the user
+    // "3D core clock: 475 -> 500 MHz at 7A31h", ..., the checksum byte, and where the backup is.
+    std::vector<std::string> changeLines() const;
+    // The same, then the notes.
+    std::vector<std::string> lines() const;
+};
+
 // The main window's behaviour without a toolkit: control states, handlers and the order in which
 // they run. The card data come from the table modules; front ends pass the user's actions in and
 // answer the host's requests.
@@ -106,6 +121,17 @@ class EditorModel {
 
     // The separator of the voltage texts ("." unless the front end sets the user's locale's).
     void setDecimalSeparator(std::string separator) { m_decimalSeparator = std::move(separator); }
+
+    // The check of the open image as a PCI option ROM, made after every open and successful save.
+    const ImageCheck& imageCheck() const { return m_imageCheck; }
+    // What the last successful save changed; absent before one, or after a failed one.
+    const std::optional<SaveReport>& lastSave() const { return m_lastSave; }
+    // Whether a save over the open file first keeps its original beside it (on unless a script
+    // turns it off).
+    void setKeepBackups(bool keep) { m_keepBackups = keep; }
+    // Where the value of an edit box or list lives, for the status bar: "2D memory clock: 8 fields,
+    // 7A35h to 7A51h"; empty for other controls or before an open.
+    std::string placeOf(Control control) const;
 
     // Whether a control differs from what the last open or successful save left.
     bool modified() const;
@@ -179,13 +205,22 @@ class EditorModel {
     void CheckBox2Click();
     void gettimings();
 
-    // The boxes' texts for the fields a write-back converts.
-    FieldTexts fieldTexts() const;
+    // The texts of the boxes the user changed: a box that still holds what the program put
+    // there writes nothing.
+    FieldTexts changedFieldTexts() const;
+    // The voltage lists' positions, -1 for each list whose selection is still the program's.
+    std::array<int, 3> changedSelections() const;
+    // Records the lists' selections as the program's own.
+    void rememberSelections();
+    // The whole save after the path is known; saveBios shows what it returns.
+    Outcome saveTo(const std::string& path);
     // The refusal of a value, in words.
     static std::string refusalText(const ValueFailure& failure);
 
-    // control operations that keep the toolkit's rules
+    // control operations that keep the toolkit's rules; setEditText is the program's own
+    // change, replaceText also the user's
     void setEditText(Control edit, const std::string& text);
+    void replaceText(Control edit, const std::string& text);
     void setEditEnabled(Control edit, bool enabled);
     void setTicked(Control box, bool ticked);
     void setMemoryRateCaption(Control edit, const std::string& caption);
@@ -196,6 +231,11 @@ class EditorModel {
     CardState m_card;
     std::string m_versionText;
     ControlValues m_savedValues;
+    std::array<std::string, 12> m_programTexts;         // what the program last put in each edit box
+    std::array<int, 3> m_programSelections{-1, -1, -1}; // the selection it last made in each list
+    ImageCheck m_imageCheck;
+    std::optional<SaveReport> m_lastSave;
+    bool m_keepBackups = true;
     std::string m_documentPath; // the file of the last open or successful save
     bool m_closeConfirmed = false;
     std::string m_decimalSeparator = ".";

@@ -124,6 +124,49 @@ mode_t modeForNewFiles() {
     return static_cast<mode_t>(0666 & ~mask);
 }
 
+struct Temporary {
+    std::string name;
+    int fd = -1;
+    std::string error;
+};
+
+// A new temporary file in the folder, locked, readable and writable by its owner only.
+Temporary createTemporary(int folder, const fs::path& folderPath, FileSystem& system) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::string name = newTemporaryName();
+        const SysResult created = system.openAt(
+            folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+        if (created.failed()) {
+            if (created.error == EEXIST) continue;
+            return {{}, -1, "Cannot create a file in " + folderPath.string() + ": " + causeOf(created.error)};
+        }
+        const int fd = static_cast<int>(created.value);
+        // A file system without locks leaves the file unlocked: the cleanup of other saves cannot
+        // lock it either, so it leaves it alone.
+        const SysResult locked = system.lockNoWait(fd);
+        struct stat own {};
+        const bool takenByCleanup = (locked.failed() && locked.error == EWOULDBLOCK) ||
+                                    (!system.fstat(fd, own).failed() && own.st_nlink == 0);
+        if (!takenByCleanup) return {std::move(name), fd, {}};
+        // The name is this save's own; whoever removes it first, the other finds it gone.
+        (void)system.unlinkAt(folder, name);
+        (void)system.close(fd);
+    }
+    return {{}, -1, "Cannot create a file in " + folderPath.string() + ": " + causeOf(EEXIST)};
+}
+
+// Writes every byte; the errno of the write that failed, or 0.
+int writeAll(int fd, std::span<const std::uint8_t> bytes, FileSystem& system) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        const SysResult wrote = system.write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote.failed() && wrote.error == EINTR) continue;
+        if (wrote.failed()) return wrote.error;
+        if (wrote.value == 0) return EIO;
+        done += static_cast<std::size_t>(wrote.value);
+    }
+    return 0;
+}
+
 } // namespace
 
 bool isTemporaryFileName(const std::string& name) {
@@ -225,34 +268,10 @@ WriteResult writeFileAtomically(const fs::path& requested, std::span<const std::
     result.notes = removeLeftoverTemporaries(folder.get(), folderPath, system);
 
     // Readable by its owner only until it has its final owner and mode.
-    std::string temporaryName;
-    int temporaryFd = -1;
-    for (int attempt = 0; attempt < 16 && temporaryFd < 0; ++attempt) {
-        temporaryName = newTemporaryName();
-        const SysResult created =
-            system.openAt(folder.get(), temporaryName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          S_IRUSR | S_IWUSR);
-        if (created.failed()) {
-            if (created.error == EEXIST) continue;
-            return fail("Cannot create a file in " + folderPath.string() + ": " + causeOf(created.error));
-        }
-        const int fd = static_cast<int>(created.value);
-        // A file system without locks leaves the file unlocked: the cleanup of other saves cannot
-        // lock it either, so it leaves it alone.
-        const SysResult locked = system.lockNoWait(fd);
-        struct stat own {};
-        const bool takenByCleanup = (locked.failed() && locked.error == EWOULDBLOCK) ||
-                                    (!system.fstat(fd, own).failed() && own.st_nlink == 0);
-        if (takenByCleanup) {
-            // The name is this save's own; whoever removes it first, the other finds it gone.
-            (void)system.unlinkAt(folder.get(), temporaryName);
-            (void)system.close(fd);
-        } else {
-            temporaryFd = fd;
-        }
-    }
-    if (temporaryFd < 0)
-        return fail("Cannot create a file in " + folderPath.string() + ": " + causeOf(EEXIST));
+    const Temporary created = createTemporary(folder.get(), folderPath, system);
+    if (!created.error.empty()) return fail(created.error);
+    const std::string& temporaryName = created.name;
+    const int temporaryFd = created.fd;
     Descriptor temporary(system, temporaryFd);
     const auto discard = [&](const std::string& cause) {
         const SysResult removed = system.unlinkAt(folder.get(), temporaryName);
@@ -262,13 +281,8 @@ WriteResult writeFileAtomically(const fs::path& requested, std::span<const std::
         return fail(cause);
     };
 
-    for (std::size_t done = 0; done < bytes.size();) {
-        const SysResult wrote = system.write(temporary.get(), bytes.data() + done, bytes.size() - done);
-        if (wrote.failed() && wrote.error == EINTR) continue;
-        if (wrote.failed()) return discard("Writing failed: " + causeOf(wrote.error));
-        if (wrote.value == 0) return discard("Writing failed: " + causeOf(EIO));
-        done += static_cast<std::size_t>(wrote.value);
-    }
+    if (const int error = writeAll(temporary.get(), bytes, system); error != 0)
+        return discard("Writing failed: " + causeOf(error));
 
     mode_t mode = targetExists ? static_cast<mode_t>(existing.st_mode & 07777) : modeForNewFiles();
     if (targetExists) {
@@ -302,20 +316,104 @@ WriteResult writeFileAtomically(const fs::path& requested, std::span<const std::
     return result;
 }
 
-namespace {
+fs::path backupPathFor(const fs::path& path) {
+    const fs::path extension = path.extension();
+    const std::string stem = path.stem().string();
+    if (extension.empty() || stem.empty()) return fs::path(path.string() + ".orig.rom");
+    return path.parent_path() / (stem + ".orig" + extension.string());
+}
 
-class DiskFiles final : public ImageFiles {
-  public:
-    ReadResult read(const std::string& path) override { return readImageFile(path); }
-    WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes) override {
-        return writeFileAtomically(path, bytes);
+bool sameFile(const fs::path& a, const fs::path& b, FileSystem& system) {
+    struct stat first {};
+    struct stat second {};
+    if (system.stat(a.string(), first).failed() || system.stat(b.string(), second).failed()) return false;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+KeepResult keepCopy(const fs::path& source, const fs::path& copy, FileSystem& system) {
+    KeepResult result;
+    const auto fail = [&](const std::string& cause) {
+        result.error = "The original could not be kept as " + copy.string() + ": " + cause;
+        return result;
+    };
+    // Anything of that name, even a dangling link, is an earlier backup or the user's own file.
+    struct stat existing {};
+    if (const SysResult looked = system.lstat(copy.string(), existing); !looked.failed()) {
+        result.existed = true;
+        return result;
+    } else if (looked.error != ENOENT) {
+        return fail(causeOf(looked.error));
     }
-};
+    const ReadResult original = readImageFile(source, system);
+    if (!original.ok()) return fail(original.error);
 
-} // namespace
+    const std::string name = copy.filename().string();
+    const fs::path folderPath = copy.parent_path().empty() ? fs::path(".") : copy.parent_path();
+    const SysResult openedFolder = system.open(folderPath.string(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (openedFolder.failed()) return fail("The folder cannot be opened: " + causeOf(openedFolder.error));
+    const Descriptor folder(system, static_cast<int>(openedFolder.value));
+    const Temporary created = createTemporary(folder.get(), folderPath, system);
+    if (!created.error.empty()) return fail(created.error);
+    const Descriptor temporary(system, created.fd);
+    const auto discard = [&](const std::string& cause) {
+        (void)system.unlinkAt(folder.get(), created.name);
+        return fail(cause);
+    };
+    if (const int error = writeAll(temporary.get(), original.bytes, system); error != 0)
+        return discard("Writing failed: " + causeOf(error));
+    if (const SysResult s = system.fchmod(temporary.get(), modeForNewFiles()); s.failed())
+        return discard("Its permissions could not be set: " + causeOf(s.error));
+    if (const SysResult s = system.fsync(temporary.get()); s.failed())
+        return discard("Writing failed: " + causeOf(s.error));
+    // The complete copy gets its name only now, and never over an existing file.
+    const SysResult linked = system.linkAt(folder.get(), created.name, name);
+    if (linked.failed() && linked.error == EEXIST) {
+        (void)system.unlinkAt(folder.get(), created.name);
+        result.existed = true;
+        return result;
+    }
+    if (linked.failed()) {
+        // File systems without links (FAT on a flashing stick): a rename, after looking once more.
+        const bool noLinks = linked.error == EPERM || linked.error == ENOTSUP || linked.error == EOPNOTSUPP ||
+                             linked.error == EMLINK || linked.error == ENOSYS;
+        if (!noLinks) return discard(causeOf(linked.error));
+        struct stat again {};
+        if (!system.statAt(folder.get(), name, again).failed()) {
+            (void)system.unlinkAt(folder.get(), created.name);
+            result.existed = true;
+            return result;
+        }
+        if (const SysResult renamed = system.renameAt(folder.get(), created.name, name); renamed.failed())
+            return discard(causeOf(renamed.error));
+    } else {
+        (void)system.unlinkAt(folder.get(), created.name);
+    }
+    if (const SysResult s = system.fsync(folder.get()); s.failed() && s.error != EINVAL && s.error != ENOTSUP)
+        return fail("The folder could not be flushed to the disk: " + causeOf(s.error));
+    result.created = true;
+    return result;
+}
+
+DiskFiles::DiskFiles(FileSystem& system) : m_system(system) {}
+
+ReadResult DiskFiles::read(const std::string& path) {
+    return readImageFile(path, m_system);
+}
+
+WriteResult DiskFiles::write(const std::string& path, std::span<const std::uint8_t> bytes) {
+    return writeFileAtomically(path, bytes, m_system);
+}
+
+bool DiskFiles::sameFile(const std::string& a, const std::string& b) {
+    return zfx::sameFile(a, b, m_system);
+}
+
+KeepResult DiskFiles::keepCopy(const std::string& path, const std::string& copyPath) {
+    return zfx::keepCopy(path, copyPath, m_system);
+}
 
 ImageFiles& diskFiles() {
-    static DiskFiles disk;
+    static DiskFiles disk(systemFileSystem());
     return disk;
 }
 

@@ -45,15 +45,50 @@ struct WriteResult {
 // Whether a name in a folder is one of this program's temporary files.
 bool isTemporaryFileName(const std::string& name);
 
+// Where the original of a file is kept before a save replaces it: "card.rom" -> "card.orig.rom",
+// "card.bin" -> "card.orig.bin", a name without extension gets ".orig.rom".
+std::filesystem::path backupPathFor(const std::filesystem::path& path);
+
+// Whether two paths name the same file, also through links or other names; false when one is missing.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b,
+              FileSystem& system = systemFileSystem());
+
+struct KeepResult {
+    bool created = false; // the copy was made now
+    bool existed = false; // something of that name was there already and stays as it was
+    std::string error;    // empty unless the copy could not be made
+    bool ok() const { return error.empty(); }
+};
+
+// Keeps the bytes source holds now as copy, which only ever gets a complete file and never
+// replaces one: when anything of that name exists, nothing is written.
+[[nodiscard]] KeepResult keepCopy(const std::filesystem::path& source, const std::filesystem::path& copy,
+                                  FileSystem& system = systemFileSystem());
+
 // Where the editor reads images from and saves them to: the disk, or memory in tests and fuzzing.
 class ImageFiles {
   public:
     virtual ~ImageFiles() = default;
     [[nodiscard]] virtual ReadResult read(const std::string& path) = 0;
     [[nodiscard]] virtual WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
+    virtual bool sameFile(const std::string& a, const std::string& b) = 0;
+    [[nodiscard]] virtual KeepResult keepCopy(const std::string& path, const std::string& copyPath) = 0;
 };
 
-// The disk, through readImageFile and writeFileAtomically.
+// The disk, through a file system's calls.
+class DiskFiles final : public ImageFiles {
+  public:
+    explicit DiskFiles(FileSystem& system);
+    ReadResult read(const std::string& path) override;
+    WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes) override;
+    bool sameFile(const std::string& a, const std::string& b) override;
+    KeepResult keepCopy(const std::string& path, const std::string& copyPath) override;
+
+  private:
+    FileSystem& m_system;
+};
+
+// The disk, through the real calls.
 ImageFiles& diskFiles();
 
 } // namespace zfx

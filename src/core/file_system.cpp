@@ -38,6 +38,9 @@ class SystemFileSystem final : public FileSystem {
     SysResult lstat(const std::string& path, struct stat& status) override {
         return result(::lstat(path.c_str(), &status));
     }
+    SysResult stat(const std::string& path, struct stat& status) override {
+        return result(::stat(path.c_str(), &status));
+    }
     SysResult readLink(const std::string& path, std::string& target) override {
         std::string buffer(4096, '\0');
         const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
@@ -54,6 +57,9 @@ class SystemFileSystem final : public FileSystem {
     }
     SysResult unlinkAt(int folder, const std::string& name) override {
         return result(::unlinkat(folder, name.c_str(), 0));
+    }
+    SysResult linkAt(int folder, const std::string& from, const std::string& to) override {
+        return result(::linkat(folder, from.c_str(), folder, to.c_str(), 0));
     }
     SysResult lockNoWait(int fd) override { return result(::flock(fd, LOCK_EX | LOCK_NB)); }
     SysResult listFolder(int folder, std::vector<std::string>& names) override {

@@ -28,12 +28,14 @@ enum class SysCall {
     Fstat,
     StatAt,
     Lstat,
+    Stat,
     ReadLink,
     Fchmod,
     Fchown,
     Close,
     RenameAt,
     UnlinkAt,
+    LinkAt,
     Lock,
     ListFolder
 };
@@ -52,12 +54,16 @@ class FileSystem {
     // The status of a name in a folder, without following a link there.
     virtual SysResult statAt(int folder, const std::string& name, struct stat& status) = 0;
     virtual SysResult lstat(const std::string& path, struct stat& status) = 0;
+    // The status of the file a path names, following links.
+    virtual SysResult stat(const std::string& path, struct stat& status) = 0;
     virtual SysResult readLink(const std::string& path, std::string& target) = 0;
     virtual SysResult fchmod(int fd, mode_t mode) = 0;
     virtual SysResult fchown(int fd, uid_t owner, gid_t group) = 0;
     virtual SysResult close(int fd) = 0;
     virtual SysResult renameAt(int folder, const std::string& from, const std::string& to) = 0;
     virtual SysResult unlinkAt(int folder, const std::string& name) = 0;
+    // A second name for a file in the same folder; fails with EEXIST rather than replace one.
+    virtual SysResult linkAt(int folder, const std::string& from, const std::string& to) = 0;
     // An exclusive advisory lock on the open file, without waiting; it ends with the descriptor,
     // also when the process is killed.
     virtual SysResult lockNoWait(int fd) = 0;

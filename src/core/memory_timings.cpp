@@ -3,6 +3,8 @@
 
 #include "number_text.h"
 
+#include <algorithm>
+
 namespace zfx {
 
 namespace {
@@ -108,11 +110,32 @@ MemoryTimingsRead readMemoryTimings(const BiosImage& image, const CardFlags& fla
     return read;
 }
 
+std::vector<std::int32_t> timingOffsets(const MemoryTimings& timings, CardField field) {
+    std::vector<std::int32_t> offsets;
+    if (field == CardField::TimingA) {
+        if (timings.timingA == TimingAState::Found || timings.timingA == TimingAState::NotUnified)
+            offsets.assign(timings.timingAOffsets.begin(), timings.timingAOffsets.end());
+        return offsets;
+    }
+    const auto at = std::find(kTimingSetFields.begin(), kTimingSetFields.end(), field);
+    if (at == kTimingSetFields.end()) return offsets;
+    const std::int32_t within = kSetOffsets[static_cast<std::size_t>(at - kTimingSetFields.begin())];
+    if (timings.setsAvailable)
+        for (const std::int32_t base : timings.setBases)
+            offsets.push_back(base + within);
+    for (const TimingByte& shown : timings.shown)
+        if (shown.field == field) offsets.push_back(shown.offset);
+    std::sort(offsets.begin(), offsets.end());
+    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
+    return offsets;
+}
+
 TableWrite writeMemoryTimings(const MemoryTimings& timings, const FieldTexts& texts) {
     TableWrite result;
+    // A field not given was left alone: nothing is written, and an absent value is no failure.
+    auto given = [&](CardField field) { return texts.count(field) != 0; };
     auto convert = [&](CardField field) -> std::optional<std::uint8_t> {
-        const auto given = texts.find(field);
-        const std::string text = given == texts.end() ? std::string() : given->second;
+        const std::string& text = texts.at(field);
         const auto value = textToInt(text);
         if (value && *value >= 0 && *value <= 255) return static_cast<std::uint8_t>(*value);
         result.failure = ValueFailure{
@@ -120,7 +143,7 @@ TableWrite writeMemoryTimings(const MemoryTimings& timings, const FieldTexts& te
         result.writes.clear();
         return std::nullopt;
     };
-    if (timings.timingA == TimingAState::Found) {
+    if (timings.timingA == TimingAState::Found && given(CardField::TimingA)) {
         const auto value = convert(CardField::TimingA);
         if (!value) return result;
         for (const std::int32_t at : timings.timingAOffsets)
@@ -129,6 +152,7 @@ TableWrite writeMemoryTimings(const MemoryTimings& timings, const FieldTexts& te
     if (!timings.setsAvailable) return result;
     for (const std::int32_t base : timings.setBases) {
         for (std::size_t i = 0; i < kSetOffsets.size(); ++i) {
+            if (!given(kTimingSetFields[i])) continue;
             const auto value = convert(kTimingSetFields[i]);
             if (!value) return result;
             result.writes.push_back({base + kSetOffsets[i], *value, kTimingSetFields[i]});

@@ -56,6 +56,10 @@ struct MemoryTimingsRead {
 MemoryTimingsRead readMemoryTimings(const BiosImage& image, const CardFlags& flags,
                                     const ClockTableRead& clocks);
 
+// Every byte the field occupies: the eight of Timing A (also when not unified), every copy of B to
+// F, in ascending order; empty where it has no place.
+std::vector<std::int32_t> timingOffsets(const MemoryTimings& timings, CardField field);
+
 // The bytes that store Timing A (all eight, when it is shown) and B to F (every copy), or the
 // first refused text. Each value is 0..255.
 TableWrite writeMemoryTimings(const MemoryTimings& timings, const FieldTexts& texts);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "number_text.h"
 
+#include <cstdio>
+
 namespace zfx {
 
 std::optional<std::int32_t> textToInt(std::string_view text) {
@@ -62,6 +64,12 @@ std::int32_t hundredthsToMhz(std::uint32_t hundredths) {
     const std::uint32_t rest = hundredths % 100;
     if (rest > 50 || (rest == 50 && mhz % 2 == 1)) ++mhz;
     return static_cast<std::int32_t>(mhz);
+}
+
+std::string hexOffset(std::int64_t offset) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%llXh", static_cast<unsigned long long>(offset));
+    return text;
 }
 
 } // namespace zfx

@@ -23,4 +23,7 @@ std::string voltageText(int tenMillivolts, std::string_view decimalSeparator);
 // neighbour: 27549 -> 275, 42550 -> 426, 42450 -> 424.
 std::int32_t hundredthsToMhz(std::uint32_t hundredths);
 
+// An offset in the image as the editor's messages give it: 31281 -> "7A31h".
+std::string hexOffset(std::int64_t offset);
+
 } // namespace zfx

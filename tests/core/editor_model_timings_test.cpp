@@ -166,7 +166,7 @@ TEST(TimingA, TableDifferingOnlyInTheEighthEntryIsNotUnified) {
     EXPECT_EQ(saved[0x2000 + 160], 9);
 }
 
-TEST(TimingA, MissingPatternLeavesBToFEnabledForTheUserAndASaveFailsAtTheFirstPlaceholder) {
+TEST(TimingA, MissingPatternLeavesBToFEnabledForTheUserAndUntouchedPlaceholdersWriteNothing) {
     Editor e;
     Bytes image = test::sampleBytes("fx5700.rom");
     image[0x1800] = 0x00; // no timing pattern any more
@@ -179,8 +179,13 @@ TEST(TimingA, MissingPatternLeavesBToFEnabledForTheUserAndASaveFailsAtTheFirstPl
         EXPECT_TRUE(e.form().edit(test::editBox(n)).enabled);
         EXPECT_EQ(e.form().edit(test::editBox(n)).text, "-");
     }
+    const Bytes untouched = e.save("untouched.rom");
+    ASSERT_EQ(untouched.size(), image.size());
+    EXPECT_TRUE(std::equal(untouched.begin(), untouched.end() - 1, image.begin()));
+    // A placeholder the user typed over and emptied is refused as before.
+    e.model.typeText(Control::TimingB, "");
     EXPECT_TRUE(e.save("refused.rom").empty());
-    EXPECT_EQ(e.host.messages.back().detail, "Timing B holds \"-\", which is not a whole number.");
+    EXPECT_EQ(e.host.messages.back().detail, "Timing B holds \"\", which is not a whole number.");
     for (int n = 8; n <= 12; ++n)
         e.model.typeText(test::editBox(n), "1");
     const Bytes saved = e.save("typed.rom");

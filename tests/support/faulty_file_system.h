@@ -54,6 +54,9 @@ class FaultyFileSystem final : public FileSystem {
     SysResult lstat(const std::string& path, struct stat& status) override {
         return call(SysCall::Lstat, [&] { return m_real.lstat(path, status); });
     }
+    SysResult stat(const std::string& path, struct stat& status) override {
+        return call(SysCall::Stat, [&] { return m_real.stat(path, status); });
+    }
     SysResult readLink(const std::string& path, std::string& target) override {
         return call(SysCall::ReadLink, [&] { return m_real.readLink(path, target); });
     }
@@ -74,6 +77,9 @@ class FaultyFileSystem final : public FileSystem {
     }
     SysResult unlinkAt(int folder, const std::string& name) override {
         return call(SysCall::UnlinkAt, [&] { return m_real.unlinkAt(folder, name); });
+    }
+    SysResult linkAt(int folder, const std::string& from, const std::string& to) override {
+        return call(SysCall::LinkAt, [&] { return m_real.linkAt(folder, from, to); });
     }
     SysResult lockNoWait(int fd) override {
         return call(SysCall::Lock, [&] { return m_real.lockNoWait(fd); });
