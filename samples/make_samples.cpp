@@ -1,19 +1,27 @@
 // SPDX-License-Identifier: MIT
-// Writes the synthetic sample images into the folder given on the command line.
+// Writes the synthetic sample images into the folder given on the command line; with --faults,
+// also the samples with a fault planted in their structure.
+#include "planted_faults.h"
 #include "sample_images.h"
 
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <string>
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: zorvane-fx-make-samples FOLDER\n";
+    const bool faults = argc == 3 && std::string(argv[2]) == "--faults";
+    if (argc != 2 && !faults) {
+        std::cerr << "usage: zorvane-fx-make-samples FOLDER [--faults]\n";
         return 2;
     }
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
-    for (const auto& sample : zfx::samples::allSamples()) {
+    std::vector<zfx::samples::Sample> samples = zfx::samples::allSamples();
+    if (faults)
+        for (auto& fault : zfx::samples::plantedFaults())
+            samples.push_back({fault.fileName, fault.description, std::move(fault.bytes)});
+    for (const auto& sample : samples) {
         std::ofstream out(folder / sample.fileName, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(sample.bytes.data()),
                   static_cast<std::streamsize>(sample.bytes.size()));

@@ -120,6 +120,9 @@ std::string offsetsText(const std::vector<std::int32_t>& offsets) {
 
 std::string placeText(const FieldPlace& place) {
     if (place.offsets.empty()) return place.caption + ": not found in this image";
+    if (place.kind == PlaceKind::VoltagePair && place.offsets.size() == 1)
+        return place.caption + ": voltage at " + hexOffset(place.offsets.front()) + ", code at " +
+               hexOffset(place.offsets.front() + 1);
     if (place.offsets.size() == 1) return place.caption + ": " + hexOffset(place.offsets.front());
     return place.caption + ": " + std::to_string(place.offsets.size()) + " fields, " +
            hexOffset(place.offsets.front()) + " to " + hexOffset(place.offsets.back());

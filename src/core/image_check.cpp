@@ -221,9 +221,10 @@ ImageCheck checkImage(const BiosImage& image, const CardIdentity& identity) {
 
     for (const OptionRomImage& rom : check.chain.images) {
         if (rom.pciData && rom.codeType != 0) continue; // only x86 images carry the 8-bit sum
-        const std::int64_t last = static_cast<std::int64_t>(rom.start) + rom.length() - 1;
+        // The system BIOS sums what the header's size byte covers.
+        const std::int64_t last = static_cast<std::int64_t>(rom.start) + rom.headerSize - 1;
         const std::string where = "the image at " + hexOffset(rom.start);
-        if (rom.length() == 0 || !image.contains(rom.start, last)) {
+        if (rom.headerSize == 0 || !image.contains(rom.start, last)) {
             c.add("checksum", CheckVerdict::Failed,
                   "The checksum of " + where + " cannot be checked: the file ends before the image does.", {},
                   "truncated dump: " + std::string(kReadAgain));
@@ -246,29 +247,33 @@ ImageCheck checkImage(const BiosImage& image, const CardIdentity& identity) {
                       "): taken from shadow RAM or damaged: " + kReadAgain);
     }
 
+    // The save's own rule: the whole file sums to 0 through its last byte. Where that byte is the
+    // image's checksum byte, the check above says all; elsewhere it is worth knowing.
     if (fileSize > 0) {
         const std::int32_t last = fileSize - 1;
         const std::uint8_t stored = image.at(last);
         const std::uint8_t needed = neededByte(image, 0, last);
         const std::vector<CheckedValue> values{{"stored", hex2(stored), last},
                                                {"needed", hex2(needed), last}};
+        const std::string holds = "its last byte at " + hexOffset(last) + " holds " + hex2(stored) + ", " +
+                                  hex2(needed) + " is needed";
         if (stored == needed)
             c.add("file checksum", CheckVerdict::Passed,
-                  "The whole file sums to 0 as well, the rule the save applies to its last byte.",
+                  "The whole file sums to 0, the rule the save applies to its last byte.",
                   {{"stored", hex2(stored), last}});
-        else if (last >= check.chain.end)
+        else if (last == first.headerSize - 1)
             c.add("file checksum", CheckVerdict::Note,
-                  "The whole file does not sum to 0 (its last byte holds " + hex2(stored) + ", " +
-                      hex2(needed) +
-                      " is needed); that byte lies past the images, where a save sets it without harm.",
-                  values);
+                  "The whole file is the image: its checksum byte is the one a save sets.", values);
+        else if (last >= first.headerSize)
+            c.add(
+                "file checksum", CheckVerdict::Note,
+                "The whole file does not sum to 0 (" + holds +
+                    "). That byte lies past the first image; a save sets it there and leaves the image's own "
+                    "checksum byte as it is, so check the image's checksum after an edit.",
+                values);
         else
-            c.add("file checksum", CheckVerdict::Failed,
-                  "The whole file does not sum to 0: its last byte at " + hexOffset(last) + " holds " +
-                      hex2(stored) + ", " + hex2(needed) + " is needed (a save sets it).",
-                  values,
-                  "checksum off (stored " + hex2(stored) + ", needs " + hex2(needed) +
-                      "): taken from shadow RAM or damaged: " + kReadAgain);
+            c.add("file checksum", CheckVerdict::Note, "The whole file does not sum to 0 (" + holds + ").",
+                  values);
     }
     check.summary = c.firstFailure;
     return check;
@@ -285,7 +290,8 @@ std::string ImageCheck::line() const {
     std::string line = "Image check passed: ";
     const OptionRomImage& first = chain.images.front();
     line += sizeText(first.length()) + " option ROM";
-    if (chain.images.size() > 1)
+    if (chain.images.size() == 2) line += " and a further image";
+    if (chain.images.size() > 2)
         line += " and " + std::to_string(chain.images.size() - 1) + " further images";
     for (const CheckItem& item : items)
         if (item.name == "size" && item.verdict == CheckVerdict::Note && chain.images.size() == 1)

@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QStatusBar>
 #include <QValidator>
 
 #include <algorithm>
@@ -80,6 +81,7 @@ TarvEdit::TarvEdit(DesktopServices& services) : m_services(services), m_model(*t
     setFont(referenceFont);
     buildMenus();
     buildControls();
+    buildStatusBar();
     setTabOrderFollowingTheLayout();
     setWindowIcon(projectIcon());
     setAcceptDrops(true);
@@ -182,8 +184,8 @@ void TarvEdit::buildControls() {
         connect(e, &QLineEdit::textEdited, this, [this, box](const QString& text) {
             act([&] { m_model.typeText(box, text.toStdString()); });
         });
-        if (std::find(kMemoryBoxes.begin(), kMemoryBoxes.end(), box) != kMemoryBoxes.end())
-            e->installEventFilter(this);
+        // Key releases of the memory boxes, focus and hover of every box for the status bar.
+        e->installEventFilter(this);
         return e;
     };
 
@@ -228,6 +230,7 @@ void TarvEdit::buildControls() {
         place(c, std::string(info.objectName).c_str(), 72, y);
         c->resize(QSize(57, 21).expandedTo(QSize(64, c->sizeHint().height())));
         m_combos[info.index] = c;
+        c->installEventFilter(this);
         connect(c, &QComboBox::activated, this,
                 [this, list = list](int position) { act([&] { m_model.selectEntry(list, position); }); });
     }
@@ -248,7 +251,6 @@ void TarvEdit::buildControls() {
     // Edit1 never shows a hint, not even its group's.
     QLineEdit* core2d = edit(clocks, Control::Core2D, 56, 128, 49, {});
     core2d->setProperty("suppressHint", true);
-    core2d->installEventFilter(this);
     edit(clocks, Control::Mem2D, 128, 128, 49,
          QStringLiteral("This shows the memory speed your card has in 3D Mode."));
     m_rates[2] = label(clocks, "StaticText22", 192, 132, QStringLiteral("--"), kRateHint);
@@ -285,8 +287,45 @@ void TarvEdit::buildControls() {
     notice("Label10", 192, 448, QStringLiteral("You do all modifications at your own risk!"), 19);
 }
 
+void TarvEdit::buildStatusBar() {
+    // The bar adds its height below the form; nothing above it moves.
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setSizeGripEnabled(false);
+    m_checkLine = new QLabel(bar);
+    m_checkLine->setObjectName(QStringLiteral("ImageCheck"));
+    bar->addWidget(m_checkLine, 1);
+    setStatusBar(bar);
+}
+
+std::optional<Control> TarvEdit::controlOf(const QObject* widget) const {
+    for (const Control box : kEditBoxes)
+        if (widget == editFor(box)) return box;
+    for (const Control list : kVoltageLists)
+        if (widget == m_combos[controlInfo(list).index]) return list;
+    return std::nullopt;
+}
+
+void TarvEdit::showPlaceOf(const QObject* widget) {
+    const auto control = widget ? controlOf(widget) : std::nullopt;
+    const std::string place = control ? m_model.placeOf(*control) : std::string();
+    if (place.empty())
+        statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(QString::fromStdString(place));
+}
+
 void TarvEdit::syncFromModel() {
     const FormState& f = m_model.form();
+    const ImageCheck& check = m_model.imageCheck();
+    const bool opened = !m_model.card().image.empty();
+    m_checkLine->setText(opened ? QString::fromStdString(check.line()) : QStringLiteral("No image open"));
+    m_checkLine->setToolTip(opened ? QString::fromStdString(check.details()) : QString());
+    QFont lineFont = m_checkLine->font();
+    lineFont.setBold(opened && !check.passed());
+    m_checkLine->setFont(lineFont);
+    // A field's place changes with the image: the bar shows the focused field's anew.
+    if (!statusBar()->currentMessage().isEmpty()) showPlaceOf(m_placeShownFor);
     setWindowTitle(QString::fromStdString(m_model.windowTitle()));
     for (std::size_t i = 0; i < m_edits.size(); ++i) {
         const QString text = QString::fromStdString(f.edits[i].text);
@@ -347,6 +386,32 @@ void TarvEdit::closeEvent(QCloseEvent* event) {
 
 bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
     if (watched == editFor(Control::Core2D) && event->type() == QEvent::ToolTip) return true;
+    switch (event->type()) {
+    case QEvent::FocusIn: {
+        // The user's own moves only: the focus a window gives its first control when it opens
+        // or comes to the front must not hide the image check.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason) {
+            m_placeShownFor = watched;
+            showPlaceOf(watched);
+        }
+        break;
+    }
+    case QEvent::Enter:
+        showPlaceOf(watched);
+        break;
+    case QEvent::FocusOut:
+        if (watched == m_placeShownFor) m_placeShownFor = nullptr;
+        showPlaceOf(nullptr);
+        break;
+    case QEvent::Leave:
+        // Back to the field the user gave the focus, if any.
+        showPlaceOf(m_placeShownFor);
+        break;
+    default:
+        break;
+    }
     if (event->type() == QEvent::KeyRelease) {
         for (const Control box : kMemoryBoxes)
             if (watched == editFor(box)) act([&] { m_model.keyReleased(box); });

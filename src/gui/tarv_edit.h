@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -50,7 +51,12 @@ class TarvEdit final : public QMainWindow, private EditorHost {
 
     void buildMenus();
     void buildControls();
+    void buildStatusBar();
     void setTabOrderFollowingTheLayout();
+    // The edit box or voltage list a widget is, if any.
+    std::optional<Control> controlOf(const QObject* widget) const;
+    // The status bar shows where the widget's value lives, or the image check when it has none.
+    void showPlaceOf(const QObject* widget);
     // Fixed to its layout's size, inside the screen it opens on.
     void fixSizeAndPlace();
     // Brings every widget in line with the model.
@@ -78,7 +84,9 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     QLabel* m_devicename = nullptr;
     QLabel* m_Biosversion = nullptr;
     QLabel* m_manufactor = nullptr;
-    std::array<QLabel*, 3> m_rates{}; // StaticText20 .. StaticText22
+    std::array<QLabel*, 3> m_rates{};         // StaticText20 .. StaticText22
+    QLabel* m_checkLine = nullptr;            // the image check, in the status bar
+    const QObject* m_placeShownFor = nullptr; // the field the user gave the focus
     std::vector<Message> m_pendingMessages;
     int m_acting = 0;
 };

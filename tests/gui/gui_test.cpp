@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <deque>
@@ -496,6 +497,42 @@ class GuiTest : public QObject {
                                                              .arg(screen.height())));
         else
             QCOMPARE(window.topLeft(), screen.topLeft());
+    }
+
+    // The status bar shows the image check; a box the user moves to shows where its value lives,
+    // and leaving it brings the check back. The bar adds its height below the unchanged form.
+    void statusBarShowsTheImageCheckAndWhereAFieldLives() {
+        auto* bar = child<QStatusBar>(main(), "StatusBar");
+        auto* line = child<QLabel>(main(), "ImageCheck");
+        QCOMPARE(line->text(), QStringLiteral("No image open"));
+        QCOMPARE(windows->TarvEdit.centralWidget()->geometry().size(), QSize(710, 490));
+        QCOMPARE(bar->geometry().top(), windows->TarvEdit.centralWidget()->geometry().bottom() + 1);
+
+        openThroughMenu("fx5700.rom");
+        QCOMPARE(line->text(), QStringLiteral("Image check passed: 64 KiB option ROM, checksum correct"));
+        QVERIFY(line->toolTip().contains(QStringLiteral("The vendor is NVIDIA (10DE).")));
+
+        main()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main()));
+        edit(4)->setFocus(Qt::TabFocusReason);
+        QCOMPARE(bar->currentMessage(), QStringLiteral("2D memory clock: 8 fields, 2007h to 2023h"));
+        QVERIFY(line->isHidden());
+        child<QComboBox>(main(), "ComboBox3")->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(bar->currentMessage(), QStringLiteral("3D voltage: voltage at 1009h, code at 100Ah"));
+        child<QCheckBox>(main(), "CheckBox2")->setFocus(Qt::TabFocusReason);
+        QVERIFY(bar->currentMessage().isEmpty());
+        QVERIFY(!line->isHidden());
+
+        // A damaged checksum is named, and the line says what to do.
+        std::vector<std::uint8_t> damaged = test::sampleBytes("fx5700.rom");
+        damaged[0x100] ^= 0x01;
+        const auto path = dir->file("damaged.rom");
+        test::writeBytes(path, damaged);
+        services->openAnswers.push_back(QString::fromStdString(path.string()));
+        action(main(), "OpenBIOS1")->trigger();
+        QVERIFY2(line->text().startsWith(QStringLiteral("Warning: checksum off")), qPrintable(line->text()));
+        QVERIFY(line->text().contains(QStringLiteral("read the BIOS again with the card's flash tool")));
+        QVERIFY(line->font().bold());
     }
 
     void dialogLinksPointAtShippedGuides() {
