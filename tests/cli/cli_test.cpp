@@ -230,5 +230,135 @@ TEST_F(CliTest, RealBinaryPrintsTheSummary) {
     EXPECT_NE(output.find("Clocks 3D:     core 500, memory 500 (1000Mhz DDR)"), std::string::npos);
 }
 
+// --- trust before flashing: the change list, the backup, verify and diff ---
+
+TEST_F(CliTest, SetListsItsChangesInTextAndJsonAndKeepsTheOriginal) {
+    const std::string file = sample("fx5700.rom");
+    const CliRun text = runCli({"set", file, "-o", file, "--core-3d", "500"});
+    ASSERT_EQ(text.code, 0) << text.err;
+    const std::string backup = path("fx5700.orig.rom");
+    EXPECT_EQ(text.out, "File saved. " + file +
+                            "\n  3D core clock: 475 -> 500 MHz at 2075h\n  checksum byte: " +
+                            text.out.substr(text.out.find("checksum byte: ") + 15, 19) +
+                            "\n  The original is kept as " + backup + ".\n");
+    EXPECT_EQ(test::readBytes(backup), test::sampleBytes("fx5700.rom"));
+
+    const CliRun j = runCli({"set", file, "-o", file, "--json", "--timing-b", "9"});
+    ASSERT_EQ(j.code, 0) << j.err;
+    const json state = j.firstJson();
+    // The state's keys stay as they are; the changes, the checksum and the backup are added.
+    std::vector<std::string> keys;
+    for (const auto& item : state.items())
+        keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"file", "device", "deviceText", "biosVersion", "vendor",
+                                              "flags", "generalMode", "timingEdit", "voltages", "clocks",
+                                              "memoryRates", "timings", "offsets", "messages", "warnings",
+                                              "changes", "checksum", "backup"}));
+    EXPECT_EQ(state["changes"], json::parse(R"([{"field": "Timing B", "old": "7", "new": "9", "unit": "",
+                                                 "offsets": [8238, 8295, 8352]}])"));
+    EXPECT_EQ(state["checksum"]["offset"], 0xFFFF);
+    EXPECT_EQ(state["checksum"]["new"], test::readBytes(file).back());
+    EXPECT_EQ(state["backup"], (json{{"path", backup}, {"created", false}}));
+    EXPECT_EQ(test::readBytes(backup), test::sampleBytes("fx5700.rom"));
+}
+
+TEST_F(CliTest, SetWithoutBackupKeepsNoCopy) {
+    const std::string file = sample("fx5200.rom");
+    const CliRun r = runCli({"set", file, "-o", file, "--no-backup", "--json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(r.firstJson()["backup"].is_null());
+    EXPECT_TRUE(r.firstJson()["changes"].empty());
+    EXPECT_FALSE(std::filesystem::exists(path("fx5200.orig.rom")));
+}
+
+TEST_F(CliTest, VerifyExitsZeroOneOrTwoAndGivesEachCheckAsJsonLines) {
+    const std::string good = sample("fx5950-ultra.rom");
+    Bytes damaged = test::sampleBytes("fx5950-ultra.rom");
+    damaged[0x300] ^= 0x10;
+    test::writeBytes(path("damaged.rom"), damaged);
+
+    const CliRun passed = runCli({"verify", good});
+    EXPECT_EQ(passed.code, 0) << passed.err;
+    EXPECT_EQ(passed.out.substr(0, passed.out.find('\n')),
+              good + ": Image check passed: 64 KiB option ROM, checksum correct");
+
+    const CliRun failed = runCli({"verify", "--json", good, path("damaged.rom")});
+    EXPECT_EQ(failed.code, 1);
+    std::istringstream lines(failed.out);
+    std::string first, second;
+    std::getline(lines, first);
+    std::getline(lines, second);
+    const json a = json::parse(first), b = json::parse(second);
+    EXPECT_EQ(a["file"], good);
+    EXPECT_EQ(a["passed"], true);
+    EXPECT_EQ(b["passed"], false);
+    const auto checksum = std::find_if(b["checks"].begin(), b["checks"].end(),
+                                       [](const json& c) { return c["name"] == "checksum"; });
+    ASSERT_NE(checksum, b["checks"].end());
+    EXPECT_EQ((*checksum)["verdict"], "failed");
+    EXPECT_EQ((*checksum)["values"][0]["name"], "stored");
+    EXPECT_EQ((*checksum)["values"][0]["offset"], 0xFFFF);
+    EXPECT_EQ(b["images"][0]["device"], 0x0333);
+
+    const CliRun missing = runCli({"verify", good, path("nope.rom")});
+    EXPECT_EQ(missing.code, 2);
+    EXPECT_EQ(missing.err, path("nope.rom") + ": Cant open File! No such file or directory\n");
+    EXPECT_EQ(runCli({"verify"}).code, 2);
+}
+
+TEST_F(CliTest, DiffAfterASetListsExactlyItsChangesAndTheChecksumByte) {
+    const std::string original = sample("fx5700.rom");
+    const CliRun set = runCli(
+        {"set", original, "-o", path("edited.rom"), "--json", "--mem-2d", "300", "--voltage-3d", "1.2"});
+    ASSERT_EQ(set.code, 0) << set.err;
+    const json changes = set.firstJson()["changes"];
+    ASSERT_EQ(changes.size(), 2u);
+
+    const CliRun j = runCli({"diff", "--json", original, path("edited.rom")});
+    EXPECT_EQ(j.code, 1);
+    const json d = j.firstJson();
+    EXPECT_EQ(d["changes"], changes);
+    EXPECT_EQ(d["checksum"], set.firstJson()["checksum"]);
+    EXPECT_EQ(d["otherBytes"], json::array());
+    EXPECT_EQ(d["identity"], json::array());
+    EXPECT_EQ(d["identical"], false);
+
+    const CliRun text = runCli({"diff", original, path("edited.rom")});
+    EXPECT_EQ(text.code, 1);
+    EXPECT_NE(text.out.find("2D memory clock: 275.49 -> 300 MHz at 2007h"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("checksum byte: "), std::string::npos);
+
+    const CliRun same = runCli({"diff", original, original});
+    EXPECT_EQ(same.code, 0);
+    EXPECT_EQ(same.out, "The images are identical.\n");
+    EXPECT_EQ(runCli({"diff", original, path("nope.rom")}).code, 2);
+    EXPECT_EQ(runCli({"diff", original}).code, 2);
+}
+
+TEST_F(CliTest, DiffSaysADifferentDeviceOrLengthFirstAndLoudly) {
+    Bytes longer = test::sampleBytes("fx5700.rom");
+    longer.resize(longer.size() + 4, 0xFF);
+    longer[0x1234] = 0x77;
+    test::writeBytes(path("longer.rom"), longer);
+    const CliRun r = runCli({"diff", sample("fx5900-xt.rom"), path("longer.rom")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.rfind("DIFFERENT device: 3203 (Nvidia FX5900 XT) -> 4103 (Nvidia FX5700 Ultra)\n"
+                          "DIFFERENT length: 65536 bytes -> 65540 bytes\n"
+                          "DIFFERENT family: is5900, is5900XT -> is5700\n",
+                          0),
+              0u)
+        << r.out;
+    const CliRun j = runCli({"diff", "--json", sample("fx5700.rom"), path("longer.rom")});
+    const json d = j.firstJson();
+    ASSERT_EQ(d["identity"].size(), 1u);
+    EXPECT_EQ(d["identity"][0]["what"], "length");
+    EXPECT_EQ(d["identity"][0]["loud"], true);
+    // The byte planted outside every field, and the bytes only the longer image has, but for the
+    // last byte of each, which the checksum comparison covers.
+    EXPECT_EQ(d["otherBytes"], json::parse(R"([{"offset": 4660, "length": 1, "old": "00", "new": "77"},
+                                               {"offset": 65536, "length": 3, "old": "", "new": "FF FF FF"}])"))
+        << d["otherBytes"].dump();
+}
+
 } // namespace
 } // namespace zfx::cli
