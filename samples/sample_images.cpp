@@ -23,10 +23,11 @@ void timingSet(ImageBuilder& b, std::size_t base, std::initializer_list<std::uin
     b.bytes(base + 1, {0xA1}).bytes(base + 3, {0xA3}).bytes(base + 5, {0xA5});
 }
 
-// Timing A table: eight 4-byte entries whose first byte is Timing A.
+// Timing A table: eight 4-byte entries whose first byte is Timing A. The other bytes are fillers
+// that keep the init script around the table walkable (33h: a 2-byte command, 71h: its end).
 void timingATable(ImageBuilder& b, std::size_t first, std::uint8_t timingA) {
     for (std::size_t i = 0; i < 8; ++i)
-        b.bytes(first + 4 * i, {timingA, 0x31, 0x32, 0x33});
+        b.bytes(first + 4 * i, {timingA, 0x33, 0x71, 0x71});
 }
 
 std::size_t mhz(double value) {
@@ -36,6 +37,11 @@ std::uint16_t fx(double megahertz) {
     return static_cast<std::uint16_t>(mhz(megahertz));
 }
 
+// Where the image's own structure says the tables are: a BMP structure on GeForce FX, BIT on the
+// 6800, both pointing to a performance table laid over the clock table the editor finds by its
+// marker, and to the voltage table.
+enum class Structure { None, Bmp, Bit };
+
 struct Recipe {
     std::string fileName;
     std::string title;
@@ -43,6 +49,10 @@ struct Recipe {
     std::uint16_t vendor;
     std::string version;
     std::function<void(ImageBuilder&)> tables;
+    Structure structure = Structure::None;
+    std::uint8_t entryLength = 0x39;    // 57-byte levels, 56 on the 5800 and Quadro FX 1000
+    std::size_t timingA = 0;            // Timing A behind the timing pattern at +9, +51 or +81; 0: none
+    std::vector<std::uint8_t> voltages; // the levels' voltages, entries of the voltage table
 };
 
 std::vector<Recipe> recipes() {
@@ -57,19 +67,22 @@ std::vector<Recipe> recipes() {
              b.bytes(m, {0x18, 0x02, 0x20, 0xFF});
              // reference board: 2D in the first pair, 3D in the second
              b.word(m + 8, 300).word(m + 13, 550).word(m + 38, 400).word(m + 43, 550);
-         }},
+         },
+         Structure::Bit, 0x39, 0, {0x78, 0x8C}},
         {"gf6800-gt.rom", "GeForce 6800 GT", 0x0045, kLeadtek, "5.40.02.17.08",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x02, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
              b.bytes(m, {0x18, 0x02, 0x20, 0xFF});
              b.word(m + 8, 350).word(m + 13, 500).word(m + 38, 300).word(m + 43, 500);
-         }},
+         },
+         Structure::Bit, 0x39, 0, {0x78, 0x8C}},
         {"gf6800.rom", "GeForce 6800", 0x0041, kGainward, "5.40.02.12.01",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x6E, 0x00, 0x78, 0x01, 0x82, 0x02});
              b.bytes(m, {0x18, 0x02, 0x20, 0xFF});
              b.word(m + 8, 325).word(m + 13, 350).word(m + 38, 275).word(m + 43, 350);
-         }},
+         },
+         Structure::Bit, 0x39, 0, {0x6E, 0x82}},
         {"fx5950-ultra.rom", "GeForce FX 5950 Ultra", 0x0333, kAsus, "4.38.20.24.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x07, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
@@ -80,7 +93,8 @@ std::vector<Recipe> recipes() {
              timingSet(b, m + 46, {9, 3, 11, 4, 7});
              timingSet(b, m + 103, {9, 3, 11, 4, 7});
              timingSet(b, m + 160, {9, 3, 11, 4, 7});
-         }},
+         },
+         Structure::Bmp, 0x39, 9, {0x78, 0x82, 0x8C}},
         {"fx5900-xt.rom", "GeForce FX 5900 XT", 0x0332, kMsi, "4.35.20.32.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x6E, 0x00, 0x78, 0x01, 0x82, 0x02});
@@ -92,7 +106,8 @@ std::vector<Recipe> recipes() {
              timingSet(b, m + 46, {8, 3, 10, 4, 6});
              timingSet(b, m + 103, {8, 3, 10, 4, 6});
              timingSet(b, m + 160, {8, 3, 10, 4, 6});
-         }},
+         },
+         Structure::Bmp, 0x39, 81, {0x6E, 0x78, 0x82}},
         {"fx5800.rom", "GeForce FX 5800 Ultra", 0x0301, kGainward, "4.30.20.18.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
@@ -103,7 +118,8 @@ std::vector<Recipe> recipes() {
                  .eightSlots(m + 63, fx(400));
              b.word(m + 115, fx(500)).eightSlots(m + 119, fx(500));
              timingSet(b, m + 160, {10, 4, 12, 5, 8});
-         }},
+         },
+         Structure::Bmp, 0x38, 0, {}},
         {"fx5700.rom", "GeForce FX 5700 Ultra", 0x0341, kAsus, "4.36.20.21.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x05, 0x78, 0x01, 0x82, 0x02, 0x8C, 0x03});
@@ -115,7 +131,8 @@ std::vector<Recipe> recipes() {
              timingSet(b, m + 46, {7, 2, 9, 3, 5});
              timingSet(b, m + 103, {7, 2, 9, 3, 5});
              timingSet(b, m + 160, {7, 2, 9, 3, 5});
-         }},
+         },
+         Structure::Bmp, 0x39, 51, {0x78, 0x82, 0x8C}},
         {"fx5700-le.rom", "GeForce FX 5700 LE", 0x0343, kXfx, "4.36.20.26.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x8C, 0x02});
@@ -125,7 +142,8 @@ std::vector<Recipe> recipes() {
                  .word(m + 60, fx(400))
                  .eightSlots(m + 64, fx(250));
              timingSet(b, m + 46, {6, 2, 8, 3, 5});
-         }},
+         },
+         Structure::Bmp, 0x39, 0, {0x78, 0x8C, 0x8C}},
         {"fx5600.rom", "GeForce FX 5600", 0x0312, kLeadtek, "4.31.20.23.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x02, 0x73, 0x00, 0x7D, 0x01, 0x87, 0x02});
@@ -138,25 +156,29 @@ std::vector<Recipe> recipes() {
              timingSet(b, base + 45, {6, 2, 8, 3, 4});
              timingSet(b, base + 102, {6, 2, 8, 3, 4});
              timingSet(b, base + 159, {6, 2, 8, 3, 4});
-         }},
+         },
+         Structure::Bmp, 0x39, 51, {0x73, 0x7D, 0x87}},
         {"fx5600-ultra.rom", "GeForce FX 5600 Ultra", 0x0311, kMsi, "4.31.20.41.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x07, 0x7E, 0x01, 0x88, 0x02, 0x92, 0x03});
              b.bytes(m, {0x18, 0x02, 0x20});
              b.word(m + 3, fx(235)).eightSlots(m + 7, fx(400)).word(m + 60, fx(400)).word(m + 117, fx(235));
-         }},
+         },
+         Structure::Bmp, 0x39, 0, {0x7E, 0x88, 0x92}},
         {"fx5500.rom", "GeForce FX 5500", 0x0326, kXfx, "4.34.20.56.00",
          [=](ImageBuilder& b) {
              b.bytes(m, {0x18, 0x02, 0x20});
              b.word(m + 3, fx(270)).eightSlots(m + 7, fx(200));
              timingSet(b, m + 46, {5, 2, 7, 3, 4});
-         }},
+         },
+         Structure::Bmp, 0x39, 0, {}},
         {"fx5200.rom", "GeForce FX 5200", 0x0322, kGainward, "4.34.20.16.00",
          [=](ImageBuilder& b) {
              b.bytes(m, {0x18, 0x02, 0x20});
              b.word(m + 3, fx(250)).eightSlots(m + 7, fx(200));
              timingSet(b, m + 46, {5, 2, 7, 3, 4});
-         }},
+         },
+         Structure::Bmp, 0x39, 0, {}},
         {"quadro-fx1000.rom", "Quadro FX 1000", 0x0309, kNvidia, "4.30.20.35.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01});
@@ -167,7 +189,8 @@ std::vector<Recipe> recipes() {
                  .eightSlots(m + 63, fx(250));
              b.word(m + 115, fx(300)).eightSlots(m + 119, fx(300));
              timingSet(b, m + 160, {10, 4, 12, 5, 8});
-         }},
+         },
+         Structure::Bmp, 0x38, 0, {}},
         {"quadro-fx3000.rom", "Quadro FX 3000", 0x0338, kNvidia, "4.35.20.55.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
@@ -178,10 +201,109 @@ std::vector<Recipe> recipes() {
              timingSet(b, m + 46, {9, 3, 11, 4, 7});
              timingSet(b, m + 103, {9, 3, 11, 4, 7});
              timingSet(b, m + 160, {9, 3, 11, 4, 7});
-         }},
+         },
+         Structure::Bmp, 0x39, 9, {0x78, 0x82, 0x8C}},
         {"unsupported.rom", "an unsupported device (0x0300)", 0x0300, kAsus, "4.30.00.00.00",
-         [](ImageBuilder&) {}},
+         [](ImageBuilder&) {}, Structure::None, 0x39, 0, {}},
     };
+}
+
+constexpr std::size_t kStructureAt = 0x0300;    // the BMP or BIT structure
+constexpr std::size_t kBitTokenData = 0x0320;    // the data of the BIT 'P' and 'I' tokens
+constexpr std::size_t kTimingTableAt = 0x0380;   // the 6800's memory timing table
+constexpr std::size_t kScriptTableAt = 0x0400;   // the init-script table
+constexpr std::size_t kEmptyScriptAt = 0x0410;   // a script that only ends
+constexpr std::size_t kFxLevelStride = 57;
+
+// The version text's first four numbers, as the BMP keeps them (micro, minor, chip, major).
+std::vector<std::uint8_t> bmpVersion(const std::string& version) {
+    std::vector<std::uint8_t> parts;
+    std::size_t from = 0;
+    while (parts.size() < 4 && from < version.size()) {
+        const std::size_t dot = version.find('.', from);
+        parts.push_back(static_cast<std::uint8_t>(std::stoul(version.substr(from, dot - from), nullptr, 16)));
+        from = dot == std::string::npos ? version.size() : dot + 1;
+    }
+    parts.resize(4, 0);
+    return {parts[3], parts[2], parts[1], parts[0]};
+}
+
+// The init scripts around Timing A: the timing pattern is the tail of a restricted program for
+// the memory controller's register 100200h (shift 04, eight values, 00 02 10 00), whose values
+// follow it; Timing A is a byte of those values, or of a second program's behind them.
+std::size_t initScripts(ImageBuilder& b, std::size_t timingA) {
+    constexpr std::size_t p = kTimingPatternAt;
+    auto program = [&](std::size_t at, std::uint8_t shift, std::uint8_t count, std::uint16_t reg) {
+        b.bytes(at, {0x32, 0xD4, 0x03, 0x3F, 0x0F, shift, count});
+        b.word(at + 7, reg).word(at + 9, 0x0010);
+    };
+    if (timingA == 0) {
+        b.bytes(kEmptyScriptAt, {0x71});
+        return kEmptyScriptAt;
+    }
+    b.bytes(p - 5, {0x32, 0xD4, 0x03, 0x3F, 0x0F}); // its shift, count and register are the pattern
+    if (timingA == 51) {
+        program(p + 38, 0x10, 8, 0x0204); // values from p + 49: Timing A is their third byte
+    } else if (timingA == 81) {
+        program(p + 38, 0x00, 5, 0x0204);
+        b.bytes(p + 69, {0x8C});
+        program(p + 70, 0x00, 8, 0x0208); // values from p + 81: Timing A is their first byte
+        b.bytes(p + 113, {0x71});
+    }
+    // Behind the values of the last program, the Timing A table's fillers end the script.
+    return p - 5;
+}
+
+void buildStructure(ImageBuilder& b, const Recipe& r) {
+    constexpr std::size_t m = kClockMarkerAt;
+    const std::size_t script = initScripts(b, r.timingA);
+    b.word(kScriptTableAt, static_cast<std::uint16_t>(script)).word(kScriptTableAt + 2, 0);
+    const bool voltageTable = r.fileName != "fx5500.rom" && r.fileName != "fx5200.rom";
+    if (r.structure == Structure::Bmp) {
+        // The performance table's 9-byte header ends in the marker's first two bytes; its first
+        // level starts on the marker's third, the level id 20h.
+        const std::size_t perf = m - 7;
+        b.bytes(perf, {0x09, 0x15, 0x03, r.entryLength});
+        for (std::size_t level = 0; level < 3; ++level) {
+            const std::size_t entry = m + 2 + level * (r.entryLength == 0x38 ? 56 : kFxLevelStride);
+            if (level > 0) b.bytes(entry, {static_cast<std::uint8_t>(level == 1 ? 0x60 : 0x80)});
+            if (level < r.voltages.size()) b.bytes(entry + 56, {r.voltages[level]});
+        }
+        const std::size_t at = kStructureAt;
+        b.bytes(at, {0xFF, 0x7F, 0x4E, 0x56, 0x00, 0x05, 0x28});
+        unsigned sum = 0xFF + 0x7F + 0x4E + 0x56 + 0x05 + 0x28;
+        b.bytes(at + 7, {static_cast<std::uint8_t>((256 - sum % 256) % 256)});
+        const std::vector<std::uint8_t> version = bmpVersion(r.version);
+        b.bytes(at + 10, {version[0], version[1], version[2], version[3]});
+        b.word(at + 75, static_cast<std::uint16_t>(kScriptTableAt));
+        b.word(at + 0x94, static_cast<std::uint16_t>(perf));
+        if (voltageTable) b.word(at + 0x98, static_cast<std::uint16_t>(kVoltageTableAt));
+        return;
+    }
+    // The 6800: a BIT structure, a performance table of version 21h with two levels of 14 bytes
+    // and two 8-byte sub-entries each, the first level on the marker's third byte.
+    const std::size_t perf = m - 6;
+    b.bytes(perf, {0x21, 0x08, 0x02, 0x0E, 0x02, 0x08});
+    for (std::size_t level = 0; level < 2; ++level) {
+        const std::size_t entry = m + 2 + level * 30;
+        if (level > 0) b.bytes(entry, {0x60});
+        b.bytes(entry + 5, {r.voltages.at(level)});
+        b.bytes(entry + 14 + 1, {0x00}).bytes(entry + 22 + 1, {0x00}); // memory timing entry 0
+    }
+    b.bytes(kTimingTableAt, {0x10, 0x04, 0x01, 0x0F});
+    const std::size_t at = kStructureAt;
+    b.bytes(at, {0xFF, 0xB8, 'B', 'I', 'T', 0x00});
+    b.word(at + 6, 0x0100).bytes(at + 8, {12, 6, 2});
+    unsigned sum = 0;
+    for (const unsigned byte : {0xFFu, 0xB8u, unsigned('B'), unsigned('I'), unsigned('T'), 0x01u, 12u, 6u, 2u})
+        sum += byte;
+    b.bytes(at + 11, {static_cast<std::uint8_t>((256 - sum % 256) % 256)});
+    b.bytes(at + 12, {'P', 1, 0x14, 0x00}).word(at + 16, static_cast<std::uint16_t>(kBitTokenData));
+    b.bytes(at + 18, {'I', 1, 0x02, 0x00}).word(at + 22, static_cast<std::uint16_t>(kBitTokenData + 0x14));
+    b.word(kBitTokenData, static_cast<std::uint16_t>(perf));
+    b.word(kBitTokenData + 4, static_cast<std::uint16_t>(kTimingTableAt));
+    b.word(kBitTokenData + 0x10, static_cast<std::uint16_t>(kVoltageTableAt));
+    b.word(kBitTokenData + 0x14, static_cast<std::uint16_t>(kScriptTableAt));
 }
 
 } // namespace
@@ -213,6 +335,7 @@ std::vector<Sample> allSamples() {
         builder.header().pciData(kPciDataAt, recipe.device).subsystemVendor(recipe.vendor);
         builder.versionText(kVersionAt, recipe.version);
         recipe.tables(builder);
+        if (recipe.structure != Structure::None) buildStructure(builder, recipe);
         builder.checksum();
         samples.push_back({recipe.fileName, recipe.title, builder.image()});
     }

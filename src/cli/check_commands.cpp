@@ -2,15 +2,19 @@
 // zorvane-fx-cli verify and diff: the image check and the comparison of two images, for scripts.
 #include "cli.h"
 
+#include "card_data.h"
 #include "card_identity.h"
 #include "file_io.h"
 #include "image_check.h"
 #include "image_comparison.h"
 #include "number_text.h"
 #include "outcome.h"
+#include "rom_structure.h"
+#include "structure_check.h"
 
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <ostream>
 
 namespace zfx::cli {
@@ -29,7 +33,126 @@ std::string verdictTag(CheckVerdict verdict) {
     return {};
 }
 
+std::string agreementTag(Agreement agreement) {
+    switch (agreement) {
+    case Agreement::Confirmed:
+        return "confirmed   ";
+    case Agreement::NotChecked:
+        return "not checked ";
+    case Agreement::Contradicted:
+        return "CONTRADICTED";
+    }
+    return {};
+}
+
+std::string hex(std::uint32_t value, int digits = 2) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*Xh", digits, value);
+    return text;
+}
+
+std::string clockText(const PerfClock& clock) {
+    char text[48];
+    if (clock.width == 4)
+        std::snprintf(text, sizeof text, "%u.%02u MHz at %Xh", clock.value / 100, clock.value % 100,
+                      static_cast<unsigned>(clock.offset));
+    else
+        std::snprintf(text, sizeof text, "%u MHz at %Xh", clock.value, static_cast<unsigned>(clock.offset));
+    return text;
+}
+
+void printStructure(std::ostream& out, const RomStructure& s) {
+    for (const OptionRomImage& rom : s.chain.images)
+        out << "Image at " << hexOffset(rom.start) << ": " << rom.length() << " bytes, code type " << int(rom.codeType)
+            << (rom.last ? ", last" : "") << "\n";
+    if (s.bmp)
+        out << "BMP at " << hexOffset(s.bmp->offset) << ": version " << hex(s.bmp->major, 1).substr(0, 1) << "."
+            << hex(s.bmp->minor).substr(0, 2)
+            << ", checksum " << (s.bmp->checksumOk ? "correct" : "off") << ", BIOS " << s.bmp->biosVersion
+            << "; performance table " << hexOffset(s.bmp->perfPointer) << ", voltage table "
+            << hexOffset(s.bmp->voltagePointer) << ", init scripts " << hexOffset(s.bmp->scriptPointer) << "\n";
+    if (s.bit) {
+        out << "BIT at " << hexOffset(s.bit->offset) << ": version " << hex(s.bit->version, 4) << ", checksum "
+            << (s.bit->checksumOk ? "correct" : "off") << ", tokens";
+        for (const BitToken& t : s.bit->tokens)
+            out << " " << (t.id >= 32 && t.id < 127 ? std::string(1, t.id) : hex(static_cast<std::uint8_t>(t.id)))
+                << int(t.version) << "@" << hexOffset(t.dataOffset);
+        out << "; performance table " << hexOffset(s.bit->perfPointer) << ", timing table "
+            << hexOffset(s.bit->timingPointer) << ", voltage table " << hexOffset(s.bit->voltagePointer)
+            << ", init scripts " << hexOffset(s.bit->scriptPointer) << "\n";
+    }
+    if (!s.hasStructure()) out << "No BMP or BIT structure.\n";
+    if (s.perf) {
+        out << "Performance table at " << hexOffset(s.perf->offset) << ": version " << hex(s.perf->version) << ", "
+            << s.perf->levels.size() << " levels of " << int(s.perf->entryLength) << " bytes"
+            << (s.perf->known ? "" : " (version not known)") << "\n";
+        for (const PerfLevel& level : s.perf->levels) {
+            out << "  level id " << hex(level.id) << " at " << hexOffset(level.offset) << ": core "
+                << clockText(level.core);
+            if (!level.memory.empty()) out << ", memory " << clockText(level.memory.front());
+            if (level.memory.size() > 1) out << " (" << level.memory.size() << " copies)";
+            if (level.voltage)
+                out << ", voltage " << int(*level.voltage / 100) << "." << (*level.voltage % 100 < 10 ? "0" : "")
+                    << int(*level.voltage % 100) << " V at " << hexOffset(level.voltageOffset);
+            if (level.timingBlock) out << ", timings at " << hexOffset(level.timingBlock);
+            out << "\n";
+        }
+    }
+    if (s.voltage) {
+        out << "Voltage table at " << hexOffset(s.voltage->offset) << ": version " << hex(s.voltage->version) << ", "
+            << s.voltage->entries.size() << " entries, VID mask " << hex(s.voltage->mask)
+            << (s.voltage->known ? "" : " (version not known)") << "\n";
+        for (const StructureVoltage& e : s.voltage->entries)
+            out << "  " << int(e.voltage / 100) << "." << (e.voltage % 100 < 10 ? "0" : "") << int(e.voltage % 100)
+                << " V, VID " << int(e.vid) << " at " << hexOffset(e.offset) << "\n";
+    }
+    if (s.timing)
+        out << "Timing table at " << hexOffset(s.timing->offset) << ": version " << hex(s.timing->version) << ", "
+            << s.timing->entries.size() << (s.timing->entries.size() == 1 ? " entry" : " entries") << " of "
+            << int(s.timing->entryLength) << " bytes\n";
+    if (s.scripts) {
+        out << "Init scripts at " << hexOffset(s.scripts->tableOffset) << ": " << s.scripts->scripts.size()
+            << (s.scripts->scripts.size() == 1 ? " script, " : " scripts, ") << s.scripts->commandCount
+            << (s.scripts->commandCount == 1 ? " command\n" : " commands\n");
+        for (const RestrictedProgram& p : s.scripts->programs)
+            out << "  restricted program for register " << hex(p.reg, 6) << " at " << hexOffset(p.offset) << ": "
+                << int(p.count) << " values from " << hexOffset(p.valuesOffset) << "\n";
+        for (const PllSetting& p : s.scripts->plls) {
+            out << "  PLL " << hex(p.reg, 6) << " at " << hexOffset(p.offset) << ":";
+            for (const std::uint16_t value : p.values)
+                out << " " << value / 100 << "." << (value % 100 < 10 ? "0" : "") << value % 100 << " MHz";
+            out << "\n";
+        }
+    }
+    for (const std::string& problem : s.problems)
+        out << "Not decoded: " << problem << "\n";
+}
+
 } // namespace
+
+int runStructure(const std::string& file, bool json, std::ostream& out, std::ostream& err) {
+    const ReadResult read = readImageFile(file);
+    if (!read.ok()) {
+        err << file << ": " << kCantOpenFile << " " << read.error << "\n";
+        return kExitUsage;
+    }
+    const BiosImage image(read.bytes);
+    const RomStructure structure = decodeRomStructure(image);
+    const StructureCheck check = checkStructure(structure, readCardData(image));
+    if (json) {
+        nlohmann::ordered_json line{{"file", file}};
+        line.update(romStructureJson(structure));
+        line["check"] = structureCheckJson(check);
+        out << line.dump() << "\n";
+        return kExitOk;
+    }
+    out << file << "\n";
+    printStructure(out, structure);
+    out << check.line() << "\n";
+    for (const StructureVerdict& v : check.verdicts)
+        out << "  " << agreementTag(v.agreement) << " " << v.subject << ": " << v.text << "\n";
+    return kExitOk;
+}
 
 int runVerify(const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err) {
     bool unreadable = false;
@@ -43,17 +166,24 @@ int runVerify(const std::vector<std::string>& files, bool json, std::ostream& ou
             continue;
         }
         const BiosImage image(read.bytes);
-        const ImageCheck check = checkImage(image, identifyCard(image));
-        failed = failed || !check.passed();
+        const CardData data = readCardData(image);
+        const ImageCheck check = checkImage(image, data.identity);
+        const StructureCheck structure = checkStructure(decodeRomStructure(image), data);
+        failed = failed || !check.passed() || structure.contradicted();
         if (json) {
             nlohmann::ordered_json line{{"file", file}};
             line.update(imageCheckJson(check));
+            line["passed"] = check.passed() && !structure.contradicted();
+            line["structure"] = structureCheckJson(structure);
             out << line.dump() << "\n";
             continue;
         }
         out << file << ": " << check.line() << "\n";
         for (const CheckItem& item : check.items)
             out << "  " << verdictTag(item.verdict) << " " << item.name << ": " << item.text << "\n";
+        out << file << ": " << structure.line() << "\n";
+        for (const StructureVerdict& v : structure.verdicts)
+            out << "  " << agreementTag(v.agreement) << " " << v.subject << ": " << v.text << "\n";
     }
     if (unreadable) return kExitUsage;
     return failed ? kExitFailed : kExitOk;

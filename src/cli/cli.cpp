@@ -181,6 +181,8 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
     const Outcome saved = model.saveBios(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
     const std::optional<SaveReport>& report = model.lastSave();
     if (!saved.ok()) reportFailure(err, model.form().Pfad, saved);
+    for (const std::string& warning : host.saveWarnings)
+        err << o.file << ": Warning: " << warning << "\n";
     if (report)
         for (const std::string& note : report->notes)
             err << note << "\n"; // what the user should know about the saved file
@@ -336,6 +338,13 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     diff->add_option("A", diffBefore, "The first image, the original")->required();
     diff->add_option("B", diffAfter, "The second image, the edited one")->required();
 
+    std::string structureFile;
+    bool structureJson = false;
+    CLI::App* structure =
+        app.add_subcommand("structure", "Print the image's BMP or BIT structure and the tables it points to.");
+    structure->add_flag("--json", structureJson, "One JSON object");
+    structure->add_option("FILE", structureFile, "ROM image file")->required();
+
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
@@ -355,6 +364,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (*info) return runInfo(infoFiles, infoJson, infoGeneral, infoTimings, out, err);
     if (*verify) return runVerify(verifyFiles, verifyJson, out, err);
     if (*diff) return runDiff(diffBefore, diffAfter, diffJson, out, err);
+    if (*structure) return runStructure(structureFile, structureJson, out, err);
     return runSet(set, out, err);
 }
 

@@ -12,6 +12,8 @@ class EditorModel;
 struct ChecksumChange;
 struct FieldChange;
 struct ImageCheck;
+struct RomStructure;
+struct StructureCheck;
 } // namespace zfx
 
 namespace zfx::cli {
@@ -32,10 +34,14 @@ nlohmann::ordered_json stateJson(const EditorModel& model, const RecordingHost& 
 nlohmann::ordered_json changesJson(const std::vector<FieldChange>& changes);
 nlohmann::ordered_json checksumJson(const ChecksumChange& checksum);
 nlohmann::ordered_json imageCheckJson(const ImageCheck& check);
+nlohmann::ordered_json structureCheckJson(const StructureCheck& check);
+nlohmann::ordered_json romStructureJson(const RomStructure& structure);
 
 // zorvane-fx-cli verify and diff.
 int runVerify(const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err);
 int runDiff(const std::string& before, const std::string& after, bool json, std::ostream& out,
             std::ostream& err);
+// zorvane-fx-cli structure: the whole decode of the image's BMP or BIT structure, and the check.
+int runStructure(const std::string& file, bool json, std::ostream& out, std::ostream& err);
 
 } // namespace zfx::cli

@@ -42,19 +42,22 @@ class EditorHost {
     virtual std::optional<SaveChoice> chooseSavePath() = 0;
     // Asks what to do with edits not yet saved before they would be lost.
     virtual UnsavedChanges askToSaveChanges(const std::string& question) = 0;
+    // Asks whether to save although something speaks against it (detail: what); true saves.
+    virtual bool confirmSave(const std::string& question, const std::string& detail) = 0;
     // Shows a secondary window without waiting for it.
     virtual void showDialog(Dialog dialog) = 0;
     virtual void closeMainWindow() = 0;
 };
 
-// A host without a user: it shows nothing and answers every dialog with Cancel (benchmarks,
-// fuzzing, batch runs).
+// A host without a user: it shows nothing, answers every dialog with Cancel and lets a save go on
+// (benchmarks, fuzzing, batch runs).
 class SilentHost final : public EditorHost {
   public:
     void showMessage(const Message&) override {}
     std::optional<std::string> chooseOpenPath() override { return std::nullopt; }
     std::optional<SaveChoice> chooseSavePath() override { return std::nullopt; }
     UnsavedChanges askToSaveChanges(const std::string&) override { return UnsavedChanges::Cancel; }
+    bool confirmSave(const std::string&, const std::string&) override { return true; }
     void showDialog(Dialog) override {}
     void closeMainWindow() override {}
 };

@@ -4,6 +4,7 @@
 #include "card_data.h"
 #include "card_layout.h"
 #include "number_text.h"
+#include "rom_structure.h"
 
 #include <algorithm>
 #include <cctype>
@@ -185,7 +186,8 @@ void EditorModel::loadImage(std::vector<std::uint8_t> bytes, const std::string& 
     getinfos(path);
     getvoltages();
     getclockrates();
-    m_imageCheck = checkImage(m_card.image, m_card.identity);
+    checkOpenImage();
+    m_contradictionsSaid.clear();
     m_lastSave.reset();
     markUnmodified(path);
 }
@@ -440,12 +442,22 @@ std::vector<std::string> SaveReport::changeLines() const {
     return lines;
 }
 
-std::string EditorModel::placeOf(Control control) const {
-    const ControlInfo& info = controlInfo(control);
-    if (!info.field || m_card.image.empty()) return {};
+CardData EditorModel::cardData() const {
     CardData data{m_card.identity, m_card.voltages, m_card.clocks, {}};
     data.timings = m_card.timings ? *m_card.timings
                                   : readMemoryTimings(m_card.image, m_card.identity.flags, m_card.clocks);
+    return data;
+}
+
+void EditorModel::checkOpenImage() {
+    m_imageCheck = checkImage(m_card.image, m_card.identity);
+    m_structureCheck = checkStructure(decodeRomStructure(m_card.image), cardData());
+}
+
+std::string EditorModel::placeOf(Control control) const {
+    const ControlInfo& info = controlInfo(control);
+    if (!info.field || m_card.image.empty()) return {};
+    const CardData data = cardData();
     for (const FieldPlace& place : cardLayout(data))
         if (place.field == info.field) return placeText(place);
     return std::string(info.caption) + ": not found in this image";
@@ -465,6 +477,7 @@ Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
     const std::string path = savePathFor(chosenPath, filterEntry);
     m_lastSave.reset();
     const Outcome outcome = saveTo(path);
+    if (outcome.cause == OutcomeCause::Cancelled) return outcome; // nothing happened
     m_form.Pfad = path;
     if (outcome.ok()) markUnmodified(path);
     show(outcome);
@@ -500,6 +513,15 @@ Outcome EditorModel::saveTo(const std::string& path) {
     const std::int32_t last = saved.size() - 1;
     saved.set(last, static_cast<std::uint8_t>(saved.imageChecksum() & 0xFF));
 
+    // What the image's own structure says against the new image is said once, before anything is
+    // written; the user may still save.
+    const StructureCheck after = checkStructure(decodeRomStructure(saved), readCardData(saved));
+    if (after.contradicted() && after.contradictions() != m_contradictionsSaid) {
+        if (!m_host.confirmSave(kSaveDespiteStructure, after.contradictions()))
+            return {OutcomeCause::Cancelled, {}, {}};
+        m_contradictionsSaid = after.contradictions();
+    }
+
     SaveReport report;
     if (m_keepBackups && !m_documentPath.empty() && m_files.sameFile(path, m_documentPath)) {
         report.backupPath = backupPathFor(path).string();
@@ -520,7 +542,7 @@ Outcome EditorModel::saveTo(const std::string& path) {
     report.checksum = compared.checksum;
     report.notes = written.notes;
     m_card.image = std::move(saved);
-    m_imageCheck = checkImage(m_card.image, m_card.identity);
+    checkOpenImage();
     // The image now holds what the boxes and lists show: that is what a later save compares with.
     for (std::size_t i = 0; i < m_programTexts.size(); ++i)
         m_programTexts[i] = m_form.edits[i].text;

@@ -8,6 +8,7 @@
 #include "file_io.h"
 #include "image_check.h"
 #include "image_comparison.h"
+#include "structure_check.h"
 #include "memory_timings.h"
 #include "outcome.h"
 #include "voltage_table.h"
@@ -124,6 +125,9 @@ class EditorModel {
 
     // The check of the open image as a PCI option ROM, made after every open and successful save.
     const ImageCheck& imageCheck() const { return m_imageCheck; }
+    // The check of the tables the editor found against the image's own BMP or BIT structure, made
+    // with the image check.
+    const StructureCheck& structureCheck() const { return m_structureCheck; }
     // What the last successful save changed; absent before one, or after a failed one.
     const std::optional<SaveReport>& lastSave() const { return m_lastSave; }
     // Whether a save over the open file first keeps its original beside it (on unless a script
@@ -214,6 +218,10 @@ class EditorModel {
     void rememberSelections();
     // The whole save after the path is known; saveBios shows what it returns.
     Outcome saveTo(const std::string& path);
+    // Everything the readers found in the open image, as one value.
+    CardData cardData() const;
+    // The image check and the structure check of the open image.
+    void checkOpenImage();
     // The refusal of a value, in words.
     static std::string refusalText(const ValueFailure& failure);
 
@@ -234,6 +242,8 @@ class EditorModel {
     std::array<std::string, 12> m_programTexts;         // what the program last put in each edit box
     std::array<int, 3> m_programSelections{-1, -1, -1}; // the selection it last made in each list
     ImageCheck m_imageCheck;
+    StructureCheck m_structureCheck;
+    std::string m_contradictionsSaid; // what the question before a save said about this image
     std::optional<SaveReport> m_lastSave;
     bool m_keepBackups = true;
     std::string m_documentPath; // the file of the last open or successful save

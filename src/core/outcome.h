@@ -7,6 +7,8 @@ namespace zfx {
 
 inline constexpr const char* kCantOpenFile = "Cant open File!";
 inline constexpr const char* kFileSaved = "File saved.";
+inline constexpr const char* kSaveDespiteStructure =
+    "The BIOS structure contradicts the tables this save writes into. Save anyway?";
 
 // Why an open or a save ended as it did.
 enum class OutcomeCause {
@@ -15,6 +17,7 @@ enum class OutcomeCause {
     NoImage,        // nothing is open to save
     RefusedValue,   // a box holds a value that cannot be written
     WriteFailed,    // the target could not be written
+    Cancelled,      // the user answered a question before the save with Cancel: nothing was written
 };
 
 // The end of an open or a save: its cause, the system's own main text and the detail that

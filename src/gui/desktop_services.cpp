@@ -36,6 +36,14 @@ UnsavedChanges QtDesktopServices::askToSaveChanges(QWidget* parent, const QStrin
     }
 }
 
+bool QtDesktopServices::confirmSave(QWidget* parent, const QString& question, const QString& detail) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Zorvane FX"), question,
+                    QMessageBox::Save | QMessageBox::Cancel, parent);
+    box.setInformativeText(detail);
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Save;
+}
+
 void reportUnopenedLink(QWidget* parent, const QString& address) {
     QMessageBox box(QMessageBox::Information, QStringLiteral("Zorvane FX"),
                     QStringLiteral("No program could open this link. Its address:"), QMessageBox::Ok, parent);

@@ -21,6 +21,8 @@ class DesktopServices {
     virtual std::optional<SaveChoice> chooseSaveFile(QWidget* parent) = 0;
     // "Save the changes to card.rom?" with Save, Discard and Cancel.
     virtual UnsavedChanges askToSaveChanges(QWidget* parent, const QString& question) = 0;
+    // A warning before a save, with the reasons as informative text; true: Save, false: Cancel.
+    virtual bool confirmSave(QWidget* parent, const QString& question, const QString& detail) = 0;
 };
 
 // The real ones: QMessageBox and QFileDialog.
@@ -30,6 +32,7 @@ class QtDesktopServices final : public DesktopServices {
     std::optional<QString> chooseOpenFile(QWidget* parent) override;
     std::optional<SaveChoice> chooseSaveFile(QWidget* parent) override;
     UnsavedChanges askToSaveChanges(QWidget* parent, const QString& question) override;
+    bool confirmSave(QWidget* parent, const QString& question, const QString& detail) override;
 };
 
 // Says that no program could open a link, with the address to copy.

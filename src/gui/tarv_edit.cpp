@@ -295,6 +295,9 @@ void TarvEdit::buildStatusBar() {
     m_checkLine = new QLabel(bar);
     m_checkLine->setObjectName(QStringLiteral("ImageCheck"));
     bar->addWidget(m_checkLine, 1);
+    m_structureLine = new QLabel(bar);
+    m_structureLine->setObjectName(QStringLiteral("StructureCheck"));
+    bar->addWidget(m_structureLine);
     setStatusBar(bar);
 }
 
@@ -324,6 +327,12 @@ void TarvEdit::syncFromModel() {
     QFont lineFont = m_checkLine->font();
     lineFont.setBold(opened && !check.passed());
     m_checkLine->setFont(lineFont);
+    const StructureCheck& structure = m_model.structureCheck();
+    m_structureLine->setText(opened ? QString::fromStdString(structure.line()) : QString());
+    m_structureLine->setToolTip(opened ? QString::fromStdString(structure.details()) : QString());
+    QFont structureFont = m_structureLine->font();
+    structureFont.setBold(opened && structure.contradicted());
+    m_structureLine->setFont(structureFont);
     // A field's place changes with the image: the bar shows the focused field's anew.
     if (!statusBar()->currentMessage().isEmpty()) showPlaceOf(m_placeShownFor);
     setWindowTitle(QString::fromStdString(m_model.windowTitle()));
@@ -450,6 +459,10 @@ void TarvEdit::showPendingMessages() {
 UnsavedChanges TarvEdit::askToSaveChanges(const std::string& question) {
     // The question comes before anything changes, so the window is still what the user saw.
     return m_services.askToSaveChanges(this, QString::fromStdString(question));
+}
+
+bool TarvEdit::confirmSave(const std::string& question, const std::string& detail) {
+    return m_services.confirmSave(this, QString::fromStdString(question), QString::fromStdString(detail));
 }
 
 std::optional<std::string> TarvEdit::chooseOpenPath() {

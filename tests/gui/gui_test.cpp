@@ -55,8 +55,14 @@ class FakeServices final : public DesktopServices {
         unsavedAnswers.pop_front();
         return answer;
     }
+    bool confirmSave(QWidget*, const QString& question, const QString& detail) override {
+        saveQuestions << question + "\n" + detail;
+        return saveAnyway;
+    }
     std::vector<Message> messages;
     std::vector<QStringList> windowWhileShown;
+    QStringList saveQuestions;
+    bool saveAnyway = true;
     QStringList questions;
     std::deque<UnsavedChanges> unsavedAnswers;
     std::deque<QString> openAnswers;

@@ -88,6 +88,14 @@ std::vector<std::string> supportedSampleNames() {
     return names;
 }
 
+bool ScriptedHost::confirmSave(const std::string& question, const std::string& detail) {
+    saveQuestions.emplace_back(question, detail);
+    if (saveAnyway.empty()) return true;
+    const bool answer = saveAnyway.front();
+    saveAnyway.pop_front();
+    return answer;
+}
+
 std::filesystem::path Editor::open(const std::vector<std::uint8_t>& bytes, const std::string& name) {
     const auto path = dir.file(name);
     model.loadImage(bytes, path.string());

@@ -20,6 +20,7 @@ class ScriptedHost final : public EditorHost {
     std::optional<std::string> chooseOpenPath() override;
     std::optional<SaveChoice> chooseSavePath() override;
     UnsavedChanges askToSaveChanges(const std::string& question) override;
+    bool confirmSave(const std::string& question, const std::string& detail) override;
     void showDialog(Dialog dialog) override { dialogs.push_back(dialog); }
     void closeMainWindow() override { closed = true; }
 
@@ -32,6 +33,8 @@ class ScriptedHost final : public EditorHost {
     std::deque<std::optional<std::string>> openAnswers;
     std::deque<std::optional<SaveChoice>> saveAnswers;
     std::deque<UnsavedChanges> unsavedAnswers; // none left: Cancel
+    std::deque<bool> saveAnyway;               // none left: save
+    std::vector<std::pair<std::string, std::string>> saveQuestions;
     std::vector<std::string> questions;
     std::vector<Message> messages;
     std::vector<Dialog> dialogs;
