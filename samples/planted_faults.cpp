@@ -134,30 +134,48 @@ std::vector<PlantedContradiction> plantedContradictions() {
     };
     const std::vector<Recipe> recipes{
         {"decoy-voltage-table",
-         "a second voltage table at 1100h, found last by its marker; the BMP points to the first", "voltage table",
-         "voltage table", {0x1100}, {0x1000},
+         "a second voltage table at 1100h, found last by its marker; the BMP points to the first",
+         "voltage table",
+         "voltage table",
+         {0x1100},
+         {0x1000},
          [](Bytes& b) {
              for (std::size_t i = 0; i < 11; ++i)
                  b[0x1100 + i] = b[v + i];
              b[0x1105] = 0x50; // 0.80 V
          }},
         {"decoy-clock-table",
-         "a second clock marker at 3000h with clocks behind it; the performance table stays at 1FF9h", "2D core clock",
-         "clock table", {0x3003}, {0x2003},
+         "a second clock marker at 3000h with clocks behind it; the performance table stays at 1FF9h",
+         "2D core clock",
+         "clock table",
+         {0x3003},
+         {0x2003},
          [](Bytes& b) {
              b[0x3000] = 0x18;
              b[0x3001] = 0x02;
              b[0x3002] = 0x20;
              putWord(b, 0x3003, 25000);
          }},
-        {"level-disagrees", "the first performance level's core clock is 955.36 MHz, of which the editor reads 300",
-         "2D core clock", "clock table", {0x2003}, {0x2003},
+        {"level-disagrees",
+         "the first performance level's core clock is 955.36 MHz, of which the editor reads 300",
+         "2D core clock",
+         "clock table",
+         {0x2003},
+         {0x2003},
          [](Bytes& b) { b[m + 5] = 0x01; }},
-        {"level-voltage", "the 3D level asks for 1.45 V, which the voltage table does not have", "level voltages",
-         "voltage table", {0x1000}, {0x20AC},
+        {"level-voltage",
+         "the 3D level asks for 1.45 V, which the voltage table does not have",
+         "level voltages",
+         "voltage table",
+         {0x1000},
+         {0x20AC},
          [](Bytes& b) { b[m + 2 + 2 * 57 + 56] = 0x91; }},
-        {"timing-a-outside", "the restricted program that holds Timing A has four values instead of eight",
-         "Timing A", "timing bytes", {0x1833}, {0x17FB},
+        {"timing-a-outside",
+         "the restricted program that holds Timing A has four values instead of eight",
+         "Timing A",
+         "timing bytes",
+         {0x1833},
+         {0x17FB},
          [](Bytes& b) { b[kTimingPatternAt + 44] = 4; }},
     };
     std::vector<PlantedContradiction> planted;
@@ -165,8 +183,8 @@ std::vector<PlantedContradiction> plantedContradictions() {
         Bytes bytes = fx5700();
         recipe.plant(bytes);
         sealChecksum(bytes);
-        planted.push_back({"contradiction-" + recipe.name + ".rom", recipe.description, recipe.subject, recipe.table,
-                           recipe.found, recipe.structure, std::move(bytes)});
+        planted.push_back({"contradiction-" + recipe.name + ".rom", recipe.description, recipe.subject,
+                           recipe.table, recipe.found, recipe.structure, std::move(bytes)});
     }
     return planted;
 }

@@ -21,10 +21,10 @@ std::vector<PlantedFault> plantedFaults();
 
 // A sample whose BIOS structure contradicts what the editor finds by its byte patterns.
 struct PlantedContradiction {
-    std::string fileName;    // "contradiction-decoy-clock-table.rom"
+    std::string fileName; // "contradiction-decoy-clock-table.rom"
     std::string description;
-    std::string subject;     // the verdict that names it: "voltage table", "3D core clock", ...
-    std::string table;       // what the status line names: "voltage table", "clock table", "timing bytes"
+    std::string subject; // the verdict that names it: "voltage table", "3D core clock", ...
+    std::string table;   // what the status line names: "voltage table", "clock table", "timing bytes"
     std::vector<std::int32_t> found;     // where the editor finds it
     std::vector<std::int32_t> structure; // where the structure has it (its first place)
     std::vector<std::uint8_t> bytes;

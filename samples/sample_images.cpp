@@ -61,29 +61,54 @@ std::vector<Recipe> recipes() {
     constexpr std::size_t v = kVoltageTableAt;
     auto timingPattern = [](ImageBuilder& b) { b.bytes(p, {0x04, 0x08, 0x00, 0x02, 0x10, 0x00}); };
     return {
-        {"gf6800-ultra.rom", "GeForce 6800 Ultra (reference board)", 0x0040, kNvidia, "5.40.02.15.00",
+        {"gf6800-ultra.rom",
+         "GeForce 6800 Ultra (reference board)",
+         0x0040,
+         kNvidia,
+         "5.40.02.15.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
              b.bytes(m, {0x18, 0x02, 0x20, 0xFF});
              // reference board: 2D in the first pair, 3D in the second
              b.word(m + 8, 300).word(m + 13, 550).word(m + 38, 400).word(m + 43, 550);
          },
-         Structure::Bit, 0x39, 0, {0x78, 0x8C}},
-        {"gf6800-gt.rom", "GeForce 6800 GT", 0x0045, kLeadtek, "5.40.02.17.08",
+         Structure::Bit,
+         0x39,
+         0,
+         {0x78, 0x8C}},
+        {"gf6800-gt.rom",
+         "GeForce 6800 GT",
+         0x0045,
+         kLeadtek,
+         "5.40.02.17.08",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x02, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
              b.bytes(m, {0x18, 0x02, 0x20, 0xFF});
              b.word(m + 8, 350).word(m + 13, 500).word(m + 38, 300).word(m + 43, 500);
          },
-         Structure::Bit, 0x39, 0, {0x78, 0x8C}},
-        {"gf6800.rom", "GeForce 6800", 0x0041, kGainward, "5.40.02.12.01",
+         Structure::Bit,
+         0x39,
+         0,
+         {0x78, 0x8C}},
+        {"gf6800.rom",
+         "GeForce 6800",
+         0x0041,
+         kGainward,
+         "5.40.02.12.01",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x6E, 0x00, 0x78, 0x01, 0x82, 0x02});
              b.bytes(m, {0x18, 0x02, 0x20, 0xFF});
              b.word(m + 8, 325).word(m + 13, 350).word(m + 38, 275).word(m + 43, 350);
          },
-         Structure::Bit, 0x39, 0, {0x6E, 0x82}},
-        {"fx5950-ultra.rom", "GeForce FX 5950 Ultra", 0x0333, kAsus, "4.38.20.24.00",
+         Structure::Bit,
+         0x39,
+         0,
+         {0x6E, 0x82}},
+        {"fx5950-ultra.rom",
+         "GeForce FX 5950 Ultra",
+         0x0333,
+         kAsus,
+         "4.38.20.24.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x07, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
              timingPattern(b);
@@ -94,8 +119,15 @@ std::vector<Recipe> recipes() {
              timingSet(b, m + 103, {9, 3, 11, 4, 7});
              timingSet(b, m + 160, {9, 3, 11, 4, 7});
          },
-         Structure::Bmp, 0x39, 9, {0x78, 0x82, 0x8C}},
-        {"fx5900-xt.rom", "GeForce FX 5900 XT", 0x0332, kMsi, "4.35.20.32.00",
+         Structure::Bmp,
+         0x39,
+         9,
+         {0x78, 0x82, 0x8C}},
+        {"fx5900-xt.rom",
+         "GeForce FX 5900 XT",
+         0x0332,
+         kMsi,
+         "4.35.20.32.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x6E, 0x00, 0x78, 0x01, 0x82, 0x02});
              timingPattern(b);
@@ -107,8 +139,15 @@ std::vector<Recipe> recipes() {
              timingSet(b, m + 103, {8, 3, 10, 4, 6});
              timingSet(b, m + 160, {8, 3, 10, 4, 6});
          },
-         Structure::Bmp, 0x39, 81, {0x6E, 0x78, 0x82}},
-        {"fx5800.rom", "GeForce FX 5800 Ultra", 0x0301, kGainward, "4.30.20.18.00",
+         Structure::Bmp,
+         0x39,
+         81,
+         {0x6E, 0x78, 0x82}},
+        {"fx5800.rom",
+         "GeForce FX 5800 Ultra",
+         0x0301,
+         kGainward,
+         "4.30.20.18.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
              b.bytes(m, {0x89, 0x55, 0x20});
@@ -119,8 +158,15 @@ std::vector<Recipe> recipes() {
              b.word(m + 115, fx(500)).eightSlots(m + 119, fx(500));
              timingSet(b, m + 160, {10, 4, 12, 5, 8});
          },
-         Structure::Bmp, 0x38, 0, {}},
-        {"fx5700.rom", "GeForce FX 5700 Ultra", 0x0341, kAsus, "4.36.20.21.00",
+         Structure::Bmp,
+         0x38,
+         0,
+         {}},
+        {"fx5700.rom",
+         "GeForce FX 5700 Ultra",
+         0x0341,
+         kAsus,
+         "4.36.20.21.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x05, 0x78, 0x01, 0x82, 0x02, 0x8C, 0x03});
              timingPattern(b);
@@ -132,8 +178,15 @@ std::vector<Recipe> recipes() {
              timingSet(b, m + 103, {7, 2, 9, 3, 5});
              timingSet(b, m + 160, {7, 2, 9, 3, 5});
          },
-         Structure::Bmp, 0x39, 51, {0x78, 0x82, 0x8C}},
-        {"fx5700-le.rom", "GeForce FX 5700 LE", 0x0343, kXfx, "4.36.20.26.00",
+         Structure::Bmp,
+         0x39,
+         51,
+         {0x78, 0x82, 0x8C}},
+        {"fx5700-le.rom",
+         "GeForce FX 5700 LE",
+         0x0343,
+         kXfx,
+         "4.36.20.26.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x01, 0x8C, 0x02});
              b.bytes(m, {0x00, 0x02, 0x20});
@@ -143,8 +196,15 @@ std::vector<Recipe> recipes() {
                  .eightSlots(m + 64, fx(250));
              timingSet(b, m + 46, {6, 2, 8, 3, 5});
          },
-         Structure::Bmp, 0x39, 0, {0x78, 0x8C, 0x8C}},
-        {"fx5600.rom", "GeForce FX 5600", 0x0312, kLeadtek, "4.31.20.23.00",
+         Structure::Bmp,
+         0x39,
+         0,
+         {0x78, 0x8C, 0x8C}},
+        {"fx5600.rom",
+         "GeForce FX 5600",
+         0x0312,
+         kLeadtek,
+         "4.31.20.23.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x02, 0x73, 0x00, 0x7D, 0x01, 0x87, 0x02});
              timingPattern(b);
@@ -157,29 +217,57 @@ std::vector<Recipe> recipes() {
              timingSet(b, base + 102, {6, 2, 8, 3, 4});
              timingSet(b, base + 159, {6, 2, 8, 3, 4});
          },
-         Structure::Bmp, 0x39, 51, {0x73, 0x7D, 0x87}},
-        {"fx5600-ultra.rom", "GeForce FX 5600 Ultra", 0x0311, kMsi, "4.31.20.41.00",
+         Structure::Bmp,
+         0x39,
+         51,
+         {0x73, 0x7D, 0x87}},
+        {"fx5600-ultra.rom",
+         "GeForce FX 5600 Ultra",
+         0x0311,
+         kMsi,
+         "4.31.20.41.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x07, 0x7E, 0x01, 0x88, 0x02, 0x92, 0x03});
              b.bytes(m, {0x18, 0x02, 0x20});
              b.word(m + 3, fx(235)).eightSlots(m + 7, fx(400)).word(m + 60, fx(400)).word(m + 117, fx(235));
          },
-         Structure::Bmp, 0x39, 0, {0x7E, 0x88, 0x92}},
-        {"fx5500.rom", "GeForce FX 5500", 0x0326, kXfx, "4.34.20.56.00",
+         Structure::Bmp,
+         0x39,
+         0,
+         {0x7E, 0x88, 0x92}},
+        {"fx5500.rom",
+         "GeForce FX 5500",
+         0x0326,
+         kXfx,
+         "4.34.20.56.00",
          [=](ImageBuilder& b) {
              b.bytes(m, {0x18, 0x02, 0x20});
              b.word(m + 3, fx(270)).eightSlots(m + 7, fx(200));
              timingSet(b, m + 46, {5, 2, 7, 3, 4});
          },
-         Structure::Bmp, 0x39, 0, {}},
-        {"fx5200.rom", "GeForce FX 5200", 0x0322, kGainward, "4.34.20.16.00",
+         Structure::Bmp,
+         0x39,
+         0,
+         {}},
+        {"fx5200.rom",
+         "GeForce FX 5200",
+         0x0322,
+         kGainward,
+         "4.34.20.16.00",
          [=](ImageBuilder& b) {
              b.bytes(m, {0x18, 0x02, 0x20});
              b.word(m + 3, fx(250)).eightSlots(m + 7, fx(200));
              timingSet(b, m + 46, {5, 2, 7, 3, 4});
          },
-         Structure::Bmp, 0x39, 0, {}},
-        {"quadro-fx1000.rom", "Quadro FX 1000", 0x0309, kNvidia, "4.30.20.35.00",
+         Structure::Bmp,
+         0x39,
+         0,
+         {}},
+        {"quadro-fx1000.rom",
+         "Quadro FX 1000",
+         0x0309,
+         kNvidia,
+         "4.30.20.35.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x02, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01});
              b.bytes(m, {0x89, 0x55, 0x20});
@@ -190,8 +278,15 @@ std::vector<Recipe> recipes() {
              b.word(m + 115, fx(300)).eightSlots(m + 119, fx(300));
              timingSet(b, m + 160, {10, 4, 12, 5, 8});
          },
-         Structure::Bmp, 0x38, 0, {}},
-        {"quadro-fx3000.rom", "Quadro FX 3000", 0x0338, kNvidia, "4.35.20.55.00",
+         Structure::Bmp,
+         0x38,
+         0,
+         {}},
+        {"quadro-fx3000.rom",
+         "Quadro FX 3000",
+         0x0338,
+         kNvidia,
+         "4.35.20.55.00",
          [=](ImageBuilder& b) {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
              timingPattern(b);
@@ -202,17 +297,28 @@ std::vector<Recipe> recipes() {
              timingSet(b, m + 103, {9, 3, 11, 4, 7});
              timingSet(b, m + 160, {9, 3, 11, 4, 7});
          },
-         Structure::Bmp, 0x39, 9, {0x78, 0x82, 0x8C}},
-        {"unsupported.rom", "an unsupported device (0x0300)", 0x0300, kAsus, "4.30.00.00.00",
-         [](ImageBuilder&) {}, Structure::None, 0x39, 0, {}},
+         Structure::Bmp,
+         0x39,
+         9,
+         {0x78, 0x82, 0x8C}},
+        {"unsupported.rom",
+         "an unsupported device (0x0300)",
+         0x0300,
+         kAsus,
+         "4.30.00.00.00",
+         [](ImageBuilder&) {},
+         Structure::None,
+         0x39,
+         0,
+         {}},
     };
 }
 
-constexpr std::size_t kStructureAt = 0x0300;    // the BMP or BIT structure
-constexpr std::size_t kBitTokenData = 0x0320;    // the data of the BIT 'P' and 'I' tokens
-constexpr std::size_t kTimingTableAt = 0x0380;   // the 6800's memory timing table
-constexpr std::size_t kScriptTableAt = 0x0400;   // the init-script table
-constexpr std::size_t kEmptyScriptAt = 0x0410;   // a script that only ends
+constexpr std::size_t kStructureAt = 0x0300;   // the BMP or BIT structure
+constexpr std::size_t kBitTokenData = 0x0320;  // the data of the BIT 'P' and 'I' tokens
+constexpr std::size_t kTimingTableAt = 0x0380; // the 6800's memory timing table
+constexpr std::size_t kScriptTableAt = 0x0400; // the init-script table
+constexpr std::size_t kEmptyScriptAt = 0x0410; // a script that only ends
 constexpr std::size_t kFxLevelStride = 57;
 
 // The version text's first four numbers, as the BMP keeps them (micro, minor, chip, major).
@@ -295,7 +401,8 @@ void buildStructure(ImageBuilder& b, const Recipe& r) {
     b.bytes(at, {0xFF, 0xB8, 'B', 'I', 'T', 0x00});
     b.word(at + 6, 0x0100).bytes(at + 8, {12, 6, 2});
     unsigned sum = 0;
-    for (const unsigned byte : {0xFFu, 0xB8u, unsigned('B'), unsigned('I'), unsigned('T'), 0x01u, 12u, 6u, 2u})
+    for (const unsigned byte :
+         {0xFFu, 0xB8u, unsigned('B'), unsigned('I'), unsigned('T'), 0x01u, 12u, 6u, 2u})
         sum += byte;
     b.bytes(at + 11, {static_cast<std::uint8_t>((256 - sum % 256) % 256)});
     b.bytes(at + 12, {'P', 1, 0x14, 0x00}).word(at + 16, static_cast<std::uint16_t>(kBitTokenData));

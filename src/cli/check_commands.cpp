@@ -63,19 +63,21 @@ std::string clockText(const PerfClock& clock) {
 
 void printStructure(std::ostream& out, const RomStructure& s) {
     for (const OptionRomImage& rom : s.chain.images)
-        out << "Image at " << hexOffset(rom.start) << ": " << rom.length() << " bytes, code type " << int(rom.codeType)
-            << (rom.last ? ", last" : "") << "\n";
+        out << "Image at " << hexOffset(rom.start) << ": " << rom.length() << " bytes, code type "
+            << int(rom.codeType) << (rom.last ? ", last" : "") << "\n";
     if (s.bmp)
-        out << "BMP at " << hexOffset(s.bmp->offset) << ": version " << hex(s.bmp->major, 1).substr(0, 1) << "."
-            << hex(s.bmp->minor).substr(0, 2)
-            << ", checksum " << (s.bmp->checksumOk ? "correct" : "off") << ", BIOS " << s.bmp->biosVersion
+        out << "BMP at " << hexOffset(s.bmp->offset) << ": version " << hex(s.bmp->major, 1).substr(0, 1)
+            << "." << hex(s.bmp->minor).substr(0, 2) << ", checksum "
+            << (s.bmp->checksumOk ? "correct" : "off") << ", BIOS " << s.bmp->biosVersion
             << "; performance table " << hexOffset(s.bmp->perfPointer) << ", voltage table "
-            << hexOffset(s.bmp->voltagePointer) << ", init scripts " << hexOffset(s.bmp->scriptPointer) << "\n";
+            << hexOffset(s.bmp->voltagePointer) << ", init scripts " << hexOffset(s.bmp->scriptPointer)
+            << "\n";
     if (s.bit) {
-        out << "BIT at " << hexOffset(s.bit->offset) << ": version " << hex(s.bit->version, 4) << ", checksum "
-            << (s.bit->checksumOk ? "correct" : "off") << ", tokens";
+        out << "BIT at " << hexOffset(s.bit->offset) << ": version " << hex(s.bit->version, 4)
+            << ", checksum " << (s.bit->checksumOk ? "correct" : "off") << ", tokens";
         for (const BitToken& t : s.bit->tokens)
-            out << " " << (t.id >= 32 && t.id < 127 ? std::string(1, t.id) : hex(static_cast<std::uint8_t>(t.id)))
+            out << " "
+                << (t.id >= 32 && t.id < 127 ? std::string(1, t.id) : hex(static_cast<std::uint8_t>(t.id)))
                 << int(t.version) << "@" << hexOffset(t.dataOffset);
         out << "; performance table " << hexOffset(s.bit->perfPointer) << ", timing table "
             << hexOffset(s.bit->timingPointer) << ", voltage table " << hexOffset(s.bit->voltagePointer)
@@ -83,8 +85,8 @@ void printStructure(std::ostream& out, const RomStructure& s) {
     }
     if (!s.hasStructure()) out << "No BMP or BIT structure.\n";
     if (s.perf) {
-        out << "Performance table at " << hexOffset(s.perf->offset) << ": version " << hex(s.perf->version) << ", "
-            << s.perf->levels.size() << " levels of " << int(s.perf->entryLength) << " bytes"
+        out << "Performance table at " << hexOffset(s.perf->offset) << ": version " << hex(s.perf->version)
+            << ", " << s.perf->levels.size() << " levels of " << int(s.perf->entryLength) << " bytes"
             << (s.perf->known ? "" : " (version not known)") << "\n";
         for (const PerfLevel& level : s.perf->levels) {
             out << "  level id " << hex(level.id) << " at " << hexOffset(level.offset) << ": core "
@@ -92,31 +94,32 @@ void printStructure(std::ostream& out, const RomStructure& s) {
             if (!level.memory.empty()) out << ", memory " << clockText(level.memory.front());
             if (level.memory.size() > 1) out << " (" << level.memory.size() << " copies)";
             if (level.voltage)
-                out << ", voltage " << int(*level.voltage / 100) << "." << (*level.voltage % 100 < 10 ? "0" : "")
-                    << int(*level.voltage % 100) << " V at " << hexOffset(level.voltageOffset);
+                out << ", voltage " << int(*level.voltage / 100) << "."
+                    << (*level.voltage % 100 < 10 ? "0" : "") << int(*level.voltage % 100) << " V at "
+                    << hexOffset(level.voltageOffset);
             if (level.timingBlock) out << ", timings at " << hexOffset(level.timingBlock);
             out << "\n";
         }
     }
     if (s.voltage) {
-        out << "Voltage table at " << hexOffset(s.voltage->offset) << ": version " << hex(s.voltage->version) << ", "
-            << s.voltage->entries.size() << " entries, VID mask " << hex(s.voltage->mask)
+        out << "Voltage table at " << hexOffset(s.voltage->offset) << ": version " << hex(s.voltage->version)
+            << ", " << s.voltage->entries.size() << " entries, VID mask " << hex(s.voltage->mask)
             << (s.voltage->known ? "" : " (version not known)") << "\n";
         for (const StructureVoltage& e : s.voltage->entries)
-            out << "  " << int(e.voltage / 100) << "." << (e.voltage % 100 < 10 ? "0" : "") << int(e.voltage % 100)
-                << " V, VID " << int(e.vid) << " at " << hexOffset(e.offset) << "\n";
+            out << "  " << int(e.voltage / 100) << "." << (e.voltage % 100 < 10 ? "0" : "")
+                << int(e.voltage % 100) << " V, VID " << int(e.vid) << " at " << hexOffset(e.offset) << "\n";
     }
     if (s.timing)
-        out << "Timing table at " << hexOffset(s.timing->offset) << ": version " << hex(s.timing->version) << ", "
-            << s.timing->entries.size() << (s.timing->entries.size() == 1 ? " entry" : " entries") << " of "
-            << int(s.timing->entryLength) << " bytes\n";
+        out << "Timing table at " << hexOffset(s.timing->offset) << ": version " << hex(s.timing->version)
+            << ", " << s.timing->entries.size() << (s.timing->entries.size() == 1 ? " entry" : " entries")
+            << " of " << int(s.timing->entryLength) << " bytes\n";
     if (s.scripts) {
         out << "Init scripts at " << hexOffset(s.scripts->tableOffset) << ": " << s.scripts->scripts.size()
             << (s.scripts->scripts.size() == 1 ? " script, " : " scripts, ") << s.scripts->commandCount
             << (s.scripts->commandCount == 1 ? " command\n" : " commands\n");
         for (const RestrictedProgram& p : s.scripts->programs)
-            out << "  restricted program for register " << hex(p.reg, 6) << " at " << hexOffset(p.offset) << ": "
-                << int(p.count) << " values from " << hexOffset(p.valuesOffset) << "\n";
+            out << "  restricted program for register " << hex(p.reg, 6) << " at " << hexOffset(p.offset)
+                << ": " << int(p.count) << " values from " << hexOffset(p.valuesOffset) << "\n";
         for (const PllSetting& p : s.scripts->plls) {
             out << "  PLL " << hex(p.reg, 6) << " at " << hexOffset(p.offset) << ":";
             for (const std::uint16_t value : p.values)

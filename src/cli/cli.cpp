@@ -340,8 +340,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
     std::string structureFile;
     bool structureJson = false;
-    CLI::App* structure =
-        app.add_subcommand("structure", "Print the image's BMP or BIT structure and the tables it points to.");
+    CLI::App* structure = app.add_subcommand(
+        "structure", "Print the image's BMP or BIT structure and the tables it points to.");
     structure->add_flag("--json", structureJson, "One JSON object");
     structure->add_option("FILE", structureFile, "ROM image file")->required();
 

@@ -35,7 +35,8 @@ json romStructureJson(const RomStructure& s) {
     json out = json::object();
     json images = json::array();
     for (const OptionRomImage& rom : s.chain.images)
-        images.push_back({{"start", rom.start}, {"length", rom.length()}, {"codeType", rom.codeType}, {"last", rom.last}});
+        images.push_back(
+            {{"start", rom.start}, {"length", rom.length()}, {"codeType", rom.codeType}, {"last", rom.last}});
     out["images"] = images;
     if (s.bmp)
         out["bmp"] = {{"offset", s.bmp->offset},
@@ -57,10 +58,14 @@ json romStructureJson(const RomStructure& s) {
                               {"offset", t.offset},
                               {"dataLength", t.dataLength},
                               {"dataOffset", t.dataOffset}});
-        out["bit"] = {{"offset", s.bit->offset},         {"version", s.bit->version},
-                      {"checksumOk", s.bit->checksumOk}, {"tokens", tokens},
-                      {"perfTable", s.bit->perfPointer}, {"timingTable", s.bit->timingPointer},
-                      {"voltageTable", s.bit->voltagePointer}, {"initScripts", s.bit->scriptPointer}};
+        out["bit"] = {{"offset", s.bit->offset},
+                      {"version", s.bit->version},
+                      {"checksumOk", s.bit->checksumOk},
+                      {"tokens", tokens},
+                      {"perfTable", s.bit->perfPointer},
+                      {"timingTable", s.bit->timingPointer},
+                      {"voltageTable", s.bit->voltagePointer},
+                      {"initScripts", s.bit->scriptPointer}};
     } else {
         out["bit"] = nullptr;
     }
@@ -79,9 +84,12 @@ json romStructureJson(const RomStructure& s) {
                               {"timingBlock", level.timingBlock ? json(level.timingBlock) : json(nullptr)},
                               {"timingIndices", level.timingIndices}});
         }
-        out["perfTable"] = {{"offset", s.perf->offset},          {"version", s.perf->version},
-                            {"known", s.perf->known},            {"headerLength", s.perf->headerLength},
-                            {"entryLength", s.perf->entryLength}, {"levels", levels}};
+        out["perfTable"] = {{"offset", s.perf->offset},
+                            {"version", s.perf->version},
+                            {"known", s.perf->known},
+                            {"headerLength", s.perf->headerLength},
+                            {"entryLength", s.perf->entryLength},
+                            {"levels", levels}};
     } else {
         out["perfTable"] = nullptr;
     }
@@ -89,28 +97,37 @@ json romStructureJson(const RomStructure& s) {
         json entries = json::array();
         for (const StructureVoltage& e : s.voltage->entries)
             entries.push_back({{"offset", e.offset}, {"voltage", e.voltage}, {"vid", e.vid}});
-        out["voltageTable"] = {{"offset", s.voltage->offset}, {"version", s.voltage->version},
-                               {"known", s.voltage->known},   {"mask", s.voltage->mask},
+        out["voltageTable"] = {{"offset", s.voltage->offset},
+                               {"version", s.voltage->version},
+                               {"known", s.voltage->known},
+                               {"mask", s.voltage->mask},
                                {"entries", entries}};
     } else {
         out["voltageTable"] = nullptr;
     }
     if (s.timing)
-        out["timingTable"] = {{"offset", s.timing->offset}, {"version", s.timing->version},
-                              {"known", s.timing->known},   {"entryLength", s.timing->entryLength},
+        out["timingTable"] = {{"offset", s.timing->offset},
+                              {"version", s.timing->version},
+                              {"known", s.timing->known},
+                              {"entryLength", s.timing->entryLength},
                               {"entries", s.timing->entries}};
     else
         out["timingTable"] = nullptr;
     if (s.scripts) {
         json programs = json::array();
         for (const RestrictedProgram& p : s.scripts->programs)
-            programs.push_back(
-                {{"offset", p.offset}, {"register", p.reg}, {"count", p.count}, {"valuesOffset", p.valuesOffset}});
+            programs.push_back({{"offset", p.offset},
+                                {"register", p.reg},
+                                {"count", p.count},
+                                {"valuesOffset", p.valuesOffset}});
         json plls = json::array();
         for (const PllSetting& p : s.scripts->plls)
-            plls.push_back({{"offset", p.offset}, {"opcode", p.opcode}, {"register", p.reg}, {"values", p.values}});
-        out["initScripts"] = {{"offset", s.scripts->tableOffset}, {"scripts", s.scripts->scripts},
-                              {"commands", s.scripts->commandCount}, {"restrictedPrograms", programs},
+            plls.push_back(
+                {{"offset", p.offset}, {"opcode", p.opcode}, {"register", p.reg}, {"values", p.values}});
+        out["initScripts"] = {{"offset", s.scripts->tableOffset},
+                              {"scripts", s.scripts->scripts},
+                              {"commands", s.scripts->commandCount},
+                              {"restrictedPrograms", programs},
                               {"plls", plls}};
     } else {
         out["initScripts"] = nullptr;

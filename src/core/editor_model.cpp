@@ -451,7 +451,8 @@ CardData EditorModel::cardData() const {
 
 void EditorModel::checkOpenImage() {
     m_imageCheck = checkImage(m_card.image, m_card.identity);
-    m_structureCheck = checkStructure(decodeRomStructure(m_card.image), cardData());
+    // Read afresh: after a save the readers' last reads still hold the values from before it.
+    m_structureCheck = checkStructure(decodeRomStructure(m_card.image), readCardData(m_card.image));
 }
 
 std::string EditorModel::placeOf(Control control) const {

@@ -8,9 +8,9 @@
 #include "file_io.h"
 #include "image_check.h"
 #include "image_comparison.h"
-#include "structure_check.h"
 #include "memory_timings.h"
 #include "outcome.h"
+#include "structure_check.h"
 #include "voltage_table.h"
 #include "window_controls.h"
 

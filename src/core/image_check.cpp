@@ -287,6 +287,7 @@ std::string ImageCheck::line() const {
         return "Warning: " + summary +
                (failures > 1 ? " (and " + std::to_string(failures - 1) + " more)" : "");
     }
+    if (chain.images.empty()) return "No image checked";
     std::string line = "Image check passed: ";
     const OptionRomImage& first = chain.images.front();
     line += sizeText(first.length()) + " option ROM";

@@ -22,7 +22,8 @@ constexpr int kMaxScripts = 512;
 constexpr int kMaxCommands = 20000;
 
 std::uint32_t u32(const BiosImage& image, std::int64_t at) {
-    return static_cast<std::uint32_t>(image.word(at)) | (static_cast<std::uint32_t>(image.word(at + 2)) << 16);
+    return static_cast<std::uint32_t>(image.word(at)) |
+           (static_cast<std::uint32_t>(image.word(at + 2)) << 16);
 }
 
 std::int64_t firstOccurrence(const BiosImage& image, const std::vector<std::uint8_t>& needle) {
@@ -104,7 +105,8 @@ std::optional<BitStructure> readBit(const BiosImage& image, std::vector<std::str
                 bit.timingPointer = inside(image, u32(image, data + 8));
                 bit.voltagePointer = inside(image, u32(image, data + 0x0C));
             } else {
-                problems.push_back("BIT token P of version " + std::to_string(token.version) + " is not known");
+                problems.push_back("BIT token P of version " + std::to_string(token.version) +
+                                   " is not known");
             }
         } else if (token.id == 'I') {
             bit.scriptPointer = inside(image, image.word(data));
@@ -121,7 +123,8 @@ bool geforce6Version(std::uint8_t version) {
     return version == 0x21 || version == 0x23 || version == 0x24 || version == 0x25;
 }
 
-PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit, std::vector<std::string>& problems) {
+PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit,
+                   std::vector<std::string>& problems) {
     PerfTable t;
     t.offset = at;
     const std::uint8_t first = image.at(at);
@@ -141,8 +144,8 @@ PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit, std::v
     }
     t.known = fxVersion(t.version) || geforce6Version(t.version);
     if (!t.known) {
-        problems.push_back("the performance table at " + hexOffset(at) + " has version " + hexByte(t.version) +
-                           "h, which the decoder does not know");
+        problems.push_back("the performance table at " + hexOffset(at) + " has version " +
+                           hexByte(t.version) + "h, which the decoder does not know");
         return t;
     }
     const int subCount = std::min<int>(t.subCount, kMaxSubEntries);
@@ -183,14 +186,16 @@ PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit, std::v
                 level.voltageOffset = static_cast<std::int32_t>(e + 5);
             }
             for (int s = 0; s < subCount; ++s)
-                level.timingIndices.push_back(image.at(e + length + static_cast<std::int64_t>(s) * t.subLength + 1));
+                level.timingIndices.push_back(
+                    image.at(e + length + static_cast<std::int64_t>(s) * t.subLength + 1));
         }
         t.levels.push_back(std::move(level));
     }
     return t;
 }
 
-StructureVoltageTable readVoltages(const BiosImage& image, std::int32_t at, std::vector<std::string>& problems) {
+StructureVoltageTable readVoltages(const BiosImage& image, std::int32_t at,
+                                   std::vector<std::string>& problems) {
     StructureVoltageTable t;
     t.offset = at;
     t.version = image.at(at);
@@ -229,7 +234,8 @@ StructureVoltageTable readVoltages(const BiosImage& image, std::int32_t at, std:
             problems.push_back("the voltage entries run past the end of the image");
             break;
         }
-        const std::uint8_t vid = t.version == 0x30 ? static_cast<std::uint8_t>(image.at(e + 1) >> 2) : image.at(e + 1);
+        const std::uint8_t vid =
+            t.version == 0x30 ? static_cast<std::uint8_t>(image.at(e + 1) >> 2) : image.at(e + 1);
         t.entries.push_back({static_cast<std::int32_t>(e), image.at(e), vid});
     }
     return t;
@@ -244,8 +250,8 @@ TimingTable readTimings(const BiosImage& image, std::int32_t at, std::vector<std
     t.entryLength = image.at(at + 3);
     t.known = t.version == 0x10 && t.entryLength > 0;
     if (!t.known) {
-        problems.push_back("the memory timing table at " + hexOffset(at) + " has version " + hexByte(t.version) +
-                           "h, which the decoder does not know");
+        problems.push_back("the memory timing table at " + hexOffset(at) + " has version " +
+                           hexByte(t.version) + "h, which the decoder does not know");
         return t;
     }
     for (int i = 0; i < std::min<int>(t.entryCount, kMaxTimingEntries); ++i) {
@@ -265,13 +271,13 @@ std::int64_t commandLength(const BiosImage& image, std::int64_t at, int memoryCo
     static const auto fixed = [] {
         std::array<std::uint8_t, 256> lengths{};
         const std::pair<std::uint8_t, std::uint8_t> known[] = {
-            {0x33, 2},  {0x36, 1},  {0x37, 11}, {0x38, 1},  {0x39, 2},  {0x3A, 3}, {0x3B, 2},  {0x3C, 2},
-            {0x47, 9},  {0x48, 9},  {0x4B, 9},  {0x4F, 5},  {0x52, 4},  {0x53, 3}, {0x56, 3},  {0x57, 3},
-            {0x59, 7},  {0x5A, 7},  {0x5B, 3},  {0x5C, 3},  {0x5E, 6},  {0x5F, 22}, {0x62, 5}, {0x63, 1},
-            {0x65, 13}, {0x66, 1},  {0x67, 1},  {0x68, 1},  {0x69, 5},  {0x6B, 2}, {0x6D, 3},  {0x6E, 13},
-            {0x6F, 2},  {0x71, 1},  {0x72, 1},  {0x73, 9},  {0x74, 3},  {0x75, 2}, {0x76, 2},  {0x77, 7},
-            {0x78, 6},  {0x79, 7},  {0x7A, 9},  {0x8C, 1},  {0x8D, 1},  {0x8E, 1}, {0x90, 9},  {0x92, 1},
-            {0x96, 17}, {0x97, 13}, {0x9A, 7},  {0x9E, 1},  {0xAA, 4},  {0xAC, 13}, {0xB0, 1}, {0xB1, 3},
+            {0x33, 2},  {0x36, 1},  {0x37, 11}, {0x38, 1}, {0x39, 2}, {0x3A, 3},  {0x3B, 2}, {0x3C, 2},
+            {0x47, 9},  {0x48, 9},  {0x4B, 9},  {0x4F, 5}, {0x52, 4}, {0x53, 3},  {0x56, 3}, {0x57, 3},
+            {0x59, 7},  {0x5A, 7},  {0x5B, 3},  {0x5C, 3}, {0x5E, 6}, {0x5F, 22}, {0x62, 5}, {0x63, 1},
+            {0x65, 13}, {0x66, 1},  {0x67, 1},  {0x68, 1}, {0x69, 5}, {0x6B, 2},  {0x6D, 3}, {0x6E, 13},
+            {0x6F, 2},  {0x71, 1},  {0x72, 1},  {0x73, 9}, {0x74, 3}, {0x75, 2},  {0x76, 2}, {0x77, 7},
+            {0x78, 6},  {0x79, 7},  {0x7A, 9},  {0x8C, 1}, {0x8D, 1}, {0x8E, 1},  {0x90, 9}, {0x92, 1},
+            {0x96, 17}, {0x97, 13}, {0x9A, 7},  {0x9E, 1}, {0xAA, 4}, {0xAC, 13}, {0xB0, 1}, {0xB1, 3},
             {0xB4, 8}};
         for (const auto& [opcode, length] : known)
             lengths[opcode] = length;
@@ -283,10 +289,10 @@ std::int64_t commandLength(const BiosImage& image, std::int64_t at, int memoryCo
         int countAt;
         int item;
     };
-    static constexpr Counted counted[] = {{0x32, 11, 6, 4}, {0x34, 12, 7, 2}, {0x4A, 11, 6, 4}, {0x4C, 4, 3, 3},
-                                          {0x4D, 4, 3, 2},  {0x4E, 4, 3, 1},  {0x50, 3, 2, 2},  {0x51, 5, 4, 1},
-                                          {0x54, 2, 1, 2},  {0x58, 6, 5, 4},  {0x91, 6, 5, 4},  {0x98, 6, 5, 2},
-                                          {0x99, 6, 5, 1},  {0xA9, 2, 1, 1},  {0x49, 18, 17, 2}};
+    static constexpr Counted counted[] = {
+        {0x32, 11, 6, 4}, {0x34, 12, 7, 2}, {0x4A, 11, 6, 4}, {0x4C, 4, 3, 3}, {0x4D, 4, 3, 2},
+        {0x4E, 4, 3, 1},  {0x50, 3, 2, 2},  {0x51, 5, 4, 1},  {0x54, 2, 1, 2}, {0x58, 6, 5, 4},
+        {0x91, 6, 5, 4},  {0x98, 6, 5, 2},  {0x99, 6, 5, 1},  {0xA9, 2, 1, 1}, {0x49, 18, 17, 2}};
     const std::uint8_t opcode = image.at(at);
     if (fixed[opcode] != 0) return fixed[opcode];
     for (const Counted& c : counted)
@@ -296,7 +302,8 @@ std::int64_t commandLength(const BiosImage& image, std::int64_t at, int memoryCo
         return 3 + 4 * a + 4 * a * image.at(at + 1);
     }
     if (memoryConfigs > 0 && opcode == 0x87) return 2 + 4 * static_cast<std::int64_t>(memoryConfigs);
-    if (memoryConfigs > 0 && opcode == 0x8F) return 7 + 4 * static_cast<std::int64_t>(memoryConfigs) * image.at(at + 6);
+    if (memoryConfigs > 0 && opcode == 0x8F)
+        return 7 + 4 * static_cast<std::int64_t>(memoryConfigs) * image.at(at + 6);
     return 0;
 }
 
@@ -321,7 +328,8 @@ InitScripts walkScripts(const BiosImage& image, std::int32_t tableAt, std::vecto
         pending.erase(pending.begin());
         if (!seen.insert(start).second) continue; // a script called twice, or calling itself
         if (!image.contains(start, start)) {
-            problems.push_back("a script is said to start at " + hexOffset(start) + ", past the end of the image");
+            problems.push_back("a script is said to start at " + hexOffset(start) +
+                               ", past the end of the image");
             continue;
         }
         scripts.scripts.push_back(start);
@@ -329,8 +337,9 @@ InitScripts walkScripts(const BiosImage& image, std::int32_t tableAt, std::vecto
             const std::uint8_t opcode = image.at(at);
             const std::int64_t length = commandLength(image, at, memoryConfigs);
             if (length == 0) {
-                problems.push_back("the script at " + hexOffset(start) + " has command " + hexByte(opcode) + "h at " +
-                                   hexOffset(at) + ", which the decoder does not know; its walk ends there");
+                problems.push_back("the script at " + hexOffset(start) + " has command " + hexByte(opcode) +
+                                   "h at " + hexOffset(at) +
+                                   ", which the decoder does not know; its walk ends there");
                 break;
             }
             if (!image.contains(at, at + length - 1)) {
@@ -340,21 +349,28 @@ InitScripts walkScripts(const BiosImage& image, std::int32_t tableAt, std::vecto
             ++scripts.commandCount;
             if (opcode == 0x71) break;
             if (opcode == 0x32) {
-                const RestrictedProgram program{static_cast<std::int32_t>(at), u32(image, at + 7), image.at(at + 6),
-                                                static_cast<std::int32_t>(at + 11)};
+                const RestrictedProgram program{static_cast<std::int32_t>(at), u32(image, at + 7),
+                                                image.at(at + 6), static_cast<std::int32_t>(at + 11)};
                 if (memoryConfigs == 0) memoryConfigs = program.count;
                 scripts.programs.push_back(program);
             } else if (opcode == 0x34) {
-                PllSetting pll{static_cast<std::int32_t>(at), opcode, u32(image, at + 8), {},
+                PllSetting pll{static_cast<std::int32_t>(at),
+                               opcode,
+                               u32(image, at + 8),
+                               {},
                                static_cast<std::int32_t>(at + 12)};
                 for (int i = 0; i < image.at(at + 7); ++i)
                     pll.values.push_back(image.word(at + 12 + 2LL * i));
                 scripts.plls.push_back(std::move(pll));
             } else if (opcode == 0x79) {
-                scripts.plls.push_back({static_cast<std::int32_t>(at), opcode, u32(image, at + 1),
-                                        {image.word(at + 5)}, static_cast<std::int32_t>(at + 5)});
+                scripts.plls.push_back({static_cast<std::int32_t>(at),
+                                        opcode,
+                                        u32(image, at + 1),
+                                        {image.word(at + 5)},
+                                        static_cast<std::int32_t>(at + 5)});
             } else if (opcode == 0x5B) {
-                if (static_cast<int>(seen.size() + pending.size()) < kMaxScripts) pending.push_back(image.word(at + 1));
+                if (static_cast<int>(seen.size() + pending.size()) < kMaxScripts)
+                    pending.push_back(image.word(at + 1));
             }
             at += length;
         }

@@ -20,9 +20,9 @@ struct BmpStructure {
     std::int32_t offset = 0;
     std::uint8_t major = 0;
     std::uint8_t minor = 0;
-    bool checksumOk = false;     // its first 8 bytes sum to 0
-    std::string biosVersion;     // major.chip.minor.micro, in hex
-    std::int32_t perfPointer = 0;   // BMP+94h, 0 when this version has none
+    bool checksumOk = false;         // its first 8 bytes sum to 0
+    std::string biosVersion;         // major.chip.minor.micro, in hex
+    std::int32_t perfPointer = 0;    // BMP+94h, 0 when this version has none
     std::int32_t voltagePointer = 0; // BMP+98h
     std::int32_t scriptPointer = 0;  // BMP+75 (decimal): the init-script table
 };
@@ -61,10 +61,10 @@ struct PerfLevel {
     std::int32_t offset = 0;
     std::uint8_t id = 0;
     PerfClock core;
-    std::vector<PerfClock> memory; // one per memory configuration where the table repeats it
+    std::vector<PerfClock> memory;       // one per memory configuration where the table repeats it
     std::optional<std::uint8_t> voltage; // 10 mV
     std::int32_t voltageOffset = 0;
-    std::int32_t timingBlock = 0; // the 14 timing bytes of a version 15h level, 0 when none
+    std::int32_t timingBlock = 0;            // the 14 timing bytes of a version 15h level, 0 when none
     std::vector<std::uint8_t> timingIndices; // GeForce 6: per memory configuration, FFh none
 };
 
@@ -82,7 +82,7 @@ struct PerfTable {
 };
 
 struct StructureVoltage {
-    std::int32_t offset = 0; // of the voltage byte; the VID's byte follows it
+    std::int32_t offset = 0;  // of the voltage byte; the VID's byte follows it
     std::uint8_t voltage = 0; // 10 mV
     std::uint8_t vid = 0;
 };

@@ -56,7 +56,8 @@ struct ClockPlace {
 
 std::optional<ClockPlace> clockAt(const PerfTable& perf, std::int32_t offset) {
     for (const PerfLevel& level : perf.levels) {
-        if (level.core.offset == offset && level.core.offset != 0) return ClockPlace{&level, &level.core, true};
+        if (level.core.offset == offset && level.core.offset != 0)
+            return ClockPlace{&level, &level.core, true};
         for (const PerfClock& memory : level.memory)
             if (memory.offset == offset) return ClockPlace{&level, &memory, false};
     }
@@ -99,7 +100,8 @@ class Checker {
         if (!m_d.voltages.table) return;
         const VoltageTable& found = *m_d.voltages.table;
         const std::vector<std::int32_t> where{found.offset};
-        if (!m_s.hasStructure()) return add("voltage table", kVoltageTable, Agreement::NotChecked, kNoStructure, where);
+        if (!m_s.hasStructure())
+            return add("voltage table", kVoltageTable, Agreement::NotChecked, kNoStructure, where);
         if (!m_s.voltage)
             return add("voltage table", kVoltageTable, Agreement::NotChecked,
                        "the BIOS structure points to no voltage table", where);
@@ -111,11 +113,14 @@ class Checker {
                        where, {table.offset});
         if (!table.known)
             return add("voltage table", kVoltageTable, Agreement::NotChecked,
-                       "the voltage table's version " + hex2(table.version) + " is not known", where, {table.offset});
+                       "the voltage table's version " + hex2(table.version) + " is not known", where,
+                       {table.offset});
         for (const StoredVoltage& pair : found.stored) {
-            const auto entry = std::find_if(table.entries.begin(), table.entries.end(),
-                                            [&](const StructureVoltage& e) { return e.offset == pair.voltageOffset; });
-            if (entry == table.entries.end() || entry->voltage != pair.entry.voltage || entry->vid != pair.entry.code)
+            const auto entry =
+                std::find_if(table.entries.begin(), table.entries.end(),
+                             [&](const StructureVoltage& e) { return e.offset == pair.voltageOffset; });
+            if (entry == table.entries.end() || entry->voltage != pair.entry.voltage ||
+                entry->vid != pair.entry.code)
                 return add("voltage table", kVoltageTable, Agreement::Contradicted,
                            "The editor reads a voltage entry at " + hexOffset(pair.voltageOffset) +
                                " that the voltage table at " + hexOffset(table.offset) + " (entries of " +
@@ -124,8 +129,9 @@ class Checker {
                            {pair.voltageOffset}, {table.offset + table.headerLength});
         }
         add("voltage table", kVoltageTable, Agreement::Confirmed,
-            "The voltage table at " + hexOffset(found.offset) + " is where the BIOS structure points (version " +
-                hex2(table.version) + ", " + std::to_string(table.entries.size()) + " entries), with the entries the editor reads.",
+            "The voltage table at " + hexOffset(found.offset) +
+                " is where the BIOS structure points (version " + hex2(table.version) + ", " +
+                std::to_string(table.entries.size()) + " entries), with the entries the editor reads.",
             where, {table.offset});
         m_voltagesConfirmed = true;
         voltageChoices(found, table);
@@ -134,9 +140,10 @@ class Checker {
     void voltageChoices(const VoltageTable& found, const StructureVoltageTable& table) {
         std::vector<std::string> guessed;
         for (const VoltageEntry& offered : found.offered) {
-            const bool inTable = std::any_of(table.entries.begin(), table.entries.end(), [&](const StructureVoltage& e) {
-                return e.voltage == offered.voltage && e.vid == offered.code;
-            });
+            const bool inTable =
+                std::any_of(table.entries.begin(), table.entries.end(), [&](const StructureVoltage& e) {
+                    return e.voltage == offered.voltage && e.vid == offered.code;
+                });
             if (!inTable)
                 guessed.push_back(volts(static_cast<std::uint8_t>(offered.voltage)) + " (code " +
                                   std::to_string(offered.code) + ")");
@@ -158,20 +165,23 @@ class Checker {
         for (const PerfLevel& level : perf.levels) {
             if (!level.voltage) continue;
             where.push_back(level.voltageOffset);
-            const bool entry = std::any_of(m_s.voltage->entries.begin(), m_s.voltage->entries.end(),
-                                           [&](const StructureVoltage& e) { return e.voltage == *level.voltage; });
+            const bool entry =
+                std::any_of(m_s.voltage->entries.begin(), m_s.voltage->entries.end(),
+                            [&](const StructureVoltage& e) { return e.voltage == *level.voltage; });
             if (!entry)
                 return add("level voltages", kVoltageTable, Agreement::Contradicted,
-                           "The performance table's " + levelName(perf, level) + " asks for " + volts(*level.voltage) +
-                               " at " + hexOffset(level.voltageOffset) + ", which the voltage table at " +
-                               hexOffset(m_s.voltage->offset) + " does not have: a driver drops that level.",
+                           "The performance table's " + levelName(perf, level) + " asks for " +
+                               volts(*level.voltage) + " at " + hexOffset(level.voltageOffset) +
+                               ", which the voltage table at " + hexOffset(m_s.voltage->offset) +
+                               " does not have: a driver drops that level.",
                            {m_s.voltage->offset}, {level.voltageOffset});
             kept.push_back(volts(*level.voltage));
         }
         if (!kept.empty())
             add("level voltages", kVoltageTable, Agreement::Confirmed,
-                "The performance levels' voltages (" + joined(kept, ", ") + ") are entries of the voltage table.", {},
-                where);
+                "The performance levels' voltages (" + joined(kept, ", ") +
+                    ") are entries of the voltage table.",
+                {}, where);
     }
 
     void clocks() {
@@ -187,14 +197,15 @@ class Checker {
                 continue;
             }
             if (!m_s.perf) {
-                add(caption, kClockTable, Agreement::NotChecked, "the BIOS structure points to no performance table",
-                    offsets);
+                add(caption, kClockTable, Agreement::NotChecked,
+                    "the BIOS structure points to no performance table", offsets);
                 continue;
             }
             const PerfTable& perf = *m_s.perf;
             if (!perf.known) {
                 add(caption, kClockTable, Agreement::NotChecked,
-                    "the performance table's version " + hex2(perf.version) + " is not known", offsets, {perf.offset});
+                    "the performance table's version " + hex2(perf.version) + " is not known", offsets,
+                    {perf.offset});
                 continue;
             }
             clockField(caption, table, field, offsets, perf);
@@ -209,17 +220,21 @@ class Checker {
             if (shown.field != field) continue;
             const auto place = clockAt(perf, shown.offset);
             if (!place) {
-                wrong.push_back("it is read at " + hexOffset(shown.offset) + ", where no performance level keeps a clock");
+                wrong.push_back("it is read at " + hexOffset(shown.offset) +
+                                ", where no performance level keeps a clock");
                 continue;
             }
             const std::string where = levelName(perf, *place->level) + (place->core ? " core" : " memory");
             if (place->clock->value != shown.stored) {
-                wrong.push_back("it is read at " + hexOffset(shown.offset) + " as " + mhz(shown.stored, table.hundredths) +
-                                ", but " + where + " holds " + mhz(place->clock->value, table.hundredths) +
-                                (place->clock->value > 0xFFFF ? ", more than the 16 bits the editor reads" : ""));
+                wrong.push_back(
+                    "it is read at " + hexOffset(shown.offset) + " as " +
+                    mhz(shown.stored, table.hundredths) + ", but " + where + " holds " +
+                    mhz(place->clock->value, table.hundredths) +
+                    (place->clock->value > 0xFFFF ? ", more than the 16 bits the editor reads" : ""));
                 continue;
             }
-            levels.push_back(where + " at " + hexOffset(shown.offset) + ", " + mhz(shown.stored, table.hundredths));
+            levels.push_back(where + " at " + hexOffset(shown.offset) + ", " +
+                             mhz(shown.stored, table.hundredths));
         }
         std::int32_t writes = 0;
         std::vector<std::int32_t> stray;
@@ -229,12 +244,17 @@ class Checker {
             if (!clockAt(perf, slot.offset)) stray.push_back(slot.offset);
         }
         if (!stray.empty())
-            wrong.push_back("the save writes it at " + offsetsText(stray) + ", outside every performance level's clock fields");
+            wrong.push_back("the save writes it at " + offsetsText(stray) +
+                            ", outside every performance level's clock fields");
         if (!wrong.empty()) {
+            const std::vector<std::int32_t> fields = clockFields(perf);
             add(caption, kClockTable, Agreement::Contradicted,
-                "The " + caption + ": " + joined(wrong, "; ") + " (the levels keep their clocks from " +
-                    hexOffset(clockFields(perf).front()) + ").",
-                offsets, clockFields(perf));
+                "The " + caption + ": " + joined(wrong, "; ") +
+                    (fields.empty()
+                         ? std::string(" (the performance table holds no level)")
+                         : " (the levels keep their clocks from " + hexOffset(fields.front()) + ")") +
+                    ".",
+                offsets, fields.empty() ? std::vector<std::int32_t>{perf.offset} : fields);
             return;
         }
         add(caption, kClockTable, Agreement::Confirmed,
@@ -298,13 +318,15 @@ class Checker {
             in.push_back(block->second + " byte " + std::to_string(at - block->first));
         }
         add(caption, kTimingBytes, Agreement::Confirmed,
-            "The " + caption + " bytes lie in the " + kind + "s of the performance levels: " + joined(in, ", ") + ".",
+            "The " + caption + " bytes lie in the " + kind +
+                "s of the performance levels: " + joined(in, ", ") + ".",
             offsets, starts);
     }
 
     void timingA(const std::vector<std::int32_t>& offsets) {
         if (!m_s.scripts) {
-            add("Timing A", kTimingBytes, Agreement::NotChecked, "the BIOS structure points to no init scripts", offsets);
+            add("Timing A", kTimingBytes, Agreement::NotChecked,
+                "the BIOS structure points to no init scripts", offsets);
             return;
         }
         for (const RestrictedProgram& program : m_s.scripts->programs) {
@@ -312,7 +334,8 @@ class Checker {
             if (byte < 0 || byte > 3 || offsets.size() > program.count) continue;
             bool stride4 = true;
             for (std::size_t i = 0; i < offsets.size(); ++i)
-                stride4 = stride4 && offsets[i] == program.valuesOffset + 4 * static_cast<std::int32_t>(i) + byte;
+                stride4 =
+                    stride4 && offsets[i] == program.valuesOffset + 4 * static_cast<std::int32_t>(i) + byte;
             if (!stride4) continue;
             char reg[16];
             std::snprintf(reg, sizeof reg, "%Xh", program.reg);
@@ -328,14 +351,16 @@ class Checker {
             programs.push_back(program.offset);
         if (walkEndedEarly(m_s)) {
             add("Timing A", kTimingBytes, Agreement::NotChecked,
-                "Timing A lies in no restricted program the walk of the init scripts reached, and the walk ended early",
+                "Timing A lies in no restricted program the walk of the init scripts reached, and the walk "
+                "ended early",
                 offsets, programs);
             return;
         }
         add("Timing A", kTimingBytes, Agreement::Contradicted,
             "Timing A's bytes from " + hexOffset(offsets.front()) +
                 " lie in no restricted program of the init scripts" +
-                (programs.empty() ? std::string(" (they have none)") : " (programs at " + offsetsText(programs) + ")") +
+                (programs.empty() ? std::string(" (they have none)")
+                                  : " (programs at " + offsetsText(programs) + ")") +
                 ".",
             offsets, programs);
     }
@@ -367,20 +392,24 @@ bool StructureCheck::contradicted() const {
 }
 
 std::string StructureCheck::line() const {
-    const auto first = std::find_if(verdicts.begin(), verdicts.end(),
-                                    [](const StructureVerdict& v) { return v.agreement == Agreement::Contradicted; });
+    const auto first = std::find_if(verdicts.begin(), verdicts.end(), [](const StructureVerdict& v) {
+        return v.agreement == Agreement::Contradicted;
+    });
     if (first != verdicts.end())
         return "Warning: the " + first->table + " found " + (first->table == kTimingBytes ? "do" : "does") +
                " not match the BIOS structure";
     if (!hasStructure) return "Not checked: no BMP or BIT structure";
-    const bool confirmed = std::any_of(verdicts.begin(), verdicts.end(),
-                                       [](const StructureVerdict& v) { return v.agreement == Agreement::Confirmed; });
+    const bool confirmed = std::any_of(verdicts.begin(), verdicts.end(), [](const StructureVerdict& v) {
+        return v.agreement == Agreement::Confirmed;
+    });
     if (confirmed) return "Tables confirmed by the BIOS structure";
     return "Not checked: the BIOS structure does not cover the tables found";
 }
 
 std::string StructureCheck::details() const {
-    if (verdicts.empty()) return hasStructure ? "The editor found no table to check." : "The image has no BMP or BIT structure.";
+    if (verdicts.empty())
+        return hasStructure ? "The editor found no table to check."
+                            : "The image has no BMP or BIT structure.";
     std::string text;
     for (const StructureVerdict& v : verdicts) {
         std::string sentence = v.text;

@@ -86,8 +86,8 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     QLabel* m_Biosversion = nullptr;
     QLabel* m_manufactor = nullptr;
     std::array<QLabel*, 3> m_rates{};         // StaticText20 .. StaticText22
-    QLabel* m_checkLine = nullptr;     // the image check, in the status bar
-    QLabel* m_structureLine = nullptr; // the check against the BIOS structure, beside it
+    QLabel* m_checkLine = nullptr;            // the image check, in the status bar
+    QLabel* m_structureLine = nullptr;        // the check against the BIOS structure, beside it
     const QObject* m_placeShownFor = nullptr; // the field the user gave the focus
     std::vector<Message> m_pendingMessages;
     int m_acting = 0;

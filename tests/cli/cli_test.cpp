@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli.h"
+#include "planted_faults.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -358,6 +359,68 @@ TEST_F(CliTest, DiffSaysADifferentDeviceOrLengthFirstAndLoudly) {
     EXPECT_EQ(d["otherBytes"], json::parse(R"([{"offset": 4660, "length": 1, "old": "00", "new": "77"},
                                                {"offset": 65536, "length": 3, "old": "", "new": "FF FF FF"}])"))
         << d["otherBytes"].dump();
+}
+
+TEST_F(CliTest, VerifyIncludesTheStructureCheckAndAContradictionExitsOne) {
+    const CliRun sound = runCli({"verify", "--json", sample("fx5700.rom")});
+    EXPECT_EQ(sound.code, 0) << sound.out;
+    const json ok = sound.firstJson();
+    EXPECT_EQ(ok["structure"]["line"], "Tables confirmed by the BIOS structure");
+    EXPECT_EQ(ok["structure"]["contradicted"], false);
+
+    for (const auto& planted : samples::plantedContradictions()) {
+        test::writeBytes(path(planted.fileName), planted.bytes);
+        const CliRun r = runCli({"verify", "--json", path(planted.fileName)});
+        EXPECT_EQ(r.code, 1) << planted.fileName;
+        const json j = r.firstJson();
+        EXPECT_EQ(j["passed"], false);
+        EXPECT_EQ(j["structure"]["contradicted"], true);
+        bool named = false;
+        for (const json& v : j["structure"]["verdicts"])
+            if (v["subject"] == planted.subject && v["verdict"] == "contradicted") {
+                named = true;
+                EXPECT_EQ(v["found"][0], planted.found.front());
+                EXPECT_EQ(v["structure"][0], planted.structure.front());
+            }
+        EXPECT_TRUE(named) << planted.fileName;
+        const CliRun text = runCli({"verify", path(planted.fileName)});
+        EXPECT_NE(text.out.find("CONTRADICTED " + planted.subject + ": "), std::string::npos) << text.out;
+    }
+}
+
+TEST_F(CliTest, StructurePrintsTheWholeDecode) {
+    const CliRun r = runCli({"structure", sample("fx5700.rom")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    for (const std::string line : {"BMP at 300h: version 5.28, checksum correct, BIOS 04.36.20.21; "
+                                   "performance table 1FF9h, voltage table "
+                                   "1000h, init scripts 400h",
+                                   "Performance table at 1FF9h: version 15h, 3 levels of 57 bytes",
+                                   "  level id 80h at 2074h: core 475.00 MHz at 2075h",
+                                   "  restricted program for register 100204h at 1826h: 8 values from 1831h",
+                                   "Tables confirmed by the BIOS structure"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+    const json j = runCli({"structure", "--json", sample("gf6800.rom")}).firstJson();
+    EXPECT_TRUE(j["bmp"].is_null());
+    EXPECT_EQ(j["bit"]["offset"], 0x300);
+    EXPECT_EQ(j["perfTable"]["version"], 0x21);
+    EXPECT_EQ(j["perfTable"]["levels"][0]["core"]["value"], 325);
+    EXPECT_EQ(j["check"]["line"], "Tables confirmed by the BIOS structure");
+    const CliRun none = runCli({"structure", sample("unsupported.rom")});
+    EXPECT_NE(none.out.find("No BMP or BIT structure."), std::string::npos);
+    EXPECT_NE(none.out.find("Not checked: no BMP or BIT structure"), std::string::npos);
+    EXPECT_EQ(runCli({"structure", path("nope.rom")}).code, 2);
+}
+
+TEST_F(CliTest, SetSaysWhatTheStructureHasAgainstTheSaveAndSavesAll) {
+    const std::string file = sample("fx5700.rom");
+    const CliRun r = runCli({"set", file, "-o", path("out.rom"), "--voltage-3d", "1.5"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find(file +
+                         ": Warning: The BIOS structure contradicts the tables this save writes into. Save "
+                         "anyway? The performance table's level 2"),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(std::filesystem::exists(path("out.rom")));
 }
 
 } // namespace

@@ -148,3 +148,14 @@ TEST(ImageCheck, RandomBytesAndEmptyFilesAreNoOptionRomAndNeverReadOutside) {
 
 } // namespace
 } // namespace zfx
+
+namespace zfx {
+namespace {
+
+TEST(ImageCheck, BeforeAnyImageTheLineSaysSo) {
+    EXPECT_EQ(ImageCheck{}.line(), "No image checked");
+    EXPECT_TRUE(ImageCheck{}.passed());
+}
+
+} // namespace
+} // namespace zfx

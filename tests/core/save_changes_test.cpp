@@ -269,3 +269,46 @@ TEST(Backup, NamesFollowTheFilesOwnExtension) {
 
 } // namespace
 } // namespace zfx
+
+namespace zfx {
+namespace {
+
+// --- what the BIOS structure says against a save ---
+
+TEST(StructureBeforeSave, AContradictionIsAskedAboutOnceBeforeAnythingIsWritten) {
+    Editor e;
+    const Bytes original = test::sampleBytes("fx5700.rom");
+    e.open(original);
+    EXPECT_EQ(e.model.structureCheck().line(), "Tables confirmed by the BIOS structure");
+    // 1.50 V over the 3D pair: the 3D level still asks for 1.40 V, which the table then lacks.
+    e.model.selectEntry(Control::Voltage3D, 3);
+    e.host.saveAnyway = {false};
+    EXPECT_TRUE(e.save().empty());
+    ASSERT_EQ(e.host.saveQuestions.size(), 1u);
+    EXPECT_EQ(e.host.saveQuestions[0].first,
+              "The BIOS structure contradicts the tables this save writes into. Save anyway?");
+    EXPECT_NE(e.host.saveQuestions[0].second.find("asks for 1.40 V at 20ACh"), std::string::npos)
+        << e.host.saveQuestions[0].second;
+    EXPECT_FALSE(e.model.lastSave());
+    EXPECT_TRUE(e.model.modified());
+
+    // Answered with Save: written; the same contradiction is not asked about again.
+    ASSERT_FALSE(e.save().empty());
+    EXPECT_EQ(e.host.saveQuestions.size(), 2u);
+    EXPECT_EQ(e.model.structureCheck().line(),
+              "Warning: the voltage table found does not match the BIOS structure");
+    ASSERT_FALSE(e.save("again.rom").empty());
+    EXPECT_EQ(e.host.saveQuestions.size(), 2u);
+}
+
+TEST(StructureBeforeSave, ASaveThatContradictsNothingAsksNothing) {
+    Editor e;
+    e.open(test::sampleBytes("fx5950-ultra.rom"));
+    e.model.typeText(Control::Core3D, "500");
+    ASSERT_FALSE(e.save().empty());
+    EXPECT_TRUE(e.host.saveQuestions.empty());
+    EXPECT_EQ(e.model.structureCheck().line(), "Tables confirmed by the BIOS structure");
+}
+
+} // namespace
+} // namespace zfx

@@ -516,6 +516,11 @@ class GuiTest : public QObject {
 
         openThroughMenu("fx5700.rom");
         QCOMPARE(line->text(), QStringLiteral("Image check passed: 64 KiB option ROM, checksum correct"));
+        auto* structure = child<QLabel>(main(), "StructureCheck");
+        QCOMPARE(structure->text(), QStringLiteral("Tables confirmed by the BIOS structure"));
+        QVERIFY(structure->toolTip().contains(
+            QStringLiteral("The voltage table at 1000h is where the BIOS structure")));
+        QVERIFY(!structure->font().bold());
         QVERIFY(line->toolTip().contains(QStringLiteral("The vendor is NVIDIA (10DE).")));
 
         main()->activateWindow();
@@ -539,6 +544,29 @@ class GuiTest : public QObject {
         QVERIFY2(line->text().startsWith(QStringLiteral("Warning: checksum off")), qPrintable(line->text()));
         QVERIFY(line->text().contains(QStringLiteral("read the BIOS again with the card's flash tool")));
         QVERIFY(line->font().bold());
+        // Without a BMP the second part says the tables were not checked.
+        QCOMPARE(structure->text(), QStringLiteral("Tables confirmed by the BIOS structure"));
+        damaged[0x300] = 0x00;
+        test::writeBytes(path, damaged);
+        services->openAnswers.push_back(QString::fromStdString(path.string()));
+        action(main(), "OpenBIOS1")->trigger();
+        QCOMPARE(structure->text(), QStringLiteral("Not checked: no BMP or BIT structure"));
+    }
+
+    // A save the BIOS structure speaks against asks first, with the reasons; Cancel writes nothing.
+    void aContradictedSaveAsksBeforeWriting() {
+        openThroughMenu("fx5700.rom");
+        auto* list = child<QComboBox>(main(), "ComboBox3");
+        list->setCurrentIndex(3);
+        emit list->activated(3);
+        services->saveAnyway = false;
+        const auto target = dir->file("out.rom");
+        services->saveAnswers.push_back(SaveChoice{target.string(), kRomFilterEntry});
+        action(main(), "SaveBIOS1")->trigger();
+        QCOMPARE(services->saveQuestions.size(), 1);
+        QVERIFY(services->saveQuestions[0].contains(QStringLiteral("a driver drops that level")));
+        QVERIFY(!std::filesystem::exists(target));
+        QVERIFY(services->messages.empty());
     }
 
     void dialogLinksPointAtShippedGuides() {
