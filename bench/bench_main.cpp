@@ -4,7 +4,10 @@
 #include "card_data.h"
 #include "editor_model.h"
 #include "file_io.h"
+#include "image_check.h"
+#include "rom_structure.h"
 #include "sample_images.h"
+#include "structure_check.h"
 
 #include <benchmark/benchmark.h>
 
@@ -97,6 +100,28 @@ void BM_ReadCardData_64K(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReadCardData_64K)->Unit(benchmark::kMicrosecond);
+
+// The checks every open makes, from bytes in memory: the image as a PCI option ROM, and the BIOS
+// structure decoded and checked against the card data.
+void BM_CheckImage_64K(benchmark::State& state) {
+    const zfx::BiosImage image(zfx::readImageFile(sampleFile()).bytes);
+    const zfx::CardIdentity identity = zfx::identifyCard(image);
+    for (auto _ : state) {
+        const zfx::ImageCheck check = zfx::checkImage(image, identity);
+        benchmark::DoNotOptimize(check.items.data());
+    }
+}
+BENCHMARK(BM_CheckImage_64K)->Unit(benchmark::kMicrosecond);
+
+void BM_CheckStructure_64K(benchmark::State& state) {
+    const zfx::BiosImage image(zfx::readImageFile(sampleFile()).bytes);
+    const zfx::CardData data = zfx::readCardData(image);
+    for (auto _ : state) {
+        const zfx::StructureCheck check = zfx::checkStructure(zfx::decodeRomStructure(image), data);
+        benchmark::DoNotOptimize(check.verdicts.data());
+    }
+}
+BENCHMARK(BM_CheckStructure_64K)->Unit(benchmark::kMicrosecond);
 
 // Keeps the median of each benchmark for the ratios.
 class MedianReporter final : public benchmark::ConsoleReporter {

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Writes the seed corpus: every sample (behind eight action bytes), images with each family's
-// markers at the very end, tiny images, and findPattern seeds.
+// Writes the seed corpus: every sample (behind eight action bytes), the samples with planted
+// structure faults and contradictions, images with each family's markers at the very end, tiny
+// images, and findPattern seeds.
 #include "image_builder.h"
+#include "planted_faults.h"
 #include "sample_images.h"
 
 #include <filesystem>
@@ -38,6 +40,10 @@ int main(int argc, char** argv) {
         seed(withActions({0, 0, 0, 0, 0, 0, 0, 0}, sample.bytes));
         seed(withActions({3, 2, 3, 4, 0xFF, 0x0F, 17, 5}, sample.bytes));
     }
+    for (const auto& fault : zfx::samples::plantedFaults())
+        seed(withActions({2, 1, 1, 1, 0x01, 0x00, 3, 0}, fault.bytes));
+    for (const auto& planted : zfx::samples::plantedContradictions())
+        seed(withActions({2, 0, 0, 4, 0x3F, 0x00, 9, 1}, planted.bytes));
     for (const std::uint16_t device : zfx::samples::familyDevices())
         for (const auto& marker : zfx::samples::readerMarkers()) {
             zfx::samples::ImageBuilder builder(512);

@@ -3,6 +3,7 @@
 
 #include "number_text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace zfx {
@@ -28,12 +29,17 @@ std::string sizeText(std::int64_t bytes) {
     return std::to_string(bytes) + " bytes";
 }
 
-// The 8-bit sum of bytes first..last (inclusive).
+// The 8-bit sum of bytes first..last (inclusive), of those inside the image.
 std::uint8_t sumOf(const BiosImage& image, std::int64_t first, std::int64_t last) {
-    unsigned sum = 0;
+    first = std::max<std::int64_t>(first, 0);
+    last = std::min<std::int64_t>(last, image.size() - 1);
+    if (last < first) return 0;
+    // Only the sum modulo 256 counts, so bytes add up as bytes: a loop the compiler vectorises.
+    const std::uint8_t* bytes = image.bytes().data();
+    std::uint8_t sum = 0;
     for (std::int64_t i = first; i <= last; ++i)
-        sum += image.at(i);
-    return static_cast<std::uint8_t>(sum & 0xFF);
+        sum = static_cast<std::uint8_t>(sum + bytes[i]);
+    return sum;
 }
 
 // The byte that, stored at last instead of what is there, makes first..last sum to 0.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <set>
 
 namespace zfx {
@@ -27,9 +28,19 @@ std::uint32_t u32(const BiosImage& image, std::int64_t at) {
 }
 
 std::int64_t firstOccurrence(const BiosImage& image, const std::vector<std::uint8_t>& needle) {
+    // Both signatures start with FF; memchr jumps from one FF to the next.
     const auto& bytes = image.bytes();
-    const auto it = std::search(bytes.begin(), bytes.end(), needle.begin(), needle.end());
-    return it == bytes.end() ? -1 : it - bytes.begin();
+    if (needle.empty() || bytes.size() < needle.size()) return -1;
+    const std::uint8_t* data = bytes.data();
+    const std::size_t lastStart = bytes.size() - needle.size();
+    for (std::size_t at = 0; at <= lastStart;) {
+        const void* hit = std::memchr(data + at, needle[0], lastStart - at + 1);
+        if (!hit) return -1;
+        at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - data);
+        if (std::memcmp(data + at, needle.data(), needle.size()) == 0) return static_cast<std::int64_t>(at);
+        ++at;
+    }
+    return -1;
 }
 
 std::string hexByte(std::uint8_t value) {
