@@ -318,7 +318,10 @@ std::int64_t commandLength(const BiosImage& image, std::int64_t at, int memoryCo
     return 0;
 }
 
-InitScripts walkScripts(const BiosImage& image, std::int32_t tableAt, std::vector<std::string>& problems) {
+// One walk of every script from the table. memoryConfigs is the count of memory configurations
+// when known (0: not yet); needsCount tells whether a command that depends on it stopped a script.
+InitScripts walkOnce(const BiosImage& image, std::int32_t tableAt, int memoryConfigs, bool& needsCount,
+                     std::vector<std::string>& problems) {
     InitScripts scripts;
     scripts.tableOffset = tableAt;
     std::vector<std::int32_t> pending;
@@ -333,7 +336,6 @@ InitScripts walkScripts(const BiosImage& image, std::int32_t tableAt, std::vecto
         pending.push_back(script);
     }
     std::set<std::int32_t> seen;
-    int memoryConfigs = 0;
     while (!pending.empty() && scripts.commandCount < kMaxCommands) {
         const std::int32_t start = pending.front();
         pending.erase(pending.begin());
@@ -347,6 +349,14 @@ InitScripts walkScripts(const BiosImage& image, std::int32_t tableAt, std::vecto
         for (std::int64_t at = start; scripts.commandCount < kMaxCommands;) {
             const std::uint8_t opcode = image.at(at);
             const std::int64_t length = commandLength(image, at, memoryConfigs);
+            if (length == 0 && memoryConfigs == 0 && (opcode == 0x87 || opcode == 0x8F)) {
+                needsCount = true;
+                problems.push_back("the script at " + hexOffset(start) + " has command " + hexByte(opcode) +
+                                   "h at " + hexOffset(at) +
+                                   ", whose length depends on the count of memory "
+                                   "configurations, not known yet; its walk ends there");
+                break;
+            }
             if (length == 0) {
                 problems.push_back("the script at " + hexOffset(start) + " has command " + hexByte(opcode) +
                                    "h at " + hexOffset(at) +
@@ -390,6 +400,20 @@ InitScripts walkScripts(const BiosImage& image, std::int32_t tableAt, std::vecto
         problems.push_back("the scripts hold more than " + std::to_string(kMaxCommands) +
                            " commands; the walk stopped there");
     return scripts;
+}
+
+// The walk, once more when a command needed the count of memory configurations that a restricted
+// program only gave later.
+InitScripts walkScripts(const BiosImage& image, std::int32_t tableAt, std::vector<std::string>& problems) {
+    bool needsCount = false;
+    std::vector<std::string> firstProblems;
+    InitScripts first = walkOnce(image, tableAt, 0, needsCount, firstProblems);
+    if (!needsCount || first.programs.empty()) {
+        problems.insert(problems.end(), firstProblems.begin(), firstProblems.end());
+        return first;
+    }
+    bool stillNeeds = false;
+    return walkOnce(image, tableAt, first.programs.front().count, stillNeeds, problems);
 }
 
 } // namespace

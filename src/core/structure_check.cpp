@@ -212,18 +212,56 @@ class Checker {
         }
     }
 
+    // What a 16-bit clock field of the editor's at offset meets in the performance table.
+    enum class Spot {
+        ClockField, // the start of a level's clock
+        Uncovered,  // bytes of a level whose meaning the structure does not give
+        Meaningful, // another field of a level: its id, voltage, fan, timings, or the middle of a clock
+        Outside,    // no level at all
+    };
+
+    static Spot spotOf(const PerfTable& perf, std::int32_t offset) {
+        if (clockAt(perf, offset)) return Spot::ClockField;
+        const std::int64_t stride =
+            perf.entryLength + static_cast<std::int64_t>(perf.subCount) * perf.subLength;
+        const bool fx = perf.version < 0x20;
+        for (const PerfLevel& level : perf.levels) {
+            if (offset + 1 < level.offset || offset >= level.offset + stride) continue;
+            auto overlaps = [&](std::int64_t first, std::int64_t last) {
+                return first != 0 && offset <= last && offset + 1 >= first;
+            };
+            bool meaningful = overlaps(level.offset, level.offset) ||
+                              overlaps(level.core.offset, level.core.offset + level.core.width - 1) ||
+                              overlaps(level.timingBlock, level.timingBlock + kTimingBlockLength - 1) ||
+                              overlaps(level.offset + (fx ? 55 : 4), level.offset + (fx ? 55 : 4));
+            if (level.voltage) meaningful = meaningful || overlaps(level.voltageOffset, level.voltageOffset);
+            for (const PerfClock& memory : level.memory)
+                meaningful = meaningful || overlaps(memory.offset, memory.offset + memory.width - 1);
+            return meaningful ? Spot::Meaningful : Spot::Uncovered;
+        }
+        return Spot::Outside;
+    }
+
     void clockField(const std::string& caption, const ClockTable& table, CardField field,
                     const std::vector<std::int32_t>& offsets, const PerfTable& perf) {
         std::vector<std::string> wrong;
         std::vector<std::string> levels;
+        std::vector<std::int32_t> uncovered;
         for (const ShownClock& shown : table.shown) {
             if (shown.field != field) continue;
-            const auto place = clockAt(perf, shown.offset);
-            if (!place) {
-                wrong.push_back("it is read at " + hexOffset(shown.offset) +
-                                ", where no performance level keeps a clock");
+            const Spot spot = spotOf(perf, shown.offset);
+            if (spot == Spot::Uncovered) {
+                uncovered.push_back(shown.offset);
                 continue;
             }
+            if (spot != Spot::ClockField) {
+                wrong.push_back("it is read at " + hexOffset(shown.offset) +
+                                (spot == Spot::Outside
+                                     ? ", where no performance level keeps a clock"
+                                     : ", a field of a performance level that is no clock"));
+                continue;
+            }
+            const auto place = clockAt(perf, shown.offset);
             const std::string where = levelName(perf, *place->level) + (place->core ? " core" : " memory");
             if (place->clock->value != shown.stored) {
                 wrong.push_back(
@@ -241,7 +279,11 @@ class Checker {
         for (const ClockSlot& slot : table.writes) {
             if (slot.field != field) continue;
             ++writes;
-            if (!clockAt(perf, slot.offset)) stray.push_back(slot.offset);
+            const Spot spot = spotOf(perf, slot.offset);
+            if (spot == Spot::Uncovered)
+                uncovered.push_back(slot.offset);
+            else if (spot != Spot::ClockField)
+                stray.push_back(slot.offset);
         }
         if (!stray.empty())
             wrong.push_back("the save writes it at " + offsetsText(stray) +
@@ -255,6 +297,15 @@ class Checker {
                          : " (the levels keep their clocks from " + hexOffset(fields.front()) + ")") +
                     ".",
                 offsets, fields.empty() ? std::vector<std::int32_t>{perf.offset} : fields);
+            return;
+        }
+        if (!uncovered.empty()) {
+            std::sort(uncovered.begin(), uncovered.end());
+            uncovered.erase(std::unique(uncovered.begin(), uncovered.end()), uncovered.end());
+            add(caption, kClockTable, Agreement::NotChecked,
+                "the BIOS structure does not say what a version " + hex2(perf.version) +
+                    " performance level holds at " + offsetsText(uncovered),
+                offsets, {perf.offset});
             return;
         }
         add(caption, kClockTable, Agreement::Confirmed,

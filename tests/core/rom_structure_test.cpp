@@ -234,3 +234,41 @@ TEST(RomStructureBadInput, RandomBytesAroundPlantedSignaturesNeverCrashOrSpin) {
 
 } // namespace
 } // namespace zfx
+
+namespace zfx {
+namespace {
+
+// Command 87h takes four bytes per memory configuration: a script that meets it before any
+// restricted program gave that count is walked again once another script has given it.
+TEST(RomStructure, ACommandThatNeedsTheMemoryConfigurationCountIsWalkedOnceItIsKnown) {
+    Bytes bytes = test::sampleBytes("fx5700.rom");
+    putWord(bytes, 0x400, 0x0500);
+    putWord(bytes, 0x402, 0x17FB); // the sample's own script, whose programs have eight values
+    putWord(bytes, 0x404, 0);
+    bytes[0x500] = 0x87;
+    bytes[0x500 + 2 + 4 * 8] = 0x71;
+    const RomStructure s = decodeRomStructure(BiosImage(bytes));
+    ASSERT_TRUE(s.scripts);
+    EXPECT_TRUE(s.problems.empty()) << s.problems.front();
+    EXPECT_EQ(s.scripts->commandCount, 2 + 3);
+    EXPECT_EQ(checkOf(bytes).line(), "Tables confirmed by the BIOS structure");
+}
+
+// Clock fields in bytes of a level that the structure does not explain are not checked, not
+// contradicted: a version 14h level repeats no memory clock.
+TEST(StructureCheck, ClockFieldsInBytesTheStructureLeavesOpenAreNotChecked) {
+    Bytes bytes = test::sampleBytes("fx5950-ultra.rom");
+    bytes[0x1FF9 + 1] = 0x14;
+    const StructureCheck c = checkOf(bytes);
+    EXPECT_FALSE(c.contradicted()) << c.contradictions();
+    const auto memory = std::find_if(c.verdicts.begin(), c.verdicts.end(), [](const StructureVerdict& v) {
+        return v.subject == "2D memory clock";
+    });
+    ASSERT_NE(memory, c.verdicts.end());
+    EXPECT_EQ(memory->agreement, Agreement::NotChecked);
+    EXPECT_NE(memory->text.find("version 14h performance level holds at 200Bh"), std::string::npos)
+        << memory->text;
+}
+
+} // namespace
+} // namespace zfx
