@@ -28,7 +28,8 @@ for path in usr/bin/zorvane-fx usr/bin/zorvane-fx-cli \
             usr/share/icons/hicolor/48x48/apps/org.zorvane.ZorvaneFX.png \
             usr/share/man/man1/zorvane-fx-cli.1.gz usr/share/man/man1/zorvane-fx.1.gz \
             usr/share/bash-completion/completions/zorvane-fx-cli \
-            usr/share/doc/zorvane-fx/guide-reading-bios.md usr/share/doc/zorvane-fx/README.md \
+            usr/share/doc/zorvane-fx/guide-reading-bios.md usr/share/doc/zorvane-fx/guide-before-you-flash.md \
+            usr/share/doc/zorvane-fx/structure.md usr/share/doc/zorvane-fx/README.md \
             usr/share/doc/zorvane-fx/LICENSE; do
     [ -e "$root/$path" ] || fail "$path is missing"
 done

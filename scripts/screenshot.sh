@@ -4,7 +4,8 @@
 # would: the main window with a sample (screenshot.png), the question before edits are lost
 # (screenshot-unsaved.png), the File menu with its keys (screenshot-file-menu.png), and the
 # message after opening an unsupported file over a window that already shows that file
-# (screenshot-unsupported.png).
+# (screenshot-unsupported.png), and "File saved." with the list of what a save over the opened
+# file changed and where its original is kept (screenshot-saved.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/dev}
@@ -66,4 +67,25 @@ sleep 1
 xdotool type --delay 30 "$work/unsupported.rom"
 xdotool key Return
 shot screenshot-unsupported.png
+xdotool key Return
+
+# Open the sample again, raise its 3D core clock and save over it.
+xdotool key ctrl+o
+sleep 1
+xdotool type --delay 30 "$work/fx5950-ultra.rom"
+xdotool key Return
+sleep 1
+click 265 $((224 + menu + 10))
+xdotool key ctrl+a
+xdotool type --delay 100 "500"
+xdotool key ctrl+s
+sleep 1
+xdotool key ctrl+a
+xdotool type --delay 30 "$work/fx5950-ultra.rom"
+sleep 1
+xdotool key Return # Save
+sleep 1
+# The file dialog asks whether to replace the file: Yes.
+xdotool key alt+y
+shot screenshot-saved.png
 xdotool key Return

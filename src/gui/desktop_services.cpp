@@ -3,7 +3,9 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 #include <memory>
 
@@ -14,11 +16,26 @@ QStringList biosFileFilters() {
             QStringLiteral("Nvidia BIOS Files (.rom) (*.rom)")};
 }
 
+namespace {
+
+// A box whose informative text is a list of lines ("3D core clock: 475 -> 500 MHz at 2075h") is
+// made wide enough that a line reads as one.
+void setDetail(QMessageBox& box, const QString& detail) {
+    if (detail.isEmpty()) return;
+    box.setInformativeText(detail);
+    if (!detail.contains(QLatin1Char('\n'))) return;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(460, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(),
+                      0, 1, grid->columnCount());
+}
+
+} // namespace
+
 void QtDesktopServices::showMessage(QWidget* parent, const Message& message) {
     QMessageBox box(message.isError ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QStringLiteral("Zorvane FX"), QString::fromStdString(message.text), QMessageBox::Ok,
                     parent);
-    if (!message.detail.empty()) box.setInformativeText(QString::fromStdString(message.detail));
+    setDetail(box, QString::fromStdString(message.detail));
     box.exec();
 }
 
@@ -39,7 +56,7 @@ UnsavedChanges QtDesktopServices::askToSaveChanges(QWidget* parent, const QStrin
 bool QtDesktopServices::confirmSave(QWidget* parent, const QString& question, const QString& detail) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Zorvane FX"), question,
                     QMessageBox::Save | QMessageBox::Cancel, parent);
-    box.setInformativeText(detail);
+    setDetail(box, detail + QStringLiteral("\n"));
     box.setDefaultButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Save;
 }
