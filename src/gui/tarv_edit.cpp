@@ -18,13 +18,43 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QValidator>
 
 #include <algorithm>
 
 namespace zfx::gui {
+
+// A status-bar label that never widens the window: a text longer than its room ends in "...";
+// the whole of it is in the tool tip. wanted is the width it asks for (0: whatever is left).
+class ElidingLabel final : public QLabel {
+  public:
+    ElidingLabel(QWidget* parent, int wanted) : QLabel(parent), m_wanted(wanted) {}
+    void setWanted(int wanted) {
+        m_wanted = wanted;
+        updateGeometry();
+    }
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+    QSize sizeHint() const override {
+        const int natural = QLabel::sizeHint().width();
+        return {m_wanted == 0 ? 0 : std::min(natural, m_wanted), QLabel::sizeHint().height()};
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, room.width());
+        style()->drawItemText(&painter, room, Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), shown,
+                              foregroundRole());
+    }
+
+  private:
+    int m_wanted;
+};
 
 namespace {
 
@@ -62,6 +92,9 @@ QIcon projectIcon() {
         icon.addFile(QStringLiteral(":/icons/%1/apps/org.zorvane.ZorvaneFX.png").arg(QLatin1String(size)));
     return icon;
 }
+
+constexpr int kStructureLineWidth = 280;
+constexpr int kStructureWarningWidth = 430;
 
 // A file a drop may open: a local .rom or .bin file.
 QString droppedBiosFile(const QMimeData* mime) {
@@ -292,10 +325,11 @@ void TarvEdit::buildStatusBar() {
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("StatusBar"));
     bar->setSizeGripEnabled(false);
-    m_checkLine = new QLabel(bar);
+    m_checkLine = new ElidingLabel(bar, 0);
     m_checkLine->setObjectName(QStringLiteral("ImageCheck"));
     bar->addWidget(m_checkLine, 1);
-    m_structureLine = new QLabel(bar);
+    // Two fifths of the bar, three fifths for a warning: the image check keeps the rest.
+    m_structureLine = new ElidingLabel(bar, kStructureLineWidth);
     m_structureLine->setObjectName(QStringLiteral("StructureCheck"));
     bar->addWidget(m_structureLine);
     setStatusBar(bar);
@@ -323,16 +357,20 @@ void TarvEdit::syncFromModel() {
     const ImageCheck& check = m_model.imageCheck();
     const bool opened = !m_model.card().image.empty();
     m_checkLine->setText(opened ? QString::fromStdString(check.line()) : QStringLiteral("No image open"));
-    m_checkLine->setToolTip(opened ? QString::fromStdString(check.details()) : QString());
+    m_checkLine->setToolTip(opened ? QString::fromStdString(check.line() + "\n\n" + check.details())
+                                   : QString());
     QFont lineFont = m_checkLine->font();
     lineFont.setBold(opened && !check.passed());
     m_checkLine->setFont(lineFont);
     const StructureCheck& structure = m_model.structureCheck();
     m_structureLine->setText(opened ? QString::fromStdString(structure.line()) : QString());
-    m_structureLine->setToolTip(opened ? QString::fromStdString(structure.details()) : QString());
+    m_structureLine->setToolTip(
+        opened ? QString::fromStdString(structure.line() + "\n\n" + structure.details()) : QString());
     QFont structureFont = m_structureLine->font();
     structureFont.setBold(opened && structure.contradicted());
     m_structureLine->setFont(structureFont);
+    m_structureLine->setWanted(opened && structure.contradicted() ? kStructureWarningWidth
+                                                                  : kStructureLineWidth);
     // A field's place changes with the image: the bar shows the focused field's anew.
     if (!statusBar()->currentMessage().isEmpty()) showPlaceOf(m_placeShownFor);
     setWindowTitle(QString::fromStdString(m_model.windowTitle()));

@@ -17,6 +17,7 @@ class QLineEdit;
 
 namespace zfx::gui {
 
+class ElidingLabel;
 class SecondaryDialog;
 
 // The main window: a thin view over the editor model. It shows the model's control states and
@@ -87,7 +88,7 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     QLabel* m_manufactor = nullptr;
     std::array<QLabel*, 3> m_rates{};         // StaticText20 .. StaticText22
     QLabel* m_checkLine = nullptr;            // the image check, in the status bar
-    QLabel* m_structureLine = nullptr;        // the check against the BIOS structure, beside it
+    ElidingLabel* m_structureLine = nullptr;  // the check against the BIOS structure, beside it
     const QObject* m_placeShownFor = nullptr; // the field the user gave the focus
     std::vector<Message> m_pendingMessages;
     int m_acting = 0;

@@ -542,6 +542,8 @@ class GuiTest : public QObject {
         services->openAnswers.push_back(QString::fromStdString(path.string()));
         action(main(), "OpenBIOS1")->trigger();
         QVERIFY2(line->text().startsWith(QStringLiteral("Warning: checksum off")), qPrintable(line->text()));
+        // However long the lines, the window keeps the form's width.
+        QCOMPARE(main()->width(), windows->TarvEdit.centralWidget()->width());
         QVERIFY(line->text().contains(QStringLiteral("read the BIOS again with the card's flash tool")));
         QVERIFY(line->font().bold());
         // Without a BMP the second part says the tables were not checked.
