@@ -73,7 +73,6 @@ nlohmann::ordered_json changesJson(const std::vector<FieldChange>& changes) {
         nlohmann::ordered_json item{{"field", change.caption},
                                     {"old", change.before},
                                     {"new", change.after},
-                                    {"unit", change.unit.empty() ? "" : change.unit.substr(1)},
                                     {"offsets", change.offsets}};
         if (!change.offsetsBefore.empty()) item["offsetsBefore"] = change.offsetsBefore;
         list.push_back(std::move(item));

@@ -255,8 +255,9 @@ TEST_F(CliTest, SetListsItsChangesInTextAndJsonAndKeepsTheOriginal) {
                                               "flags", "generalMode", "timingEdit", "voltages", "clocks",
                                               "memoryRates", "timings", "offsets", "messages", "warnings",
                                               "changes", "checksum", "backup"}));
-    EXPECT_EQ(state["changes"], json::parse(R"([{"field": "Timing B", "old": "7", "new": "9", "unit": "",
-                                                 "offsets": [8238, 8295, 8352]}])"));
+    EXPECT_EQ(
+        state["changes"],
+        json::parse(R"([{"field": "Timing B", "old": "7", "new": "9", "offsets": [8238, 8295, 8352]}])"));
     EXPECT_EQ(state["checksum"]["offset"], 0xFFFF);
     EXPECT_EQ(state["checksum"]["new"], test::readBytes(file).back());
     EXPECT_EQ(state["backup"], (json{{"path", backup}, {"created", false}}));
