@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Prints a digest of everything the CLI says and writes for every sample and fuzz seed: each
+# command's exit code and the SHA-256 of its standard output, its standard error and the file a
+# save writes. The test compares it with cli-outputs.txt beside this script, made by an earlier
+# build, so a change of design that changes one byte of output shows up as the line that differs.
+# Usage: cli-outputs.sh CLI SAMPLE_DIR SEED_DIR
+set -euo pipefail
+cli=$(realpath "$1")
+samples=$(realpath "$2")
+seeds=$(realpath "$3")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# The images: the samples, and every editor seed without its eight action bytes.
+mkdir images
+cp "$samples"/*.rom images/
+for seed in "$seeds"/*; do tail -c +9 "$seed" > "images/$(basename "$seed").rom"; done
+
+digest() { sha256sum | cut -c1-16; }
+
+run() { # label, then the command's arguments; a save writes out.rom
+    local label=$1; shift
+    rm -f out.rom out.orig.rom
+    local rc=0
+    "$cli" "$@" > stdout 2> stderr || rc=$?
+    local written=-
+    [ -f out.rom ] && written=$(digest < out.rom)
+    echo "$name $label rc=$rc out=$(digest < stdout) err=$(digest < stderr) file=$written"
+}
+
+for image in images/*.rom; do
+    name=$(basename "$image")
+    cp "$image" in.rom
+    run info info in.rom
+    run info-json info --json in.rom
+    run info-json-modes info --json --general-mode --timings in.rom
+    run verify verify in.rom
+    run verify-json verify --json in.rom
+    run structure structure in.rom
+    run structure-json structure --json in.rom
+    run diff-fx5950 diff in.rom "$samples/fx5950-ultra.rom"
+    run diff-json-gf6800 diff --json "$samples/gf6800.rom" in.rom
+    run set-none set in.rom -o out.rom
+    run set-core set in.rom -o out.rom --json --core-3d 433 --core-2d 251
+    run set-mem-2d set in.rom -o out.rom --json --mem-2d 275
+    run set-mem-3d set in.rom -o out.rom --mem-3d 431
+    run set-mem-throttle set in.rom -o out.rom --json --mem-throttle 200
+    run set-throttle set in.rom -o out.rom --core-throttle 199
+    run set-volt set in.rom -o out.rom --json --voltage-3d '#0' --voltage-2d '#1'
+    run set-general set in.rom -o out.rom --json --general-mode --voltage-3d '#2' --voltage-throttle '#0'
+    run set-timings set in.rom -o out.rom --json --timings --timing-a 7 --timing-c 3 --timing-f 9
+    run set-timing-b set in.rom -o out.rom --timings --timing-b 12
+    run set-refused set in.rom -o out.rom --core-3d 99999999
+    cp in.rom out.rom
+    rc=0; "$cli" set out.rom -o out.rom --core-3d 401 > stdout 2> stderr || rc=$?
+    echo "$name set-over rc=$rc out=$(digest < stdout) err=$(digest < stderr) file=$(digest < out.rom) orig=$([ -f out.orig.rom ] && digest < out.orig.rom || echo -)"
+    rm -f out.rom out.orig.rom
+done
