@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Benchmarks, each against a baseline measured in the same run; the last lines give the ratios.
-#include "bios_image.h"
-#include "card_data.h"
-#include "editor_model.h"
-#include "file_io.h"
-#include "image_check.h"
-#include "rom_structure.h"
+#include "image/bios_image.h"
+#include "tables/card_data.h"
+#include "editor/editor_model.h"
+#include "io/file_io.h"
+#include "analysis/image_check.h"
+#include "structure/rom_structure.h"
 #include "sample_images.h"
-#include "structure_check.h"
+#include "structure/structure_check.h"
 
 #include <benchmark/benchmark.h>
 

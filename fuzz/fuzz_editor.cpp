@@ -2,9 +2,9 @@
 // The whole editor on one input: the first bytes choose the user's actions, the rest is the image.
 // Loads it from memory, ticks, selects, types and saves into memory, then checks what the save
 // left against the card data read from the same bytes.
-#include "card_data.h"
-#include "editor_model.h"
-#include "image_comparison.h"
+#include "tables/card_data.h"
+#include "editor/editor_model.h"
+#include "analysis/image_comparison.h"
 
 #include <cstdio>
 #include <cstdlib>

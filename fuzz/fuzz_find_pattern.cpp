@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // findPattern against a plain search: the first byte gives the pattern length, then the pattern,
 // then the image.
-#include "bios_image.h"
+#include "image/bios_image.h"
 
 #include <algorithm>
 #include <cstdio>

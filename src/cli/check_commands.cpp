@@ -2,15 +2,15 @@
 // zorvane-fx-cli verify and diff: the image check and the comparison of two images, for scripts.
 #include "cli.h"
 
-#include "card_data.h"
-#include "card_identity.h"
-#include "file_io.h"
-#include "image_check.h"
-#include "image_comparison.h"
-#include "number_text.h"
-#include "outcome.h"
-#include "rom_structure.h"
-#include "structure_check.h"
+#include "tables/card_data.h"
+#include "image/card_identity.h"
+#include "io/file_io.h"
+#include "analysis/image_check.h"
+#include "analysis/image_comparison.h"
+#include "text/number_text.h"
+#include "io/outcome.h"
+#include "structure/rom_structure.h"
+#include "structure/structure_check.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli.h"
 
-#include "editor_model.h"
+#include "editor/editor_model.h"
 #include "recording_host.h"
 
 #include <CLI/CLI.hpp>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "editor_host.h"
+#include "editor/editor_host.h"
 
 #include <string>
 #include <vector>

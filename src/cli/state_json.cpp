@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli.h"
-#include "editor_model.h"
-#include "image_check.h"
-#include "image_comparison.h"
+#include "editor/editor_model.h"
+#include "analysis/image_check.h"
+#include "analysis/image_comparison.h"
 #include "recording_host.h"
 
 #include <nlohmann/json.hpp>

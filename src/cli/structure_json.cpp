@@ -2,8 +2,8 @@
 // The decoded BIOS structure and the check against it, as zorvane-fx-cli structure and verify give them.
 #include "cli.h"
 
-#include "rom_structure.h"
-#include "structure_check.h"
+#include "structure/rom_structure.h"
+#include "structure/structure_check.h"
 
 #include <nlohmann/json.hpp>
 

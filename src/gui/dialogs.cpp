@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs.h"
 
-#include "kyd_url_label.h"
+#include "link_label.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "dialogs.h"
-#include "tarv_edit.h"
+#include "main_window.h"
 
 namespace zfx::gui {
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "editor_windows.h"
-#include "kyd_url_label.h"
+#include "link_label.h"
 #include "test_support.h"
 
 #include <QAction>

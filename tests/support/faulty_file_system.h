@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "file_system.h"
+#include "io/file_system.h"
 
 #include <functional>
 #include <map>

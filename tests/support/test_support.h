@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "editor_host.h"
-#include "editor_model.h"
+#include "editor/editor_host.h"
+#include "editor/editor_model.h"
 #include "image_builder.h"
 
 #include <cstdint>

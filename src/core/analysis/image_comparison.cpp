@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: MIT
+#include "analysis/image_comparison.h"
+
+#include "tables/card_data.h"
+#include "tables/card_layout.h"
+#include "text/number_text.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zfx {
+
+namespace {
+
+// How many bytes of each side a differing range shows.
+constexpr std::int32_t kShownBytes = 8;
+
+std::string hexBytes(const BiosImage& image, std::int32_t offset, std::int32_t length) {
+    std::string text;
+    for (std::int32_t i = 0; i < std::min(length, kShownBytes) && image.contains(offset + i, offset + i);
+         ++i) {
+        char byte[4];
+        std::snprintf(byte, sizeof byte, "%02X", image.at(offset + i));
+        text += (text.empty() ? "" : " ") + std::string(byte);
+    }
+    if (length > kShownBytes && !text.empty()) text += " ...";
+    return text;
+}
+
+std::string byteText(std::uint8_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02Xh", value);
+    return text;
+}
+
+std::string familyText(const CardFlags& flags) {
+    std::string text;
+    for (const std::string& name : flags.names())
+        text += (text.empty() ? "" : ", ") + name;
+    return text.empty() ? "none" : text;
+}
+
+const FieldPlace* placeNamed(const std::vector<FieldPlace>& layout, const std::string& caption) {
+    const auto it = std::find_if(layout.begin(), layout.end(),
+                                 [&](const FieldPlace& place) { return place.caption == caption; });
+    return it == layout.end() ? nullptr : &*it;
+}
+
+bool sameBytes(const FieldPlace& place, const BiosImage& a, const BiosImage& b, std::int32_t at) {
+    for (std::int32_t i = 0; i < placeWidth(place.kind); ++i)
+        if (a.contains(at + i, at + i) != b.contains(at + i, at + i) || a.at(at + i) != b.at(at + i))
+            return false;
+    return true;
+}
+
+std::optional<FieldChange> compareField(const FieldPlace* before, const FieldPlace* after, const BiosImage& a,
+                                        const BiosImage& b) {
+    const FieldPlace& any = before ? *before : *after;
+    FieldChange change{any.caption, "not found", "not found", placeUnit(any.kind), {}, {}};
+    if (before && after && before->offsets == after->offsets && before->kind == after->kind) {
+        // The same place on both sides: only the copies whose bytes differ.
+        FieldPlace differing = *after;
+        differing.offsets.clear();
+        for (const std::int32_t at : after->offsets)
+            if (!sameBytes(*after, a, b, at)) differing.offsets.push_back(at);
+        if (differing.offsets.empty()) return std::nullopt;
+        change.before = valueOf(differing, a);
+        change.after = valueOf(differing, b);
+        change.offsets = differing.offsets;
+        return change;
+    }
+    if (before) {
+        change.before = valueOf(*before, a);
+        change.offsetsBefore = before->offsets;
+    }
+    if (after) {
+        change.after = valueOf(*after, b);
+        change.offsets = after->offsets;
+    }
+    return change;
+}
+
+void markPlaces(std::vector<bool>& covered, const std::vector<FieldPlace>& layout) {
+    for (const FieldPlace& place : layout)
+        for (const std::int32_t at : place.offsets)
+            for (std::int32_t i = 0; i < placeWidth(place.kind); ++i)
+                if (at + i >= 0 && static_cast<std::size_t>(at + i) < covered.size())
+                    covered[static_cast<std::size_t>(at + i)] = true;
+}
+
+} // namespace
+
+ImageComparison compareImages(const BiosImage& a, const BiosImage& b) {
+    ImageComparison result;
+    result.identical = a.bytes() == b.bytes();
+    const CardData before = readCardData(a);
+    const CardData after = readCardData(b);
+
+    auto differ = [&](std::string what, std::string x, std::string y, bool loud) {
+        if (x != y) result.identity.push_back({std::move(what), std::move(x), std::move(y), loud});
+    };
+    auto deviceOf = [](const CardIdentity& id) {
+        return id.deviceText.empty() ? std::string("none") : id.deviceText + " (" + id.deviceName + ")";
+    };
+    differ("device", deviceOf(before.identity), deviceOf(after.identity), true);
+    differ("length", std::to_string(a.size()) + " bytes", std::to_string(b.size()) + " bytes", true);
+    differ("family", familyText(before.identity.flags), familyText(after.identity.flags), true);
+    differ("BIOS version", before.identity.biosVersion, after.identity.biosVersion, false);
+    differ("vendor", before.identity.vendorName, after.identity.vendorName, false);
+
+    const std::vector<FieldPlace> layoutBefore = cardLayout(before);
+    const std::vector<FieldPlace> layoutAfter = cardLayout(after);
+    for (const FieldPlace& place : layoutBefore)
+        if (auto change = compareField(&place, placeNamed(layoutAfter, place.caption), a, b))
+            result.fields.push_back(std::move(*change));
+    for (const FieldPlace& place : layoutAfter)
+        if (!placeNamed(layoutBefore, place.caption))
+            if (auto change = compareField(nullptr, &place, a, b))
+                result.fields.push_back(std::move(*change));
+
+    const std::int32_t longest = std::max(a.size(), b.size());
+    std::vector<bool> covered(static_cast<std::size_t>(longest), false);
+    markPlaces(covered, layoutBefore);
+    markPlaces(covered, layoutAfter);
+    if (!a.empty()) covered[static_cast<std::size_t>(a.size() - 1)] = true;
+    if (!b.empty()) covered[static_cast<std::size_t>(b.size() - 1)] = true;
+    for (std::int32_t i = 0; i < longest;) {
+        const auto differs = [&](std::int32_t at) {
+            return !covered[static_cast<std::size_t>(at)] &&
+                   (at >= a.size() || at >= b.size() || a.at(at) != b.at(at));
+        };
+        if (!differs(i)) {
+            ++i;
+            continue;
+        }
+        std::int32_t end = i;
+        while (end < longest && differs(end))
+            ++end;
+        result.otherBytes.push_back({i, end - i, hexBytes(a, i, end - i), hexBytes(b, i, end - i)});
+        i = end;
+    }
+
+    if (!a.empty()) result.checksum.before = a.at(a.size() - 1);
+    if (!b.empty()) result.checksum.after = b.at(b.size() - 1);
+    result.checksum.offset = std::max(b.size() - 1, 0);
+    return result;
+}
+
+std::string changeLine(const FieldChange& change) {
+    std::string line = change.caption + ": " + change.before + " -> " + change.after + change.unit;
+    if (!change.offsets.empty()) line += " at " + offsetsText(change.offsets);
+    if (!change.offsetsBefore.empty()) line += " (before at " + offsetsText(change.offsetsBefore) + ")";
+    return line;
+}
+
+std::string checksumLine(const ChecksumChange& checksum) {
+    auto text = [](const std::optional<std::uint8_t>& value) { return value ? byteText(*value) : "none"; };
+    return "checksum byte: " + text(checksum.before) + " -> " + text(checksum.after) + " at " +
+           hexOffset(checksum.offset);
+}
+
+} // namespace zfx

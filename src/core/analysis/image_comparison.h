@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "image/bios_image.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zfx {
+
+// Something that tells two images apart before their values: a different device, length or
+// family makes every value comparison doubtful, so it is loud.
+struct IdentityDifference {
+    std::string what; // "device", "length", "family", "BIOS version", "vendor"
+    std::string before;
+    std::string after;
+    bool loud = false;
+};
+
+// A value the editor reads that differs: its caption, its values and the copies that differ.
+struct FieldChange {
+    std::string caption;
+    std::string before; // "not found" where the image has no such value
+    std::string after;
+    std::string unit;                        // " MHz", or empty
+    std::vector<std::int32_t> offsets;       // the copies that differ (where the value lives after)
+    std::vector<std::int32_t> offsetsBefore; // where it lived before, when that is elsewhere
+};
+
+// A run of differing bytes outside every value the editor reads and the checksum byte.
+struct ByteRange {
+    std::int32_t offset = 0;
+    std::int32_t length = 0;
+    std::string before; // the first bytes of each side, in hex; empty past a side's end
+    std::string after;
+};
+
+// The last byte of each image, which the save sets so that the whole file sums to 0.
+struct ChecksumChange {
+    std::int32_t offset = 0; // in the image after
+    std::optional<std::uint8_t> before;
+    std::optional<std::uint8_t> after;
+    bool changed() const { return before != after; }
+};
+
+struct ImageComparison {
+    std::vector<IdentityDifference> identity;
+    std::vector<FieldChange> fields;
+    std::vector<ByteRange> otherBytes;
+    ChecksumChange checksum;
+    bool identical = true; // byte for byte
+};
+
+// Compares two images as the editor reads them: identity first, then every value the editor reads
+// (each image read by its own readers), then the bytes that differ elsewhere, then the checksum.
+ImageComparison compareImages(const BiosImage& before, const BiosImage& after);
+
+// "3D core clock: 475 -> 500 MHz at 7A31h".
+std::string changeLine(const FieldChange& change);
+// "checksum byte: 3Ah -> 7Bh at FFFFh".
+std::string checksumLine(const ChecksumChange& checksum);
+
+} // namespace zfx

@@ -1,0 +1,558 @@
+// SPDX-License-Identifier: MIT
+#include "editor/editor_model.h"
+
+#include "tables/card_data.h"
+#include "tables/card_layout.h"
+#include "text/number_text.h"
+#include "structure/rom_structure.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace zfx {
+
+const std::string& FormState::memoryRate(Control memoryBox) const {
+    if (memoryBox == Control::Mem3D) return StaticText20;
+    if (memoryBox == Control::MemThrottle) return StaticText21;
+    return StaticText22;
+}
+
+EditorModel::EditorModel(EditorHost& host, ImageFiles& files) : m_host(host), m_files(files) {
+    // FormCreate: the version goes into the caption, both warnings are still to be shown, and
+    // every edit box starts disabled (the throttle boxes too).
+    m_versionText = kVersionText;
+    m_form.caption = "Zorvane FX" + m_versionText;
+    m_card.generalModeWarningShown = false;
+    m_card.timingWarningShown = false;
+    for (const Control c : kClockBoxes)
+        m_form.edit(c) = EditBox{"--", false};
+    for (const Control c : kTimingBoxes)
+        m_form.edit(c) = EditBox{"-", false};
+    for (std::size_t i = 0; i < m_programTexts.size(); ++i)
+        m_programTexts[i] = m_form.edits[i].text;
+}
+
+void EditorModel::rememberSelections() {
+    for (std::size_t i = 0; i < m_programSelections.size(); ++i)
+        m_programSelections[i] = m_form.combos[i].selected;
+}
+
+void EditorModel::show(const Outcome& outcome) {
+    m_host.showMessage(Message{outcome.text, outcome.detail, false});
+}
+
+void EditorModel::showMessage(std::string text, std::string detail) {
+    m_host.showMessage(Message{std::move(text), std::move(detail), false});
+}
+
+void EditorModel::showMessages(const std::vector<std::string>& texts) {
+    for (const std::string& text : texts)
+        showMessage(text);
+}
+
+// --- control operations ---
+
+void EditorModel::setEditText(Control edit, const std::string& text) {
+    m_programTexts.at(controlInfo(edit).index) = text;
+    replaceText(edit, text);
+}
+
+void EditorModel::replaceText(Control edit, const std::string& text) {
+    EditBox& box = m_form.edit(edit);
+    if (box.text == text) return; // no change, no change handler
+    box.text = text;
+    if (std::find(kMemoryBoxes.begin(), kMemoryBoxes.end(), edit) != kMemoryBoxes.end())
+        memoryRateChange(edit);
+}
+
+void EditorModel::setEditEnabled(Control edit, bool enabled) {
+    m_form.edit(edit).enabled = enabled;
+}
+
+void EditorModel::setTicked(Control box, bool ticked) {
+    CheckBox& check = m_form.check(box);
+    if (check.ticked == ticked) return;
+    check.ticked = ticked;
+    if (box == Control::GeneralMode)
+        CheckBox1Click();
+    else
+        CheckBox2Click();
+}
+
+void EditorModel::setChecked(Control box, bool ticked) {
+    if (controlInfo(box).kind != ControlKind::CheckBox || !m_form.check(box).enabled) return;
+    setTicked(box, ticked);
+}
+
+void EditorModel::selectEntry(Control list, int position) {
+    if (controlInfo(list).kind != ControlKind::List) return;
+    ComboBox& combo = m_form.combo(list);
+    if (!combo.enabled || position < -1 || position >= static_cast<int>(combo.entries.size())) return;
+    combo.selected = position;
+}
+
+void EditorModel::typeText(Control edit, const std::string& text) {
+    if (controlInfo(edit).kind != ControlKind::EditBox || !m_form.edit(edit).enabled) return;
+    replaceText(edit, text);
+}
+
+void EditorModel::keyReleased(Control edit) {
+    const bool memoryBox = std::find(kMemoryBoxes.begin(), kMemoryBoxes.end(), edit) != kMemoryBoxes.end();
+    if (memoryBox && m_form.edit(edit).enabled) memoryRateKeyUp(edit);
+}
+
+// --- unsaved edits ---
+
+EditorModel::ControlValues EditorModel::controlValues() const {
+    ControlValues values;
+    for (std::size_t i = 0; i < values.texts.size(); ++i)
+        values.texts[i] = m_form.edits[i].text;
+    for (std::size_t i = 0; i < values.selected.size(); ++i)
+        values.selected[i] = m_form.combos[i].selected;
+    for (std::size_t i = 0; i < values.ticked.size(); ++i)
+        values.ticked[i] = m_form.checks[i].ticked;
+    return values;
+}
+
+void EditorModel::markUnmodified(const std::string& path) {
+    m_savedValues = controlValues();
+    m_documentPath = path;
+}
+
+bool EditorModel::modified() const {
+    return !m_documentPath.empty() && controlValues() != m_savedValues;
+}
+
+std::string EditorModel::windowTitle() const {
+    if (m_documentPath.empty()) return m_form.caption;
+    return m_form.caption + " - " + std::filesystem::path(m_documentPath).filename().string() +
+           (modified() ? " *" : "");
+}
+
+bool EditorModel::mayDiscardChanges() {
+    if (!modified()) return true;
+    const std::string name = std::filesystem::path(m_documentPath).filename().string();
+    switch (m_host.askToSaveChanges("Save the changes to " + name + "?")) {
+    case UnsavedChanges::Save: {
+        const std::optional<Outcome> saved = SaveBIOS1Click();
+        return saved && saved->ok();
+    }
+    case UnsavedChanges::Discard:
+        return true;
+    case UnsavedChanges::Cancel:
+        break;
+    }
+    return false;
+}
+
+void EditorModel::Exit1Click() {
+    if (!mayDiscardChanges()) return;
+    m_closeConfirmed = true;
+    m_host.closeMainWindow();
+}
+
+bool EditorModel::closeRequested() {
+    if (m_closeConfirmed) return true;
+    m_closeConfirmed = mayDiscardChanges();
+    return m_closeConfirmed;
+}
+
+// --- load and identification ---
+
+void EditorModel::OpenBIOS1Click() {
+    if (!mayDiscardChanges()) return;
+    if (const auto path = m_host.chooseOpenPath()) (void)openBios(*path); // a failure is shown already
+}
+
+void EditorModel::openAfterAsking(const std::string& path) {
+    if (mayDiscardChanges()) (void)openBios(path);
+}
+
+Outcome EditorModel::openBios(const std::string& path) {
+    ReadResult read = m_files.read(path);
+    if (!read.ok()) {
+        // A file that cannot be read replaces nothing: the previous image and window stay.
+        Outcome failed{OutcomeCause::UnreadableFile, kCantOpenFile, read.error};
+        show(failed);
+        return failed;
+    }
+    loadImage(std::move(read.bytes), path);
+    return {};
+}
+
+void EditorModel::loadImage(std::vector<std::uint8_t> bytes, const std::string& path) {
+    m_card.image = BiosImage(std::move(bytes));
+    getinfos(path);
+    getvoltages();
+    getclockrates();
+    checkOpenImage();
+    m_contradictionsSaid.clear();
+    m_lastSave.reset();
+    markUnmodified(path);
+}
+
+void EditorModel::getinfos(const std::string& path) {
+    CardState& c = m_card;
+    m_form.Pfad = path;
+    // The previous card's flags stay until the boxes below are unticked.
+    CardIdentity identity = identifyCard(c.image);
+    c.offsets.pciData = identity.pciDataOffset;
+    c.identity.deviceText = identity.deviceText;
+
+    for (ComboBox& list : m_form.combos) {
+        list.entries.clear();
+        list.selected = -1;
+    }
+    rememberSelections();
+    for (const Control box : kClockBoxes) {
+        setEditText(box, "--");
+        setEditEnabled(box, false);
+    }
+    // Unticking runs the boxes' click handlers while the previous card's flags are still set:
+    // general mode re-reads the voltages, timing editing resets the timing boxes to "-".
+    m_form.check(Control::GeneralMode).enabled = false;
+    setTicked(Control::GeneralMode, false);
+    m_form.check(Control::TimingEdit).enabled = false;
+    setTicked(Control::TimingEdit, false);
+    c.generalModeActive = false;
+    c.timingEditActive = false;
+
+    m_form.devicename = identity.deviceName;
+    if (identity.deviceName == kUnsupportedDevice) showMessage("Device unsupported : " + identity.deviceText);
+
+    c.identity = std::move(identity);
+    const CardFlags& f = c.identity.flags;
+    m_form.check(Control::GeneralMode).enabled =
+        f.is5900 || f.is5700 || f.is5800 || f.is5600Ultra || f.isQuadroFX1000_2000;
+    m_form.check(Control::TimingEdit).enabled = f.is5900 || f.is5700 || f.is5700LE || f.is5600 || f.is5200 ||
+                                                f.is5800 || f.is5500 || f.isQuadroFX1000_2000 ||
+                                                f.isQuadroFX3000;
+    m_form.Biosversion = c.identity.biosVersion;
+    m_form.manufactor = c.identity.vendorName;
+}
+
+// --- voltages ---
+
+void EditorModel::getvoltages() {
+    CardState& c = m_card;
+    c.voltages = readVoltageTable(c.image, c.identity.flags);
+    if (c.voltages.recordedOffset) c.offsets.voltageTable = *c.voltages.recordedOffset;
+    showMessages(c.voltages.messages);
+    if (!c.voltages.table) return; // the lists stay as they are
+    const VoltageTable& table = *c.voltages.table;
+    c.offered = table.offered;
+    std::vector<std::string> texts;
+    for (const VoltageEntry& entry : table.offered)
+        texts.push_back(voltageText(entry.voltage, m_decimalSeparator));
+    for (std::size_t m = 0; m < kVoltageLists.size(); ++m) {
+        const auto& mode = table.modes[m];
+        m_form.combo(kVoltageLists[m]) =
+            mode ? ComboBox{texts, mode->selected, true} : ComboBox{{}, -1, false};
+    }
+    rememberSelections();
+}
+
+void EditorModel::CheckBox1Click() {
+    CardState& c = m_card;
+    c.generalModeActive = m_form.check(Control::GeneralMode).ticked;
+    if (!c.generalModeActive) {
+        getvoltages();
+        return;
+    }
+    if (!c.generalModeWarningShown) m_host.showDialog(Dialog::Form3);
+    c.generalModeWarningShown = true;
+    for (ComboBox& list : m_form.combos) {
+        list.entries.clear();
+        list.selected = -1;
+    }
+    rememberSelections();
+    fillGeneralMode();
+}
+
+void EditorModel::fillGeneralMode() {
+    CardState& c = m_card;
+    const std::int32_t maxCode = c.voltages.table ? c.voltages.table->maxCode : 0;
+    const auto general = generalModeVoltages(c.identity.flags, maxCode);
+    if (!general) return;
+    for (std::size_t p = 0; p < general->entries.size(); ++p) {
+        if (p < c.offered.size())
+            c.offered[p] = general->entries[p];
+        else
+            c.offered.push_back(general->entries[p]);
+    }
+    for (std::size_t m = 0; m < kVoltageLists.size(); ++m) {
+        ComboBox& list = m_form.combo(kVoltageLists[m]);
+        if (general->enabled[m]) list.enabled = *general->enabled[m];
+        if (!general->offeredIn[m]) continue;
+        for (const VoltageEntry& entry : general->entries)
+            list.entries.push_back(voltageText(entry.voltage, m_decimalSeparator));
+    }
+}
+
+// --- clocks ---
+
+void EditorModel::getclockrates() {
+    CardState& c = m_card;
+    c.clocks = readClockTable(c.image, c.identity.flags, c.identity.vendorName);
+    if (c.clocks.recordedOffset) c.offsets.clockTable = *c.clocks.recordedOffset;
+    showMessages(c.clocks.messages);
+    if (!c.clocks.table) return;
+    for (const ShownClock& clock : c.clocks.table->shown)
+        setEditText(controlFor(clock.field), std::to_string(clock.mhz));
+    for (const ShownClock& clock : c.clocks.table->shown)
+        setEditEnabled(controlFor(clock.field), true);
+}
+
+// --- effective memory-rate labels ---
+
+void EditorModel::setMemoryRateCaption(Control edit, const std::string& caption) {
+    if (edit == Control::Mem3D)
+        m_form.StaticText20 = caption;
+    else if (edit == Control::MemThrottle)
+        m_form.StaticText21 = caption;
+    else
+        m_form.StaticText22 = caption;
+}
+
+void EditorModel::showMemoryRate(Control edit) {
+    const std::string& text = m_form.edit(edit).text;
+    const auto mhz = textToInt(text);
+    if (!mhz) {
+        // Nothing catches this conversion: it reaches the default error report.
+        m_host.showMessage(Message{notAnIntegerText(text), {}, true});
+        return;
+    }
+    setMemoryRateCaption(edit, "(" + std::to_string(2 * static_cast<std::int64_t>(*mhz)) + "Mhz DDR)");
+}
+
+void EditorModel::memoryRateChange(Control edit) {
+    const std::string& text = m_form.edit(edit).text;
+    // A box without a clock has no rate: the label must not keep the previous card's.
+    if (text == "--") setMemoryRateCaption(edit, "--");
+    if (text.empty() || text == "--") return;
+    showMemoryRate(edit);
+}
+
+void EditorModel::memoryRateKeyUp(Control edit) {
+    if (m_form.edit(edit).text.empty()) return;
+    showMemoryRate(edit);
+}
+
+// --- timings ---
+
+void EditorModel::CheckBox2Click() {
+    CardState& c = m_card;
+    if (m_form.check(Control::TimingEdit).ticked) {
+        if (!c.timingWarningShown) m_host.showDialog(Dialog::Form4);
+        c.timingWarningShown = true;
+        c.timingEditActive = true;
+        for (const Control box : kTimingBoxes)
+            setEditEnabled(box, true);
+        gettimings();
+    } else {
+        c.timingEditActive = false;
+        for (const Control box : kTimingBoxes)
+            setEditEnabled(box, false);
+        for (const Control box : kTimingBoxes)
+            setEditText(box, "-");
+    }
+}
+
+void EditorModel::gettimings() {
+    CardState& c = m_card;
+    c.timings = readMemoryTimings(c.image, c.identity.flags, c.clocks);
+    showMessages(c.timings->messages);
+    if (!c.timings->timings) return;
+    const MemoryTimings& t = *c.timings->timings;
+    if (t.timingA == TimingAState::Found || t.timingA == TimingAState::NotUnified)
+        c.offsets.timingA = t.timingAOffset;
+    if (t.timingA == TimingAState::Found)
+        setEditText(Control::TimingA, std::to_string(t.timingAValues[0]));
+    else
+        setEditEnabled(Control::TimingA, false);
+    // B to F that have no place cannot be edited; those not read stay "-" for the user to fill.
+    if (!t.setsAvailable)
+        for (const Control box :
+             {Control::TimingB, Control::TimingC, Control::TimingD, Control::TimingE, Control::TimingF})
+            setEditEnabled(box, false);
+    for (const TimingByte& byte : t.shown)
+        setEditText(controlFor(byte.field), std::to_string(byte.value));
+}
+
+// --- save ---
+
+std::string EditorModel::savePathFor(const std::string& chosenPath, int filterEntry) {
+    // A path that names a folder ("out/") gets no extension: the save refuses it as it stands.
+    const std::string name = std::filesystem::path(chosenPath).filename().string();
+    if (name.empty() || name == "." || name == "..") return chosenPath;
+    std::string lower = chosenPath;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    if (lower.find(".rom") != std::string::npos || lower.find(".bin") != std::string::npos) return chosenPath;
+    return chosenPath + (filterEntry == kBinFilterEntry ? ".bin" : ".rom");
+}
+
+std::optional<Outcome> EditorModel::SaveBIOS1Click() {
+    const auto choice = m_host.chooseSavePath();
+    if (!choice) return std::nullopt;
+    return saveBios(choice->path, choice->filterEntry);
+}
+
+FieldTexts EditorModel::changedFieldTexts() const {
+    FieldTexts texts;
+    for (const Control box : kEditBoxes) {
+        const std::string& text = m_form.edit(box).text;
+        if (text != m_programTexts.at(controlInfo(box).index)) texts[*controlInfo(box).field] = text;
+    }
+    return texts;
+}
+
+std::array<int, 3> EditorModel::changedSelections() const {
+    std::array<int, 3> selected{};
+    for (std::size_t m = 0; m < kVoltageLists.size(); ++m) {
+        const int position = m_form.combo(kVoltageLists[m]).selected;
+        selected[m] = position == m_programSelections[m] ? -1 : position;
+    }
+    return selected;
+}
+
+std::vector<std::string> SaveReport::lines() const {
+    std::vector<std::string> all = changeLines();
+    all.insert(all.end(), notes.begin(), notes.end());
+    return all;
+}
+
+std::vector<std::string> SaveReport::changeLines() const {
+    std::vector<std::string> lines;
+    for (const FieldChange& change : changes)
+        lines.push_back(changeLine(change));
+    if (!changes.empty())
+        lines.push_back(checksum.changed()
+                            ? checksumLine(checksum)
+                            : "The checksum byte at " + hexOffset(checksum.offset) + " stays as it was.");
+    else if (checksum.changed())
+        lines.push_back("No value changed; only the checksum byte was set (" + checksumLine(checksum) + ").");
+    else
+        lines.push_back("The file is identical to the image you opened.");
+    if (!backupPath.empty())
+        lines.push_back(backupCreated ? "The original is kept as " + backupPath + "."
+                                      : "The original was kept before as " + backupPath +
+                                            "; that copy stays as it is.");
+    return lines;
+}
+
+CardData EditorModel::cardData() const {
+    CardData data{m_card.identity, m_card.voltages, m_card.clocks, {}};
+    data.timings = m_card.timings ? *m_card.timings
+                                  : readMemoryTimings(m_card.image, m_card.identity.flags, m_card.clocks);
+    return data;
+}
+
+void EditorModel::checkOpenImage() {
+    m_imageCheck = checkImage(m_card.image, m_card.identity);
+    // Read afresh: after a save the readers' last reads still hold the values from before it.
+    m_structureCheck = checkStructure(decodeRomStructure(m_card.image), readCardData(m_card.image));
+}
+
+std::string EditorModel::placeOf(Control control) const {
+    const ControlInfo& info = controlInfo(control);
+    if (!info.field || m_card.image.empty()) return {};
+    const CardData data = cardData();
+    for (const FieldPlace& place : cardLayout(data))
+        if (place.field == info.field) return placeText(place);
+    return std::string(info.caption) + ": not found in this image";
+}
+
+std::string EditorModel::refusalText(const ValueFailure& failure) {
+    const ControlInfo& info = controlInfo(controlFor(failure.field));
+    const std::string name(info.caption);
+    const std::string unit = info.unit.empty() ? std::string() : " " + std::string(info.unit);
+    if (failure.kind == ValueFailure::Kind::NotANumber)
+        return name + " holds \"" + failure.text + "\", which is not a whole number" +
+               (unit.empty() ? "" : " of MHz") + ".";
+    return name + " is " + failure.text + "; it must be 0 to " + std::to_string(failure.maximum) + unit + ".";
+}
+
+Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
+    const std::string path = savePathFor(chosenPath, filterEntry);
+    m_lastSave.reset();
+    const Outcome outcome = saveTo(path);
+    if (outcome.cause == OutcomeCause::Cancelled) return outcome; // nothing happened
+    m_form.Pfad = path;
+    if (outcome.ok()) markUnmodified(path);
+    show(outcome);
+    return outcome;
+}
+
+Outcome EditorModel::saveTo(const std::string& path) {
+    if (m_card.image.empty())
+        return {OutcomeCause::NoImage, kCantOpenFile, "There is no image to save: open a BIOS file first."};
+    // Every changed box is converted and checked before the first byte changes, so a refused
+    // save leaves the image as it was. Boxes and lists the user left alone write nothing.
+    const CardState& c = m_card;
+    const FieldTexts texts = changedFieldTexts();
+    std::vector<ByteWrite> writes;
+    std::optional<ValueFailure> refused;
+    if (c.voltages.table) writes = writeVoltages(*c.voltages.table, c.offered, changedSelections()).writes;
+    if (c.timingEditActive && c.timings && c.timings->timings) {
+        TableWrite timing = writeMemoryTimings(*c.timings->timings, texts);
+        refused = timing.failure;
+        writes.insert(writes.end(), timing.writes.begin(), timing.writes.end());
+    }
+    if (!refused) {
+        TableWrite clocks = writeClocks(c.clocks, texts);
+        refused = clocks.failure;
+        writes.insert(writes.end(), clocks.writes.begin(), clocks.writes.end());
+    }
+    if (refused) return {OutcomeCause::RefusedValue, kCantOpenFile, refusalText(*refused)};
+
+    // The new image is built beside the open one, which stays as it is until the file is written.
+    BiosImage saved = m_card.image;
+    for (const ByteWrite& w : writes)
+        saved.set(w.offset, w.value);
+    const std::int32_t last = saved.size() - 1;
+    saved.set(last, static_cast<std::uint8_t>(saved.imageChecksum() & 0xFF));
+
+    // What the image's own structure says against the new image is said once, before anything is
+    // written; the user may still save.
+    const StructureCheck after = checkStructure(decodeRomStructure(saved), readCardData(saved));
+    if (after.contradicted() && after.contradictions() != m_contradictionsSaid) {
+        if (!m_host.confirmSave(kSaveDespiteStructure, after.contradictions()))
+            return {OutcomeCause::Cancelled, {}, {}};
+        m_contradictionsSaid = after.contradictions();
+    }
+
+    SaveReport report;
+    if (m_keepBackups && !m_documentPath.empty() && m_files.sameFile(path, m_documentPath)) {
+        report.backupPath = backupPathFor(path).string();
+        const KeepResult kept = m_files.keepCopy(path, report.backupPath);
+        if (!kept.ok()) return {OutcomeCause::WriteFailed, kCantOpenFile, kept.error + " Nothing was saved."};
+        report.backupCreated = kept.created;
+    }
+    const WriteResult written = m_files.write(path, saved.bytes());
+    if (!written.ok()) {
+        std::string detail = written.error;
+        for (const std::string& note : written.notes)
+            detail += " " + note;
+        if (report.backupCreated) detail += " The original is kept as " + report.backupPath + ".";
+        return {OutcomeCause::WriteFailed, kCantOpenFile, detail};
+    }
+    const ImageComparison compared = compareImages(m_card.image, saved);
+    report.changes = compared.fields;
+    report.checksum = compared.checksum;
+    report.notes = written.notes;
+    m_card.image = std::move(saved);
+    checkOpenImage();
+    // The image now holds what the boxes and lists show: that is what a later save compares with.
+    for (std::size_t i = 0; i < m_programTexts.size(); ++i)
+        m_programTexts[i] = m_form.edits[i].text;
+    rememberSelections();
+    std::string detail;
+    for (const std::string& line : report.lines())
+        detail += (detail.empty() ? "" : "\n") + line;
+    m_lastSave = std::move(report);
+    return {OutcomeCause::Done, kFileSaved, detail};
+}
+
+} // namespace zfx

@@ -1,0 +1,254 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "image/bios_image.h"
+#include "image/card_identity.h"
+#include "tables/clock_table.h"
+#include "editor/editor_host.h"
+#include "io/file_io.h"
+#include "analysis/image_check.h"
+#include "analysis/image_comparison.h"
+#include "tables/memory_timings.h"
+#include "io/outcome.h"
+#include "structure/structure_check.h"
+#include "tables/voltage_table.h"
+#include "editor/window_controls.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zfx {
+
+// The project's version (CMake's project version), as the caption and About show it.
+inline constexpr const char* kVersionText = " " ZFX_VERSION;
+
+struct EditBox {
+    std::string text;
+    bool enabled = false;
+};
+
+struct ComboBox {
+    std::vector<std::string> entries;
+    int selected = -1; // -1: nothing selected
+    bool enabled = false;
+};
+
+struct CheckBox {
+    bool ticked = false;
+    bool enabled = false;
+};
+
+// The main window's controls as the logic sees them.
+struct FormState {
+    std::array<EditBox, 12> edits;  // Edit1 .. Edit12
+    std::array<ComboBox, 3> combos; // ComboBox1 (2D), ComboBox2 (throttle), ComboBox3 (3D)
+    std::array<CheckBox, 2> checks; // CheckBox1 "Generalmode", CheckBox2 "Edit memory timings"
+    std::string Pfad = "--";
+    std::string devicename = "--";
+    std::string Biosversion = "--";
+    std::string manufactor = "--";
+    std::string StaticText20 = "--"; // 3D effective memory rate
+    std::string StaticText21 = "--"; // throttle effective memory rate
+    std::string StaticText22 = "--"; // 2D effective memory rate
+    std::string caption;
+
+    // The state of an edit box, a list or a check box (the control must be of that kind).
+    const EditBox& edit(Control c) const { return edits.at(indexOf(c, ControlKind::EditBox)); }
+    const ComboBox& combo(Control c) const { return combos.at(indexOf(c, ControlKind::List)); }
+    const CheckBox& check(Control c) const { return checks.at(indexOf(c, ControlKind::CheckBox)); }
+    EditBox& edit(Control c) { return edits.at(indexOf(c, ControlKind::EditBox)); }
+    ComboBox& combo(Control c) { return combos.at(indexOf(c, ControlKind::List)); }
+    CheckBox& check(Control c) { return checks.at(indexOf(c, ControlKind::CheckBox)); }
+    // The effective-rate label beside a memory-clock box.
+    const std::string& memoryRate(Control memoryBox) const;
+
+  private:
+    static std::size_t indexOf(Control c, ControlKind kind) {
+        const ControlInfo& info = controlInfo(c);
+        return info.kind == kind ? info.index : static_cast<std::size_t>(-1); // at() refuses the wrong kind
+    }
+};
+
+// The offsets the CLI's JSON reports, kept as the readers leave them.
+struct ReportedOffsets {
+    std::int32_t pciData = 0;
+    std::int32_t voltageTable = 0;
+    std::int32_t clockTable = 0;
+    std::int32_t timingA = 0;
+};
+
+// The open image and what the readers found in it, one image at a time.
+struct CardState {
+    BiosImage image;
+    CardIdentity identity;
+    VoltageTableRead voltages; // the last voltage read; its table is what the save writes
+    std::vector<VoltageEntry>
+        offered; // what the voltage lists offer by position: the table's or general mode's
+    ClockTableRead clocks;
+    std::optional<MemoryTimingsRead> timings; // read when "Edit memory timings" is ticked
+    ReportedOffsets offsets;
+    bool generalModeActive = false;
+    bool generalModeWarningShown = false;
+    bool timingEditActive = false;
+    bool timingWarningShown = false;
+};
+
+// What a successful save changed, and where the original was kept.
+struct SaveReport {
+    std::vector<FieldChange> changes; // every value whose bytes the save changed
+    ChecksumChange checksum;
+    std::string backupPath;         // the original's copy beside the file, empty when none was due
+    bool backupCreated = false;     // false: a copy was there already and stays as it was
+    std::vector<std::string> notes; // what the file layer adds for the user
+    // "3D core clock: 475 -> 500 MHz at 7A31h", ..., the checksum byte, and where the backup is.
+    std::vector<std::string> changeLines() const;
+    // The same, then the notes.
+    std::vector<std::string> lines() const;
+};
+
+// The main window's behaviour without a toolkit: control states, handlers and the order in which
+// they run. The card data come from the table modules; front ends pass the user's actions in and
+// answer the host's requests.
+class EditorModel {
+  public:
+    explicit EditorModel(EditorHost& host, ImageFiles& files = diskFiles());
+
+    const FormState& form() const { return m_form; }
+    const CardState& card() const { return m_card; }
+    const std::string& versionText() const { return m_versionText; }
+
+    // The separator of the voltage texts ("." unless the front end sets the user's locale's).
+    void setDecimalSeparator(std::string separator) { m_decimalSeparator = std::move(separator); }
+
+    // The check of the open image as a PCI option ROM, made after every open and successful save.
+    const ImageCheck& imageCheck() const { return m_imageCheck; }
+    // The check of the tables the editor found against the image's own BMP or BIT structure, made
+    // with the image check.
+    const StructureCheck& structureCheck() const { return m_structureCheck; }
+    // What the last successful save changed; absent before one, or after a failed one.
+    const std::optional<SaveReport>& lastSave() const { return m_lastSave; }
+    // Whether a save over the open file first keeps its original beside it (on unless a script
+    // turns it off).
+    void setKeepBackups(bool keep) { m_keepBackups = keep; }
+    // Where the value of an edit box or list lives, for the status bar: "2D memory clock: 8 fields,
+    // 7A35h to 7A51h"; empty for other controls or before an open.
+    std::string placeOf(Control control) const;
+
+    // Whether a control differs from what the last open or successful save left.
+    bool modified() const;
+    // The window's title: the caption, the file that is open, and "*" while it is modified.
+    std::string windowTitle() const;
+
+    // --- the user's actions ---
+    // Open, Exit, closing the window and a drop first ask what to do with unsaved edits; Cancel,
+    // or a Save that fails, ends the action there.
+    void OpenBIOS1Click(); // File > Open BIOS...
+    // Opens a dropped file (or one named on the command line) after asking.
+    void openAfterAsking(const std::string& path);
+    // The same without the dialog: reads the file, then loads its bytes.
+    Outcome openBios(const std::string& path);
+    // Loads an image's bytes as if read from path; a load of bytes always succeeds.
+    void loadImage(std::vector<std::uint8_t> bytes, const std::string& path);
+    // File > Save BIOS...; nothing when the dialog is cancelled.
+    std::optional<Outcome> SaveBIOS1Click();
+    Outcome saveBios(const std::string& chosenPath, int filterEntry); // without the dialog
+    void Exit1Click();
+    // The window is about to close: whether it may (asks unless Exit has asked already).
+    bool closeRequested();
+    void HowdoI1Click() { m_host.showDialog(Dialog::Form1); }
+    void About1Click() { m_host.showDialog(Dialog::Form2); }
+
+    // Ticks or unticks a check box; a change runs the box's click handler.
+    void setChecked(Control box, bool ticked);
+    // Selects a list position (-1 for none) of a voltage list.
+    void selectEntry(Control list, int position);
+    // The user changed an edit box's text (typing or pasting); runs its change handler. The
+    // front ends pass only texts that isDigitsOnly accepts.
+    void typeText(Control edit, const std::string& text);
+    // A key was released in an edit box; runs its key-release handler.
+    void keyReleased(Control edit);
+    // Whether an edit box takes a typed or pasted text: digits only.
+    static bool acceptsTypedText(std::string_view text) { return isDigitsOnly(text); }
+
+    // The file-name rule of the save: ".rom" or ".bin" anywhere in the path, in any case, keeps
+    // it; otherwise the chosen filter entry's extension is appended.
+    static std::string savePathFor(const std::string& chosenPath, int filterEntry);
+
+  private:
+    // The controls' values that the modified flag compares.
+    struct ControlValues {
+        std::array<std::string, 12> texts;
+        std::array<int, 3> selected{};
+        std::array<bool, 2> ticked{};
+        bool operator==(const ControlValues&) const = default;
+    };
+    ControlValues controlValues() const;
+    // Records the controls as saved (after an open or a successful save).
+    void markUnmodified(const std::string& path);
+    bool mayDiscardChanges();
+
+    void show(const Outcome& outcome);
+    void showMessage(std::string text, std::string detail = {});
+    void showMessages(const std::vector<std::string>& texts);
+
+    // identification and load
+    void getinfos(const std::string& path);
+    // voltages
+    void getvoltages();
+    void CheckBox1Click();
+    void fillGeneralMode();
+    // clocks
+    void getclockrates();
+    void memoryRateChange(Control edit);
+    void memoryRateKeyUp(Control edit);
+    void showMemoryRate(Control edit);
+    // timings
+    void CheckBox2Click();
+    void gettimings();
+
+    // The texts of the boxes the user changed: a box that still holds what the program put
+    // there writes nothing.
+    FieldTexts changedFieldTexts() const;
+    // The voltage lists' positions, -1 for each list whose selection is still the program's.
+    std::array<int, 3> changedSelections() const;
+    // Records the lists' selections as the program's own.
+    void rememberSelections();
+    // The whole save after the path is known; saveBios shows what it returns.
+    Outcome saveTo(const std::string& path);
+    // Everything the readers found in the open image, as one value.
+    CardData cardData() const;
+    // The image check and the structure check of the open image.
+    void checkOpenImage();
+    // The refusal of a value, in words.
+    static std::string refusalText(const ValueFailure& failure);
+
+    // control operations that keep the toolkit's rules; setEditText is the program's own
+    // change, replaceText also the user's
+    void setEditText(Control edit, const std::string& text);
+    void replaceText(Control edit, const std::string& text);
+    void setEditEnabled(Control edit, bool enabled);
+    void setTicked(Control box, bool ticked);
+    void setMemoryRateCaption(Control edit, const std::string& caption);
+
+    EditorHost& m_host;
+    ImageFiles& m_files;
+    FormState m_form;
+    CardState m_card;
+    std::string m_versionText;
+    ControlValues m_savedValues;
+    std::array<std::string, 12> m_programTexts;         // what the program last put in each edit box
+    std::array<int, 3> m_programSelections{-1, -1, -1}; // the selection it last made in each list
+    ImageCheck m_imageCheck;
+    StructureCheck m_structureCheck;
+    std::string m_contradictionsSaid; // what the question before a save said about this image
+    std::optional<SaveReport> m_lastSave;
+    bool m_keepBackups = true;
+    std::string m_documentPath; // the file of the last open or successful save
+    bool m_closeConfirmed = false;
+    std::string m_decimalSeparator = ".";
+};
+
+} // namespace zfx

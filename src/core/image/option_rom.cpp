@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#include "image/option_rom.h"
+
+#include "text/number_text.h"
+
+#include <algorithm>
+
+namespace zfx {
+
+namespace {
+
+// No real ROM chains more than a handful of images; a longer walk is a loop in damaged bytes.
+constexpr int kMaxImages = 16;
+constexpr std::int32_t kBlock = 512;
+
+bool hasSignature(const BiosImage& image, std::int64_t at) {
+    return image.at(at) == 0x55 && image.at(at + 1) == 0xAA && image.contains(at, at + 1);
+}
+
+} // namespace
+
+OptionRomChain readOptionRomChain(const BiosImage& image) {
+    OptionRomChain chain;
+    std::int64_t start = 0;
+    for (int n = 0; n < kMaxImages; ++n) {
+        if (!hasSignature(image, start)) {
+            chain.broken = n == 0 ? "there is no 55 AA at the start"
+                                  : "no image starts at " + hexOffset(start) + ", where the chain goes on";
+            return chain;
+        }
+        OptionRomImage rom;
+        rom.start = static_cast<std::int32_t>(start);
+        rom.headerSize = image.at(start + 2) * kBlock;
+        rom.pciPointer = image.word(start + 0x18);
+        const std::int64_t pcir = start + rom.pciPointer;
+        if (image.contains(pcir, pcir + 0x17) && image.at(pcir) == 'P' && image.at(pcir + 1) == 'C' &&
+            image.at(pcir + 2) == 'I' && image.at(pcir + 3) == 'R') {
+            rom.pciData = static_cast<std::int32_t>(pcir);
+            rom.vendor = image.word(pcir + 4);
+            rom.device = image.word(pcir + 6);
+            rom.pciImageLength = image.word(pcir + 0x10) * kBlock;
+            rom.codeType = image.at(pcir + 0x14);
+            rom.last = (image.at(pcir + 0x15) & 0x80) != 0;
+        }
+        chain.images.push_back(rom);
+        chain.end = static_cast<std::int32_t>(std::min<std::int64_t>(start + rom.length(), image.size()));
+        if (!rom.pciData) {
+            chain.broken = "the image at " + hexOffset(start) + " has no PCI data structure";
+            return chain;
+        }
+        if (rom.last) return chain;
+        if (rom.length() == 0) {
+            chain.broken = "the image at " + hexOffset(start) + " has a length of 0 and is not the last";
+            return chain;
+        }
+        start += rom.length();
+    }
+    chain.broken = "more than " + std::to_string(kMaxImages) + " images follow each other";
+    return chain;
+}
+
+} // namespace zfx

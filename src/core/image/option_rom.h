@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "image/bios_image.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zfx {
+
+// One image of a PCI option ROM: 55 AA, its size in 512-byte blocks at +2, and at +18h the
+// pointer to its PCI data structure ("PCIR", vendor, device, image length, code type, last-image bit).
+struct OptionRomImage {
+    std::int32_t start = 0;
+    std::int32_t headerSize = 0;         // byte +2 x 512
+    std::optional<std::int32_t> pciData; // where +18h points, when "PCIR" is there
+    std::int32_t pciPointer = 0;         // the pointer itself, from the image start
+    std::uint16_t vendor = 0;
+    std::uint16_t device = 0;
+    std::int32_t pciImageLength = 0; // PCIR +10h x 512
+    std::uint8_t codeType = 0;       // 0 x86, 3 EFI
+    bool last = false;               // PCIR +15h bit 7
+    std::int32_t length() const { return pciData ? pciImageLength : headerSize; }
+};
+
+// The images of the file in the order they follow each other. The walk ends at an image whose
+// last-image bit is set, at one without a PCI data structure, or where no image starts.
+struct OptionRomChain {
+    std::vector<OptionRomImage> images;
+    std::string broken;   // why the walk ended before a last image, empty when it reached one
+    std::int32_t end = 0; // the first byte after the last image
+};
+
+OptionRomChain readOptionRomChain(const BiosImage& image);
+
+inline constexpr std::uint16_t kNvidiaVendor = 0x10DE;
+
+} // namespace zfx

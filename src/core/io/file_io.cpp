@@ -1,0 +1,420 @@
+// SPDX-License-Identifier: MIT
+#include "io/file_io.h"
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+#include <string_view>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace zfx {
+
+namespace {
+
+std::string causeOf(int error) {
+    return std::strerror(error);
+}
+
+// Closes the descriptor on every way out.
+class Descriptor {
+  public:
+    Descriptor(FileSystem& system, int fd) : m_system(system), m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) (void)m_system.close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+
+  private:
+    FileSystem& m_system;
+    int m_fd;
+};
+
+const char* kindOf(mode_t mode) {
+    if (S_ISFIFO(mode)) return "a named pipe";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISLNK(mode)) return "a link";
+    return "a special file";
+}
+
+// ".zfx-" and twelve letters or digits and ".tmp": 21 bytes whatever the target is called, so a
+// target of the longest legal name still has room for its temporary file beside it.
+constexpr std::string_view kTemporaryPrefix = ".zfx-";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr std::size_t kTemporaryTagLength = 12;
+constexpr std::string_view kTagAlphabet = "0123456789abcdefghijklmnopqrstuvwxyz";
+
+std::string newTemporaryName() {
+    static std::mt19937_64 generator{std::random_device{}()};
+    std::string name(kTemporaryPrefix);
+    for (std::size_t i = 0; i < kTemporaryTagLength; ++i)
+        name += kTagAlphabet[generator() % kTagAlphabet.size()];
+    name += kTemporarySuffix;
+    return name;
+}
+
+struct Resolved {
+    fs::path path;
+    std::string error;
+};
+
+// Follows links to the name that holds the file. The end of a dangling link is the file to create.
+Resolved followLinks(const fs::path& requested, FileSystem& system) {
+    fs::path path = requested;
+    for (int hops = 0; hops <= 40; ++hops) {
+        struct stat status {};
+        const SysResult looked = system.lstat(path.string(), status);
+        if (looked.failed()) {
+            // Nothing there yet; a missing folder is said when the folder is opened.
+            if (looked.error == ENOENT || looked.error == ENOTDIR) return {path, {}};
+            return {path, causeOf(looked.error)};
+        }
+        if (!S_ISLNK(status.st_mode)) return {path, {}};
+        std::string target;
+        const SysResult read = system.readLink(path.string(), target);
+        if (read.failed()) return {path, causeOf(read.error)};
+        const fs::path next(target);
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return {path, causeOf(ELOOP)};
+}
+
+// Removes the temporary files that interrupted saves left in the folder. A running save holds a
+// lock on its own, so only those whose save has ended are taken. Returns what could not be removed.
+std::vector<std::string> removeLeftoverTemporaries(int folder, const fs::path& folderPath,
+                                                   FileSystem& system) {
+    std::vector<std::string> notes;
+    std::vector<std::string> names;
+    if (const SysResult listed = system.listFolder(folder, names); listed.failed()) {
+        notes.push_back("Leftover temporary files in " + folderPath.string() +
+                        " could not be looked for: " + causeOf(listed.error) + ".");
+        return notes;
+    }
+    for (const std::string& name : names) {
+        if (!isTemporaryFileName(name)) continue;
+        const auto cannotRemove = [&](int error) {
+            notes.push_back("The leftover temporary file " + (folderPath / name).string() +
+                            " could not be removed: " + causeOf(error) + ".");
+        };
+        const SysResult opened =
+            system.openAt(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
+        if (opened.failed()) {
+            if (opened.error != ENOENT) cannotRemove(opened.error);
+            continue;
+        }
+        const Descriptor file(system, static_cast<int>(opened.value));
+        struct stat status {};
+        if (system.fstat(file.get(), status).failed() || !S_ISREG(status.st_mode)) continue;
+        if (system.lockNoWait(file.get()).failed()) continue; // a save is still writing it
+        const SysResult removed = system.unlinkAt(folder, name);
+        if (removed.failed() && removed.error != ENOENT) cannotRemove(removed.error);
+    }
+    return notes;
+}
+
+mode_t modeForNewFiles() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+}
+
+struct Temporary {
+    std::string name;
+    int fd = -1;
+    std::string error;
+};
+
+// A new temporary file in the folder, locked, readable and writable by its owner only.
+Temporary createTemporary(int folder, const fs::path& folderPath, FileSystem& system) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::string name = newTemporaryName();
+        const SysResult created = system.openAt(
+            folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+        if (created.failed()) {
+            if (created.error == EEXIST) continue;
+            return {{}, -1, "Cannot create a file in " + folderPath.string() + ": " + causeOf(created.error)};
+        }
+        const int fd = static_cast<int>(created.value);
+        // A file system without locks leaves the file unlocked: the cleanup of other saves cannot
+        // lock it either, so it leaves it alone.
+        const SysResult locked = system.lockNoWait(fd);
+        struct stat own {};
+        const bool takenByCleanup = (locked.failed() && locked.error == EWOULDBLOCK) ||
+                                    (!system.fstat(fd, own).failed() && own.st_nlink == 0);
+        if (!takenByCleanup) return {std::move(name), fd, {}};
+        // The name is this save's own; whoever removes it first, the other finds it gone.
+        (void)system.unlinkAt(folder, name);
+        (void)system.close(fd);
+    }
+    return {{}, -1, "Cannot create a file in " + folderPath.string() + ": " + causeOf(EEXIST)};
+}
+
+// Writes every byte; the errno of the write that failed, or 0.
+int writeAll(int fd, std::span<const std::uint8_t> bytes, FileSystem& system) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        const SysResult wrote = system.write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote.failed() && wrote.error == EINTR) continue;
+        if (wrote.failed()) return wrote.error;
+        if (wrote.value == 0) return EIO;
+        done += static_cast<std::size_t>(wrote.value);
+    }
+    return 0;
+}
+
+} // namespace
+
+bool isTemporaryFileName(const std::string& name) {
+    const std::string_view view(name);
+    if (view.size() != kTemporaryPrefix.size() + kTemporaryTagLength + kTemporarySuffix.size()) return false;
+    if (!view.starts_with(kTemporaryPrefix) || !view.ends_with(kTemporarySuffix)) return false;
+    const std::string_view tag = view.substr(kTemporaryPrefix.size(), kTemporaryTagLength);
+    return tag.find_first_not_of(kTagAlphabet) == std::string_view::npos;
+}
+
+ReadResult readImageFile(const fs::path& path, FileSystem& system) {
+    ReadResult result;
+    // Not blocking: a pipe opens at once and is then refused.
+    const SysResult opened = system.open(path.string(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (opened.failed()) {
+        result.error = causeOf(opened.error);
+        return result;
+    }
+    const Descriptor file(system, static_cast<int>(opened.value));
+    struct stat status {};
+    if (const SysResult looked = system.fstat(file.get(), status); looked.failed()) {
+        result.error = "The file could not be read: " + causeOf(looked.error);
+        return result;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        result.error = "It is a folder, not a file.";
+        return result;
+    }
+    // A pipe or a device would block or never end; an image is a plain file.
+    if (!S_ISREG(status.st_mode)) {
+        result.error = "It is not a plain file.";
+        return result;
+    }
+    const auto size = static_cast<std::uintmax_t>(status.st_size);
+    if (size > kMaxImageBytes) {
+        result.error = "The file is " + std::to_string(size) +
+                       " bytes long; a video BIOS image is at most 16 MiB, so this is not one.";
+        return result;
+    }
+    // One byte more than expected tells a file that grew while it was read.
+    const auto expected = static_cast<std::size_t>(size);
+    result.bytes.resize(expected + 1);
+    std::size_t got = 0;
+    while (got < result.bytes.size()) {
+        const SysResult read = system.read(file.get(), result.bytes.data() + got, result.bytes.size() - got);
+        if (read.failed()) {
+            if (read.error == EINTR) continue;
+            result.bytes.clear();
+            result.error = "The file could not be read: " + causeOf(read.error);
+            return result;
+        }
+        if (read.value == 0) break;
+        got += static_cast<std::size_t>(read.value);
+    }
+    result.bytes.resize(got);
+    if (got != expected) {
+        result.bytes.clear();
+        result.error = "The file changed while it was read.";
+    }
+    return result;
+}
+
+WriteResult writeFileAtomically(const fs::path& requested, std::span<const std::uint8_t> bytes,
+                                FileSystem& system) {
+    WriteResult result;
+    const auto fail = [&](const std::string& cause) {
+        result.error = requested.string() + ": " + cause;
+        return result;
+    };
+    if (requested.empty()) return fail("No file name was given.");
+    const Resolved resolved = followLinks(requested, system);
+    if (!resolved.error.empty()) return fail(resolved.error);
+    const fs::path& path = resolved.path;
+    const std::string name = path.filename().string();
+    if (name.empty() || name == "." || name == "..") return fail("It names a folder, not a file.");
+    const fs::path folderPath = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+
+    const SysResult openedFolder = system.open(folderPath.string(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (openedFolder.failed()) {
+        if (openedFolder.error == ENOENT || openedFolder.error == ENOTDIR)
+            return fail("The folder " + folderPath.string() + " does not exist.");
+        return fail("The folder " + folderPath.string() +
+                    " cannot be opened: " + causeOf(openedFolder.error));
+    }
+    const Descriptor folder(system, static_cast<int>(openedFolder.value));
+
+    struct stat existing {};
+    const SysResult looked = system.statAt(folder.get(), name, existing);
+    if (looked.failed() && looked.error != ENOENT) return fail(causeOf(looked.error));
+    const bool targetExists = !looked.failed();
+    if (targetExists) {
+        if (S_ISDIR(existing.st_mode)) return fail("It is a folder, not a file.");
+        if (!S_ISREG(existing.st_mode))
+            return fail(std::string("It is ") + kindOf(existing.st_mode) +
+                        ", not a regular file; only a regular file is replaced by a save.");
+        if ((existing.st_mode & S_IWUSR) == 0) return fail("The file is read-only.");
+    }
+
+    result.notes = removeLeftoverTemporaries(folder.get(), folderPath, system);
+
+    // Readable by its owner only until it has its final owner and mode.
+    const Temporary created = createTemporary(folder.get(), folderPath, system);
+    if (!created.error.empty()) return fail(created.error);
+    const std::string& temporaryName = created.name;
+    const int temporaryFd = created.fd;
+    Descriptor temporary(system, temporaryFd);
+    const auto discard = [&](const std::string& cause) {
+        const SysResult removed = system.unlinkAt(folder.get(), temporaryName);
+        if (removed.failed())
+            result.notes.push_back("The temporary file " + (folderPath / temporaryName).string() +
+                                   " could not be removed: " + causeOf(removed.error) + ".");
+        return fail(cause);
+    };
+
+    if (const int error = writeAll(temporary.get(), bytes, system); error != 0)
+        return discard("Writing failed: " + causeOf(error));
+
+    mode_t mode = targetExists ? static_cast<mode_t>(existing.st_mode & 07777) : modeForNewFiles();
+    if (targetExists) {
+        struct stat own {};
+        if (const SysResult s = system.fstat(temporary.get(), own); s.failed())
+            return discard("The new file cannot be examined: " + causeOf(s.error));
+        // The owner is changed first: a change of owner clears the set-ID bits.
+        if ((own.st_uid != existing.st_uid || own.st_gid != existing.st_gid) &&
+            system.fchown(temporary.get(), existing.st_uid, existing.st_gid).failed()) {
+            const bool setId = (mode & (S_ISUID | S_ISGID)) != 0;
+            mode &= static_cast<mode_t>(~(S_ISUID | S_ISGID));
+            result.notes.push_back(
+                std::string("Its owner and group could not be kept: the file now belongs to you") +
+                (setId ? ", without its set-user and set-group ID bits." : "."));
+        }
+    }
+    if (const SysResult s = system.fchmod(temporary.get(), mode); s.failed())
+        return discard("Its permissions could not be set: " + causeOf(s.error));
+    if (const SysResult s = system.fsync(temporary.get()); s.failed())
+        return discard("Writing failed: " + causeOf(s.error));
+    // The lock is held until the rename, so no cleanup takes the file before it is in place.
+    if (const SysResult s = system.renameAt(folder.get(), temporaryName, name); s.failed())
+        return discard(causeOf(s.error));
+    if (targetExists && existing.st_nlink > 1)
+        result.notes.push_back("Other names of this file keep its old content.");
+    // A folder that cannot be flushed at all (some file systems) is no fault; any other failure
+    // means the new name may be lost in a crash, so the save is not reported as done.
+    if (const SysResult s = system.fsync(folder.get()); s.failed() && s.error != EINVAL && s.error != ENOTSUP)
+        return fail("The file was replaced, but the folder could not be flushed to the disk (" +
+                    causeOf(s.error) + "): the change may be lost in a crash. Save again.");
+    return result;
+}
+
+fs::path backupPathFor(const fs::path& path) {
+    const fs::path extension = path.extension();
+    const std::string stem = path.stem().string();
+    if (extension.empty() || stem.empty()) return fs::path(path.string() + ".orig.rom");
+    return path.parent_path() / (stem + ".orig" + extension.string());
+}
+
+bool sameFile(const fs::path& a, const fs::path& b, FileSystem& system) {
+    struct stat first {};
+    struct stat second {};
+    if (system.stat(a.string(), first).failed() || system.stat(b.string(), second).failed()) return false;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+KeepResult keepCopy(const fs::path& source, const fs::path& copy, FileSystem& system) {
+    KeepResult result;
+    const auto fail = [&](const std::string& cause) {
+        result.error = "The original could not be kept as " + copy.string() + ": " + cause;
+        return result;
+    };
+    // Anything of that name, even a dangling link, is an earlier backup or the user's own file.
+    struct stat existing {};
+    if (const SysResult looked = system.lstat(copy.string(), existing); !looked.failed()) {
+        result.existed = true;
+        return result;
+    } else if (looked.error != ENOENT) {
+        return fail(causeOf(looked.error));
+    }
+    const ReadResult original = readImageFile(source, system);
+    if (!original.ok()) return fail(original.error);
+
+    const std::string name = copy.filename().string();
+    const fs::path folderPath = copy.parent_path().empty() ? fs::path(".") : copy.parent_path();
+    const SysResult openedFolder = system.open(folderPath.string(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (openedFolder.failed()) return fail("The folder cannot be opened: " + causeOf(openedFolder.error));
+    const Descriptor folder(system, static_cast<int>(openedFolder.value));
+    const Temporary created = createTemporary(folder.get(), folderPath, system);
+    if (!created.error.empty()) return fail(created.error);
+    const Descriptor temporary(system, created.fd);
+    const auto discard = [&](const std::string& cause) {
+        (void)system.unlinkAt(folder.get(), created.name);
+        return fail(cause);
+    };
+    if (const int error = writeAll(temporary.get(), original.bytes, system); error != 0)
+        return discard("Writing failed: " + causeOf(error));
+    if (const SysResult s = system.fchmod(temporary.get(), modeForNewFiles()); s.failed())
+        return discard("Its permissions could not be set: " + causeOf(s.error));
+    if (const SysResult s = system.fsync(temporary.get()); s.failed())
+        return discard("Writing failed: " + causeOf(s.error));
+    // The complete copy gets its name only now, and never over an existing file.
+    const SysResult linked = system.linkAt(folder.get(), created.name, name);
+    if (linked.failed() && linked.error == EEXIST) {
+        (void)system.unlinkAt(folder.get(), created.name);
+        result.existed = true;
+        return result;
+    }
+    if (linked.failed()) {
+        // File systems without links (FAT on a flashing stick): a rename, after looking once more.
+        const bool noLinks = linked.error == EPERM || linked.error == ENOTSUP || linked.error == EOPNOTSUPP ||
+                             linked.error == EMLINK || linked.error == ENOSYS;
+        if (!noLinks) return discard(causeOf(linked.error));
+        struct stat again {};
+        if (!system.statAt(folder.get(), name, again).failed()) {
+            (void)system.unlinkAt(folder.get(), created.name);
+            result.existed = true;
+            return result;
+        }
+        if (const SysResult renamed = system.renameAt(folder.get(), created.name, name); renamed.failed())
+            return discard(causeOf(renamed.error));
+    } else {
+        (void)system.unlinkAt(folder.get(), created.name);
+    }
+    if (const SysResult s = system.fsync(folder.get()); s.failed() && s.error != EINVAL && s.error != ENOTSUP)
+        return fail("The folder could not be flushed to the disk: " + causeOf(s.error));
+    result.created = true;
+    return result;
+}
+
+DiskFiles::DiskFiles(FileSystem& system) : m_system(system) {}
+
+ReadResult DiskFiles::read(const std::string& path) {
+    return readImageFile(path, m_system);
+}
+
+WriteResult DiskFiles::write(const std::string& path, std::span<const std::uint8_t> bytes) {
+    return writeFileAtomically(path, bytes, m_system);
+}
+
+bool DiskFiles::sameFile(const std::string& a, const std::string& b) {
+    return zfx::sameFile(a, b, m_system);
+}
+
+KeepResult DiskFiles::keepCopy(const std::string& path, const std::string& copyPath) {
+    return zfx::keepCopy(path, copyPath, m_system);
+}
+
+ImageFiles& diskFiles() {
+    static DiskFiles disk(systemFileSystem());
+    return disk;
+}
+
+} // namespace zfx

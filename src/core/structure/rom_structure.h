@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "image/bios_image.h"
+#include "image/option_rom.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zfx {
+
+// Where the image itself says its tables are. GeForce FX images carry a BMP structure, GeForce 6
+// and later a BIT structure; both point to the performance table (the clocks and voltage of each
+// performance level) and the voltage table, and the init scripts hold the boot memory timings.
+// Every decoded value keeps the offset it came from; nothing is read outside the image.
+
+struct BmpStructure {
+    std::int32_t offset = 0;
+    std::uint8_t major = 0;
+    std::uint8_t minor = 0;
+    bool checksumOk = false;         // its first 8 bytes sum to 0
+    std::string biosVersion;         // major.chip.minor.micro, in hex
+    std::int32_t perfPointer = 0;    // BMP+94h, 0 when this version has none
+    std::int32_t voltagePointer = 0; // BMP+98h
+    std::int32_t scriptPointer = 0;  // BMP+75 (decimal): the init-script table
+};
+
+struct BitToken {
+    std::int32_t offset = 0; // of the token itself
+    char id = 0;
+    std::uint8_t version = 0;
+    std::uint16_t dataLength = 0;
+    std::uint16_t dataOffset = 0;
+};
+
+struct BitStructure {
+    std::int32_t offset = 0;
+    std::uint16_t version = 0;
+    std::uint8_t headerSize = 0;
+    std::uint8_t tokenSize = 0;
+    std::uint8_t tokenCount = 0;
+    bool checksumOk = false; // the header's bytes sum to 0
+    std::vector<BitToken> tokens;
+    std::int32_t perfPointer = 0; // from the 'P' token; 0 when absent
+    std::int32_t timingPointer = 0;
+    std::int32_t voltagePointer = 0;
+    std::int32_t scriptPointer = 0; // from the 'I' token
+};
+
+// A clock of a performance level as stored: 10 kHz units (hundredths of a MHz) in a u32 on
+// GeForce FX, whole MHz in a u16 on GeForce 6.
+struct PerfClock {
+    std::int32_t offset = 0;
+    std::int32_t width = 4;
+    std::uint32_t value = 0;
+};
+
+struct PerfLevel {
+    std::int32_t offset = 0;
+    std::uint8_t id = 0;
+    PerfClock core;
+    std::vector<PerfClock> memory;       // one per memory configuration where the table repeats it
+    std::optional<std::uint8_t> voltage; // 10 mV
+    std::int32_t voltageOffset = 0;
+    std::int32_t timingBlock = 0;            // the 14 timing bytes of a version 15h level, 0 when none
+    std::vector<std::uint8_t> timingIndices; // GeForce 6: per memory configuration, FFh none
+};
+
+struct PerfTable {
+    std::int32_t offset = 0;
+    bool bitHeader = false; // [version, header length, ...] rather than [header length, version, ...]
+    std::uint8_t version = 0;
+    std::uint8_t headerLength = 0;
+    std::uint8_t entryCount = 0;
+    std::uint8_t entryLength = 0;
+    std::uint8_t subCount = 0;
+    std::uint8_t subLength = 0;
+    bool known = false; // a version whose entries are decoded
+    std::vector<PerfLevel> levels;
+};
+
+struct StructureVoltage {
+    std::int32_t offset = 0;  // of the voltage byte; the VID's byte follows it
+    std::uint8_t voltage = 0; // 10 mV
+    std::uint8_t vid = 0;
+};
+
+struct StructureVoltageTable {
+    std::int32_t offset = 0;
+    std::uint8_t version = 0;
+    std::uint8_t headerLength = 0;
+    std::uint8_t entryLength = 0;
+    std::uint8_t entryCount = 0;
+    std::uint8_t mask = 0;
+    std::int32_t maskOffset = 0;
+    bool known = false;
+    std::vector<StructureVoltage> entries;
+};
+
+struct TimingTable {
+    std::int32_t offset = 0;
+    std::uint8_t version = 0;
+    std::uint8_t headerLength = 0;
+    std::uint8_t entryCount = 0;
+    std::uint8_t entryLength = 0;
+    bool known = false;
+    std::vector<std::int32_t> entries; // the offset of each entry
+};
+
+// An init-script command 32h: one u32 per memory configuration for a memory-controller register.
+struct RestrictedProgram {
+    std::int32_t offset = 0;
+    std::uint32_t reg = 0;
+    std::uint8_t count = 0;
+    std::int32_t valuesOffset = 0;
+};
+
+// A PLL setting from the scripts (command 34h: one value per memory configuration; 79h: one).
+struct PllSetting {
+    std::int32_t offset = 0;
+    std::uint8_t opcode = 0;
+    std::uint32_t reg = 0;
+    std::vector<std::uint16_t> values; // 10 kHz
+    std::int32_t valuesOffset = 0;
+};
+
+struct InitScripts {
+    std::int32_t tableOffset = 0;
+    std::vector<std::int32_t> scripts; // every script reached, the called ones too
+    std::int32_t commandCount = 0;
+    std::vector<RestrictedProgram> programs;
+    std::vector<PllSetting> plls;
+};
+
+struct RomStructure {
+    OptionRomChain chain;
+    std::optional<BmpStructure> bmp;
+    std::optional<BitStructure> bit;
+    std::optional<PerfTable> perf;
+    std::optional<StructureVoltageTable> voltage;
+    std::optional<TimingTable> timing;
+    std::optional<InitScripts> scripts;
+    std::vector<std::string> problems; // what could not be decoded, and why
+    bool hasStructure() const { return bmp || bit; }
+};
+
+RomStructure decodeRomStructure(const BiosImage& image);
+
+} // namespace zfx

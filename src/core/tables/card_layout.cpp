@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: MIT
+#include "tables/card_layout.h"
+
+#include "text/number_text.h"
+#include "editor/window_controls.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zfx {
+
+namespace {
+
+std::string captionOf(CardField field) {
+    return std::string(controlInfo(controlFor(field)).caption);
+}
+
+// Voltage text with a point: "1.29 V".
+std::string voltsText(std::int32_t tenMillivolts) {
+    std::string text = voltageText(tenMillivolts, ".");
+    text.pop_back(); // the list's "V"
+    return text + " V";
+}
+
+} // namespace
+
+std::int32_t placeWidth(PlaceKind kind) {
+    return kind == PlaceKind::Byte ? 1 : 2;
+}
+
+std::string placeUnit(PlaceKind kind) {
+    return kind == PlaceKind::HundredthsClock || kind == PlaceKind::WholeMhzClock ? " MHz" : "";
+}
+
+std::vector<FieldPlace> cardLayout(const CardData& data) {
+    std::vector<FieldPlace> places;
+    if (data.voltages.table) {
+        const VoltageTable& table = *data.voltages.table;
+        std::vector<bool> used(table.stored.size(), false);
+        for (std::size_t m = 0; m < kVoltageModes.size(); ++m) {
+            const auto& mode = table.modes[m];
+            if (!mode || mode->storedIndex >= table.stored.size()) continue;
+            used[mode->storedIndex] = true;
+            places.push_back({captionOf(kVoltageModes[m]),
+                              kVoltageModes[m],
+                              PlaceKind::VoltagePair,
+                              {table.stored[mode->storedIndex].voltageOffset}});
+        }
+        for (std::size_t i = 0; i < table.stored.size(); ++i)
+            if (!used[i])
+                places.push_back({"voltage entry " + std::to_string(i + 1),
+                                  std::nullopt,
+                                  PlaceKind::VoltagePair,
+                                  {table.stored[i].voltageOffset}});
+        places.push_back({"highest voltage code", std::nullopt, PlaceKind::Byte, {table.maxCodeOffset}});
+    }
+    if (data.clocks.table) {
+        const ClockTable& table = *data.clocks.table;
+        const PlaceKind kind = table.hundredths ? PlaceKind::HundredthsClock : PlaceKind::WholeMhzClock;
+        for (const Control box : kClockBoxes) {
+            const CardField field = *controlInfo(box).field;
+            std::vector<std::int32_t> offsets = clockOffsets(table, field);
+            if (!offsets.empty()) places.push_back({captionOf(field), field, kind, std::move(offsets)});
+        }
+    }
+    if (data.timings.timings) {
+        for (const Control box : kTimingBoxes) {
+            const CardField field = *controlInfo(box).field;
+            std::vector<std::int32_t> offsets = timingOffsets(*data.timings.timings, field);
+            if (!offsets.empty())
+                places.push_back({captionOf(field), field, PlaceKind::Byte, std::move(offsets)});
+        }
+    }
+    return places;
+}
+
+std::string valueAt(const FieldPlace& place, const BiosImage& image, std::size_t copy) {
+    if (copy >= place.offsets.size()) return {};
+    const std::int32_t at = place.offsets[copy];
+    switch (place.kind) {
+    case PlaceKind::HundredthsClock: {
+        const std::uint16_t stored = image.word(at);
+        std::string text = std::to_string(stored / 100);
+        if (stored % 100 != 0) {
+            char fraction[4];
+            std::snprintf(fraction, sizeof fraction, ".%02u", static_cast<unsigned>(stored % 100));
+            text += fraction;
+        }
+        return text;
+    }
+    case PlaceKind::WholeMhzClock:
+        return std::to_string(image.word(at));
+    case PlaceKind::VoltagePair:
+        return voltsText(image.at(at)) + ", code " + std::to_string(image.at(at + 1));
+    case PlaceKind::Byte:
+        return std::to_string(image.at(at));
+    }
+    return {};
+}
+
+std::string valueOf(const FieldPlace& place, const BiosImage& image) {
+    std::vector<std::string> distinct;
+    for (std::size_t i = 0; i < place.offsets.size(); ++i) {
+        std::string value = valueAt(place, image, i);
+        if (std::find(distinct.begin(), distinct.end(), value) == distinct.end())
+            distinct.push_back(std::move(value));
+    }
+    std::string text;
+    for (const std::string& value : distinct)
+        text += (text.empty() ? "" : "/") + value;
+    return text;
+}
+
+std::string offsetsText(const std::vector<std::int32_t>& offsets) {
+    std::string text;
+    for (const std::int32_t offset : offsets)
+        text += (text.empty() ? "" : ", ") + hexOffset(offset);
+    return text;
+}
+
+std::string placeText(const FieldPlace& place) {
+    if (place.offsets.empty()) return place.caption + ": not found in this image";
+    if (place.kind == PlaceKind::VoltagePair && place.offsets.size() == 1)
+        return place.caption + ": voltage at " + hexOffset(place.offsets.front()) + ", code at " +
+               hexOffset(place.offsets.front() + 1);
+    if (place.offsets.size() == 1) return place.caption + ": " + hexOffset(place.offsets.front());
+    return place.caption + ": " + std::to_string(place.offsets.size()) + " fields, " +
+           hexOffset(place.offsets.front()) + " to " + hexOffset(place.offsets.back());
+}
+
+} // namespace zfx

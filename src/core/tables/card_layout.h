@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "image/bios_image.h"
+#include "tables/card_data.h"
+#include "tables/card_field.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zfx {
+
+// How the bytes of a place are read as a value.
+enum class PlaceKind {
+    HundredthsClock, // 16 bits, hundredths of a MHz (GeForce FX)
+    WholeMhzClock,   // 16 bits, whole MHz (GeForce 6800)
+    VoltagePair,     // a voltage in 10 mV units and the regulator's code behind it
+    Byte,            // one byte, shown in decimal
+};
+
+// One value the editor reads from an image and every copy of it: where it lives and how it reads.
+struct FieldPlace {
+    std::string caption;            // "3D core clock", "voltage entry 3"
+    std::optional<CardField> field; // the value a window control shows; absent for the others
+    PlaceKind kind = PlaceKind::Byte;
+    std::vector<std::int32_t> offsets; // the first byte of every copy, ascending
+};
+
+// The bytes a value of the kind takes.
+std::int32_t placeWidth(PlaceKind kind);
+// The unit of a value's text (" MHz"), empty when the text carries its own.
+std::string placeUnit(PlaceKind kind);
+
+// Every value the editor reads from the image, in the window's order: the voltage modes, the
+// voltage entries no mode uses and the highest code, the clocks, the timings. Values without a
+// place in this image are absent.
+std::vector<FieldPlace> cardLayout(const CardData& data);
+
+// The value stored at one copy, as people read it: "275.49", "475", "1.29 V, code 0", "9".
+std::string valueAt(const FieldPlace& place, const BiosImage& image, std::size_t copy);
+// The values of every copy: one text when they agree, else each distinct one, joined by "/".
+std::string valueOf(const FieldPlace& place, const BiosImage& image);
+
+// "7A31h" or "7A31h, 7A35h, ..." for every copy.
+std::string offsetsText(const std::vector<std::int32_t>& offsets);
+// Where a place lives, for the status bar: "3D core clock: 7A31h", "2D memory clock: 8 fields,
+// 7A35h to 7A51h".
+std::string placeText(const FieldPlace& place);
+
+} // namespace zfx

@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "desktop_services.h"
+#include "editor/editor_model.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace zfx::gui {
+
+class ElidingLabel;
+class SecondaryDialog;
+
+// The main window: a thin view over the editor model. It shows the model's control states and
+// passes the user's menu commands, ticks, selections and typing to it.
+class TarvEdit final : public QMainWindow, private EditorHost {
+  public:
+    explicit TarvEdit(DesktopServices& services);
+    ~TarvEdit() override;
+
+    // The secondary windows, created after this one.
+    void setDialogs(std::array<SecondaryDialog*, 4> forms) { m_forms = forms; }
+
+    EditorModel& model() { return m_model; }
+    const std::string& versionText() const { return m_model.versionText(); }
+    // Opens a file as Open BIOS... would, without the dialog (command line, drop).
+    void openFile(const QString& path);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    // EditorHost
+    void showMessage(const Message& message) override;
+    std::optional<std::string> chooseOpenPath() override;
+    std::optional<SaveChoice> chooseSavePath() override;
+    UnsavedChanges askToSaveChanges(const std::string& question) override;
+    bool confirmSave(const std::string& question, const std::string& detail) override;
+    void showDialog(Dialog dialog) override;
+    void closeMainWindow() override;
+
+    void buildMenus();
+    void buildControls();
+    void buildStatusBar();
+    void setTabOrderFollowingTheLayout();
+    // The edit box or voltage list a widget is, if any.
+    std::optional<Control> controlOf(const QObject* widget) const;
+    // The status bar shows where the widget's value lives, or the image check when it has none.
+    void showPlaceOf(const QObject* widget);
+    // Fixed to its layout's size, inside the screen it opens on.
+    void fixSizeAndPlace();
+    // Brings every widget in line with the model.
+    void syncFromModel();
+    // Runs a user's action, then shows the window as the action left it, and only then the
+    // message boxes the action gave, in their order.
+    template <typename Action> void act(Action action) {
+        ++m_acting;
+        action();
+        --m_acting;
+        syncFromModel();
+        if (m_acting == 0) showPendingMessages();
+    }
+    void showPendingMessages();
+
+    QLineEdit* editFor(Control box) const { return m_edits[controlInfo(box).index]; }
+
+    DesktopServices& m_services;
+    EditorModel m_model;
+    std::array<SecondaryDialog*, 4> m_forms{};
+    std::array<QLineEdit*, 12> m_edits{};
+    std::array<QComboBox*, 3> m_combos{};
+    std::array<QCheckBox*, 2> m_checks{};
+    QLabel* m_Pfad = nullptr;
+    QLabel* m_devicename = nullptr;
+    QLabel* m_Biosversion = nullptr;
+    QLabel* m_manufactor = nullptr;
+    std::array<QLabel*, 3> m_rates{};         // StaticText20 .. StaticText22
+    QLabel* m_checkLine = nullptr;            // the image check, in the status bar
+    ElidingLabel* m_structureLine = nullptr;  // the check against the BIOS structure, beside it
+    const QObject* m_placeShownFor = nullptr; // the field the user gave the focus
+    std::vector<Message> m_pendingMessages;
+    int m_acting = 0;
+};
+
+} // namespace zfx::gui
