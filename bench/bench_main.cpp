@@ -107,7 +107,7 @@ void BM_CheckImage_64K(benchmark::State& state) {
     const zfx::BiosImage image(zfx::readImageFile(sampleFile()).bytes);
     const zfx::CardIdentity identity = zfx::identifyCard(image);
     for (auto _ : state) {
-        const zfx::ImageCheck check = zfx::checkImage(image, identity);
+        const zfx::ImageCheck check = zfx::checkImage(image, identity, zfx::readOptionRomChain(image));
         benchmark::DoNotOptimize(check.items.data());
     }
 }

@@ -4,6 +4,7 @@
 // left against the card data read from the same bytes.
 #include "tables/card_data.h"
 #include "editor/editor_model.h"
+#include "analysis/image_analysis.h"
 #include "analysis/image_comparison.h"
 
 #include <cstdio>
@@ -139,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 fail("a save changed a byte that no card field holds");
         // What the save reports is what a comparison of the two images finds.
         const zfx::ImageComparison compared =
-            zfx::compareImages(zfx::BiosImage(image), zfx::BiosImage(written));
+            zfx::compareImages(zfx::analyseImage(zfx::BiosImage(image)), zfx::analyseImage(zfx::BiosImage(written)));
         if (!compared.otherBytes.empty()) fail("a save changed bytes outside the values the editor reads");
         if (!model.lastSave() || model.lastSave()->changes.size() != compared.fields.size())
             fail("the save's list of changes differs from the comparison of the images");

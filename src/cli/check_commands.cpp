@@ -2,63 +2,53 @@
 // zorvane-fx-cli verify and diff: the image check and the comparison of two images, for scripts.
 #include "cli.h"
 
-#include "tables/card_data.h"
-#include "image/card_identity.h"
-#include "io/file_io.h"
-#include "analysis/image_check.h"
+#include "analysis/image_analysis.h"
 #include "analysis/image_comparison.h"
-#include "text/number_text.h"
+#include "io/file_io.h"
 #include "io/outcome.h"
-#include "structure/rom_structure.h"
-#include "structure/structure_check.h"
+#include "text/number_text.h"
 
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
 #include <ostream>
 
 namespace zfx::cli {
 
 namespace {
 
-std::string verdictTag(CheckVerdict verdict) {
-    switch (verdict) {
-    case CheckVerdict::Passed:
+std::string verdictTag(Severity severity) {
+    switch (severity) {
+    case Severity::Passed:
         return "ok  ";
-    case CheckVerdict::Note:
+    case Severity::Note:
         return "note";
-    case CheckVerdict::Failed:
+    case Severity::Problem:
         return "FAIL";
     }
     return {};
 }
 
-std::string agreementTag(Agreement agreement) {
-    switch (agreement) {
-    case Agreement::Confirmed:
+std::string agreementTag(Severity severity) {
+    switch (severity) {
+    case Severity::Passed:
         return "confirmed   ";
-    case Agreement::NotChecked:
+    case Severity::Note:
         return "not checked ";
-    case Agreement::Contradicted:
+    case Severity::Problem:
         return "CONTRADICTED";
     }
     return {};
 }
 
 std::string hex(std::uint32_t value, int digits = 2) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*Xh", digits, value);
-    return text;
+    return hexDigits(value, digits) + "h";
 }
 
+// A performance level's clock: hundredths of a MHz with both decimals in a u32 on GeForce FX,
+// whole MHz on GeForce 6.
 std::string clockText(const PerfClock& clock) {
-    char text[48];
-    if (clock.width == 4)
-        std::snprintf(text, sizeof text, "%u.%02u MHz at %Xh", clock.value / 100, clock.value % 100,
-                      static_cast<unsigned>(clock.offset));
-    else
-        std::snprintf(text, sizeof text, "%u MHz at %Xh", clock.value, static_cast<unsigned>(clock.offset));
-    return text;
+    const std::string mhz = clock.width == 4 ? fixedHundredthsText(clock.value) : std::to_string(clock.value);
+    return mhz + " MHz at " + hexOffset(clock.offset);
 }
 
 void printStructure(std::ostream& out, const RomStructure& s) {
@@ -93,10 +83,7 @@ void printStructure(std::ostream& out, const RomStructure& s) {
                 << clockText(level.core);
             if (!level.memory.empty()) out << ", memory " << clockText(level.memory.front());
             if (level.memory.size() > 1) out << " (" << level.memory.size() << " copies)";
-            if (level.voltage)
-                out << ", voltage " << int(*level.voltage / 100) << "."
-                    << (*level.voltage % 100 < 10 ? "0" : "") << int(*level.voltage % 100) << " V at "
-                    << hexOffset(level.voltageOffset);
+            if (level.voltage) out << ", voltage " << voltsText(*level.voltage) << " at " << hexOffset(level.voltageOffset);
             if (level.timingBlock) out << ", timings at " << hexOffset(level.timingBlock);
             out << "\n";
         }
@@ -106,8 +93,7 @@ void printStructure(std::ostream& out, const RomStructure& s) {
             << ", " << s.voltage->entries.size() << " entries, VID mask " << hex(s.voltage->mask)
             << (s.voltage->known ? "" : " (version not known)") << "\n";
         for (const StructureVoltage& e : s.voltage->entries)
-            out << "  " << int(e.voltage / 100) << "." << (e.voltage % 100 < 10 ? "0" : "")
-                << int(e.voltage % 100) << " V, VID " << int(e.vid) << " at " << hexOffset(e.offset) << "\n";
+            out << "  " << voltsText(e.voltage) << ", VID " << int(e.vid) << " at " << hexOffset(e.offset) << "\n";
     }
     if (s.timing)
         out << "Timing table at " << hexOffset(s.timing->offset) << ": version " << hex(s.timing->version)
@@ -123,12 +109,18 @@ void printStructure(std::ostream& out, const RomStructure& s) {
         for (const PllSetting& p : s.scripts->plls) {
             out << "  PLL " << hex(p.reg, 6) << " at " << hexOffset(p.offset) << ":";
             for (const std::uint16_t value : p.values)
-                out << " " << value / 100 << "." << (value % 100 < 10 ? "0" : "") << value % 100 << " MHz";
+                out << " " << fixedHundredthsText(value) << " MHz";
             out << "\n";
         }
     }
-    for (const std::string& problem : s.problems)
-        out << "Not decoded: " << problem << "\n";
+    for (const DecodeProblem& problem : s.problems)
+        out << "Not decoded: " << problem.text << "\n";
+}
+
+// One line per finding: its tag, its subject and its sentence.
+void printFindings(std::ostream& out, const std::vector<Finding>& findings, std::string (*tag)(Severity)) {
+    for (const Finding& f : findings)
+        out << "  " << tag(f.severity) << " " << subjectName(f) << ": " << f.text << "\n";
 }
 
 } // namespace
@@ -139,9 +131,9 @@ int runStructure(const std::string& file, bool json, std::ostream& out, std::ost
         err << file << ": " << kCantOpenFile << " " << read.error << "\n";
         return kExitUsage;
     }
-    const BiosImage image(read.bytes);
-    const RomStructure structure = decodeRomStructure(image);
-    const StructureCheck check = checkStructure(structure, readCardData(image));
+    const ImageAnalysis analysis = analyseImage(BiosImage(read.bytes));
+    const RomStructure& structure = analysis.structure;
+    const StructureCheck& check = analysis.structureCheck;
     if (json) {
         nlohmann::ordered_json line{{"file", file}};
         line.update(romStructureJson(structure));
@@ -152,8 +144,7 @@ int runStructure(const std::string& file, bool json, std::ostream& out, std::ost
     out << file << "\n";
     printStructure(out, structure);
     out << check.line() << "\n";
-    for (const StructureVerdict& v : check.verdicts)
-        out << "  " << agreementTag(v.agreement) << " " << v.subject << ": " << v.text << "\n";
+    printFindings(out, check.findings, agreementTag);
     return kExitOk;
 }
 
@@ -168,25 +159,22 @@ int runVerify(const std::vector<std::string>& files, bool json, std::ostream& ou
             if (json) out << nlohmann::ordered_json{{"file", file}, {"error", read.error}}.dump() << "\n";
             continue;
         }
-        const BiosImage image(read.bytes);
-        const CardData data = readCardData(image);
-        const ImageCheck check = checkImage(image, data.identity);
-        const StructureCheck structure = checkStructure(decodeRomStructure(image), data);
+        const ImageAnalysis analysis = analyseImage(BiosImage(read.bytes));
+        const ImageCheck& check = analysis.check;
+        const StructureCheck& structure = analysis.structureCheck;
         failed = failed || !check.passed() || structure.contradicted();
         if (json) {
             nlohmann::ordered_json line{{"file", file}};
-            line.update(imageCheckJson(check));
+            line.update(imageCheckJson(check, analysis.structure.chain));
             line["passed"] = check.passed() && !structure.contradicted();
             line["structure"] = structureCheckJson(structure);
             out << line.dump() << "\n";
             continue;
         }
         out << file << ": " << check.line() << "\n";
-        for (const CheckItem& item : check.items)
-            out << "  " << verdictTag(item.verdict) << " " << item.name << ": " << item.text << "\n";
+        printFindings(out, check.findings, verdictTag);
         out << file << ": " << structure.line() << "\n";
-        for (const StructureVerdict& v : structure.verdicts)
-            out << "  " << agreementTag(v.agreement) << " " << v.subject << ": " << v.text << "\n";
+        printFindings(out, structure.findings, agreementTag);
     }
     if (unreadable) return kExitUsage;
     return failed ? kExitFailed : kExitOk;
@@ -204,7 +192,8 @@ int runDiff(const std::string& beforePath, const std::string& afterPath, bool js
         }
     if (unreadable) return kExitUsage;
 
-    const ImageComparison compared = compareImages(BiosImage(before.bytes), BiosImage(after.bytes));
+    const ImageComparison compared =
+        compareImages(analyseImage(BiosImage(before.bytes)), analyseImage(BiosImage(after.bytes)));
     if (json) {
         nlohmann::ordered_json identity = nlohmann::ordered_json::array();
         for (const IdentityDifference& d : compared.identity)

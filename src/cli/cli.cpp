@@ -163,7 +163,7 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
     auto tick = [&](Control box) {
         const ControlInfo& info = controlInfo(box);
         if (!model.form().check(box).enabled)
-            usage = UsageError{std::string(info.cliOption) + ": " + std::string(info.caption) +
+            usage = UsageError{std::string(info.cliOption) + ": " + std::string(info.label) +
                                " is not available for this card."};
         else
             model.setChecked(box, true);
@@ -278,7 +278,7 @@ std::string optionOf(Control control) {
 }
 
 std::string tickHelp(Control box, const char* when) {
-    return "Tick \"" + std::string(controlInfo(box).caption) + "\" " + when;
+    return "Tick \"" + std::string(captionOf(box)) + "\" " + when;
 }
 
 } // namespace

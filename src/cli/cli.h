@@ -12,6 +12,7 @@ class EditorModel;
 struct ChecksumChange;
 struct FieldChange;
 struct ImageCheck;
+struct OptionRomChain;
 struct RomStructure;
 struct StructureCheck;
 } // namespace zfx
@@ -33,7 +34,7 @@ nlohmann::ordered_json stateJson(const EditorModel& model, const RecordingHost& 
 // A list of changed values, a checksum byte and an image check, as set, diff and verify give them.
 nlohmann::ordered_json changesJson(const std::vector<FieldChange>& changes);
 nlohmann::ordered_json checksumJson(const ChecksumChange& checksum);
-nlohmann::ordered_json imageCheckJson(const ImageCheck& check);
+nlohmann::ordered_json imageCheckJson(const ImageCheck& check, const OptionRomChain& chain);
 nlohmann::ordered_json structureCheckJson(const StructureCheck& check);
 nlohmann::ordered_json romStructureJson(const RomStructure& structure);
 

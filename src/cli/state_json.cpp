@@ -87,22 +87,22 @@ nlohmann::ordered_json checksumJson(const ChecksumChange& checksum) {
     return {{"old", value(checksum.before)}, {"new", value(checksum.after)}, {"offset", checksum.offset}};
 }
 
-nlohmann::ordered_json imageCheckJson(const ImageCheck& check) {
+nlohmann::ordered_json imageCheckJson(const ImageCheck& check, const OptionRomChain& chain) {
     nlohmann::ordered_json items = nlohmann::ordered_json::array();
-    for (const CheckItem& item : check.items) {
+    for (const Finding& item : check.findings) {
         nlohmann::ordered_json values = nlohmann::ordered_json::array();
-        for (const CheckedValue& value : item.values)
+        for (const FindingPlace& value : item.places)
             values.push_back({{"name", value.name},
                               {"value", value.value},
                               {"offset", value.offset ? nlohmann::ordered_json(*value.offset)
                                                       : nlohmann::ordered_json(nullptr)}});
-        items.push_back({{"name", item.name},
-                         {"verdict", verdictName(item.verdict)},
+        items.push_back({{"name", subjectName(item)},
+                         {"verdict", verdictName(item.severity)},
                          {"text", item.text},
                          {"values", values}});
     }
     nlohmann::ordered_json images = nlohmann::ordered_json::array();
-    for (const OptionRomImage& rom : check.chain.images)
+    for (const OptionRomImage& rom : chain.images)
         images.push_back({{"start", rom.start},
                           {"length", rom.length()},
                           {"vendor", rom.vendor},

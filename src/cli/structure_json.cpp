@@ -21,13 +21,13 @@ json clockJson(const PerfClock& clock) {
 
 json structureCheckJson(const StructureCheck& check) {
     json verdicts = json::array();
-    for (const StructureVerdict& v : check.verdicts)
-        verdicts.push_back({{"subject", v.subject},
-                            {"table", v.table},
-                            {"verdict", agreementName(v.agreement)},
-                            {"text", v.text},
-                            {"found", v.found},
-                            {"structure", v.structure}});
+    for (const Finding& f : check.findings)
+        verdicts.push_back({{"subject", subjectName(f)},
+                            {"table", tableName(f)},
+                            {"verdict", agreementName(f.severity)},
+                            {"text", f.text},
+                            {"found", offsetsNamed(f, "found")},
+                            {"structure", offsetsNamed(f, "structure")}});
     return {{"line", check.line()}, {"contradicted", check.contradicted()}, {"verdicts", verdicts}};
 }
 
@@ -132,7 +132,10 @@ json romStructureJson(const RomStructure& s) {
     } else {
         out["initScripts"] = nullptr;
     }
-    out["problems"] = s.problems;
+    json problems = json::array();
+    for (const DecodeProblem& problem : s.problems)
+        problems.push_back(problem.text);
+    out["problems"] = problems;
     return out;
 }
 

@@ -245,7 +245,7 @@ void TarvEdit::buildControls() {
     auto checkBox = [&](QWidget* parent, Control box, int x, int y, int w, int h) {
         const ControlInfo& info = controlInfo(box);
         auto* check = new QCheckBox(
-            QString::fromLatin1(info.caption.data(), static_cast<int>(info.caption.size())), parent);
+            QString::fromLatin1(info.label.data(), static_cast<int>(info.label.size())), parent);
         place(check, std::string(info.objectName).c_str(), x, y, w, h);
         m_checks[info.index] = check;
         return check;
@@ -355,7 +355,7 @@ void TarvEdit::showPlaceOf(const QObject* widget) {
 void TarvEdit::syncFromModel() {
     const FormState& f = m_model.form();
     const ImageCheck& check = m_model.imageCheck();
-    const bool opened = !m_model.card().image.empty();
+    const bool opened = !m_model.analysis().image.empty();
     m_checkLine->setText(opened ? QString::fromStdString(check.line()) : QStringLiteral("No image open"));
     m_checkLine->setToolTip(opened ? QString::fromStdString(check.line() + "\n\n" + check.details())
                                    : QString());

@@ -146,18 +146,18 @@ TEST_P(EveryBox, EmptiedOrOutOfRangeIsRefusedAndTheTargetIsUntouched) {
             Editor e;
             e.open(test::sampleBytes(GetParam()));
             if (e.form().check(Control::TimingEdit).enabled) e.model.setChecked(Control::TimingEdit, true);
-            const Bytes before = e.card().image.bytes();
+            const Bytes before = e.analysis().image.bytes();
             test::writeBytes(e.dir.file("target.rom"), Bytes{7, 7, 7});
             e.model.typeText(test::editBox(box), text);
             EXPECT_FALSE(e.model.saveBios(e.dir.file("target.rom").string(), kRomFilterEntry).ok())
                 << "Edit" << box << " " << text;
             EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
             const std::string& detail = e.host.messages.back().detail;
-            EXPECT_EQ(detail.rfind(std::string(controlInfo(test::editBox(box)).caption) + " ", 0), 0u)
+            EXPECT_EQ(detail.rfind(std::string(captionOf(test::editBox(box))) + " ", 0), 0u)
                 << detail;
             EXPECT_EQ(detail.find("Edit"), std::string::npos) << detail;
             EXPECT_EQ(test::readBytes(e.dir.file("target.rom")), (Bytes{7, 7, 7}));
-            EXPECT_EQ(e.card().image.bytes(), before);
+            EXPECT_EQ(e.analysis().image.bytes(), before);
         }
     }
 }

@@ -85,6 +85,7 @@ struct Editor {
     std::vector<std::uint8_t> save(const std::string& name = "out.rom");
     const FormState& form() const { return model.form(); }
     const CardState& card() const { return model.card(); }
+    const ImageAnalysis& analysis() const { return model.analysis(); }
 };
 
 // The bytes of an image the PCI data structure of which names device, with the rest added by

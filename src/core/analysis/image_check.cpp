@@ -4,30 +4,12 @@
 #include "text/number_text.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace zfx {
 
 namespace {
 
 constexpr const char* kReadAgain = "read the BIOS again with the card's flash tool";
-
-std::string hex2(std::uint8_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02Xh", value);
-    return text;
-}
-
-std::string hex4(std::uint16_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", value);
-    return text;
-}
-
-std::string sizeText(std::int64_t bytes) {
-    if (bytes > 0 && bytes % 1024 == 0) return std::to_string(bytes / 1024) + " KiB";
-    return std::to_string(bytes) + " bytes";
-}
 
 // The 8-bit sum of bytes first..last (inclusive), of those inside the image.
 std::uint8_t sumOf(const BiosImage& image, std::int64_t first, std::int64_t last) {
@@ -63,253 +45,251 @@ const char* codeTypeName(std::uint8_t type) {
     }
 }
 
-struct Checker {
-    const BiosImage& image;
-    ImageCheck& check;
-    std::string firstFailure; // the short form of the first failure, for the status line
+Finding finding(Subject subject, Severity severity, std::string text, std::vector<FindingPlace> places = {},
+                std::string brief = {}) {
+    return {subject, std::nullopt, severity, std::move(text), std::move(brief), std::move(places)};
+}
 
-    CheckItem& add(std::string name, CheckVerdict verdict, std::string text,
-                   std::vector<CheckedValue> values = {}, std::string summary = {}) {
-        if (verdict == CheckVerdict::Failed && firstFailure.empty())
-            firstFailure = summary.empty() ? text : summary;
-        check.items.push_back({std::move(name), verdict, std::move(text), std::move(values)});
-        return check.items.back();
-    }
-};
+Finding checkSignature(const BiosImage& image, const OptionRomChain& chain) {
+    if (!chain.images.empty())
+        return finding(Subject::Signature, Severity::Passed, "The file starts with 55 AA, as a PCI option ROM does.",
+                       {{"found", "55 AA", 0}});
+    return finding(Subject::Signature, Severity::Problem,
+                   "The file does not start with 55 AA, so it is not a PCI option ROM: not a video BIOS image, "
+                   "or not from its start.",
+                   {{"found", image.hexOfRange(0, std::min(image.size(), 2) - 1), 0}},
+                   "not a PCI option ROM (no 55 AA at the start)");
+}
+
+// What follows the images, when the file is longer than they are.
+std::string textAfterImages(const BiosImage& image, std::int32_t end) {
+    const std::int32_t rest = image.size() - end;
+    const std::uint8_t fill = image.at(end);
+    bool uniform = true;
+    for (std::int32_t i = end; i < image.size() && uniform; ++i)
+        uniform = image.at(i) == fill;
+    if (uniform)
+        return sizeText(rest) + " of padding (" + hexByte(fill) +
+               ") follow the images, as in a dump of the whole flash chip.";
+    return sizeText(rest) + " after the last image belong to no image (padding or other data).";
+}
+
+Finding checkSize(const BiosImage& image, const OptionRomChain& chain) {
+    const OptionRomImage& first = chain.images.front();
+    const std::int32_t fileSize = image.size();
+    std::vector<FindingPlace> sizes{{"image size", sizeText(first.headerSize), 2},
+                                    {"file size", std::to_string(fileSize) + " bytes", std::nullopt}};
+    if (fileSize < first.headerSize)
+        return finding(Subject::Size, Severity::Problem,
+                       "The file is " + std::to_string(fileSize) + " bytes, but the image says it is " +
+                           std::to_string(first.headerSize) + ": a truncated dump.",
+                       std::move(sizes),
+                       "truncated dump (" + std::to_string(fileSize) + " of " + std::to_string(first.headerSize) +
+                           " bytes): " + kReadAgain);
+    if (fileSize == first.headerSize)
+        return finding(Subject::Size, Severity::Passed,
+                       "The image is " + sizeText(first.headerSize) + ", as long as the file.", std::move(sizes));
+    if (chain.end >= fileSize)
+        return finding(Subject::Size, Severity::Note,
+                       "The file is longer than its first image (" + sizeText(first.headerSize) +
+                           "): further images follow it.",
+                       std::move(sizes));
+    return finding(Subject::Size, Severity::Note, textAfterImages(image, chain.end), std::move(sizes));
+}
+
+Finding checkPciData(const OptionRomImage& first) {
+    const FindingPlace pointer{"pointer", hexOffset(first.pciPointer), 0x18};
+    if (!first.pciData)
+        return finding(Subject::PciData, Severity::Problem,
+                       "The pointer at 18h (" + hexOffset(first.pciPointer) + ") leads to no PCI data structure.",
+                       {pointer}, "no PCI data structure where the pointer at 18h leads");
+    const bool aligned = *first.pciData % 4 == 0;
+    return finding(Subject::PciData, aligned ? Severity::Passed : Severity::Note,
+                   "The pointer at 18h leads to the PCI data structure at " + hexOffset(*first.pciData) +
+                       (aligned ? "."
+                                : ", which is not 4-byte aligned (some tools refuse that; the card does not care)."),
+                   {pointer});
+}
+
+Finding checkVendor(const OptionRomImage& first) {
+    const std::int32_t at = *first.pciData + 4;
+    if (first.vendor == kNvidiaVendor)
+        return finding(Subject::Vendor, Severity::Passed, "The vendor is NVIDIA (10DE).", {{"vendor", "10DE", at}});
+    const std::string vendor = hexDigits(first.vendor, 4);
+    return finding(Subject::Vendor, Severity::Problem,
+                   "The PCI data structure names vendor " + vendor + ", not NVIDIA (10DE).",
+                   {{"vendor", vendor, at}}, "not an NVIDIA image (vendor " + vendor + ")");
+}
+
+Finding checkDevice(const BiosImage& image, const CardIdentity& identity, const OptionRomImage& first) {
+    const std::int32_t pcir = *first.pciData;
+    const std::string device = hexDigits(first.device, 4);
+    if (identity.pciDataOffset == 0)
+        return finding(Subject::Device, Severity::Problem,
+                       "The PCI data structure names device " + device +
+                           ", but the identification found no NVIDIA PCI data structure.",
+                       {{"device", device, pcir + 6}}, "the card could not be identified");
+    const std::uint16_t identifiedWord = image.word(identity.pciDataOffset + 6);
+    const std::string identified = hexDigits(identifiedWord, 4);
+    std::vector<FindingPlace> values{{"device", device, pcir + 6},
+                                     {"identified", identified, identity.pciDataOffset + 6}};
+    if (identifiedWord == first.device)
+        return finding(Subject::Device, Severity::Passed,
+                       "The device is " + device + " (" + identity.deviceName + "), the one identified.",
+                       std::move(values));
+    return finding(Subject::Device, Severity::Problem,
+                   "The PCI data structure at " + hexOffset(pcir) + " names device " + device +
+                       ", but the identification read " + identified + " at " +
+                       hexOffset(identity.pciDataOffset + 6) + ".",
+                   std::move(values), "two device IDs (" + device + " and " + identified + ")");
+}
+
+Finding checkImageLength(const OptionRomImage& first) {
+    const std::string pciLength = sizeText(first.pciImageLength);
+    const std::string headerLength = sizeText(first.headerSize);
+    std::vector<FindingPlace> lengths{{"image length", pciLength, *first.pciData + 0x10},
+                                      {"image size", headerLength, 2}};
+    if (first.pciImageLength == first.headerSize)
+        return finding(Subject::ImageLength, Severity::Passed,
+                       "The PCI data structure gives the same image length as the header.", std::move(lengths));
+    return finding(Subject::ImageLength, Severity::Problem,
+                   "The PCI data structure gives the image length as " + pciLength + ", the header as " +
+                       headerLength + ".",
+                   std::move(lengths), "two image lengths (" + pciLength + " and " + headerLength + ")");
+}
+
+Finding checkLastImage(const OptionRomChain& chain) {
+    if (chain.images.size() == 1 && chain.broken.empty())
+        return finding(Subject::LastImage, Severity::Passed, "It is the only image: its last-image bit is set.",
+                       {{"last-image bit", "set", *chain.images.front().pciData + 0x15}});
+    std::string list;
+    for (const OptionRomImage& rom : chain.images)
+        list += (list.empty() ? "" : "; ") + hexOffset(rom.start) + " " + codeTypeName(rom.codeType) + " " +
+                sizeText(rom.length());
+    if (chain.broken.empty())
+        return finding(Subject::LastImage, Severity::Note,
+                       std::to_string(chain.images.size()) + " images follow each other: " + list + ".",
+                       {{"images", std::to_string(chain.images.size()), std::nullopt}});
+    return finding(Subject::LastImage, Severity::Problem,
+                   "The chain of images is broken: " + chain.broken + " (images: " + list + ").", {},
+                   "the chain of images is broken");
+}
+
+// The system BIOS sums what the header's size byte covers, for every x86 image.
+std::optional<Finding> checkChecksum(const BiosImage& image, const OptionRomImage& rom) {
+    if (rom.pciData && rom.codeType != 0) return std::nullopt; // only x86 images carry the 8-bit sum
+    const std::int64_t last = static_cast<std::int64_t>(rom.start) + rom.headerSize - 1;
+    const std::string where = "the image at " + hexOffset(rom.start);
+    if (rom.headerSize == 0 || !image.contains(rom.start, last))
+        return finding(Subject::Checksum, Severity::Problem,
+                       "The checksum of " + where + " cannot be checked: the file ends before the image does.", {},
+                       "truncated dump: " + std::string(kReadAgain));
+    const std::string stored = hexByte(image.at(last));
+    const std::string needed = hexByte(neededByte(image, rom.start, last));
+    const auto at = static_cast<std::int32_t>(last);
+    if (stored == needed)
+        return finding(Subject::Checksum, Severity::Passed,
+                       "The checksum of " + where + " is correct: its bytes sum to 0.", {{"stored", stored, at}});
+    return finding(Subject::Checksum, Severity::Problem,
+                   "The checksum of " + where + " is off: the byte at " + hexOffset(last) + " holds " + stored +
+                       ", " + needed + " is needed. An image taken from shadow RAM or damaged; " + kReadAgain + ".",
+                   {{"stored", stored, at}, {"needed", needed, at}},
+                   "checksum off (stored " + stored + ", needs " + needed + "): taken from shadow RAM or damaged: " +
+                       kReadAgain);
+}
+
+// The save's own rule: the whole file sums to 0 through its last byte. Where that byte is the
+// image's checksum byte, the checksum check says all; elsewhere it is worth knowing.
+Finding checkFileChecksum(const BiosImage& image, const OptionRomImage& first) {
+    const std::int32_t last = image.size() - 1;
+    const std::string stored = hexByte(image.at(last));
+    const std::string needed = hexByte(neededByte(image, 0, last));
+    std::vector<FindingPlace> values{{"stored", stored, last}, {"needed", needed, last}};
+    const std::string holds =
+        "its last byte at " + hexOffset(last) + " holds " + stored + ", " + needed + " is needed";
+    if (stored == needed)
+        return finding(Subject::FileChecksum, Severity::Passed,
+                       "The whole file sums to 0, the rule the save applies to its last byte.",
+                       {{"stored", stored, last}});
+    if (last == first.headerSize - 1)
+        return finding(Subject::FileChecksum, Severity::Note,
+                       "The whole file is the image: its checksum byte is the one a save sets.", std::move(values));
+    if (last >= first.headerSize)
+        return finding(Subject::FileChecksum, Severity::Note,
+                       "The whole file does not sum to 0 (" + holds +
+                           "). That byte lies past the first image; a save sets it there and leaves the image's "
+                           "own checksum byte as it is, so check the image's checksum after an edit.",
+                       std::move(values));
+    return finding(Subject::FileChecksum, Severity::Note, "The whole file does not sum to 0 (" + holds + ").",
+                   std::move(values));
+}
 
 } // namespace
 
-std::string verdictName(CheckVerdict verdict) {
-    switch (verdict) {
-    case CheckVerdict::Passed:
+std::string verdictName(Severity severity) {
+    switch (severity) {
+    case Severity::Passed:
         return "passed";
-    case CheckVerdict::Note:
+    case Severity::Note:
         return "note";
-    case CheckVerdict::Failed:
+    case Severity::Problem:
         return "failed";
     }
     return {};
 }
 
-bool ImageCheck::passed() const {
-    for (const CheckItem& item : items)
-        if (item.verdict == CheckVerdict::Failed) return false;
-    return true;
-}
-
-ImageCheck checkImage(const BiosImage& image, const CardIdentity& identity) {
+ImageCheck checkImage(const BiosImage& image, const CardIdentity& identity, const OptionRomChain& chain) {
     ImageCheck check;
-    check.chain = readOptionRomChain(image);
-    Checker c{image, check, {}};
-    const std::int32_t fileSize = image.size();
-
-    if (check.chain.images.empty()) {
-        c.add("signature", CheckVerdict::Failed,
-              "The file does not start with 55 AA, so it is not a PCI option ROM: not a video BIOS image, or "
-              "not from its start.",
-              {{"found", image.hexOfRange(0, std::min(fileSize, 2) - 1), 0}},
-              "not a PCI option ROM (no 55 AA at the start)");
-        check.summary = c.firstFailure;
-        return check;
+    check.imageCount = chain.images.size();
+    std::vector<Finding>& f = check.findings;
+    f.push_back(checkSignature(image, chain));
+    if (chain.images.empty()) return check;
+    const OptionRomImage& first = chain.images.front();
+    check.firstLength = first.length();
+    f.push_back(checkSize(image, chain));
+    f.push_back(checkPciData(first));
+    if (first.pciData) {
+        f.push_back(checkVendor(first));
+        f.push_back(checkDevice(image, identity, first));
+        f.push_back(checkImageLength(first));
+        f.push_back(checkLastImage(chain));
     }
-    c.add("signature", CheckVerdict::Passed, "The file starts with 55 AA, as a PCI option ROM does.",
-          {{"found", "55 AA", 0}});
-
-    const OptionRomImage& first = check.chain.images.front();
-    const std::vector<CheckedValue> sizes{{"image size", sizeText(first.headerSize), 2},
-                                          {"file size", std::to_string(fileSize) + " bytes", std::nullopt}};
-    if (fileSize < first.headerSize) {
-        c.add("size", CheckVerdict::Failed,
-              "The file is " + std::to_string(fileSize) + " bytes, but the image says it is " +
-                  std::to_string(first.headerSize) + ": a truncated dump.",
-              sizes,
-              "truncated dump (" + std::to_string(fileSize) + " of " + std::to_string(first.headerSize) +
-                  " bytes): " + kReadAgain);
-    } else if (fileSize == first.headerSize) {
-        c.add("size", CheckVerdict::Passed,
-              "The image is " + sizeText(first.headerSize) + ", as long as the file.", sizes);
-    } else if (check.chain.end >= fileSize) {
-        c.add("size", CheckVerdict::Note,
-              "The file is longer than its first image (" + sizeText(first.headerSize) +
-                  "): further images follow it.",
-              sizes);
-    } else {
-        const std::int32_t rest = fileSize - check.chain.end;
-        const std::uint8_t fill = image.at(check.chain.end);
-        bool uniform = true;
-        for (std::int32_t i = check.chain.end; i < fileSize && uniform; ++i)
-            uniform = image.at(i) == fill;
-        c.add("size", CheckVerdict::Note,
-              uniform ? sizeText(rest) + " of padding (" + hex2(fill) +
-                            ") follow the images, as in a dump of the "
-                            "whole flash chip."
-                      : sizeText(rest) + " after the last image belong to no image (padding or other data).",
-              sizes);
-    }
-
-    if (!first.pciData) {
-        c.add("pci data", CheckVerdict::Failed,
-              "The pointer at 18h (" + hexOffset(first.pciPointer) + ") leads to no PCI data structure.",
-              {{"pointer", hexOffset(first.pciPointer), 0x18}},
-              "no PCI data structure where the pointer at 18h leads");
-    } else {
-        const bool aligned = *first.pciData % 4 == 0;
-        c.add("pci data", aligned ? CheckVerdict::Passed : CheckVerdict::Note,
-              "The pointer at 18h leads to the PCI data structure at " + hexOffset(*first.pciData) +
-                  (aligned
-                       ? "."
-                       : ", which is not 4-byte aligned (some tools refuse that; the card does not care)."),
-              {{"pointer", hexOffset(first.pciPointer), 0x18}});
-
-        const std::int32_t pcir = *first.pciData;
-        if (first.vendor == kNvidiaVendor)
-            c.add("vendor", CheckVerdict::Passed, "The vendor is NVIDIA (10DE).",
-                  {{"vendor", "10DE", pcir + 4}});
-        else
-            c.add("vendor", CheckVerdict::Failed,
-                  "The PCI data structure names vendor " + hex4(first.vendor) + ", not NVIDIA (10DE).",
-                  {{"vendor", hex4(first.vendor), pcir + 4}},
-                  "not an NVIDIA image (vendor " + hex4(first.vendor) + ")");
-
-        if (identity.pciDataOffset == 0) {
-            c.add("device", CheckVerdict::Failed,
-                  "The PCI data structure names device " + hex4(first.device) +
-                      ", but the identification found no NVIDIA PCI data structure.",
-                  {{"device", hex4(first.device), pcir + 6}}, "the card could not be identified");
-        } else {
-            const std::uint16_t identified = image.word(identity.pciDataOffset + 6);
-            std::vector<CheckedValue> values{{"device", hex4(first.device), pcir + 6},
-                                             {"identified", hex4(identified), identity.pciDataOffset + 6}};
-            if (identified == first.device)
-                c.add("device", CheckVerdict::Passed,
-                      "The device is " + hex4(first.device) + " (" + identity.deviceName +
-                          "), the one identified.",
-                      values);
-            else
-                c.add("device", CheckVerdict::Failed,
-                      "The PCI data structure at " + hexOffset(pcir) + " names device " + hex4(first.device) +
-                          ", but the identification read " + hex4(identified) + " at " +
-                          hexOffset(identity.pciDataOffset + 6) + ".",
-                      values, "two device IDs (" + hex4(first.device) + " and " + hex4(identified) + ")");
-        }
-
-        const std::vector<CheckedValue> lengths{{"image length", sizeText(first.pciImageLength), pcir + 0x10},
-                                                {"image size", sizeText(first.headerSize), 2}};
-        if (first.pciImageLength == first.headerSize)
-            c.add("image length", CheckVerdict::Passed,
-                  "The PCI data structure gives the same image length as the header.", lengths);
-        else
-            c.add("image length", CheckVerdict::Failed,
-                  "The PCI data structure gives the image length as " + sizeText(first.pciImageLength) +
-                      ", the header as " + sizeText(first.headerSize) + ".",
-                  lengths,
-                  "two image lengths (" + sizeText(first.pciImageLength) + " and " +
-                      sizeText(first.headerSize) + ")");
-
-        if (check.chain.images.size() == 1 && check.chain.broken.empty()) {
-            c.add("last image", CheckVerdict::Passed, "It is the only image: its last-image bit is set.",
-                  {{"last-image bit", "set", pcir + 0x15}});
-        } else {
-            std::string list;
-            for (const OptionRomImage& rom : check.chain.images)
-                list += (list.empty() ? "" : "; ") + hexOffset(rom.start) + " " + codeTypeName(rom.codeType) +
-                        " " + sizeText(rom.length());
-            if (check.chain.broken.empty())
-                c.add("last image", CheckVerdict::Note,
-                      std::to_string(check.chain.images.size()) + " images follow each other: " + list + ".",
-                      {{"images", std::to_string(check.chain.images.size()), std::nullopt}});
-            else
-                c.add("last image", CheckVerdict::Failed,
-                      "The chain of images is broken: " + check.chain.broken + " (images: " + list + ").", {},
-                      "the chain of images is broken");
-        }
-    }
-
-    for (const OptionRomImage& rom : check.chain.images) {
-        if (rom.pciData && rom.codeType != 0) continue; // only x86 images carry the 8-bit sum
-        // The system BIOS sums what the header's size byte covers.
-        const std::int64_t last = static_cast<std::int64_t>(rom.start) + rom.headerSize - 1;
-        const std::string where = "the image at " + hexOffset(rom.start);
-        if (rom.headerSize == 0 || !image.contains(rom.start, last)) {
-            c.add("checksum", CheckVerdict::Failed,
-                  "The checksum of " + where + " cannot be checked: the file ends before the image does.", {},
-                  "truncated dump: " + std::string(kReadAgain));
-            continue;
-        }
-        const std::uint8_t stored = image.at(last);
-        const std::uint8_t needed = neededByte(image, rom.start, last);
-        const auto at = static_cast<std::int32_t>(last);
-        if (stored == needed)
-            c.add("checksum", CheckVerdict::Passed,
-                  "The checksum of " + where + " is correct: its bytes sum to 0.",
-                  {{"stored", hex2(stored), at}});
-        else
-            c.add("checksum", CheckVerdict::Failed,
-                  "The checksum of " + where + " is off: the byte at " + hexOffset(last) + " holds " +
-                      hex2(stored) + ", " + hex2(needed) +
-                      " is needed. An image taken from shadow RAM or damaged; " + kReadAgain + ".",
-                  {{"stored", hex2(stored), at}, {"needed", hex2(needed), at}},
-                  "checksum off (stored " + hex2(stored) + ", needs " + hex2(needed) +
-                      "): taken from shadow RAM or damaged: " + kReadAgain);
-    }
-
-    // The save's own rule: the whole file sums to 0 through its last byte. Where that byte is the
-    // image's checksum byte, the check above says all; elsewhere it is worth knowing.
-    if (fileSize > 0) {
-        const std::int32_t last = fileSize - 1;
-        const std::uint8_t stored = image.at(last);
-        const std::uint8_t needed = neededByte(image, 0, last);
-        const std::vector<CheckedValue> values{{"stored", hex2(stored), last},
-                                               {"needed", hex2(needed), last}};
-        const std::string holds = "its last byte at " + hexOffset(last) + " holds " + hex2(stored) + ", " +
-                                  hex2(needed) + " is needed";
-        if (stored == needed)
-            c.add("file checksum", CheckVerdict::Passed,
-                  "The whole file sums to 0, the rule the save applies to its last byte.",
-                  {{"stored", hex2(stored), last}});
-        else if (last == first.headerSize - 1)
-            c.add("file checksum", CheckVerdict::Note,
-                  "The whole file is the image: its checksum byte is the one a save sets.", values);
-        else if (last >= first.headerSize)
-            c.add(
-                "file checksum", CheckVerdict::Note,
-                "The whole file does not sum to 0 (" + holds +
-                    "). That byte lies past the first image; a save sets it there and leaves the image's own "
-                    "checksum byte as it is, so check the image's checksum after an edit.",
-                values);
-        else
-            c.add("file checksum", CheckVerdict::Note, "The whole file does not sum to 0 (" + holds + ").",
-                  values);
-    }
-    check.summary = c.firstFailure;
+    for (const OptionRomImage& rom : chain.images)
+        if (auto sum = checkChecksum(image, rom)) f.push_back(std::move(*sum));
+    if (image.size() > 0) f.push_back(checkFileChecksum(image, first));
     return check;
 }
 
+bool ImageCheck::passed() const {
+    return !anyOf(findings, Severity::Problem);
+}
+
+std::string ImageCheck::summary() const {
+    for (const Finding& f : findings)
+        if (f.severity == Severity::Problem) return f.brief.empty() ? f.text : f.brief;
+    return {};
+}
+
 std::string ImageCheck::line() const {
-    if (!summary.empty()) {
-        int failures = 0;
-        for (const CheckItem& item : items)
-            failures += item.verdict == CheckVerdict::Failed;
-        return "Warning: " + summary +
-               (failures > 1 ? " (and " + std::to_string(failures - 1) + " more)" : "");
+    const std::string first = summary();
+    if (!first.empty()) {
+        const auto problems = std::count_if(findings.begin(), findings.end(),
+                                            [](const Finding& f) { return f.severity == Severity::Problem; });
+        return "Warning: " + first + (problems > 1 ? " (and " + std::to_string(problems - 1) + " more)" : "");
     }
-    if (chain.images.empty()) return "No image checked";
-    std::string line = "Image check passed: ";
-    const OptionRomImage& first = chain.images.front();
-    line += sizeText(first.length()) + " option ROM";
-    if (chain.images.size() == 2) line += " and a further image";
-    if (chain.images.size() > 2)
-        line += " and " + std::to_string(chain.images.size() - 1) + " further images";
-    for (const CheckItem& item : items)
-        if (item.name == "size" && item.verdict == CheckVerdict::Note && chain.images.size() == 1)
-            line += ", padded";
+    if (imageCount == 0) return "No image checked";
+    std::string line = "Image check passed: " + sizeText(firstLength) + " option ROM";
+    if (imageCount == 2) line += " and a further image";
+    if (imageCount > 2) line += " and " + std::to_string(imageCount - 1) + " further images";
+    for (const Finding& f : findings)
+        if (f.subject == Subject::Size && f.severity == Severity::Note && imageCount == 1) line += ", padded";
     return line + ", checksum correct";
 }
 
 std::string ImageCheck::details() const {
     std::string text;
-    for (const CheckItem& item : items)
-        text += (text.empty() ? "" : "\n") + item.text;
+    for (const Finding& f : findings)
+        text += (text.empty() ? "" : "\n") + f.text;
     return text;
 }
 

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "analysis/image_comparison.h"
 
-#include "tables/card_data.h"
 #include "tables/card_layout.h"
 #include "text/number_text.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace zfx {
 
@@ -15,21 +13,14 @@ namespace {
 // How many bytes of each side a differing range shows.
 constexpr std::int32_t kShownBytes = 8;
 
-std::string hexBytes(const BiosImage& image, std::int32_t offset, std::int32_t length) {
-    std::string text;
-    for (std::int32_t i = 0; i < std::min(length, kShownBytes) && image.contains(offset + i, offset + i);
-         ++i) {
-        char byte[4];
-        std::snprintf(byte, sizeof byte, "%02X", image.at(offset + i));
-        text += (text.empty() ? "" : " ") + std::string(byte);
-    }
-    if (length > kShownBytes && !text.empty()) text += " ...";
-    return text;
-}
-
-std::string byteText(std::uint8_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02Xh", value);
+// The first bytes of a range, those inside the image, and "..." when the range goes on.
+std::string firstBytesText(const BiosImage& image, std::int32_t offset, std::int32_t length) {
+    std::int32_t shown = 0;
+    while (shown < std::min(length, kShownBytes) && image.contains(offset + shown, offset + shown))
+        ++shown;
+    if (shown == 0) return {};
+    std::string text = hexBytes(image.bytes().data() + offset, static_cast<std::size_t>(shown));
+    if (length > kShownBytes) text += " ...";
     return text;
 }
 
@@ -90,11 +81,13 @@ void markPlaces(std::vector<bool>& covered, const std::vector<FieldPlace>& layou
 
 } // namespace
 
-ImageComparison compareImages(const BiosImage& a, const BiosImage& b) {
+ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& second) {
+    const BiosImage& a = first.image;
+    const BiosImage& b = second.image;
+    const CardData& before = first.data;
+    const CardData& after = second.data;
     ImageComparison result;
     result.identical = a.bytes() == b.bytes();
-    const CardData before = readCardData(a);
-    const CardData after = readCardData(b);
 
     auto differ = [&](std::string what, std::string x, std::string y, bool loud) {
         if (x != y) result.identity.push_back({std::move(what), std::move(x), std::move(y), loud});
@@ -136,7 +129,7 @@ ImageComparison compareImages(const BiosImage& a, const BiosImage& b) {
         std::int32_t end = i;
         while (end < longest && differs(end))
             ++end;
-        result.otherBytes.push_back({i, end - i, hexBytes(a, i, end - i), hexBytes(b, i, end - i)});
+        result.otherBytes.push_back({i, end - i, firstBytesText(a, i, end - i), firstBytesText(b, i, end - i)});
         i = end;
     }
 
@@ -154,7 +147,7 @@ std::string changeLine(const FieldChange& change) {
 }
 
 std::string checksumLine(const ChecksumChange& checksum) {
-    auto text = [](const std::optional<std::uint8_t>& value) { return value ? byteText(*value) : "none"; };
+    auto text = [](const std::optional<std::uint8_t>& value) { return value ? hexByte(*value) : "none"; };
     return "checksum byte: " + text(checksum.before) + " -> " + text(checksum.after) + " at " +
            hexOffset(checksum.offset);
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "image/bios_image.h"
+#include "analysis/image_analysis.h"
 
 #include <cstdint>
 #include <optional>
@@ -54,8 +54,9 @@ struct ImageComparison {
 };
 
 // Compares two images as the editor reads them: identity first, then every value the editor reads
-// (each image read by its own readers), then the bytes that differ elsewhere, then the checksum.
-ImageComparison compareImages(const BiosImage& before, const BiosImage& after);
+// (each image as its own analysis found it), then the bytes that differ elsewhere, then the
+// checksum.
+ImageComparison compareImages(const ImageAnalysis& before, const ImageAnalysis& after);
 
 // "3D core clock: 475 -> 500 MHz at 7A31h".
 std::string changeLine(const FieldChange& change);

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "editor/editor_model.h"
 
-#include "tables/card_data.h"
 #include "tables/card_layout.h"
 #include "text/number_text.h"
-#include "structure/rom_structure.h"
 
 #include <algorithm>
 #include <cctype>
@@ -182,11 +180,10 @@ Outcome EditorModel::openBios(const std::string& path) {
 }
 
 void EditorModel::loadImage(std::vector<std::uint8_t> bytes, const std::string& path) {
-    m_card.image = BiosImage(std::move(bytes));
+    m_analysis = analyseImage(BiosImage(std::move(bytes)));
     getinfos(path);
     getvoltages();
     getclockrates();
-    checkOpenImage();
     m_contradictionsSaid.clear();
     m_lastSave.reset();
     markUnmodified(path);
@@ -196,7 +193,7 @@ void EditorModel::getinfos(const std::string& path) {
     CardState& c = m_card;
     m_form.Pfad = path;
     // The previous card's flags stay until the boxes below are unticked.
-    CardIdentity identity = identifyCard(c.image);
+    CardIdentity identity = m_analysis.data.identity;
     c.offsets.pciData = identity.pciDataOffset;
     c.identity.deviceText = identity.deviceText;
 
@@ -236,7 +233,8 @@ void EditorModel::getinfos(const std::string& path) {
 
 void EditorModel::getvoltages() {
     CardState& c = m_card;
-    c.voltages = readVoltageTable(c.image, c.identity.flags);
+    // The analysis read the table of the image as it is now, the same read the card's flags give.
+    c.voltages = m_analysis.data.voltages;
     if (c.voltages.recordedOffset) c.offsets.voltageTable = *c.voltages.recordedOffset;
     showMessages(c.voltages.messages);
     if (!c.voltages.table) return; // the lists stay as they are
@@ -294,7 +292,7 @@ void EditorModel::fillGeneralMode() {
 
 void EditorModel::getclockrates() {
     CardState& c = m_card;
-    c.clocks = readClockTable(c.image, c.identity.flags, c.identity.vendorName);
+    c.clocks = m_analysis.data.clocks;
     if (c.clocks.recordedOffset) c.offsets.clockTable = *c.clocks.recordedOffset;
     showMessages(c.clocks.messages);
     if (!c.clocks.table) return;
@@ -361,7 +359,7 @@ void EditorModel::CheckBox2Click() {
 
 void EditorModel::gettimings() {
     CardState& c = m_card;
-    c.timings = readMemoryTimings(c.image, c.identity.flags, c.clocks);
+    c.timings = m_analysis.data.timings;
     showMessages(c.timings->messages);
     if (!c.timings->timings) return;
     const MemoryTimings& t = *c.timings->timings;
@@ -399,79 +397,31 @@ std::optional<Outcome> EditorModel::SaveBIOS1Click() {
     return saveBios(choice->path, choice->filterEntry);
 }
 
-FieldTexts EditorModel::changedFieldTexts() const {
-    FieldTexts texts;
+SaveEdits EditorModel::userEdits() const {
+    SaveEdits edits;
     for (const Control box : kEditBoxes) {
         const std::string& text = m_form.edit(box).text;
-        if (text != m_programTexts.at(controlInfo(box).index)) texts[*controlInfo(box).field] = text;
+        if (text != m_programTexts.at(controlInfo(box).index)) edits.texts[*controlInfo(box).field] = text;
     }
-    return texts;
-}
-
-std::array<int, 3> EditorModel::changedSelections() const {
-    std::array<int, 3> selected{};
     for (std::size_t m = 0; m < kVoltageLists.size(); ++m) {
         const int position = m_form.combo(kVoltageLists[m]).selected;
-        selected[m] = position == m_programSelections[m] ? -1 : position;
+        edits.selections[m] = position == m_programSelections[m] ? -1 : position;
     }
-    return selected;
+    edits.offered = m_card.offered;
+    edits.timingsEdited = m_card.timingEditActive && m_card.timings;
+    return edits;
 }
 
-std::vector<std::string> SaveReport::lines() const {
-    std::vector<std::string> all = changeLines();
-    all.insert(all.end(), notes.begin(), notes.end());
-    return all;
-}
-
-std::vector<std::string> SaveReport::changeLines() const {
-    std::vector<std::string> lines;
-    for (const FieldChange& change : changes)
-        lines.push_back(changeLine(change));
-    if (!changes.empty())
-        lines.push_back(checksum.changed()
-                            ? checksumLine(checksum)
-                            : "The checksum byte at " + hexOffset(checksum.offset) + " stays as it was.");
-    else if (checksum.changed())
-        lines.push_back("No value changed; only the checksum byte was set (" + checksumLine(checksum) + ").");
-    else
-        lines.push_back("The file is identical to the image you opened.");
-    if (!backupPath.empty())
-        lines.push_back(backupCreated ? "The original is kept as " + backupPath + "."
-                                      : "The original was kept before as " + backupPath +
-                                            "; that copy stays as it is.");
-    return lines;
-}
-
-CardData EditorModel::cardData() const {
-    CardData data{m_card.identity, m_card.voltages, m_card.clocks, {}};
-    data.timings = m_card.timings ? *m_card.timings
-                                  : readMemoryTimings(m_card.image, m_card.identity.flags, m_card.clocks);
-    return data;
-}
-
-void EditorModel::checkOpenImage() {
-    m_imageCheck = checkImage(m_card.image, m_card.identity);
-    // Read afresh: after a save the readers' last reads still hold the values from before it.
-    m_structureCheck = checkStructure(decodeRomStructure(m_card.image), readCardData(m_card.image));
+CardData EditorModel::shownTables() const {
+    return {m_card.identity, m_card.voltages, m_card.clocks, m_card.timings.value_or(MemoryTimingsRead{})};
 }
 
 std::string EditorModel::placeOf(Control control) const {
     const ControlInfo& info = controlInfo(control);
-    if (!info.field || m_card.image.empty()) return {};
-    const CardData data = cardData();
-    for (const FieldPlace& place : cardLayout(data))
+    if (!info.field || m_analysis.image.empty()) return {};
+    for (const FieldPlace& place : cardLayout(m_analysis.data))
         if (place.field == info.field) return placeText(place);
-    return std::string(info.caption) + ": not found in this image";
-}
-
-std::string EditorModel::refusalText(const ValueFailure& failure) {
-    const ControlInfo& info = controlInfo(controlFor(failure.field));
-    const std::string name(info.caption);
-    const std::string unit = info.unit.empty() ? std::string() : " " + std::string(info.unit);
-    if (failure.kind == ValueFailure::Kind::NotANumber)
-        return name + " holds \"" + failure.text + "\", which is not a whole number" +
-               (unit.empty() ? "" : " of MHz") + ".";
-    return name + " is " + failure.text + "; it must be 0 to " + std::to_string(failure.maximum) + unit + ".";
+    return std::string(captionOf(control)) + ": not found in this image";
 }
 
 Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
@@ -486,73 +436,30 @@ Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
 }
 
 Outcome EditorModel::saveTo(const std::string& path) {
-    if (m_card.image.empty())
+    if (m_analysis.image.empty())
         return {OutcomeCause::NoImage, kCantOpenFile, "There is no image to save: open a BIOS file first."};
-    // Every changed box is converted and checked before the first byte changes, so a refused
-    // save leaves the image as it was. Boxes and lists the user left alone write nothing.
-    const CardState& c = m_card;
-    const FieldTexts texts = changedFieldTexts();
-    std::vector<ByteWrite> writes;
-    std::optional<ValueFailure> refused;
-    if (c.voltages.table) writes = writeVoltages(*c.voltages.table, c.offered, changedSelections()).writes;
-    if (c.timingEditActive && c.timings && c.timings->timings) {
-        TableWrite timing = writeMemoryTimings(*c.timings->timings, texts);
-        refused = timing.failure;
-        writes.insert(writes.end(), timing.writes.begin(), timing.writes.end());
-    }
-    if (!refused) {
-        TableWrite clocks = writeClocks(c.clocks, texts);
-        refused = clocks.failure;
-        writes.insert(writes.end(), clocks.writes.begin(), clocks.writes.end());
-    }
-    if (refused) return {OutcomeCause::RefusedValue, kCantOpenFile, refusalText(*refused)};
-
-    // The new image is built beside the open one, which stays as it is until the file is written.
-    BiosImage saved = m_card.image;
-    for (const ByteWrite& w : writes)
-        saved.set(w.offset, w.value);
-    const std::int32_t last = saved.size() - 1;
-    saved.set(last, static_cast<std::uint8_t>(saved.imageChecksum() & 0xFF));
+    SavePlanResult planned = planSave(m_analysis, shownTables(), userEdits());
+    if (planned.refused) return {OutcomeCause::RefusedValue, kCantOpenFile, refusalText(*planned.refused)};
+    SavePlan& plan = *planned.plan;
 
     // What the image's own structure says against the new image is said once, before anything is
     // written; the user may still save.
-    const StructureCheck after = checkStructure(decodeRomStructure(saved), readCardData(saved));
+    const StructureCheck& after = plan.after.structureCheck;
     if (after.contradicted() && after.contradictions() != m_contradictionsSaid) {
-        if (!m_host.confirmSave(kSaveDespiteStructure, after.contradictions()))
-            return {OutcomeCause::Cancelled, {}, {}};
+        if (!m_host.confirmSave(kSaveDespiteStructure, after.contradictions())) return {OutcomeCause::Cancelled, {}, {}};
         m_contradictionsSaid = after.contradictions();
     }
 
-    SaveReport report;
-    if (m_keepBackups && !m_documentPath.empty() && m_files.sameFile(path, m_documentPath)) {
-        report.backupPath = backupPathFor(path).string();
-        const KeepResult kept = m_files.keepCopy(path, report.backupPath);
-        if (!kept.ok()) return {OutcomeCause::WriteFailed, kCantOpenFile, kept.error + " Nothing was saved."};
-        report.backupCreated = kept.created;
-    }
-    const WriteResult written = m_files.write(path, saved.bytes());
-    if (!written.ok()) {
-        std::string detail = written.error;
-        for (const std::string& note : written.notes)
-            detail += " " + note;
-        if (report.backupCreated) detail += " The original is kept as " + report.backupPath + ".";
-        return {OutcomeCause::WriteFailed, kCantOpenFile, detail};
-    }
-    const ImageComparison compared = compareImages(m_card.image, saved);
-    report.changes = compared.fields;
-    report.checksum = compared.checksum;
-    report.notes = written.notes;
-    m_card.image = std::move(saved);
-    checkOpenImage();
+    const bool keepBackup = m_keepBackups && !m_documentPath.empty() && m_files.sameFile(path, m_documentPath);
+    SaveDone done = saveToFile(plan, m_analysis, m_files, path, keepBackup);
+    if (!done.outcome.ok()) return done.outcome;
+    m_analysis = std::move(plan.after);
     // The image now holds what the boxes and lists show: that is what a later save compares with.
     for (std::size_t i = 0; i < m_programTexts.size(); ++i)
         m_programTexts[i] = m_form.edits[i].text;
     rememberSelections();
-    std::string detail;
-    for (const std::string& line : report.lines())
-        detail += (detail.empty() ? "" : "\n") + line;
-    m_lastSave = std::move(report);
-    return {OutcomeCause::Done, kFileSaved, detail};
+    m_lastSave = std::move(done.report);
+    return done.outcome;
 }
 
 } // namespace zfx

@@ -1,18 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "image/bios_image.h"
-#include "image/card_identity.h"
-#include "tables/clock_table.h"
+#include "analysis/image_analysis.h"
 #include "editor/editor_host.h"
-#include "io/file_io.h"
-#include "analysis/image_check.h"
-#include "analysis/image_comparison.h"
-#include "tables/memory_timings.h"
-#include "io/outcome.h"
-#include "structure/structure_check.h"
-#include "tables/voltage_table.h"
 #include "editor/window_controls.h"
+#include "image/card_identity.h"
+#include "io/file_io.h"
+#include "io/outcome.h"
+#include "save/save_plan.h"
+#include "save/save_to_file.h"
+#include "tables/clock_table.h"
+#include "tables/memory_timings.h"
+#include "tables/voltage_table.h"
 
 #include <array>
 #include <cstdint>
@@ -80,9 +79,9 @@ struct ReportedOffsets {
     std::int32_t timingA = 0;
 };
 
-// The open image and what the readers found in it, one image at a time.
+// What the window read from the open image and shows, one image at a time. The image itself and
+// everything known about it is the model's analysis.
 struct CardState {
-    BiosImage image;
     CardIdentity identity;
     VoltageTableRead voltages; // the last voltage read; its table is what the save writes
     std::vector<VoltageEntry>
@@ -94,19 +93,6 @@ struct CardState {
     bool generalModeWarningShown = false;
     bool timingEditActive = false;
     bool timingWarningShown = false;
-};
-
-// What a successful save changed, and where the original was kept.
-struct SaveReport {
-    std::vector<FieldChange> changes; // every value whose bytes the save changed
-    ChecksumChange checksum;
-    std::string backupPath;         // the original's copy beside the file, empty when none was due
-    bool backupCreated = false;     // false: a copy was there already and stays as it was
-    std::vector<std::string> notes; // what the file layer adds for the user
-    // "3D core clock: 475 -> 500 MHz at 7A31h", ..., the checksum byte, and where the backup is.
-    std::vector<std::string> changeLines() const;
-    // The same, then the notes.
-    std::vector<std::string> lines() const;
 };
 
 // The main window's behaviour without a toolkit: control states, handlers and the order in which
@@ -123,11 +109,13 @@ class EditorModel {
     // The separator of the voltage texts ("." unless the front end sets the user's locale's).
     void setDecimalSeparator(std::string separator) { m_decimalSeparator = std::move(separator); }
 
-    // The check of the open image as a PCI option ROM, made after every open and successful save.
-    const ImageCheck& imageCheck() const { return m_imageCheck; }
-    // The check of the tables the editor found against the image's own BMP or BIT structure, made
-    // with the image check.
-    const StructureCheck& structureCheck() const { return m_structureCheck; }
+    // The open image and everything known about it, worked out once at the open and after every
+    // successful save.
+    const ImageAnalysis& analysis() const { return m_analysis; }
+    // The check of the open image as a PCI option ROM.
+    const ImageCheck& imageCheck() const { return m_analysis.check; }
+    // The check of the tables the editor found against the image's own BMP or BIT structure.
+    const StructureCheck& structureCheck() const { return m_analysis.structureCheck; }
     // What the last successful save changed; absent before one, or after a failed one.
     const std::optional<SaveReport>& lastSave() const { return m_lastSave; }
     // Whether a save over the open file first keeps its original beside it (on unless a script
@@ -209,21 +197,15 @@ class EditorModel {
     void CheckBox2Click();
     void gettimings();
 
-    // The texts of the boxes the user changed: a box that still holds what the program put
-    // there writes nothing.
-    FieldTexts changedFieldTexts() const;
-    // The voltage lists' positions, -1 for each list whose selection is still the program's.
-    std::array<int, 3> changedSelections() const;
+    // What the user changed, for the save: the texts of the boxes that no longer hold what the
+    // program put there, the lists whose selection is no longer the program's.
+    SaveEdits userEdits() const;
+    // The tables the window read and shows.
+    CardData shownTables() const;
     // Records the lists' selections as the program's own.
     void rememberSelections();
     // The whole save after the path is known; saveBios shows what it returns.
     Outcome saveTo(const std::string& path);
-    // Everything the readers found in the open image, as one value.
-    CardData cardData() const;
-    // The image check and the structure check of the open image.
-    void checkOpenImage();
-    // The refusal of a value, in words.
-    static std::string refusalText(const ValueFailure& failure);
 
     // control operations that keep the toolkit's rules; setEditText is the program's own
     // change, replaceText also the user's
@@ -241,8 +223,7 @@ class EditorModel {
     ControlValues m_savedValues;
     std::array<std::string, 12> m_programTexts;         // what the program last put in each edit box
     std::array<int, 3> m_programSelections{-1, -1, -1}; // the selection it last made in each list
-    ImageCheck m_imageCheck;
-    StructureCheck m_structureCheck;
+    ImageAnalysis m_analysis;
     std::string m_contradictionsSaid; // what the question before a save said about this image
     std::optional<SaveReport> m_lastSave;
     bool m_keepBackups = true;

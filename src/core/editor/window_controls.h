@@ -42,50 +42,43 @@ struct ControlInfo {
     std::string_view objectName;    // the window's name for it
     std::string_view jsonKey;       // its key in the CLI's JSON
     std::string_view cliOption;     // the CLI option that sets it
-    std::string_view caption;       // what people call it
-    std::string_view unit;          // of its value in messages ("MHz"), empty for none
+    std::string_view label;         // a check box's text; empty where the field gives the words
     std::optional<CardField> field; // the card value it shows; absent for the check boxes
 };
 
 inline constexpr std::array<ControlInfo, 17> kControls{{
-    {Control::Core2D, ControlKind::EditBox, 0, "Edit1", "core2d", "--core-2d", "2D core clock", "MHz",
-     CardField::Core2D},
-    {Control::CoreThrottle, ControlKind::EditBox, 1, "Edit2", "coreThrottle", "--core-throttle",
-     "throttle core clock", "MHz", CardField::CoreThrottle},
-    {Control::Core3D, ControlKind::EditBox, 2, "Edit3", "core3d", "--core-3d", "3D core clock", "MHz",
-     CardField::Core3D},
-    {Control::Mem2D, ControlKind::EditBox, 3, "Edit4", "mem2d", "--mem-2d", "2D memory clock", "MHz",
-     CardField::Mem2D},
-    {Control::MemThrottle, ControlKind::EditBox, 4, "Edit5", "memThrottle", "--mem-throttle",
-     "throttle memory clock", "MHz", CardField::MemThrottle},
-    {Control::Mem3D, ControlKind::EditBox, 5, "Edit6", "mem3d", "--mem-3d", "3D memory clock", "MHz",
-     CardField::Mem3D},
-    {Control::TimingA, ControlKind::EditBox, 6, "Edit7", "A", "--timing-a", "Timing A", "",
-     CardField::TimingA},
-    {Control::TimingB, ControlKind::EditBox, 7, "Edit8", "B", "--timing-b", "Timing B", "",
-     CardField::TimingB},
-    {Control::TimingC, ControlKind::EditBox, 8, "Edit9", "C", "--timing-c", "Timing C", "",
-     CardField::TimingC},
-    {Control::TimingD, ControlKind::EditBox, 9, "Edit10", "D", "--timing-d", "Timing D", "",
-     CardField::TimingD},
-    {Control::TimingE, ControlKind::EditBox, 10, "Edit11", "E", "--timing-e", "Timing E", "",
-     CardField::TimingE},
-    {Control::TimingF, ControlKind::EditBox, 11, "Edit12", "F", "--timing-f", "Timing F", "",
-     CardField::TimingF},
-    {Control::Voltage2D, ControlKind::List, 0, "ComboBox1", "2d", "--voltage-2d", "2D voltage", "V",
-     CardField::Voltage2D},
-    {Control::VoltageThrottle, ControlKind::List, 1, "ComboBox2", "throttle", "--voltage-throttle",
-     "throttle voltage", "V", CardField::VoltageThrottle},
-    {Control::Voltage3D, ControlKind::List, 2, "ComboBox3", "3d", "--voltage-3d", "3D voltage", "V",
-     CardField::Voltage3D},
+    {Control::Core2D, ControlKind::EditBox, 0, "Edit1", "core2d", "--core-2d", "", CardField::Core2D},
+    {Control::CoreThrottle, ControlKind::EditBox, 1, "Edit2", "coreThrottle", "--core-throttle", "",
+     CardField::CoreThrottle},
+    {Control::Core3D, ControlKind::EditBox, 2, "Edit3", "core3d", "--core-3d", "", CardField::Core3D},
+    {Control::Mem2D, ControlKind::EditBox, 3, "Edit4", "mem2d", "--mem-2d", "", CardField::Mem2D},
+    {Control::MemThrottle, ControlKind::EditBox, 4, "Edit5", "memThrottle", "--mem-throttle", "",
+     CardField::MemThrottle},
+    {Control::Mem3D, ControlKind::EditBox, 5, "Edit6", "mem3d", "--mem-3d", "", CardField::Mem3D},
+    {Control::TimingA, ControlKind::EditBox, 6, "Edit7", "A", "--timing-a", "", CardField::TimingA},
+    {Control::TimingB, ControlKind::EditBox, 7, "Edit8", "B", "--timing-b", "", CardField::TimingB},
+    {Control::TimingC, ControlKind::EditBox, 8, "Edit9", "C", "--timing-c", "", CardField::TimingC},
+    {Control::TimingD, ControlKind::EditBox, 9, "Edit10", "D", "--timing-d", "", CardField::TimingD},
+    {Control::TimingE, ControlKind::EditBox, 10, "Edit11", "E", "--timing-e", "", CardField::TimingE},
+    {Control::TimingF, ControlKind::EditBox, 11, "Edit12", "F", "--timing-f", "", CardField::TimingF},
+    {Control::Voltage2D, ControlKind::List, 0, "ComboBox1", "2d", "--voltage-2d", "", CardField::Voltage2D},
+    {Control::VoltageThrottle, ControlKind::List, 1, "ComboBox2", "throttle", "--voltage-throttle", "",
+     CardField::VoltageThrottle},
+    {Control::Voltage3D, ControlKind::List, 2, "ComboBox3", "3d", "--voltage-3d", "", CardField::Voltage3D},
     {Control::GeneralMode, ControlKind::CheckBox, 0, "CheckBox1", "generalMode", "--general-mode",
-     "Generalmode", "", std::nullopt},
+     "Generalmode", std::nullopt},
     {Control::TimingEdit, ControlKind::CheckBox, 1, "CheckBox2", "timingEdit", "--timings",
-     "Edit memory timings", "", std::nullopt},
+     "Edit memory timings", std::nullopt},
 }};
 
 constexpr const ControlInfo& controlInfo(Control control) {
     return kControls[static_cast<std::size_t>(control)];
+}
+
+// What people call a control: its field's caption, or a check box's text.
+constexpr std::string_view captionOf(Control control) {
+    const ControlInfo& info = controlInfo(control);
+    return info.field ? fieldInfo(*info.field).caption : info.label;
 }
 
 // The control that shows a card field.

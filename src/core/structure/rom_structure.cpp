@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <set>
 
@@ -43,18 +42,12 @@ std::int64_t firstOccurrence(const BiosImage& image, const std::vector<std::uint
     return -1;
 }
 
-std::string hexByte(std::uint8_t value) {
-    char text[4];
-    std::snprintf(text, sizeof text, "%02X", value);
-    return text;
-}
-
 // A pointer that names a place inside the image, or 0.
 std::int32_t inside(const BiosImage& image, std::int64_t pointer) {
     return pointer > 0 && image.contains(pointer, pointer) ? static_cast<std::int32_t>(pointer) : 0;
 }
 
-std::optional<BmpStructure> readBmp(const BiosImage& image, std::vector<std::string>& problems) {
+std::optional<BmpStructure> readBmp(const BiosImage& image, std::vector<DecodeProblem>& problems) {
     const std::int64_t at = firstOccurrence(image, {0xFF, 0x7F, 0x4E, 0x56, 0x00});
     if (at < 0) return std::nullopt;
     BmpStructure bmp;
@@ -65,11 +58,11 @@ std::optional<BmpStructure> readBmp(const BiosImage& image, std::vector<std::str
     for (int i = 0; i < 8; ++i)
         sum += image.at(at + i);
     bmp.checksumOk = image.contains(at, at + 7) && sum % 256 == 0;
-    bmp.biosVersion = hexByte(image.at(at + 13)) + "." + hexByte(image.at(at + 12)) + "." +
-                      hexByte(image.at(at + 11)) + "." + hexByte(image.at(at + 10));
+    bmp.biosVersion = hexDigits(image.at(at + 13), 2) + "." + hexDigits(image.at(at + 12), 2) + "." +
+                      hexDigits(image.at(at + 11), 2) + "." + hexDigits(image.at(at + 10), 2);
     if (bmp.major != 5) {
-        problems.push_back("BMP version " + hexByte(bmp.major) + "." + hexByte(bmp.minor) +
-                           " has no table pointers the decoder knows");
+        problems.push_back(DecodeProblem{DecodeArea::Bmp, "BMP version " + hexDigits(bmp.major, 2) + "." + hexDigits(bmp.minor, 2) +
+                           " has no table pointers the decoder knows"});
         return bmp;
     }
     if (bmp.minor >= 0x10) bmp.scriptPointer = inside(image, image.word(at + 75));
@@ -78,7 +71,7 @@ std::optional<BmpStructure> readBmp(const BiosImage& image, std::vector<std::str
     return bmp;
 }
 
-std::optional<BitStructure> readBit(const BiosImage& image, std::vector<std::string>& problems) {
+std::optional<BitStructure> readBit(const BiosImage& image, std::vector<DecodeProblem>& problems) {
     const std::int64_t at = firstOccurrence(image, {0xFF, 0xB8, 'B', 'I', 'T'});
     if (at < 0) return std::nullopt;
     BitStructure bit;
@@ -92,13 +85,13 @@ std::optional<BitStructure> readBit(const BiosImage& image, std::vector<std::str
         sum += image.at(at + i);
     bit.checksumOk = bit.headerSize >= 12 && image.contains(at, at + bit.headerSize - 1) && sum % 256 == 0;
     if (bit.tokenSize < 6) {
-        problems.push_back("the BIT structure gives tokens of " + std::to_string(bit.tokenSize) + " bytes");
+        problems.push_back(DecodeProblem{DecodeArea::Bit, "the BIT structure gives tokens of " + std::to_string(bit.tokenSize) + " bytes"});
         return bit;
     }
     for (int i = 0; i < std::min<int>(bit.tokenCount, kMaxTokens); ++i) {
         const std::int64_t token = at + bit.headerSize + static_cast<std::int64_t>(i) * bit.tokenSize;
         if (!image.contains(token, token + 5)) {
-            problems.push_back("the BIT tokens run past the end of the image");
+            problems.push_back(DecodeProblem{DecodeArea::Bit, "the BIT tokens run past the end of the image"});
             break;
         }
         bit.tokens.push_back({static_cast<std::int32_t>(token), static_cast<char>(image.at(token)),
@@ -116,8 +109,8 @@ std::optional<BitStructure> readBit(const BiosImage& image, std::vector<std::str
                 bit.timingPointer = inside(image, u32(image, data + 8));
                 bit.voltagePointer = inside(image, u32(image, data + 0x0C));
             } else {
-                problems.push_back("BIT token P of version " + std::to_string(token.version) +
-                                   " is not known");
+                problems.push_back(DecodeProblem{DecodeArea::Bit, "BIT token P of version " + std::to_string(token.version) +
+                                   " is not known"});
             }
         } else if (token.id == 'I') {
             bit.scriptPointer = inside(image, image.word(data));
@@ -135,7 +128,7 @@ bool geforce6Version(std::uint8_t version) {
 }
 
 PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit,
-                   std::vector<std::string>& problems) {
+                   std::vector<DecodeProblem>& problems) {
     PerfTable t;
     t.offset = at;
     const std::uint8_t first = image.at(at);
@@ -155,8 +148,8 @@ PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit,
     }
     t.known = fxVersion(t.version) || geforce6Version(t.version);
     if (!t.known) {
-        problems.push_back("the performance table at " + hexOffset(at) + " has version " +
-                           hexByte(t.version) + "h, which the decoder does not know");
+        problems.push_back(DecodeProblem{DecodeArea::PerfTable, "the performance table at " + hexOffset(at) + " has version " +
+                           hexDigits(t.version, 2) + "h, which the decoder does not know"});
         return t;
     }
     const int subCount = std::min<int>(t.subCount, kMaxSubEntries);
@@ -165,7 +158,7 @@ PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit,
     for (int i = 0; i < std::min<int>(t.entryCount, kMaxLevels); ++i) {
         const std::int64_t e = at + t.headerLength + i * stride;
         if (length == 0 || !image.contains(e, e + stride - 1)) {
-            problems.push_back("the performance levels run past the end of the image");
+            problems.push_back(DecodeProblem{DecodeArea::PerfTable, "the performance levels run past the end of the image"});
             break;
         }
         PerfLevel level;
@@ -206,7 +199,7 @@ PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit,
 }
 
 StructureVoltageTable readVoltages(const BiosImage& image, std::int32_t at,
-                                   std::vector<std::string>& problems) {
+                                   std::vector<DecodeProblem>& problems) {
     StructureVoltageTable t;
     t.offset = at;
     t.version = image.at(at);
@@ -229,20 +222,20 @@ StructureVoltageTable readVoltages(const BiosImage& image, std::int32_t at,
         t.mask = image.at(at + 4);
         t.maskOffset = at + 4;
     } else {
-        problems.push_back("the voltage table at " + hexOffset(at) + " has version " + hexByte(t.version) +
-                           "h, which the decoder does not know");
+        problems.push_back(DecodeProblem{DecodeArea::VoltageTable, "the voltage table at " + hexOffset(at) + " has version " + hexDigits(t.version, 2) +
+                           "h, which the decoder does not know"});
         return t;
     }
     t.known = true;
     if (t.entryLength < 2) {
-        problems.push_back("the voltage table at " + hexOffset(at) + " gives entries of " +
-                           std::to_string(t.entryLength) + " bytes");
+        problems.push_back(DecodeProblem{DecodeArea::VoltageTable, "the voltage table at " + hexOffset(at) + " gives entries of " +
+                           std::to_string(t.entryLength) + " bytes"});
         return t;
     }
     for (int i = 0; i < std::min<int>(t.entryCount, kMaxVoltageEntries); ++i) {
         const std::int64_t e = at + t.headerLength + static_cast<std::int64_t>(i) * t.entryLength;
         if (!image.contains(e, e + 1)) {
-            problems.push_back("the voltage entries run past the end of the image");
+            problems.push_back(DecodeProblem{DecodeArea::VoltageTable, "the voltage entries run past the end of the image"});
             break;
         }
         const std::uint8_t vid =
@@ -252,7 +245,7 @@ StructureVoltageTable readVoltages(const BiosImage& image, std::int32_t at,
     return t;
 }
 
-TimingTable readTimings(const BiosImage& image, std::int32_t at, std::vector<std::string>& problems) {
+TimingTable readTimings(const BiosImage& image, std::int32_t at, std::vector<DecodeProblem>& problems) {
     TimingTable t;
     t.offset = at;
     t.version = image.at(at);
@@ -261,14 +254,14 @@ TimingTable readTimings(const BiosImage& image, std::int32_t at, std::vector<std
     t.entryLength = image.at(at + 3);
     t.known = t.version == 0x10 && t.entryLength > 0;
     if (!t.known) {
-        problems.push_back("the memory timing table at " + hexOffset(at) + " has version " +
-                           hexByte(t.version) + "h, which the decoder does not know");
+        problems.push_back(DecodeProblem{DecodeArea::TimingTable, "the memory timing table at " + hexOffset(at) + " has version " +
+                           hexDigits(t.version, 2) + "h, which the decoder does not know"});
         return t;
     }
     for (int i = 0; i < std::min<int>(t.entryCount, kMaxTimingEntries); ++i) {
         const std::int64_t e = at + t.headerLength + static_cast<std::int64_t>(i) * t.entryLength;
         if (!image.contains(e, e + t.entryLength - 1)) {
-            problems.push_back("the memory timing entries run past the end of the image");
+            problems.push_back(DecodeProblem{DecodeArea::TimingTable, "the memory timing entries run past the end of the image"});
             break;
         }
         t.entries.push_back(static_cast<std::int32_t>(e));
@@ -321,14 +314,14 @@ std::int64_t commandLength(const BiosImage& image, std::int64_t at, int memoryCo
 // One walk of every script from the table. memoryConfigs is the count of memory configurations
 // when known (0: not yet); needsCount tells whether a command that depends on it stopped a script.
 InitScripts walkOnce(const BiosImage& image, std::int32_t tableAt, int memoryConfigs, bool& needsCount,
-                     std::vector<std::string>& problems) {
+                     std::vector<DecodeProblem>& problems) {
     InitScripts scripts;
     scripts.tableOffset = tableAt;
     std::vector<std::int32_t> pending;
     for (int i = 0; i < kMaxScripts; ++i) {
         const std::int64_t entry = tableAt + 2LL * i;
         if (!image.contains(entry, entry + 1)) {
-            problems.push_back("the init-script table runs past the end of the image");
+            problems.push_back(DecodeProblem{DecodeArea::Scripts, "the init-script table runs past the end of the image"});
             break;
         }
         const std::uint16_t script = image.word(entry);
@@ -341,8 +334,8 @@ InitScripts walkOnce(const BiosImage& image, std::int32_t tableAt, int memoryCon
         pending.erase(pending.begin());
         if (!seen.insert(start).second) continue; // a script called twice, or calling itself
         if (!image.contains(start, start)) {
-            problems.push_back("a script is said to start at " + hexOffset(start) +
-                               ", past the end of the image");
+            problems.push_back(DecodeProblem{DecodeArea::Scripts, "a script is said to start at " + hexOffset(start) +
+                               ", past the end of the image"});
             continue;
         }
         scripts.scripts.push_back(start);
@@ -351,20 +344,20 @@ InitScripts walkOnce(const BiosImage& image, std::int32_t tableAt, int memoryCon
             const std::int64_t length = commandLength(image, at, memoryConfigs);
             if (length == 0 && memoryConfigs == 0 && (opcode == 0x87 || opcode == 0x8F)) {
                 needsCount = true;
-                problems.push_back("the script at " + hexOffset(start) + " has command " + hexByte(opcode) +
+                problems.push_back(DecodeProblem{DecodeArea::Scripts, "the script at " + hexOffset(start) + " has command " + hexDigits(opcode, 2) +
                                    "h at " + hexOffset(at) +
                                    ", whose length depends on the count of memory "
-                                   "configurations, not known yet; its walk ends there");
+                                   "configurations, not known yet; its walk ends there"});
                 break;
             }
             if (length == 0) {
-                problems.push_back("the script at " + hexOffset(start) + " has command " + hexByte(opcode) +
+                problems.push_back(DecodeProblem{DecodeArea::Scripts, "the script at " + hexOffset(start) + " has command " + hexDigits(opcode, 2) +
                                    "h at " + hexOffset(at) +
-                                   ", which the decoder does not know; its walk ends there");
+                                   ", which the decoder does not know; its walk ends there"});
                 break;
             }
             if (!image.contains(at, at + length - 1)) {
-                problems.push_back("the script at " + hexOffset(start) + " runs past the end of the image");
+                problems.push_back(DecodeProblem{DecodeArea::Scripts, "the script at " + hexOffset(start) + " runs past the end of the image"});
                 break;
             }
             ++scripts.commandCount;
@@ -397,16 +390,16 @@ InitScripts walkOnce(const BiosImage& image, std::int32_t tableAt, int memoryCon
         }
     }
     if (scripts.commandCount >= kMaxCommands)
-        problems.push_back("the scripts hold more than " + std::to_string(kMaxCommands) +
-                           " commands; the walk stopped there");
+        problems.push_back(DecodeProblem{DecodeArea::Scripts, "the scripts hold more than " + std::to_string(kMaxCommands) +
+                           " commands; the walk stopped there"});
     return scripts;
 }
 
 // The walk, once more when a command needed the count of memory configurations that a restricted
 // program only gave later.
-InitScripts walkScripts(const BiosImage& image, std::int32_t tableAt, std::vector<std::string>& problems) {
+InitScripts walkScripts(const BiosImage& image, std::int32_t tableAt, std::vector<DecodeProblem>& problems) {
     bool needsCount = false;
-    std::vector<std::string> firstProblems;
+    std::vector<DecodeProblem> firstProblems;
     InitScripts first = walkOnce(image, tableAt, 0, needsCount, firstProblems);
     if (!needsCount || first.programs.empty()) {
         problems.insert(problems.end(), firstProblems.begin(), firstProblems.end());

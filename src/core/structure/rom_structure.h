@@ -134,6 +134,15 @@ struct InitScripts {
     std::vector<PllSetting> plls;
 };
 
+// The parts of the structure a decode problem lies in.
+enum class DecodeArea { Bmp, Bit, PerfTable, VoltageTable, TimingTable, Scripts };
+
+// What could not be decoded, where, and why.
+struct DecodeProblem {
+    DecodeArea area;
+    std::string text;
+};
+
 struct RomStructure {
     OptionRomChain chain;
     std::optional<BmpStructure> bmp;
@@ -142,7 +151,7 @@ struct RomStructure {
     std::optional<StructureVoltageTable> voltage;
     std::optional<TimingTable> timing;
     std::optional<InitScripts> scripts;
-    std::vector<std::string> problems; // what could not be decoded, and why
+    std::vector<DecodeProblem> problems;
     bool hasStructure() const { return bmp || bit; }
 };
 

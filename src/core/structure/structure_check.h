@@ -1,36 +1,28 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "tables/card_data.h"
+#include "analysis/finding.h"
 #include "structure/rom_structure.h"
+#include "tables/card_data.h"
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace zfx {
 
-// How a value the editor found by its byte patterns stands against the image's own structure.
-enum class Agreement {
-    Confirmed,    // the structure has the same value at the same place
-    NotChecked,   // no BMP or BIT, a table version not known, or a field the structure does not cover
-    Contradicted, // the structure gives another place or value: both are named
-};
+// How a value the editor found by its byte patterns stands against the image's own structure,
+// as a finding's severity: Passed, confirmed (the structure has the same value at the same
+// place); Note, not checked (no BMP or BIT, a table version not known, or a field the structure
+// does not cover); Problem, contradicted (the structure gives another place or value: the
+// finding's places "found" and "structure" name both).
+std::string agreementName(Severity severity); // "confirmed", "not checked", "contradicted"
 
-std::string agreementName(Agreement agreement); // "confirmed", "not checked", "contradicted"
-
-struct StructureVerdict {
-    std::string subject; // "voltage table", "3D core clock", "Timing A", ...
-    std::string table;   // what the status line names: "voltage table", "clock table", "timing bytes"
-    Agreement agreement = Agreement::NotChecked;
-    std::string text;                    // one sentence; a contradiction names both places
-    std::vector<std::int32_t> found;     // where the editor found or writes it
-    std::vector<std::int32_t> structure; // where the structure has it
-};
+// What the status line names for a finding: "voltage table", "clock table", "timing bytes".
+std::string tableName(const Finding& finding);
 
 struct StructureCheck {
     bool hasStructure = false;
-    std::vector<StructureVerdict> verdicts;
+    std::vector<Finding> findings;
     bool contradicted() const;
     // "Tables confirmed by the BIOS structure", "Not checked: no BMP or BIT structure" or
     // "Warning: the clock table found does not match the BIOS structure".

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zfx {
@@ -27,6 +30,47 @@ enum class CardField {
     TimingE,
     TimingF,
 };
+
+// Which of the card's tables keeps a field.
+enum class FieldGroup { Voltage, Clock, Timing };
+
+// What a card field is called, in messages, reports and checks, and the unit of its value.
+struct FieldInfo {
+    CardField field;
+    std::string_view caption; // "2D core clock"
+    std::string_view unit;    // "MHz", "V", or empty for a plain number
+    FieldGroup group;
+};
+
+inline constexpr std::array<FieldInfo, 15> kCardFields{{
+    {CardField::Voltage2D, "2D voltage", "V", FieldGroup::Voltage},
+    {CardField::VoltageThrottle, "throttle voltage", "V", FieldGroup::Voltage},
+    {CardField::Voltage3D, "3D voltage", "V", FieldGroup::Voltage},
+    {CardField::Core2D, "2D core clock", "MHz", FieldGroup::Clock},
+    {CardField::CoreThrottle, "throttle core clock", "MHz", FieldGroup::Clock},
+    {CardField::Core3D, "3D core clock", "MHz", FieldGroup::Clock},
+    {CardField::Mem2D, "2D memory clock", "MHz", FieldGroup::Clock},
+    {CardField::MemThrottle, "throttle memory clock", "MHz", FieldGroup::Clock},
+    {CardField::Mem3D, "3D memory clock", "MHz", FieldGroup::Clock},
+    {CardField::TimingA, "Timing A", "", FieldGroup::Timing},
+    {CardField::TimingB, "Timing B", "", FieldGroup::Timing},
+    {CardField::TimingC, "Timing C", "", FieldGroup::Timing},
+    {CardField::TimingD, "Timing D", "", FieldGroup::Timing},
+    {CardField::TimingE, "Timing E", "", FieldGroup::Timing},
+    {CardField::TimingF, "Timing F", "", FieldGroup::Timing},
+}};
+
+constexpr const FieldInfo& fieldInfo(CardField field) {
+    return kCardFields[static_cast<std::size_t>(field)];
+}
+
+// The clock fields mode by mode and the timing fields, in the window's order.
+inline constexpr std::array<CardField, 6> kClockFields{CardField::Core2D, CardField::CoreThrottle,
+                                                       CardField::Core3D, CardField::Mem2D,
+                                                       CardField::MemThrottle, CardField::Mem3D};
+inline constexpr std::array<CardField, 6> kTimingFields{CardField::TimingA, CardField::TimingB,
+                                                        CardField::TimingC, CardField::TimingD,
+                                                        CardField::TimingE, CardField::TimingF};
 
 // One byte a write-back stores, and the field it belongs to.
 struct ByteWrite {

@@ -2,24 +2,15 @@
 #include "tables/card_layout.h"
 
 #include "text/number_text.h"
-#include "editor/window_controls.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace zfx {
 
 namespace {
 
 std::string captionOf(CardField field) {
-    return std::string(controlInfo(controlFor(field)).caption);
-}
-
-// Voltage text with a point: "1.29 V".
-std::string voltsText(std::int32_t tenMillivolts) {
-    std::string text = voltageText(tenMillivolts, ".");
-    text.pop_back(); // the list's "V"
-    return text + " V";
+    return std::string(fieldInfo(field).caption);
 }
 
 } // namespace
@@ -57,15 +48,13 @@ std::vector<FieldPlace> cardLayout(const CardData& data) {
     if (data.clocks.table) {
         const ClockTable& table = *data.clocks.table;
         const PlaceKind kind = table.hundredths ? PlaceKind::HundredthsClock : PlaceKind::WholeMhzClock;
-        for (const Control box : kClockBoxes) {
-            const CardField field = *controlInfo(box).field;
+        for (const CardField field : kClockFields) {
             std::vector<std::int32_t> offsets = clockOffsets(table, field);
             if (!offsets.empty()) places.push_back({captionOf(field), field, kind, std::move(offsets)});
         }
     }
     if (data.timings.timings) {
-        for (const Control box : kTimingBoxes) {
-            const CardField field = *controlInfo(box).field;
+        for (const CardField field : kTimingFields) {
             std::vector<std::int32_t> offsets = timingOffsets(*data.timings.timings, field);
             if (!offsets.empty())
                 places.push_back({captionOf(field), field, PlaceKind::Byte, std::move(offsets)});
@@ -78,20 +67,12 @@ std::string valueAt(const FieldPlace& place, const BiosImage& image, std::size_t
     if (copy >= place.offsets.size()) return {};
     const std::int32_t at = place.offsets[copy];
     switch (place.kind) {
-    case PlaceKind::HundredthsClock: {
-        const std::uint16_t stored = image.word(at);
-        std::string text = std::to_string(stored / 100);
-        if (stored % 100 != 0) {
-            char fraction[4];
-            std::snprintf(fraction, sizeof fraction, ".%02u", static_cast<unsigned>(stored % 100));
-            text += fraction;
-        }
-        return text;
-    }
+    case PlaceKind::HundredthsClock:
+        return hundredthsText(image.word(at));
     case PlaceKind::WholeMhzClock:
         return std::to_string(image.word(at));
     case PlaceKind::VoltagePair:
-        return voltsText(image.at(at)) + ", code " + std::to_string(image.at(at + 1));
+        return shortVoltsText(image.at(at)) + ", code " + std::to_string(image.at(at + 1));
     case PlaceKind::Byte:
         return std::to_string(image.at(at));
     }

@@ -72,4 +72,50 @@ std::string hexOffset(std::int64_t offset) {
     return text;
 }
 
+std::string hexDigits(std::uint32_t value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, value);
+    return text;
+}
+
+std::string hexByte(std::uint8_t value) {
+    return hexDigits(value, 2) + "h";
+}
+
+std::string hexBytes(const std::uint8_t* bytes, std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i)
+        text += (text.empty() ? "" : " ") + hexDigits(bytes[i], 2);
+    return text;
+}
+
+std::string sizeText(std::int64_t bytes) {
+    if (bytes > 0 && bytes % 1024 == 0) return std::to_string(bytes / 1024) + " KiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+std::string voltsText(std::uint32_t tenMillivolts) {
+    return fixedHundredthsText(tenMillivolts) + " V";
+}
+
+std::string shortVoltsText(std::int32_t tenMillivolts) {
+    std::string text = voltageText(tenMillivolts, ".");
+    text.pop_back(); // the list's "V"
+    return text + " V";
+}
+
+std::string hundredthsText(std::uint32_t hundredths) {
+    return hundredths % 100 == 0 ? std::to_string(hundredths / 100) : fixedHundredthsText(hundredths);
+}
+
+std::string fixedHundredthsText(std::uint32_t hundredths) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%u.%02u", hundredths / 100, hundredths % 100);
+    return text;
+}
+
+std::string mhzText(std::uint32_t stored, bool hundredths) {
+    return (hundredths ? hundredthsText(stored) : std::to_string(stored)) + " MHz";
+}
+
 } // namespace zfx

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,5 +26,28 @@ std::int32_t hundredthsToMhz(std::uint32_t hundredths);
 
 // An offset in the image as the editor's messages give it: 31281 -> "7A31h".
 std::string hexOffset(std::int64_t offset);
+
+// Every other number the program writes for people, in one place.
+
+// Upper-case hex digits, at least the given count: (0x312, 4) -> "0312", (0x3A, 2) -> "3A".
+std::string hexDigits(std::uint32_t value, int digits);
+// A byte as the checks name it: 0x3A -> "3Ah".
+std::string hexByte(std::uint8_t value);
+// Bytes as a dump shows them: "55 AA 7E".
+std::string hexBytes(const std::uint8_t* bytes, std::size_t count);
+// A size: whole KiB as "64 KiB", anything else as "65000 bytes".
+std::string sizeText(std::int64_t bytes);
+// A voltage in 10 mV units with two decimals, as the structure gives it: 130 -> "1.30 V".
+std::string voltsText(std::uint32_t tenMillivolts);
+// The lists' voltage text with a point and a spaced unit: 130 -> "1.3 V".
+std::string shortVoltsText(std::int32_t tenMillivolts);
+// Hundredths of a MHz as a number of MHz, the fraction only where there is one: 27549 ->
+// "275.49", 47500 -> "475".
+std::string hundredthsText(std::uint32_t hundredths);
+// The same with the fraction always written: 47500 -> "475.00".
+std::string fixedHundredthsText(std::uint32_t hundredths);
+// A clock as stored, in MHz with its unit: hundredths on GeForce FX ("275.49 MHz"), whole MHz on
+// GeForce 6 ("350 MHz").
+std::string mhzText(std::uint32_t stored, bool hundredths);
 
 } // namespace zfx

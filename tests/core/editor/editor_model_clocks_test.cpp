@@ -448,7 +448,7 @@ TEST_P(ClockRange, ValuesThatDoNotFitSixteenBitsAreRefusedBeforeAnythingChanges)
     const RangeCase& c = GetParam();
     Editor e;
     e.open(test::sampleBytes(c.sample));
-    const Bytes before = e.card().image.bytes();
+    const Bytes before = e.analysis().image.bytes();
     e.model.typeText(test::editBox(c.box), c.value);
     const Bytes saved = e.save();
     EXPECT_EQ(!saved.empty(), c.accepted);
@@ -456,10 +456,10 @@ TEST_P(ClockRange, ValuesThatDoNotFitSixteenBitsAreRefusedBeforeAnythingChanges)
         EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
         // The field as people know it starts the refusal; no widget name appears.
         const std::string& detail = e.host.messages.back().detail;
-        EXPECT_EQ(detail.rfind(std::string(controlInfo(test::editBox(c.box)).caption) + " ", 0), 0u)
+        EXPECT_EQ(detail.rfind(std::string(captionOf(test::editBox(c.box))) + " ", 0), 0u)
             << detail;
         EXPECT_EQ(detail.find("Edit"), std::string::npos) << detail;
-        EXPECT_EQ(e.card().image.bytes(), before);
+        EXPECT_EQ(e.analysis().image.bytes(), before);
     }
 }
 

@@ -218,13 +218,13 @@ TEST(TimingWriteBack, ValueAbove255IsRefusedBeforeAnythingChanges) {
     Editor e;
     e.open(test::sampleBytes("fx5950-ultra.rom"));
     e.model.setChecked(Control::TimingEdit, true);
-    const Bytes before = e.card().image.bytes();
+    const Bytes before = e.analysis().image.bytes();
     e.model.typeText(Control::TimingA, "255");
     e.model.typeText(Control::TimingC, "300");
     EXPECT_TRUE(e.save().empty());
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
     EXPECT_EQ(e.host.messages.back().detail, "Timing C is 300; it must be 0 to 255.");
-    EXPECT_EQ(e.card().image.bytes(), before);
+    EXPECT_EQ(e.analysis().image.bytes(), before);
 }
 
 TEST(TimingWriteBack, EditingOffTouchesNoTimingByte) {

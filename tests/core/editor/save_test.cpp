@@ -99,7 +99,7 @@ TEST(Save, LastByteZeroWhenTheOthersSumToZero) {
     Editor e;
     e.open(Bytes{0x00, 0x55});
     EXPECT_EQ(e.save(), (Bytes{0x00, 0x00}));
-    EXPECT_EQ(e.card().image.bytes().back(), 0x00);
+    EXPECT_EQ(e.analysis().image.bytes().back(), 0x00);
 }
 
 TEST(Save, NothingLoadedOrEmptyImageFailsAndWritesNothing) {

@@ -182,7 +182,7 @@ TEST(Load, FailedLoadChangesNothing) {
     Editor editor;
     const auto first = editor.open(test::sampleBytes("fx5950-ultra.rom"));
     const FormState before = editor.form();
-    const auto imageBefore = editor.card().image.bytes();
+    const auto imageBefore = editor.analysis().image.bytes();
     editor.host.clear();
     EXPECT_FALSE(editor.model.openBios((editor.dir.path() / "missing.rom").string()).ok());
     ASSERT_EQ(editor.host.messages.size(), 1u);
@@ -192,7 +192,7 @@ TEST(Load, FailedLoadChangesNothing) {
     EXPECT_EQ(editor.form().devicename, before.devicename);
     EXPECT_EQ(editor.form().edit(Control::Core2D).text, before.edit(Control::Core2D).text);
     EXPECT_EQ(editor.form().combo(Control::Voltage2D).entries, before.combo(Control::Voltage2D).entries);
-    EXPECT_EQ(editor.card().image.bytes(), imageBefore);
+    EXPECT_EQ(editor.analysis().image.bytes(), imageBefore);
 }
 
 TEST(Load, FolderAndOversizedFileAreRefusedWithTheirCause) {
@@ -204,7 +204,7 @@ TEST(Load, FolderAndOversizedFileAreRefusedWithTheirCause) {
     EXPECT_FALSE(editor.model.openBios(big.string()).ok());
     EXPECT_NE(editor.host.messages.back().detail.find("16 MiB"), std::string::npos);
     EXPECT_EQ(editor.form().Pfad, "--");
-    EXPECT_TRUE(editor.card().image.empty());
+    EXPECT_TRUE(editor.analysis().image.empty());
 }
 
 TEST(Load, CancelledDialogChangesNothing) {

@@ -99,12 +99,12 @@ TEST_P(SampleStructure, EverySampleOfACardFamilyIsConfirmed) {
     EXPECT_EQ(c.line(), "Tables confirmed by the BIOS structure");
     EXPECT_FALSE(c.contradicted()) << c.contradictions();
     // Only the voltages the editor offers beyond the table's own are left unchecked.
-    for (const StructureVerdict& v : c.verdicts)
-        if (v.subject != "voltage choices") {
-            EXPECT_EQ(v.agreement, Agreement::Confirmed) << v.subject << ": " << v.text;
+    for (const Finding& v : c.findings)
+        if (subjectName(v) != "voltage choices") {
+            EXPECT_EQ(v.severity, Severity::Passed) << subjectName(v) << ": " << v.text;
         }
-    const bool hasClocks = std::any_of(c.verdicts.begin(), c.verdicts.end(),
-                                       [](const StructureVerdict& v) { return v.table == "clock table"; });
+    const bool hasClocks = std::any_of(c.findings.begin(), c.findings.end(),
+                                       [](const Finding& v) { return tableName(v) == "clock table"; });
     EXPECT_TRUE(hasClocks);
 }
 
@@ -119,15 +119,15 @@ TEST_P(PlantedContradictionCheck, IsNamedWithBothPlaces) {
     EXPECT_EQ(c.line(), "Warning: the " + planted.table + " found " +
                             (planted.table == "timing bytes" ? "do" : "does") +
                             " not match the BIOS structure");
-    const auto verdict = std::find_if(c.verdicts.begin(), c.verdicts.end(), [&](const StructureVerdict& v) {
-        return v.subject == planted.subject;
+    const auto verdict = std::find_if(c.findings.begin(), c.findings.end(), [&](const Finding& v) {
+        return subjectName(v) == planted.subject;
     });
-    ASSERT_NE(verdict, c.verdicts.end()) << planted.subject;
-    EXPECT_EQ(verdict->agreement, Agreement::Contradicted);
-    ASSERT_FALSE(verdict->found.empty());
-    ASSERT_FALSE(verdict->structure.empty());
-    EXPECT_EQ(verdict->found.front(), planted.found.front());
-    EXPECT_EQ(verdict->structure.front(), planted.structure.front());
+    ASSERT_NE(verdict, c.findings.end()) << planted.subject;
+    EXPECT_EQ(verdict->severity, Severity::Problem);
+    ASSERT_FALSE(offsetsNamed(*verdict, "found").empty());
+    ASSERT_FALSE(offsetsNamed(*verdict, "structure").empty());
+    EXPECT_EQ(offsetsNamed(*verdict, "found").front(), planted.found.front());
+    EXPECT_EQ(offsetsNamed(*verdict, "structure").front(), planted.structure.front());
     EXPECT_NE(c.contradictions().find(verdict->text), std::string::npos);
 }
 
@@ -147,8 +147,8 @@ TEST(StructureCheck, AnImageWithoutBmpOrBitIsNotCheckedAndItsCardDataStayTheSame
     const CardData after = readCardData(image);
     const StructureCheck c = checkStructure(decodeRomStructure(image), after);
     EXPECT_EQ(c.line(), "Not checked: no BMP or BIT structure");
-    for (const StructureVerdict& v : c.verdicts)
-        EXPECT_EQ(v.agreement, Agreement::NotChecked) << v.subject;
+    for (const Finding& v : c.findings)
+        EXPECT_EQ(v.severity, Severity::Note) << subjectName(v);
     ASSERT_TRUE(after.clocks.table);
     EXPECT_EQ(after.clocks.table->base, before.clocks.table->base);
     EXPECT_EQ(after.voltages.table->offset, before.voltages.table->offset);
@@ -161,13 +161,13 @@ TEST(StructureCheck, AnUnknownPerformanceTableVersionIsReportedAndNotChecked) {
     ASSERT_TRUE(s.perf);
     EXPECT_FALSE(s.perf->known);
     ASSERT_FALSE(s.problems.empty());
-    EXPECT_NE(s.problems.front().find("version 16h"), std::string::npos) << s.problems.front();
+    EXPECT_NE(s.problems.front().text.find("version 16h"), std::string::npos) << s.problems.front().text;
     const StructureCheck c = checkOf(bytes);
     EXPECT_FALSE(c.contradicted());
-    const auto clock = std::find_if(c.verdicts.begin(), c.verdicts.end(),
-                                    [](const StructureVerdict& v) { return v.subject == "3D core clock"; });
-    ASSERT_NE(clock, c.verdicts.end());
-    EXPECT_EQ(clock->agreement, Agreement::NotChecked);
+    const auto clock = std::find_if(c.findings.begin(), c.findings.end(),
+                                    [](const Finding& v) { return subjectName(v) == "3D core clock"; });
+    ASSERT_NE(clock, c.findings.end());
+    EXPECT_EQ(clock->severity, Severity::Note);
 }
 
 // --- bad input: the decoder reads nothing outside and every walk ends ---
@@ -199,7 +199,7 @@ TEST(RomStructureBadInput, PointersPastTheEndCountsThatRunOffAndScriptLoopsEnd) 
     EXPECT_EQ(s.scripts->scripts, (std::vector<std::int32_t>{0x500, 0x600}));
     const auto mentions = [&](const std::string& text) {
         return std::any_of(s.problems.begin(), s.problems.end(),
-                           [&](const std::string& p) { return p.find(text) != std::string::npos; });
+                           [&](const DecodeProblem& p) { return p.text.find(text) != std::string::npos; });
     };
     EXPECT_TRUE(mentions("command 00h at 700h, which the decoder does not know")) << s.problems.size();
     EXPECT_TRUE(mentions("the performance levels run past the end of the image"));
@@ -249,7 +249,7 @@ TEST(RomStructure, ACommandThatNeedsTheMemoryConfigurationCountIsWalkedOnceItIsK
     bytes[0x500 + 2 + 4 * 8] = 0x71;
     const RomStructure s = decodeRomStructure(BiosImage(bytes));
     ASSERT_TRUE(s.scripts);
-    EXPECT_TRUE(s.problems.empty()) << s.problems.front();
+    EXPECT_TRUE(s.problems.empty()) << s.problems.front().text;
     EXPECT_EQ(s.scripts->commandCount, 2 + 3);
     EXPECT_EQ(checkOf(bytes).line(), "Tables confirmed by the BIOS structure");
 }
@@ -261,11 +261,11 @@ TEST(StructureCheck, ClockFieldsInBytesTheStructureLeavesOpenAreNotChecked) {
     bytes[0x1FF9 + 1] = 0x14;
     const StructureCheck c = checkOf(bytes);
     EXPECT_FALSE(c.contradicted()) << c.contradictions();
-    const auto memory = std::find_if(c.verdicts.begin(), c.verdicts.end(), [](const StructureVerdict& v) {
-        return v.subject == "2D memory clock";
+    const auto memory = std::find_if(c.findings.begin(), c.findings.end(), [](const Finding& v) {
+        return subjectName(v) == "2D memory clock";
     });
-    ASSERT_NE(memory, c.verdicts.end());
-    EXPECT_EQ(memory->agreement, Agreement::NotChecked);
+    ASSERT_NE(memory, c.findings.end());
+    EXPECT_EQ(memory->severity, Severity::Note);
     EXPECT_NE(memory->text.find("version 14h performance level holds at 200Bh"), std::string::npos)
         << memory->text;
 }

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#include "save/save_to_file.h"
+
+#include "text/number_text.h"
+
+namespace zfx {
+
+std::vector<std::string> SaveReport::lines() const {
+    std::vector<std::string> all = changeLines();
+    all.insert(all.end(), notes.begin(), notes.end());
+    return all;
+}
+
+std::vector<std::string> SaveReport::changeLines() const {
+    std::vector<std::string> lines;
+    for (const FieldChange& change : changes)
+        lines.push_back(changeLine(change));
+    if (!changes.empty())
+        lines.push_back(checksum.changed() ? checksumLine(checksum)
+                                           : "The checksum byte at " + hexOffset(checksum.offset) + " stays as it was.");
+    else if (checksum.changed())
+        lines.push_back("No value changed; only the checksum byte was set (" + checksumLine(checksum) + ").");
+    else
+        lines.push_back("The file is identical to the image you opened.");
+    if (!backupPath.empty())
+        lines.push_back(backupCreated ? "The original is kept as " + backupPath + "."
+                                      : "The original was kept before as " + backupPath + "; that copy stays as it is.");
+    return lines;
+}
+
+SaveDone saveToFile(const SavePlan& plan, const ImageAnalysis& opened, ImageFiles& files, const std::string& path,
+                    bool keepBackup) {
+    SaveReport report;
+    if (keepBackup) {
+        report.backupPath = backupPathFor(path).string();
+        const KeepResult kept = files.keepCopy(path, report.backupPath);
+        if (!kept.ok()) return {{OutcomeCause::WriteFailed, kCantOpenFile, kept.error + " Nothing was saved."}, {}};
+        report.backupCreated = kept.created;
+    }
+    const WriteResult written = files.write(path, plan.after.image.bytes());
+    if (!written.ok()) {
+        std::string detail = written.error;
+        for (const std::string& note : written.notes)
+            detail += " " + note;
+        if (report.backupCreated) detail += " The original is kept as " + report.backupPath + ".";
+        return {{OutcomeCause::WriteFailed, kCantOpenFile, detail}, {}};
+    }
+    const ImageComparison compared = compareImages(opened, plan.after);
+    report.changes = compared.fields;
+    report.checksum = compared.checksum;
+    report.notes = written.notes;
+    std::string detail;
+    for (const std::string& line : report.lines())
+        detail += (detail.empty() ? "" : "\n") + line;
+    return {{OutcomeCause::Done, kFileSaved, detail}, std::move(report)};
+}
+
+} // namespace zfx
