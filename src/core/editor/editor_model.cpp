@@ -401,7 +401,7 @@ SaveEdits EditorModel::userEdits() const {
     SaveEdits edits;
     for (const Control box : kEditBoxes) {
         const std::string& text = m_form.edit(box).text;
-        if (text != m_programTexts.at(controlInfo(box).index)) edits.texts[*controlInfo(box).field] = text;
+        if (text != m_programTexts.at(controlInfo(box).index)) edits.texts[*box.field()] = text;
     }
     for (std::size_t m = 0; m < kVoltageLists.size(); ++m) {
         const int position = m_form.combo(kVoltageLists[m]).selected;
@@ -417,10 +417,10 @@ CardData EditorModel::shownTables() const {
 }
 
 std::string EditorModel::placeOf(Control control) const {
-    const ControlInfo& info = controlInfo(control);
-    if (!info.field || m_analysis.image.empty()) return {};
+    const auto field = control.field();
+    if (!field || m_analysis.image.empty()) return {};
     for (const FieldPlace& place : cardLayout(m_analysis.data))
-        if (place.field == info.field) return placeText(place);
+        if (place.field == field) return placeText(place);
     return std::string(captionOf(control)) + ": not found in this image";
 }
 

@@ -10,27 +10,33 @@
 
 namespace zfx {
 
-// The main window's controls that hold card values or options: the twelve edit boxes, the three
-// voltage lists and the two option check boxes, in the window's numbering (Edit1 .. Edit12,
-// ComboBox1 .. ComboBox3, CheckBox1, CheckBox2).
-enum class Control {
-    Core2D,
-    CoreThrottle,
-    Core3D,
-    Mem2D,
-    MemThrottle,
-    Mem3D,
-    TimingA,
-    TimingB,
-    TimingC,
-    TimingD,
-    TimingE,
-    TimingF,
-    Voltage2D,
-    VoltageThrottle,
-    Voltage3D,
-    GeneralMode,
-    TimingEdit,
+// A control of the main window that holds a card value or an option: the box or list that shows
+// a card field (Control::Core3D is the 3D core clock's box, the field's own name), or one of the
+// two option check boxes (Control::GeneralMode, Control::TimingEdit). Controls order as the window
+// numbers them: Edit1 .. Edit12, ComboBox1 .. ComboBox3, CheckBox1, CheckBox2.
+class Control {
+  public:
+    using enum CardField;
+    enum CheckBox { GeneralMode, TimingEdit };
+
+    constexpr Control(CardField field)
+        : m_value(static_cast<int>(field)) {} // NOLINT: a field names its control
+    constexpr Control(CheckBox box) : m_value(kCheckBoxBase + static_cast<int>(box)) {} // NOLINT: likewise
+
+    // The card field the control shows; absent for the check boxes.
+    constexpr std::optional<CardField> field() const {
+        if (m_value >= kCheckBoxBase) return std::nullopt;
+        return static_cast<CardField>(m_value);
+    }
+    constexpr bool operator==(const Control&) const = default;
+    // The window's order.
+    constexpr bool operator<(const Control& other) const { return position() < other.position(); }
+    // Where the control stands in the window's numbering, from 0.
+    constexpr std::size_t position() const;
+
+  private:
+    static constexpr int kCheckBoxBase = static_cast<int>(kCardFields.size());
+    int m_value;
 };
 
 enum class ControlKind { EditBox, List, CheckBox };
@@ -38,54 +44,54 @@ enum class ControlKind { EditBox, List, CheckBox };
 struct ControlInfo {
     Control control;
     ControlKind kind;
-    std::size_t index;              // position among the controls of its kind
-    std::string_view objectName;    // the window's name for it
-    std::string_view jsonKey;       // its key in the CLI's JSON
-    std::string_view cliOption;     // the CLI option that sets it
-    std::string_view label;         // a check box's text; empty where the field gives the words
-    std::optional<CardField> field; // the card value it shows; absent for the check boxes
+    std::size_t index;           // position among the controls of its kind
+    std::string_view objectName; // the window's name for it
+    std::string_view jsonKey;    // its key in the CLI's JSON
+    std::string_view cliOption;  // the CLI option that sets it
+    std::string_view label;      // a check box's text; empty where the field gives the words
 };
 
 inline constexpr std::array<ControlInfo, 17> kControls{{
-    {Control::Core2D, ControlKind::EditBox, 0, "Edit1", "core2d", "--core-2d", "", CardField::Core2D},
-    {Control::CoreThrottle, ControlKind::EditBox, 1, "Edit2", "coreThrottle", "--core-throttle", "",
-     CardField::CoreThrottle},
-    {Control::Core3D, ControlKind::EditBox, 2, "Edit3", "core3d", "--core-3d", "", CardField::Core3D},
-    {Control::Mem2D, ControlKind::EditBox, 3, "Edit4", "mem2d", "--mem-2d", "", CardField::Mem2D},
-    {Control::MemThrottle, ControlKind::EditBox, 4, "Edit5", "memThrottle", "--mem-throttle", "",
-     CardField::MemThrottle},
-    {Control::Mem3D, ControlKind::EditBox, 5, "Edit6", "mem3d", "--mem-3d", "", CardField::Mem3D},
-    {Control::TimingA, ControlKind::EditBox, 6, "Edit7", "A", "--timing-a", "", CardField::TimingA},
-    {Control::TimingB, ControlKind::EditBox, 7, "Edit8", "B", "--timing-b", "", CardField::TimingB},
-    {Control::TimingC, ControlKind::EditBox, 8, "Edit9", "C", "--timing-c", "", CardField::TimingC},
-    {Control::TimingD, ControlKind::EditBox, 9, "Edit10", "D", "--timing-d", "", CardField::TimingD},
-    {Control::TimingE, ControlKind::EditBox, 10, "Edit11", "E", "--timing-e", "", CardField::TimingE},
-    {Control::TimingF, ControlKind::EditBox, 11, "Edit12", "F", "--timing-f", "", CardField::TimingF},
-    {Control::Voltage2D, ControlKind::List, 0, "ComboBox1", "2d", "--voltage-2d", "", CardField::Voltage2D},
-    {Control::VoltageThrottle, ControlKind::List, 1, "ComboBox2", "throttle", "--voltage-throttle", "",
-     CardField::VoltageThrottle},
-    {Control::Voltage3D, ControlKind::List, 2, "ComboBox3", "3d", "--voltage-3d", "", CardField::Voltage3D},
+    {Control::Core2D, ControlKind::EditBox, 0, "Edit1", "core2d", "--core-2d", ""},
+    {Control::CoreThrottle, ControlKind::EditBox, 1, "Edit2", "coreThrottle", "--core-throttle", ""},
+    {Control::Core3D, ControlKind::EditBox, 2, "Edit3", "core3d", "--core-3d", ""},
+    {Control::Mem2D, ControlKind::EditBox, 3, "Edit4", "mem2d", "--mem-2d", ""},
+    {Control::MemThrottle, ControlKind::EditBox, 4, "Edit5", "memThrottle", "--mem-throttle", ""},
+    {Control::Mem3D, ControlKind::EditBox, 5, "Edit6", "mem3d", "--mem-3d", ""},
+    {Control::TimingA, ControlKind::EditBox, 6, "Edit7", "A", "--timing-a", ""},
+    {Control::TimingB, ControlKind::EditBox, 7, "Edit8", "B", "--timing-b", ""},
+    {Control::TimingC, ControlKind::EditBox, 8, "Edit9", "C", "--timing-c", ""},
+    {Control::TimingD, ControlKind::EditBox, 9, "Edit10", "D", "--timing-d", ""},
+    {Control::TimingE, ControlKind::EditBox, 10, "Edit11", "E", "--timing-e", ""},
+    {Control::TimingF, ControlKind::EditBox, 11, "Edit12", "F", "--timing-f", ""},
+    {Control::Voltage2D, ControlKind::List, 0, "ComboBox1", "2d", "--voltage-2d", ""},
+    {Control::VoltageThrottle, ControlKind::List, 1, "ComboBox2", "throttle", "--voltage-throttle", ""},
+    {Control::Voltage3D, ControlKind::List, 2, "ComboBox3", "3d", "--voltage-3d", ""},
     {Control::GeneralMode, ControlKind::CheckBox, 0, "CheckBox1", "generalMode", "--general-mode",
-     "Generalmode", std::nullopt},
+     "Generalmode"},
     {Control::TimingEdit, ControlKind::CheckBox, 1, "CheckBox2", "timingEdit", "--timings",
-     "Edit memory timings", std::nullopt},
+     "Edit memory timings"},
 }};
 
+constexpr std::size_t Control::position() const {
+    for (std::size_t i = 0; i < kControls.size(); ++i)
+        if (kControls[i].control == *this) return i;
+    return kControls.size(); // unreachable: every control has its row
+}
+
 constexpr const ControlInfo& controlInfo(Control control) {
-    return kControls[static_cast<std::size_t>(control)];
+    return kControls[control.position()];
 }
 
 // What people call a control: its field's caption, or a check box's text.
 constexpr std::string_view captionOf(Control control) {
-    const ControlInfo& info = controlInfo(control);
-    return info.field ? fieldInfo(*info.field).caption : info.label;
+    const auto field = control.field();
+    return field ? fieldInfo(*field).caption : controlInfo(control).label;
 }
 
 // The control that shows a card field.
 constexpr Control controlFor(CardField field) {
-    for (const ControlInfo& info : kControls)
-        if (info.field == field) return info.control;
-    return Control::Core2D; // unreachable: every field has its control
+    return Control(field);
 }
 
 // The controls of each kind, in the window's numbering.
