@@ -83,7 +83,8 @@ void printStructure(std::ostream& out, const RomStructure& s) {
                 << clockText(level.core);
             if (!level.memory.empty()) out << ", memory " << clockText(level.memory.front());
             if (level.memory.size() > 1) out << " (" << level.memory.size() << " copies)";
-            if (level.voltage) out << ", voltage " << voltsText(*level.voltage) << " at " << hexOffset(level.voltageOffset);
+            if (level.voltage)
+                out << ", voltage " << voltsText(*level.voltage) << " at " << hexOffset(level.voltageOffset);
             if (level.timingBlock) out << ", timings at " << hexOffset(level.timingBlock);
             out << "\n";
         }
@@ -93,7 +94,8 @@ void printStructure(std::ostream& out, const RomStructure& s) {
             << ", " << s.voltage->entries.size() << " entries, VID mask " << hex(s.voltage->mask)
             << (s.voltage->known ? "" : " (version not known)") << "\n";
         for (const StructureVoltage& e : s.voltage->entries)
-            out << "  " << voltsText(e.voltage) << ", VID " << int(e.vid) << " at " << hexOffset(e.offset) << "\n";
+            out << "  " << voltsText(e.voltage) << ", VID " << int(e.vid) << " at " << hexOffset(e.offset)
+                << "\n";
     }
     if (s.timing)
         out << "Timing table at " << hexOffset(s.timing->offset) << ": version " << hex(s.timing->version)

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "cli.h"
-#include "editor/editor_model.h"
 #include "analysis/image_check.h"
 #include "analysis/image_comparison.h"
+#include "cli.h"
+#include "editor/editor_model.h"
 #include "recording_host.h"
 
 #include <nlohmann/json.hpp>

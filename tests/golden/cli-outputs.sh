@@ -16,6 +16,9 @@ cd "$work"
 # The images: the samples, and every editor seed without its eight action bytes.
 mkdir images
 cp "$samples"/*.rom images/
+# The references of diff, by names that do not depend on where the build is.
+cp "$samples/fx5950-ultra.rom" ref-fx5950.rom
+cp "$samples/gf6800.rom" ref-gf6800.rom
 for seed in "$seeds"/*; do tail -c +9 "$seed" > "images/$(basename "$seed").rom"; done
 
 digest() { sha256sum | cut -c1-16; }
@@ -40,8 +43,8 @@ for image in images/*.rom; do
     run verify-json verify --json in.rom
     run structure structure in.rom
     run structure-json structure --json in.rom
-    run diff-fx5950 diff in.rom "$samples/fx5950-ultra.rom"
-    run diff-json-gf6800 diff --json "$samples/gf6800.rom" in.rom
+    run diff-fx5950 diff in.rom ref-fx5950.rom
+    run diff-json-gf6800 diff --json ref-gf6800.rom in.rom
     run set-none set in.rom -o out.rom
     run set-core set in.rom -o out.rom --json --core-3d 433 --core-2d 251
     run set-mem-2d set in.rom -o out.rom --json --mem-2d 275

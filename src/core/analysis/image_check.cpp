@@ -52,13 +52,14 @@ Finding finding(Subject subject, Severity severity, std::string text, std::vecto
 
 Finding checkSignature(const BiosImage& image, const OptionRomChain& chain) {
     if (!chain.images.empty())
-        return finding(Subject::Signature, Severity::Passed, "The file starts with 55 AA, as a PCI option ROM does.",
-                       {{"found", "55 AA", 0}});
-    return finding(Subject::Signature, Severity::Problem,
-                   "The file does not start with 55 AA, so it is not a PCI option ROM: not a video BIOS image, "
-                   "or not from its start.",
-                   {{"found", image.hexOfRange(0, std::min(image.size(), 2) - 1), 0}},
-                   "not a PCI option ROM (no 55 AA at the start)");
+        return finding(Subject::Signature, Severity::Passed,
+                       "The file starts with 55 AA, as a PCI option ROM does.", {{"found", "55 AA", 0}});
+    return finding(
+        Subject::Signature, Severity::Problem,
+        "The file does not start with 55 AA, so it is not a PCI option ROM: not a video BIOS image, "
+        "or not from its start.",
+        {{"found", image.hexOfRange(0, std::min(image.size(), 2) - 1), 0}},
+        "not a PCI option ROM (no 55 AA at the start)");
 }
 
 // What follows the images, when the file is longer than they are.
@@ -84,11 +85,12 @@ Finding checkSize(const BiosImage& image, const OptionRomChain& chain) {
                        "The file is " + std::to_string(fileSize) + " bytes, but the image says it is " +
                            std::to_string(first.headerSize) + ": a truncated dump.",
                        std::move(sizes),
-                       "truncated dump (" + std::to_string(fileSize) + " of " + std::to_string(first.headerSize) +
-                           " bytes): " + kReadAgain);
+                       "truncated dump (" + std::to_string(fileSize) + " of " +
+                           std::to_string(first.headerSize) + " bytes): " + kReadAgain);
     if (fileSize == first.headerSize)
         return finding(Subject::Size, Severity::Passed,
-                       "The image is " + sizeText(first.headerSize) + ", as long as the file.", std::move(sizes));
+                       "The image is " + sizeText(first.headerSize) + ", as long as the file.",
+                       std::move(sizes));
     if (chain.end >= fileSize)
         return finding(Subject::Size, Severity::Note,
                        "The file is longer than its first image (" + sizeText(first.headerSize) +
@@ -101,20 +103,23 @@ Finding checkPciData(const OptionRomImage& first) {
     const FindingPlace pointer{"pointer", hexOffset(first.pciPointer), 0x18};
     if (!first.pciData)
         return finding(Subject::PciData, Severity::Problem,
-                       "The pointer at 18h (" + hexOffset(first.pciPointer) + ") leads to no PCI data structure.",
+                       "The pointer at 18h (" + hexOffset(first.pciPointer) +
+                           ") leads to no PCI data structure.",
                        {pointer}, "no PCI data structure where the pointer at 18h leads");
     const bool aligned = *first.pciData % 4 == 0;
-    return finding(Subject::PciData, aligned ? Severity::Passed : Severity::Note,
-                   "The pointer at 18h leads to the PCI data structure at " + hexOffset(*first.pciData) +
-                       (aligned ? "."
-                                : ", which is not 4-byte aligned (some tools refuse that; the card does not care)."),
-                   {pointer});
+    return finding(
+        Subject::PciData, aligned ? Severity::Passed : Severity::Note,
+        "The pointer at 18h leads to the PCI data structure at " + hexOffset(*first.pciData) +
+            (aligned ? "."
+                     : ", which is not 4-byte aligned (some tools refuse that; the card does not care)."),
+        {pointer});
 }
 
 Finding checkVendor(const OptionRomImage& first) {
     const std::int32_t at = *first.pciData + 4;
     if (first.vendor == kNvidiaVendor)
-        return finding(Subject::Vendor, Severity::Passed, "The vendor is NVIDIA (10DE).", {{"vendor", "10DE", at}});
+        return finding(Subject::Vendor, Severity::Passed, "The vendor is NVIDIA (10DE).",
+                       {{"vendor", "10DE", at}});
     const std::string vendor = hexDigits(first.vendor, 4);
     return finding(Subject::Vendor, Severity::Problem,
                    "The PCI data structure names vendor " + vendor + ", not NVIDIA (10DE).",
@@ -151,7 +156,8 @@ Finding checkImageLength(const OptionRomImage& first) {
                                       {"image size", headerLength, 2}};
     if (first.pciImageLength == first.headerSize)
         return finding(Subject::ImageLength, Severity::Passed,
-                       "The PCI data structure gives the same image length as the header.", std::move(lengths));
+                       "The PCI data structure gives the same image length as the header.",
+                       std::move(lengths));
     return finding(Subject::ImageLength, Severity::Problem,
                    "The PCI data structure gives the image length as " + pciLength + ", the header as " +
                        headerLength + ".",
@@ -160,7 +166,8 @@ Finding checkImageLength(const OptionRomImage& first) {
 
 Finding checkLastImage(const OptionRomChain& chain) {
     if (chain.images.size() == 1 && chain.broken.empty())
-        return finding(Subject::LastImage, Severity::Passed, "It is the only image: its last-image bit is set.",
+        return finding(Subject::LastImage, Severity::Passed,
+                       "It is the only image: its last-image bit is set.",
                        {{"last-image bit", "set", *chain.images.front().pciData + 0x15}});
     std::string list;
     for (const OptionRomImage& rom : chain.images)
@@ -182,20 +189,23 @@ std::optional<Finding> checkChecksum(const BiosImage& image, const OptionRomImag
     const std::string where = "the image at " + hexOffset(rom.start);
     if (rom.headerSize == 0 || !image.contains(rom.start, last))
         return finding(Subject::Checksum, Severity::Problem,
-                       "The checksum of " + where + " cannot be checked: the file ends before the image does.", {},
-                       "truncated dump: " + std::string(kReadAgain));
+                       "The checksum of " + where +
+                           " cannot be checked: the file ends before the image does.",
+                       {}, "truncated dump: " + std::string(kReadAgain));
     const std::string stored = hexByte(image.at(last));
     const std::string needed = hexByte(neededByte(image, rom.start, last));
     const auto at = static_cast<std::int32_t>(last);
     if (stored == needed)
         return finding(Subject::Checksum, Severity::Passed,
-                       "The checksum of " + where + " is correct: its bytes sum to 0.", {{"stored", stored, at}});
+                       "The checksum of " + where + " is correct: its bytes sum to 0.",
+                       {{"stored", stored, at}});
     return finding(Subject::Checksum, Severity::Problem,
-                   "The checksum of " + where + " is off: the byte at " + hexOffset(last) + " holds " + stored +
-                       ", " + needed + " is needed. An image taken from shadow RAM or damaged; " + kReadAgain + ".",
+                   "The checksum of " + where + " is off: the byte at " + hexOffset(last) + " holds " +
+                       stored + ", " + needed + " is needed. An image taken from shadow RAM or damaged; " +
+                       kReadAgain + ".",
                    {{"stored", stored, at}, {"needed", needed, at}},
-                   "checksum off (stored " + stored + ", needs " + needed + "): taken from shadow RAM or damaged: " +
-                       kReadAgain);
+                   "checksum off (stored " + stored + ", needs " + needed +
+                       "): taken from shadow RAM or damaged: " + kReadAgain);
 }
 
 // The save's own rule: the whole file sums to 0 through its last byte. Where that byte is the
@@ -213,13 +223,15 @@ Finding checkFileChecksum(const BiosImage& image, const OptionRomImage& first) {
                        {{"stored", stored, last}});
     if (last == first.headerSize - 1)
         return finding(Subject::FileChecksum, Severity::Note,
-                       "The whole file is the image: its checksum byte is the one a save sets.", std::move(values));
-    if (last >= first.headerSize)
-        return finding(Subject::FileChecksum, Severity::Note,
-                       "The whole file does not sum to 0 (" + holds +
-                           "). That byte lies past the first image; a save sets it there and leaves the image's "
-                           "own checksum byte as it is, so check the image's checksum after an edit.",
+                       "The whole file is the image: its checksum byte is the one a save sets.",
                        std::move(values));
+    if (last >= first.headerSize)
+        return finding(
+            Subject::FileChecksum, Severity::Note,
+            "The whole file does not sum to 0 (" + holds +
+                "). That byte lies past the first image; a save sets it there and leaves the image's "
+                "own checksum byte as it is, so check the image's checksum after an edit.",
+            std::move(values));
     return finding(Subject::FileChecksum, Severity::Note, "The whole file does not sum to 0 (" + holds + ").",
                    std::move(values));
 }

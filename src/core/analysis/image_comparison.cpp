@@ -129,7 +129,8 @@ ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& s
         std::int32_t end = i;
         while (end < longest && differs(end))
             ++end;
-        result.otherBytes.push_back({i, end - i, firstBytesText(a, i, end - i), firstBytesText(b, i, end - i)});
+        result.otherBytes.push_back(
+            {i, end - i, firstBytesText(a, i, end - i), firstBytesText(b, i, end - i)});
         i = end;
     }
 

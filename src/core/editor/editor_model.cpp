@@ -446,11 +446,13 @@ Outcome EditorModel::saveTo(const std::string& path) {
     // written; the user may still save.
     const StructureCheck& after = plan.after.structureCheck;
     if (after.contradicted() && after.contradictions() != m_contradictionsSaid) {
-        if (!m_host.confirmSave(kSaveDespiteStructure, after.contradictions())) return {OutcomeCause::Cancelled, {}, {}};
+        if (!m_host.confirmSave(kSaveDespiteStructure, after.contradictions()))
+            return {OutcomeCause::Cancelled, {}, {}};
         m_contradictionsSaid = after.contradictions();
     }
 
-    const bool keepBackup = m_keepBackups && !m_documentPath.empty() && m_files.sameFile(path, m_documentPath);
+    const bool keepBackup =
+        m_keepBackups && !m_documentPath.empty() && m_files.sameFile(path, m_documentPath);
     SaveDone done = saveToFile(plan, m_analysis, m_files, path, keepBackup);
     if (!done.outcome.ok()) return done.outcome;
     m_analysis = std::move(plan.after);

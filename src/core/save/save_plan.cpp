@@ -13,7 +13,8 @@ void append(std::vector<ByteWrite>& to, const std::vector<ByteWrite>& writes) {
 
 SavePlanResult planSave(const ImageAnalysis& opened, const CardData& shown, const SaveEdits& edits) {
     SavePlan plan;
-    if (shown.voltages.table) plan.writes = writeVoltages(*shown.voltages.table, edits.offered, edits.selections).writes;
+    if (shown.voltages.table)
+        plan.writes = writeVoltages(*shown.voltages.table, edits.offered, edits.selections).writes;
     std::optional<ValueFailure> refused;
     if (edits.timingsEdited && shown.timings.timings) {
         const TableWrite timings = writeMemoryTimings(*shown.timings.timings, edits.texts);
@@ -43,8 +44,8 @@ std::string refusalText(const ValueFailure& failure) {
     const std::string name(info.caption);
     const std::string unit = info.unit.empty() ? std::string() : " " + std::string(info.unit);
     if (failure.kind == ValueFailure::Kind::NotANumber)
-        return name + " holds \"" + failure.text + "\", which is not a whole number" + (unit.empty() ? "" : " of MHz") +
-               ".";
+        return name + " holds \"" + failure.text + "\", which is not a whole number" +
+               (unit.empty() ? "" : " of MHz") + ".";
     return name + " is " + failure.text + "; it must be 0 to " + std::to_string(failure.maximum) + unit + ".";
 }
 

@@ -19,8 +19,8 @@ namespace zfx {
 struct SaveEdits {
     FieldTexts texts;
     std::array<int, 3> selections{-1, -1, -1}; // by kVoltageModes, -1 where the user left the list alone
-    std::vector<VoltageEntry> offered;        // the table's entries, or general mode's
-    bool timingsEdited = false;               // "Edit memory timings" is ticked and its bytes were read
+    std::vector<VoltageEntry> offered;         // the table's entries, or general mode's
+    bool timingsEdited = false;                // "Edit memory timings" is ticked and its bytes were read
 };
 
 // Every byte a save changes, each naming its field, then the checksum byte, and the image that

@@ -16,25 +16,28 @@ std::vector<std::string> SaveReport::changeLines() const {
     for (const FieldChange& change : changes)
         lines.push_back(changeLine(change));
     if (!changes.empty())
-        lines.push_back(checksum.changed() ? checksumLine(checksum)
-                                           : "The checksum byte at " + hexOffset(checksum.offset) + " stays as it was.");
+        lines.push_back(checksum.changed()
+                            ? checksumLine(checksum)
+                            : "The checksum byte at " + hexOffset(checksum.offset) + " stays as it was.");
     else if (checksum.changed())
         lines.push_back("No value changed; only the checksum byte was set (" + checksumLine(checksum) + ").");
     else
         lines.push_back("The file is identical to the image you opened.");
     if (!backupPath.empty())
         lines.push_back(backupCreated ? "The original is kept as " + backupPath + "."
-                                      : "The original was kept before as " + backupPath + "; that copy stays as it is.");
+                                      : "The original was kept before as " + backupPath +
+                                            "; that copy stays as it is.");
     return lines;
 }
 
-SaveDone saveToFile(const SavePlan& plan, const ImageAnalysis& opened, ImageFiles& files, const std::string& path,
-                    bool keepBackup) {
+SaveDone saveToFile(const SavePlan& plan, const ImageAnalysis& opened, ImageFiles& files,
+                    const std::string& path, bool keepBackup) {
     SaveReport report;
     if (keepBackup) {
         report.backupPath = backupPathFor(path).string();
         const KeepResult kept = files.keepCopy(path, report.backupPath);
-        if (!kept.ok()) return {{OutcomeCause::WriteFailed, kCantOpenFile, kept.error + " Nothing was saved."}, {}};
+        if (!kept.ok())
+            return {{OutcomeCause::WriteFailed, kCantOpenFile, kept.error + " Nothing was saved."}, {}};
         report.backupCreated = kept.created;
     }
     const WriteResult written = files.write(path, plan.after.image.bytes());

@@ -34,7 +34,7 @@ struct SaveDone {
 // Carries out a plan: keeps the original beside the target first when keepBackup is set (a save
 // over the opened file), then writes the plan's image in one atomic step, and reports what
 // changed against the opened image. A failure leaves every file as it was.
-SaveDone saveToFile(const SavePlan& plan, const ImageAnalysis& opened, ImageFiles& files, const std::string& path,
-                    bool keepBackup);
+SaveDone saveToFile(const SavePlan& plan, const ImageAnalysis& opened, ImageFiles& files,
+                    const std::string& path, bool keepBackup);
 
 } // namespace zfx

@@ -61,8 +61,9 @@ std::optional<BmpStructure> readBmp(const BiosImage& image, std::vector<DecodePr
     bmp.biosVersion = hexDigits(image.at(at + 13), 2) + "." + hexDigits(image.at(at + 12), 2) + "." +
                       hexDigits(image.at(at + 11), 2) + "." + hexDigits(image.at(at + 10), 2);
     if (bmp.major != 5) {
-        problems.push_back(DecodeProblem{DecodeArea::Bmp, "BMP version " + hexDigits(bmp.major, 2) + "." + hexDigits(bmp.minor, 2) +
-                           " has no table pointers the decoder knows"});
+        problems.push_back(DecodeProblem{DecodeArea::Bmp, "BMP version " + hexDigits(bmp.major, 2) + "." +
+                                                              hexDigits(bmp.minor, 2) +
+                                                              " has no table pointers the decoder knows"});
         return bmp;
     }
     if (bmp.minor >= 0x10) bmp.scriptPointer = inside(image, image.word(at + 75));
@@ -85,13 +86,15 @@ std::optional<BitStructure> readBit(const BiosImage& image, std::vector<DecodePr
         sum += image.at(at + i);
     bit.checksumOk = bit.headerSize >= 12 && image.contains(at, at + bit.headerSize - 1) && sum % 256 == 0;
     if (bit.tokenSize < 6) {
-        problems.push_back(DecodeProblem{DecodeArea::Bit, "the BIT structure gives tokens of " + std::to_string(bit.tokenSize) + " bytes"});
+        problems.push_back(DecodeProblem{DecodeArea::Bit, "the BIT structure gives tokens of " +
+                                                              std::to_string(bit.tokenSize) + " bytes"});
         return bit;
     }
     for (int i = 0; i < std::min<int>(bit.tokenCount, kMaxTokens); ++i) {
         const std::int64_t token = at + bit.headerSize + static_cast<std::int64_t>(i) * bit.tokenSize;
         if (!image.contains(token, token + 5)) {
-            problems.push_back(DecodeProblem{DecodeArea::Bit, "the BIT tokens run past the end of the image"});
+            problems.push_back(
+                DecodeProblem{DecodeArea::Bit, "the BIT tokens run past the end of the image"});
             break;
         }
         bit.tokens.push_back({static_cast<std::int32_t>(token), static_cast<char>(image.at(token)),
@@ -109,8 +112,9 @@ std::optional<BitStructure> readBit(const BiosImage& image, std::vector<DecodePr
                 bit.timingPointer = inside(image, u32(image, data + 8));
                 bit.voltagePointer = inside(image, u32(image, data + 0x0C));
             } else {
-                problems.push_back(DecodeProblem{DecodeArea::Bit, "BIT token P of version " + std::to_string(token.version) +
-                                   " is not known"});
+                problems.push_back(DecodeProblem{DecodeArea::Bit, "BIT token P of version " +
+                                                                      std::to_string(token.version) +
+                                                                      " is not known"});
             }
         } else if (token.id == 'I') {
             bit.scriptPointer = inside(image, image.word(data));
@@ -148,8 +152,9 @@ PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit,
     }
     t.known = fxVersion(t.version) || geforce6Version(t.version);
     if (!t.known) {
-        problems.push_back(DecodeProblem{DecodeArea::PerfTable, "the performance table at " + hexOffset(at) + " has version " +
-                           hexDigits(t.version, 2) + "h, which the decoder does not know"});
+        problems.push_back(DecodeProblem{DecodeArea::PerfTable,
+                                         "the performance table at " + hexOffset(at) + " has version " +
+                                             hexDigits(t.version, 2) + "h, which the decoder does not know"});
         return t;
     }
     const int subCount = std::min<int>(t.subCount, kMaxSubEntries);
@@ -158,7 +163,8 @@ PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit,
     for (int i = 0; i < std::min<int>(t.entryCount, kMaxLevels); ++i) {
         const std::int64_t e = at + t.headerLength + i * stride;
         if (length == 0 || !image.contains(e, e + stride - 1)) {
-            problems.push_back(DecodeProblem{DecodeArea::PerfTable, "the performance levels run past the end of the image"});
+            problems.push_back(
+                DecodeProblem{DecodeArea::PerfTable, "the performance levels run past the end of the image"});
             break;
         }
         PerfLevel level;
@@ -198,44 +204,55 @@ PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit,
     return t;
 }
 
+// Where each version of the voltage table keeps its header fields. Versions 10h to 12h have a
+// header of 5 bytes that does not give its own length.
+struct VoltageHeader {
+    std::uint8_t firstVersion;
+    std::uint8_t lastVersion;
+    std::int32_t headerLengthAt; // 0: the header is kShortVoltageHeader bytes
+    std::int32_t entryLengthAt;
+    std::int32_t entryCountAt;
+    std::int32_t maskAt;
+};
+constexpr std::uint8_t kShortVoltageHeader = 5;
+constexpr std::array<VoltageHeader, 3> kVoltageHeaders{{
+    {0x10, 0x12, 0, 1, 2, 4},
+    {0x20, 0x20, 1, 3, 2, 5},
+    {0x30, 0x30, 1, 2, 3, 4},
+}};
+
 StructureVoltageTable readVoltages(const BiosImage& image, std::int32_t at,
                                    std::vector<DecodeProblem>& problems) {
     StructureVoltageTable t;
     t.offset = at;
     t.version = image.at(at);
-    if (t.version >= 0x10 && t.version <= 0x12) {
-        t.headerLength = 5;
-        t.entryLength = image.at(at + 1);
-        t.entryCount = image.at(at + 2);
-        t.mask = image.at(at + 4);
-        t.maskOffset = at + 4;
-    } else if (t.version == 0x20) {
-        t.headerLength = image.at(at + 1);
-        t.entryCount = image.at(at + 2);
-        t.entryLength = image.at(at + 3);
-        t.mask = image.at(at + 5);
-        t.maskOffset = at + 5;
-    } else if (t.version == 0x30) {
-        t.headerLength = image.at(at + 1);
-        t.entryLength = image.at(at + 2);
-        t.entryCount = image.at(at + 3);
-        t.mask = image.at(at + 4);
-        t.maskOffset = at + 4;
-    } else {
-        problems.push_back(DecodeProblem{DecodeArea::VoltageTable, "the voltage table at " + hexOffset(at) + " has version " + hexDigits(t.version, 2) +
-                           "h, which the decoder does not know"});
+    const auto layout =
+        std::find_if(kVoltageHeaders.begin(), kVoltageHeaders.end(), [&](const VoltageHeader& h) {
+            return t.version >= h.firstVersion && t.version <= h.lastVersion;
+        });
+    if (layout == kVoltageHeaders.end()) {
+        problems.push_back(DecodeProblem{DecodeArea::VoltageTable,
+                                         "the voltage table at " + hexOffset(at) + " has version " +
+                                             hexDigits(t.version, 2) + "h, which the decoder does not know"});
         return t;
     }
+    t.headerLength = layout->headerLengthAt ? image.at(at + layout->headerLengthAt) : kShortVoltageHeader;
+    t.entryLength = image.at(at + layout->entryLengthAt);
+    t.entryCount = image.at(at + layout->entryCountAt);
+    t.mask = image.at(at + layout->maskAt);
+    t.maskOffset = at + layout->maskAt;
     t.known = true;
     if (t.entryLength < 2) {
-        problems.push_back(DecodeProblem{DecodeArea::VoltageTable, "the voltage table at " + hexOffset(at) + " gives entries of " +
-                           std::to_string(t.entryLength) + " bytes"});
+        problems.push_back(DecodeProblem{DecodeArea::VoltageTable,
+                                         "the voltage table at " + hexOffset(at) + " gives entries of " +
+                                             std::to_string(t.entryLength) + " bytes"});
         return t;
     }
     for (int i = 0; i < std::min<int>(t.entryCount, kMaxVoltageEntries); ++i) {
         const std::int64_t e = at + t.headerLength + static_cast<std::int64_t>(i) * t.entryLength;
         if (!image.contains(e, e + 1)) {
-            problems.push_back(DecodeProblem{DecodeArea::VoltageTable, "the voltage entries run past the end of the image"});
+            problems.push_back(
+                DecodeProblem{DecodeArea::VoltageTable, "the voltage entries run past the end of the image"});
             break;
         }
         const std::uint8_t vid =
@@ -254,14 +271,16 @@ TimingTable readTimings(const BiosImage& image, std::int32_t at, std::vector<Dec
     t.entryLength = image.at(at + 3);
     t.known = t.version == 0x10 && t.entryLength > 0;
     if (!t.known) {
-        problems.push_back(DecodeProblem{DecodeArea::TimingTable, "the memory timing table at " + hexOffset(at) + " has version " +
-                           hexDigits(t.version, 2) + "h, which the decoder does not know"});
+        problems.push_back(DecodeProblem{DecodeArea::TimingTable,
+                                         "the memory timing table at " + hexOffset(at) + " has version " +
+                                             hexDigits(t.version, 2) + "h, which the decoder does not know"});
         return t;
     }
     for (int i = 0; i < std::min<int>(t.entryCount, kMaxTimingEntries); ++i) {
         const std::int64_t e = at + t.headerLength + static_cast<std::int64_t>(i) * t.entryLength;
         if (!image.contains(e, e + t.entryLength - 1)) {
-            problems.push_back(DecodeProblem{DecodeArea::TimingTable, "the memory timing entries run past the end of the image"});
+            problems.push_back(DecodeProblem{DecodeArea::TimingTable,
+                                             "the memory timing entries run past the end of the image"});
             break;
         }
         t.entries.push_back(static_cast<std::int32_t>(e));
@@ -321,7 +340,8 @@ InitScripts walkOnce(const BiosImage& image, std::int32_t tableAt, int memoryCon
     for (int i = 0; i < kMaxScripts; ++i) {
         const std::int64_t entry = tableAt + 2LL * i;
         if (!image.contains(entry, entry + 1)) {
-            problems.push_back(DecodeProblem{DecodeArea::Scripts, "the init-script table runs past the end of the image"});
+            problems.push_back(
+                DecodeProblem{DecodeArea::Scripts, "the init-script table runs past the end of the image"});
             break;
         }
         const std::uint16_t script = image.word(entry);
@@ -334,8 +354,9 @@ InitScripts walkOnce(const BiosImage& image, std::int32_t tableAt, int memoryCon
         pending.erase(pending.begin());
         if (!seen.insert(start).second) continue; // a script called twice, or calling itself
         if (!image.contains(start, start)) {
-            problems.push_back(DecodeProblem{DecodeArea::Scripts, "a script is said to start at " + hexOffset(start) +
-                               ", past the end of the image"});
+            problems.push_back(DecodeProblem{DecodeArea::Scripts, "a script is said to start at " +
+                                                                      hexOffset(start) +
+                                                                      ", past the end of the image"});
             continue;
         }
         scripts.scripts.push_back(start);
@@ -344,20 +365,23 @@ InitScripts walkOnce(const BiosImage& image, std::int32_t tableAt, int memoryCon
             const std::int64_t length = commandLength(image, at, memoryConfigs);
             if (length == 0 && memoryConfigs == 0 && (opcode == 0x87 || opcode == 0x8F)) {
                 needsCount = true;
-                problems.push_back(DecodeProblem{DecodeArea::Scripts, "the script at " + hexOffset(start) + " has command " + hexDigits(opcode, 2) +
-                                   "h at " + hexOffset(at) +
-                                   ", whose length depends on the count of memory "
-                                   "configurations, not known yet; its walk ends there"});
+                problems.push_back(DecodeProblem{DecodeArea::Scripts,
+                                                 "the script at " + hexOffset(start) + " has command " +
+                                                     hexDigits(opcode, 2) + "h at " + hexOffset(at) +
+                                                     ", whose length depends on the count of memory "
+                                                     "configurations, not known yet; its walk ends there"});
                 break;
             }
             if (length == 0) {
-                problems.push_back(DecodeProblem{DecodeArea::Scripts, "the script at " + hexOffset(start) + " has command " + hexDigits(opcode, 2) +
-                                   "h at " + hexOffset(at) +
-                                   ", which the decoder does not know; its walk ends there"});
+                problems.push_back(DecodeProblem{
+                    DecodeArea::Scripts, "the script at " + hexOffset(start) + " has command " +
+                                             hexDigits(opcode, 2) + "h at " + hexOffset(at) +
+                                             ", which the decoder does not know; its walk ends there"});
                 break;
             }
             if (!image.contains(at, at + length - 1)) {
-                problems.push_back(DecodeProblem{DecodeArea::Scripts, "the script at " + hexOffset(start) + " runs past the end of the image"});
+                problems.push_back(DecodeProblem{DecodeArea::Scripts, "the script at " + hexOffset(start) +
+                                                                          " runs past the end of the image"});
                 break;
             }
             ++scripts.commandCount;
@@ -390,8 +414,9 @@ InitScripts walkOnce(const BiosImage& image, std::int32_t tableAt, int memoryCon
         }
     }
     if (scripts.commandCount >= kMaxCommands)
-        problems.push_back(DecodeProblem{DecodeArea::Scripts, "the scripts hold more than " + std::to_string(kMaxCommands) +
-                           " commands; the walk stopped there"});
+        problems.push_back(DecodeProblem{DecodeArea::Scripts, "the scripts hold more than " +
+                                                                  std::to_string(kMaxCommands) +
+                                                                  " commands; the walk stopped there"});
     return scripts;
 }
 

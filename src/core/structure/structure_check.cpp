@@ -32,12 +32,14 @@ std::vector<FindingPlace> places(const std::vector<std::int32_t>& found,
 }
 
 Finding finding(Subject subject, std::optional<CardField> field, Severity severity, std::string text,
-                const std::vector<std::int32_t>& found = {}, const std::vector<std::int32_t>& structure = {}) {
+                const std::vector<std::int32_t>& found = {},
+                const std::vector<std::int32_t>& structure = {}) {
     return {subject, field, severity, std::move(text), {}, places(found, structure)};
 }
 
 Finding fieldFinding(CardField field, Severity severity, std::string text,
-                     const std::vector<std::int32_t>& found = {}, const std::vector<std::int32_t>& structure = {}) {
+                     const std::vector<std::int32_t>& found = {},
+                     const std::vector<std::int32_t>& structure = {}) {
     return finding(Subject::Field, field, severity, std::move(text), found, structure);
 }
 
@@ -63,9 +65,11 @@ bool scriptWalkEndedEarly(const RomStructure& s) {
 // The first entry the editor reads that the structure's voltage table does not have.
 const StoredVoltage* entryNotInTable(const VoltageTable& found, const StructureVoltageTable& table) {
     for (const StoredVoltage& pair : found.stored) {
-        const auto entry = std::find_if(table.entries.begin(), table.entries.end(),
-                                        [&](const StructureVoltage& e) { return e.offset == pair.voltageOffset; });
-        if (entry == table.entries.end() || entry->voltage != pair.entry.voltage || entry->vid != pair.entry.code)
+        const auto entry =
+            std::find_if(table.entries.begin(), table.entries.end(),
+                         [&](const StructureVoltage& e) { return e.offset == pair.voltageOffset; });
+        if (entry == table.entries.end() || entry->voltage != pair.entry.voltage ||
+            entry->vid != pair.entry.code)
             return &pair;
     }
     return nullptr;
@@ -75,7 +79,8 @@ const StoredVoltage* entryNotInTable(const VoltageTable& found, const StructureV
 Finding checkVoltageTable(const RomStructure& s, const VoltageTable& found) {
     const std::vector<std::int32_t> where{found.offset};
     auto note = [&](std::string text, const std::vector<std::int32_t>& structure = {}) {
-        return finding(Subject::VoltageTable, std::nullopt, Severity::Note, std::move(text), where, structure);
+        return finding(Subject::VoltageTable, std::nullopt, Severity::Note, std::move(text), where,
+                       structure);
     };
     if (!s.hasStructure()) return note(kNoStructure);
     if (!s.voltage) return note("the BIOS structure points to no voltage table");
@@ -86,7 +91,8 @@ Finding checkVoltageTable(const RomStructure& s, const VoltageTable& found) {
                            ", but the BIOS structure points to one at " + hexOffset(table.offset) + ".",
                        where, {table.offset});
     if (!table.known)
-        return note("the voltage table's version " + hexByte(table.version) + " is not known", {table.offset});
+        return note("the voltage table's version " + hexByte(table.version) + " is not known",
+                    {table.offset});
     if (const StoredVoltage* missing = entryNotInTable(found, table))
         return finding(Subject::VoltageTable, std::nullopt, Severity::Problem,
                        "The editor reads a voltage entry at " + hexOffset(missing->voltageOffset) +
@@ -95,18 +101,19 @@ Finding checkVoltageTable(const RomStructure& s, const VoltageTable& found) {
                            hexOffset(table.offset + table.headerLength) + ") does not have.",
                        {missing->voltageOffset}, {table.offset + table.headerLength});
     return finding(Subject::VoltageTable, std::nullopt, Severity::Passed,
-                   "The voltage table at " + hexOffset(found.offset) + " is where the BIOS structure points (version " +
-                       hexByte(table.version) + ", " + std::to_string(table.entries.size()) +
-                       " entries), with the entries the editor reads.",
+                   "The voltage table at " + hexOffset(found.offset) +
+                       " is where the BIOS structure points (version " + hexByte(table.version) + ", " +
+                       std::to_string(table.entries.size()) + " entries), with the entries the editor reads.",
                    where, {table.offset});
 }
 
 Finding checkVoltageChoices(const VoltageTable& found, const StructureVoltageTable& table) {
     std::vector<std::string> guessed;
     for (const VoltageEntry& offered : found.offered) {
-        const bool inTable = std::any_of(table.entries.begin(), table.entries.end(), [&](const StructureVoltage& e) {
-            return e.voltage == offered.voltage && e.vid == offered.code;
-        });
+        const bool inTable =
+            std::any_of(table.entries.begin(), table.entries.end(), [&](const StructureVoltage& e) {
+                return e.voltage == offered.voltage && e.vid == offered.code;
+            });
         if (!inTable)
             guessed.push_back(voltsText(static_cast<std::uint8_t>(offered.voltage)) + " (code " +
                               std::to_string(offered.code) + ")");
@@ -126,8 +133,9 @@ std::optional<Finding> checkLevelVoltages(const PerfTable& perf, const Structure
     for (const PerfLevel& level : perf.levels) {
         if (!level.voltage) continue;
         where.push_back(level.voltageOffset);
-        const bool entry = std::any_of(table.entries.begin(), table.entries.end(),
-                                       [&](const StructureVoltage& e) { return e.voltage == *level.voltage; });
+        const bool entry =
+            std::any_of(table.entries.begin(), table.entries.end(),
+                        [&](const StructureVoltage& e) { return e.voltage == *level.voltage; });
         if (!entry)
             return finding(Subject::LevelVoltages, std::nullopt, Severity::Problem,
                            "The performance table's " + levelName(perf, level) + " asks for " +
@@ -139,7 +147,8 @@ std::optional<Finding> checkLevelVoltages(const PerfTable& perf, const Structure
     }
     if (kept.empty()) return std::nullopt;
     return finding(Subject::LevelVoltages, std::nullopt, Severity::Passed,
-                   "The performance levels' voltages (" + joined(kept, ", ") + ") are entries of the voltage table.",
+                   "The performance levels' voltages (" + joined(kept, ", ") +
+                       ") are entries of the voltage table.",
                    {}, where);
 }
 
@@ -161,7 +170,8 @@ struct ClockPlace {
 
 std::optional<ClockPlace> clockAt(const PerfTable& perf, std::int32_t offset) {
     for (const PerfLevel& level : perf.levels) {
-        if (level.core.offset == offset && level.core.offset != 0) return ClockPlace{&level, &level.core, true};
+        if (level.core.offset == offset && level.core.offset != 0)
+            return ClockPlace{&level, &level.core, true};
         for (const PerfClock& memory : level.memory)
             if (memory.offset == offset) return ClockPlace{&level, &memory, false};
     }
@@ -177,7 +187,8 @@ bool touchesMeaningfulField(const PerfTable& perf, const PerfLevel& level, std::
         level.offset + (perf.version < kFirstGeForce6PerfVersion ? kFxFanByte : kGeForce6FanByte);
     bool meaningful = overlaps(level.offset, level.offset) ||
                       overlaps(level.core.offset, level.core.offset + level.core.width - 1) ||
-                      overlaps(level.timingBlock, level.timingBlock + kTimingBlockLength - 1) || overlaps(fan, fan);
+                      overlaps(level.timingBlock, level.timingBlock + kTimingBlockLength - 1) ||
+                      overlaps(fan, fan);
     if (level.voltage) meaningful = meaningful || overlaps(level.voltageOffset, level.voltageOffset);
     for (const PerfClock& memory : level.memory)
         meaningful = meaningful || overlaps(memory.offset, memory.offset + memory.width - 1);
@@ -252,8 +263,8 @@ std::optional<std::string> wrongRead(const PerfTable& perf, const ClockMatch::Re
                                            : ", a field of a performance level that is no clock");
     const ClockPlace& place = *read.place;
     if (place.clock->value == shown.stored) return std::nullopt;
-    return "it is read at " + hexOffset(shown.offset) + " as " + mhzText(shown.stored, hundredths) + ", but " +
-           levelName(perf, *place.level) + (place.core ? " core" : " memory") + " holds " +
+    return "it is read at " + hexOffset(shown.offset) + " as " + mhzText(shown.stored, hundredths) +
+           ", but " + levelName(perf, *place.level) + (place.core ? " core" : " memory") + " holds " +
            mhzText(place.clock->value, hundredths) +
            (place.clock->value > 0xFFFF ? ", more than the 16 bits the editor reads" : "");
 }
@@ -268,21 +279,22 @@ Finding wordClockField(CardField field, const std::vector<std::int32_t>& offsets
             wrong.push_back(std::move(*why));
             continue;
         }
-        levels.push_back(levelName(perf, *read.place->level) + (read.place->core ? " core" : " memory") + " at " +
-                         hexOffset(read.shown->offset) + ", " + mhzText(read.shown->stored, hundredths));
+        levels.push_back(levelName(perf, *read.place->level) + (read.place->core ? " core" : " memory") +
+                         " at " + hexOffset(read.shown->offset) + ", " +
+                         mhzText(read.shown->stored, hundredths));
     }
     if (!match.strayWrites.empty())
         wrong.push_back("the save writes it at " + offsetsText(match.strayWrites) +
                         ", outside every performance level's clock fields");
     if (!wrong.empty()) {
         const std::vector<std::int32_t> fields = clockFields(perf);
-        return fieldFinding(field, Severity::Problem,
-                            "The " + caption + ": " + joined(wrong, "; ") +
-                                (fields.empty() ? std::string(" (the performance table holds no level)")
-                                                : " (the levels keep their clocks from " +
-                                                      hexOffset(fields.front()) + ")") +
-                                ".",
-                            offsets, fields.empty() ? std::vector<std::int32_t>{perf.offset} : fields);
+        return fieldFinding(
+            field, Severity::Problem,
+            "The " + caption + ": " + joined(wrong, "; ") +
+                (fields.empty() ? std::string(" (the performance table holds no level)")
+                                : " (the levels keep their clocks from " + hexOffset(fields.front()) + ")") +
+                ".",
+            offsets, fields.empty() ? std::vector<std::int32_t>{perf.offset} : fields);
     }
     if (!match.uncovered.empty())
         return fieldFinding(field, Severity::Note,
@@ -290,7 +302,8 @@ Finding wordClockField(CardField field, const std::vector<std::int32_t>& offsets
                                 " performance level holds at " + offsetsText(match.uncovered),
                             offsets, {perf.offset});
     return fieldFinding(field, Severity::Passed,
-                        "The " + caption + " is " + (levels.empty() ? std::string("not shown") : joined(levels, "; ")) +
+                        "The " + caption + " is " +
+                            (levels.empty() ? std::string("not shown") : joined(levels, "; ")) +
                             "; every field the save writes for it (" + std::to_string(match.writes) +
                             ") is a clock field of a performance level.",
                         offsets);
@@ -300,12 +313,13 @@ Finding checkClockField(const RomStructure& s, const ClockTable& table, CardFiel
                         const std::vector<std::int32_t>& offsets) {
     if (!s.hasStructure()) return fieldFinding(field, Severity::Note, kNoStructure, offsets);
     if (!s.perf)
-        return fieldFinding(field, Severity::Note, "the BIOS structure points to no performance table", offsets);
+        return fieldFinding(field, Severity::Note, "the BIOS structure points to no performance table",
+                            offsets);
     const PerfTable& perf = *s.perf;
     if (!perf.known)
         return fieldFinding(field, Severity::Note,
-                            "the performance table's version " + hexByte(perf.version) + " is not known", offsets,
-                            {perf.offset});
+                            "the performance table's version " + hexByte(perf.version) + " is not known",
+                            offsets, {perf.offset});
     return wordClockField(field, offsets, perf, matchClockField(perf, table, field), table.hundredths);
 }
 
@@ -337,30 +351,33 @@ Finding checkTimingSet(const RomStructure& s, CardField field, const std::vector
     const std::string caption(fieldInfo(field).caption);
     const TimingBlocks t = timingBlocksOf(s);
     if (t.blocks.empty())
-        return fieldFinding(field, Severity::Note, "the BIOS structure gives no timing block for this card's timings",
-                            offsets);
+        return fieldFinding(field, Severity::Note,
+                            "the BIOS structure gives no timing block for this card's timings", offsets);
     std::vector<std::int32_t> starts;
     for (const auto& block : t.blocks)
         starts.push_back(block.first);
     std::vector<std::string> in;
     for (const std::int32_t at : offsets) {
-        const auto block = std::find_if(t.blocks.begin(), t.blocks.end(),
-                                        [&](const auto& b) { return at >= b.first && at < b.first + t.length; });
+        const auto block = std::find_if(t.blocks.begin(), t.blocks.end(), [&](const auto& b) {
+            return at >= b.first && at < b.first + t.length;
+        });
         if (block == t.blocks.end())
             return fieldFinding(field, Severity::Problem,
-                                "The " + caption + " byte at " + hexOffset(at) + " lies outside every " + t.kind + " (" +
-                                    std::to_string(t.length) + " bytes each from " + offsetsText(starts) + ").",
+                                "The " + caption + " byte at " + hexOffset(at) + " lies outside every " +
+                                    t.kind + " (" + std::to_string(t.length) + " bytes each from " +
+                                    offsetsText(starts) + ").",
                                 offsets, starts);
         in.push_back(block->second + " byte " + std::to_string(at - block->first));
     }
     return fieldFinding(field, Severity::Passed,
-                        "The " + caption + " bytes lie in the " + t.kind + "s of the performance levels: " +
-                            joined(in, ", ") + ".",
+                        "The " + caption + " bytes lie in the " + t.kind +
+                            "s of the performance levels: " + joined(in, ", ") + ".",
                         offsets, starts);
 }
 
 // The restricted program whose values hold Timing A, one byte of each value 4 bytes apart.
-const RestrictedProgram* programHolding(const InitScripts& scripts, const std::vector<std::int32_t>& offsets) {
+const RestrictedProgram* programHolding(const InitScripts& scripts,
+                                        const std::vector<std::int32_t>& offsets) {
     for (const RestrictedProgram& program : scripts.programs) {
         const std::int32_t byte = offsets.front() - program.valuesOffset;
         if (byte < 0 || byte > 3 || offsets.size() > program.count) continue;
@@ -389,10 +406,11 @@ Finding checkTimingA(const RomStructure& s, const std::vector<std::int32_t>& off
     for (const RestrictedProgram& program : s.scripts->programs)
         programs.push_back(program.offset);
     if (scriptWalkEndedEarly(s))
-        return fieldFinding(field, Severity::Note,
-                            "Timing A lies in no restricted program the walk of the init scripts reached, and the "
-                            "walk ended early",
-                            offsets, programs);
+        return fieldFinding(
+            field, Severity::Note,
+            "Timing A lies in no restricted program the walk of the init scripts reached, and the "
+            "walk ended early",
+            offsets, programs);
     return fieldFinding(field, Severity::Problem,
                         "Timing A's bytes from " + hexOffset(offsets.front()) +
                             " lie in no restricted program of the init scripts" +
@@ -472,7 +490,8 @@ std::string StructureCheck::line() const {
 
 std::string StructureCheck::details() const {
     if (findings.empty())
-        return hasStructure ? "The editor found no table to check." : "The image has no BMP or BIT structure.";
+        return hasStructure ? "The editor found no table to check."
+                            : "The image has no BMP or BIT structure.";
     std::string text;
     for (const Finding& f : findings) {
         std::string sentence = f.text;

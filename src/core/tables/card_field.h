@@ -65,8 +65,8 @@ constexpr const FieldInfo& fieldInfo(CardField field) {
 }
 
 // The clock fields mode by mode and the timing fields, in the window's order.
-inline constexpr std::array<CardField, 6> kClockFields{CardField::Core2D, CardField::CoreThrottle,
-                                                       CardField::Core3D, CardField::Mem2D,
+inline constexpr std::array<CardField, 6> kClockFields{CardField::Core2D,      CardField::CoreThrottle,
+                                                       CardField::Core3D,      CardField::Mem2D,
                                                        CardField::MemThrottle, CardField::Mem3D};
 inline constexpr std::array<CardField, 6> kTimingFields{CardField::TimingA, CardField::TimingB,
                                                         CardField::TimingC, CardField::TimingD,
