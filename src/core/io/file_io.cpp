@@ -118,24 +118,24 @@ std::vector<std::string> removeLeftoverTemporaries(int folder, const fs::path& f
     return notes;
 }
 
-mode_t modeForNewFiles() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
-}
-
 struct Temporary {
     std::string name;
     int fd = -1;
     std::string error;
 };
 
-// A new temporary file in the folder, locked, readable and writable by its owner only.
-Temporary createTemporary(int folder, const fs::path& folderPath, FileSystem& system) {
+// The mode a file of a new name is created with: the kernel takes the process's umask from it, as
+// for any new file. The umask is never read here; reading it means setting it, for every thread.
+constexpr mode_t kNewFileMode = 0666;
+// A file that replaces another is its owner's only until it has the other's owner and mode.
+constexpr mode_t kOwnerOnlyMode = S_IRUSR | S_IWUSR;
+
+// A new temporary file in the folder, locked, created with mode (less the umask).
+Temporary createTemporary(int folder, const fs::path& folderPath, mode_t mode, FileSystem& system) {
     for (int attempt = 0; attempt < 16; ++attempt) {
         std::string name = newTemporaryName();
-        const SysResult created = system.openAt(
-            folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+        const SysResult created =
+            system.openAt(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (created.failed()) {
             if (created.error == EEXIST) continue;
             return {{}, -1, "Cannot create a file in " + folderPath.string() + ": " + causeOf(created.error)};
@@ -267,8 +267,10 @@ WriteResult writeFileAtomically(const fs::path& requested, std::span<const std::
 
     result.notes = removeLeftoverTemporaries(folder.get(), folderPath, system);
 
-    // Readable by its owner only until it has its final owner and mode.
-    const Temporary created = createTemporary(folder.get(), folderPath, system);
+    // A new name gets its final mode at once; a replacement is the owner's only until the old file's
+    // owner and mode are set on it below.
+    const Temporary created =
+        createTemporary(folder.get(), folderPath, targetExists ? kOwnerOnlyMode : kNewFileMode, system);
     if (!created.error.empty()) return fail(created.error);
     const std::string& temporaryName = created.name;
     const int temporaryFd = created.fd;
@@ -284,8 +286,8 @@ WriteResult writeFileAtomically(const fs::path& requested, std::span<const std::
     if (const int error = writeAll(temporary.get(), bytes, system); error != 0)
         return discard("Writing failed: " + causeOf(error));
 
-    mode_t mode = targetExists ? static_cast<mode_t>(existing.st_mode & 07777) : modeForNewFiles();
     if (targetExists) {
+        mode_t mode = static_cast<mode_t>(existing.st_mode & 07777);
         struct stat own {};
         if (const SysResult s = system.fstat(temporary.get(), own); s.failed())
             return discard("The new file cannot be examined: " + causeOf(s.error));
@@ -298,9 +300,10 @@ WriteResult writeFileAtomically(const fs::path& requested, std::span<const std::
                 std::string("Its owner and group could not be kept: the file now belongs to you") +
                 (setId ? ", without its set-user and set-group ID bits." : "."));
         }
+        // Set on the descriptor, so the umask takes nothing from the old mode.
+        if (const SysResult s = system.fchmod(temporary.get(), mode); s.failed())
+            return discard("Its permissions could not be set: " + causeOf(s.error));
     }
-    if (const SysResult s = system.fchmod(temporary.get(), mode); s.failed())
-        return discard("Its permissions could not be set: " + causeOf(s.error));
     if (const SysResult s = system.fsync(temporary.get()); s.failed())
         return discard("Writing failed: " + causeOf(s.error));
     // The lock is held until the rename, so no cleanup takes the file before it is in place.
@@ -352,7 +355,7 @@ KeepResult keepCopy(const fs::path& source, const fs::path& copy, FileSystem& sy
     const SysResult openedFolder = system.open(folderPath.string(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (openedFolder.failed()) return fail("The folder cannot be opened: " + causeOf(openedFolder.error));
     const Descriptor folder(system, static_cast<int>(openedFolder.value));
-    const Temporary created = createTemporary(folder.get(), folderPath, system);
+    const Temporary created = createTemporary(folder.get(), folderPath, kNewFileMode, system);
     if (!created.error.empty()) return fail(created.error);
     const Descriptor temporary(system, created.fd);
     const auto discard = [&](const std::string& cause) {
@@ -361,8 +364,6 @@ KeepResult keepCopy(const fs::path& source, const fs::path& copy, FileSystem& sy
     };
     if (const int error = writeAll(temporary.get(), original.bytes, system); error != 0)
         return discard("Writing failed: " + causeOf(error));
-    if (const SysResult s = system.fchmod(temporary.get(), modeForNewFiles()); s.failed())
-        return discard("Its permissions could not be set: " + causeOf(s.error));
     if (const SysResult s = system.fsync(temporary.get()); s.failed())
         return discard("Writing failed: " + causeOf(s.error));
     // The complete copy gets its name only now, and never over an existing file.

@@ -16,9 +16,22 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace {
+int umaskCalls = 0;
+} // namespace
+
+// This program's own umask, which counts its calls: umask reads the mask only by setting it, for
+// every thread of the process at once, so a save that called it could give a file that another
+// thread creates meanwhile the wrong mode.
+extern "C" mode_t umask(mode_t mask) noexcept {
+    ++umaskCalls;
+    return static_cast<mode_t>(::syscall(SYS_umask, mask));
+}
 
 namespace zfx {
 namespace {
@@ -355,6 +368,67 @@ struct stat statusOf(const fs::path& path) {
     struct stat status {};
     EXPECT_EQ(::stat(path.c_str(), &status), 0);
     return status;
+}
+
+mode_t modeOf(const fs::path& path) {
+    return statusOf(path).st_mode & 07777;
+}
+
+// The process's umask for one test, the old one back afterwards.
+class ScopedUmask {
+  public:
+    explicit ScopedUmask(mode_t mask) : m_old(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(m_old); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+  private:
+    mode_t m_old;
+};
+
+TEST(NewFiles, SavedOrKeptAsABackupGetTheModeTheUmaskLeaves) {
+    const struct {
+        mode_t umask;
+        mode_t mode;
+    } cases[] = {{077, 0600}, {027, 0640}, {002, 0664}, {0, 0666}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "umask 0" << std::oct << c.umask);
+        test::TempDir dir;
+        test::writeBytes(dir.file("card.rom"), kOld);
+        const ScopedUmask mask(c.umask);
+        ASSERT_TRUE(writeFileAtomically(dir.file("new.rom"), kNew).ok());
+        const KeepResult kept = keepCopy(dir.file("card.rom"), dir.file("card.orig.rom"));
+        ASSERT_TRUE(kept.ok()) << kept.error;
+        ASSERT_TRUE(kept.created);
+        EXPECT_EQ(modeOf(dir.file("new.rom")), c.mode);
+        EXPECT_EQ(modeOf(dir.file("card.orig.rom")), c.mode);
+        EXPECT_EQ(test::readBytes(dir.file("card.orig.rom")), kOld);
+        EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"card.orig.rom", "card.rom", "new.rom"}));
+    }
+}
+
+TEST(WriteFileAtomically, AReplacedFileKeepsItsModeWhateverTheUmask) {
+    // The strictest umask: none of these modes may lose a bit to it.
+    const ScopedUmask mask(077);
+    for (const mode_t mode : {0600, 0640, 0644, 0664, 0666, 0700, 0755}) {
+        SCOPED_TRACE(testing::Message() << "mode 0" << std::oct << mode);
+        test::TempDir dir;
+        test::writeBytes(dir.file("card.rom"), kOld);
+        ASSERT_EQ(::chmod(dir.file("card.rom").c_str(), mode), 0);
+        ASSERT_TRUE(writeFileAtomically(dir.file("card.rom"), kNew).ok());
+        EXPECT_EQ(modeOf(dir.file("card.rom")), mode);
+        EXPECT_EQ(test::readBytes(dir.file("card.rom")), kNew);
+    }
+}
+
+TEST(NewFiles, NoSaveOrBackupSetsTheProcessUmask) {
+    test::TempDir dir;
+    test::writeBytes(dir.file("card.rom"), kOld);
+    const int before = umaskCalls;
+    ASSERT_TRUE(writeFileAtomically(dir.file("new.rom"), kNew).ok());
+    ASSERT_TRUE(writeFileAtomically(dir.file("card.rom"), kNew).ok());
+    ASSERT_TRUE(keepCopy(dir.file("card.rom"), dir.file("card.orig.rom")).created);
+    EXPECT_EQ(umaskCalls, before);
 }
 
 TEST(WriteFileAtomically, KeepsTheOwnerAndTheSetIdBitsOfAnotherUsersFile) {
