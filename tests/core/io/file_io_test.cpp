@@ -462,6 +462,59 @@ TEST(WriteFileAtomically, AnOwnerThatCannotBeKeptLosesTheSetIdBits) {
     EXPECT_EQ(statusOf(target).st_mode & 07777, 0755u);
 }
 
+// --- one failing call of the backup ---
+
+struct KeepFault {
+    const char* name;
+    std::vector<FaultyFileSystem::Fault> faults;
+    std::function<std::string(const fs::path& dir)> cause; // the error after the copy's name
+};
+
+void PrintTo(const KeepFault& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class KeepCallFault : public ::testing::TestWithParam<KeepFault> {};
+
+TEST_P(KeepCallFault, MakesNoCopyLeavesNoTemporaryFileAndNamesTheCause) {
+    const KeepFault& c = GetParam();
+    test::TempDir dir;
+    test::writeBytes(dir.file("card.rom"), kOld);
+    FaultyFileSystem system;
+    system.faults = c.faults;
+    const KeepResult kept = keepCopy(dir.file("card.rom"), dir.file("card.orig.rom"), system);
+    for (const FaultyFileSystem::Fault& fault : c.faults)
+        EXPECT_GE(system.count(fault.call), fault.nth) << "the fault was never reached";
+    EXPECT_EQ(kept.error, "The original could not be kept as " + dir.file("card.orig.rom").string() + ": " +
+                              c.cause(dir.path()));
+    EXPECT_FALSE(kept.created);
+    EXPECT_FALSE(kept.existed);
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"card.rom"});
+    EXPECT_EQ(test::readBytes(dir.file("card.rom")), kOld);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCall, KeepCallFault,
+    ::testing::Values(
+        KeepFault{"CreateTheTemporaryFile",
+                  {{SysCall::OpenAt, 1, ENOSPC}},
+                  [](const fs::path& d) {
+                      return "Cannot create a file in " + d.string() + ": No space left on device";
+                  }},
+        KeepFault{"WriteDiskFull",
+                  {{SysCall::Write, 1, ENOSPC}},
+                  [](const fs::path&) { return std::string("Writing failed: No space left on device"); }},
+        KeepFault{"FlushDiskFails",
+                  {{SysCall::Fsync, 1, EIO}},
+                  [](const fs::path&) { return std::string("Writing failed: Input/output error"); }},
+        KeepFault{"Link",
+                  {{SysCall::LinkAt, 1, EIO}},
+                  [](const fs::path&) { return std::string("Input/output error"); }},
+        KeepFault{"RenameWhereThereAreNoLinks",
+                  {{SysCall::LinkAt, 1, EPERM}, {SysCall::RenameAt, 1, EXDEV}},
+                  [](const fs::path&) { return std::string("Invalid cross-device link"); }}),
+    [](const auto& param) { return std::string(param.param.name); });
+
 // --- leftovers of interrupted saves ---
 
 TEST(WriteFileAtomically, RemovesLeftoverTemporaryFilesThatNoSaveOwns) {
