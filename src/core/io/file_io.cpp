@@ -3,8 +3,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <string_view>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,6 +25,7 @@ std::string causeOf(int error) {
 class Descriptor {
   public:
     Descriptor(FileSystem& system, int fd) : m_system(system), m_fd(fd) {}
+    Descriptor(Descriptor&& other) noexcept : m_system(other.m_system), m_fd(std::exchange(other.m_fd, -1)) {}
     ~Descriptor() {
         if (m_fd >= 0) (void)m_system.close(m_fd);
     }
@@ -118,24 +121,24 @@ std::vector<std::string> removeLeftoverTemporaries(int folder, const fs::path& f
     return notes;
 }
 
-mode_t modeForNewFiles() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
-}
-
 struct Temporary {
     std::string name;
     int fd = -1;
     std::string error;
 };
 
-// A new temporary file in the folder, locked, readable and writable by its owner only.
-Temporary createTemporary(int folder, const fs::path& folderPath, FileSystem& system) {
+// The mode a file of a new name is created with: the kernel takes the process's umask from it, as
+// for any new file. The umask is never read here; reading it means setting it, for every thread.
+constexpr mode_t kNewFileMode = 0666;
+// A file that replaces another is its owner's only until it has the other's owner and mode.
+constexpr mode_t kOwnerOnlyMode = S_IRUSR | S_IWUSR;
+
+// A new temporary file in the folder, locked, created with mode (less the umask).
+Temporary createTemporary(int folder, const fs::path& folderPath, mode_t mode, FileSystem& system) {
     for (int attempt = 0; attempt < 16; ++attempt) {
         std::string name = newTemporaryName();
-        const SysResult created = system.openAt(
-            folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+        const SysResult created =
+            system.openAt(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (created.failed()) {
             if (created.error == EEXIST) continue;
             return {{}, -1, "Cannot create a file in " + folderPath.string() + ": " + causeOf(created.error)};
@@ -165,6 +168,67 @@ int writeAll(int fd, std::span<const std::uint8_t> bytes, FileSystem& system) {
         done += static_cast<std::size_t>(wrote.value);
     }
     return 0;
+}
+
+// Removes a temporary file of this save; what the user should know when it stays.
+std::optional<std::string> removeTemporary(int folder, const fs::path& folderPath, const std::string& name,
+                                           FileSystem& system) {
+    const SysResult removed = system.unlinkAt(folder, name);
+    if (!removed.failed()) return std::nullopt;
+    return "The temporary file " + (folderPath / name).string() +
+           " could not be removed: " + causeOf(removed.error) + ".";
+}
+
+// Writes the bytes to a new file, gives it the owner and mode of the file it replaces, if any, and
+// flushes it to the disk; the cause of the step that failed, or nothing.
+std::string completeTemporary(int fd, std::span<const std::uint8_t> bytes, const struct stat* replaced,
+                              std::vector<std::string>& notes, FileSystem& system) {
+    if (const int error = writeAll(fd, bytes, system); error != 0) return "Writing failed: " + causeOf(error);
+    if (replaced) {
+        mode_t mode = static_cast<mode_t>(replaced->st_mode & 07777);
+        struct stat own {};
+        if (const SysResult s = system.fstat(fd, own); s.failed())
+            return "The new file cannot be examined: " + causeOf(s.error);
+        // The owner is changed first: a change of owner clears the set-ID bits.
+        if ((own.st_uid != replaced->st_uid || own.st_gid != replaced->st_gid) &&
+            system.fchown(fd, replaced->st_uid, replaced->st_gid).failed()) {
+            const bool setId = (mode & (S_ISUID | S_ISGID)) != 0;
+            mode &= static_cast<mode_t>(~(S_ISUID | S_ISGID));
+            notes.push_back(
+                std::string("Its owner and group could not be kept: the file now belongs to you") +
+                (setId ? ", without its set-user and set-group ID bits." : "."));
+        }
+        // Set on the descriptor, so the umask takes nothing from the old mode.
+        if (const SysResult s = system.fchmod(fd, mode); s.failed())
+            return "Its permissions could not be set: " + causeOf(s.error);
+    }
+    if (const SysResult s = system.fsync(fd); s.failed()) return "Writing failed: " + causeOf(s.error);
+    return {};
+}
+
+// A complete file under a temporary name, waiting for its own name.
+struct Staged {
+    std::string name;
+    Descriptor file;                // held open, and so locked, until the file has its own name
+    std::string error;              // empty unless it could not be made; it is then removed again
+    std::vector<std::string> notes; // for the user, also on success
+};
+
+// The part a save and a backup share: a new temporary file in the folder with the bytes, the owner
+// and mode of the file it replaces (or, for a new name, the mode of new files), flushed to the disk.
+Staged writeTemporary(int folder, const fs::path& folderPath, std::span<const std::uint8_t> bytes,
+                      const struct stat* replaced, FileSystem& system) {
+    // A new name gets its final mode at once; a replacement is the owner's only until the old
+    // file's owner and mode are set on it.
+    const Temporary created =
+        createTemporary(folder, folderPath, replaced ? kOwnerOnlyMode : kNewFileMode, system);
+    Staged staged{created.name, Descriptor(system, created.fd), created.error, {}};
+    if (!staged.error.empty()) return staged;
+    staged.error = completeTemporary(staged.file.get(), bytes, replaced, staged.notes, system);
+    if (!staged.error.empty())
+        if (std::optional<std::string> note = removeTemporary(folder, folderPath, staged.name, system))
+            staged.notes.push_back(std::move(*note));
+    return staged;
 }
 
 } // namespace
@@ -267,45 +331,16 @@ WriteResult writeFileAtomically(const fs::path& requested, std::span<const std::
 
     result.notes = removeLeftoverTemporaries(folder.get(), folderPath, system);
 
-    // Readable by its owner only until it has its final owner and mode.
-    const Temporary created = createTemporary(folder.get(), folderPath, system);
-    if (!created.error.empty()) return fail(created.error);
-    const std::string& temporaryName = created.name;
-    const int temporaryFd = created.fd;
-    Descriptor temporary(system, temporaryFd);
-    const auto discard = [&](const std::string& cause) {
-        const SysResult removed = system.unlinkAt(folder.get(), temporaryName);
-        if (removed.failed())
-            result.notes.push_back("The temporary file " + (folderPath / temporaryName).string() +
-                                   " could not be removed: " + causeOf(removed.error) + ".");
-        return fail(cause);
-    };
-
-    if (const int error = writeAll(temporary.get(), bytes, system); error != 0)
-        return discard("Writing failed: " + causeOf(error));
-
-    mode_t mode = targetExists ? static_cast<mode_t>(existing.st_mode & 07777) : modeForNewFiles();
-    if (targetExists) {
-        struct stat own {};
-        if (const SysResult s = system.fstat(temporary.get(), own); s.failed())
-            return discard("The new file cannot be examined: " + causeOf(s.error));
-        // The owner is changed first: a change of owner clears the set-ID bits.
-        if ((own.st_uid != existing.st_uid || own.st_gid != existing.st_gid) &&
-            system.fchown(temporary.get(), existing.st_uid, existing.st_gid).failed()) {
-            const bool setId = (mode & (S_ISUID | S_ISGID)) != 0;
-            mode &= static_cast<mode_t>(~(S_ISUID | S_ISGID));
-            result.notes.push_back(
-                std::string("Its owner and group could not be kept: the file now belongs to you") +
-                (setId ? ", without its set-user and set-group ID bits." : "."));
-        }
-    }
-    if (const SysResult s = system.fchmod(temporary.get(), mode); s.failed())
-        return discard("Its permissions could not be set: " + causeOf(s.error));
-    if (const SysResult s = system.fsync(temporary.get()); s.failed())
-        return discard("Writing failed: " + causeOf(s.error));
+    const Staged staged =
+        writeTemporary(folder.get(), folderPath, bytes, targetExists ? &existing : nullptr, system);
+    result.notes.insert(result.notes.end(), staged.notes.begin(), staged.notes.end());
+    if (!staged.error.empty()) return fail(staged.error);
     // The lock is held until the rename, so no cleanup takes the file before it is in place.
-    if (const SysResult s = system.renameAt(folder.get(), temporaryName, name); s.failed())
-        return discard(causeOf(s.error));
+    if (const SysResult s = system.renameAt(folder.get(), staged.name, name); s.failed()) {
+        if (std::optional<std::string> note = removeTemporary(folder.get(), folderPath, staged.name, system))
+            result.notes.push_back(std::move(*note));
+        return fail(causeOf(s.error));
+    }
     if (targetExists && existing.st_nlink > 1)
         result.notes.push_back("Other names of this file keep its old content.");
     // A folder that cannot be flushed at all (some file systems) is no fault; any other failure
@@ -352,23 +387,18 @@ KeepResult keepCopy(const fs::path& source, const fs::path& copy, FileSystem& sy
     const SysResult openedFolder = system.open(folderPath.string(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (openedFolder.failed()) return fail("The folder cannot be opened: " + causeOf(openedFolder.error));
     const Descriptor folder(system, static_cast<int>(openedFolder.value));
-    const Temporary created = createTemporary(folder.get(), folderPath, system);
-    if (!created.error.empty()) return fail(created.error);
-    const Descriptor temporary(system, created.fd);
+    // A backup says only whether it was made; a temporary file it could not remove is removed by
+    // the next save in that folder.
+    const Staged staged = writeTemporary(folder.get(), folderPath, original.bytes, nullptr, system);
+    if (!staged.error.empty()) return fail(staged.error);
     const auto discard = [&](const std::string& cause) {
-        (void)system.unlinkAt(folder.get(), created.name);
+        (void)system.unlinkAt(folder.get(), staged.name);
         return fail(cause);
     };
-    if (const int error = writeAll(temporary.get(), original.bytes, system); error != 0)
-        return discard("Writing failed: " + causeOf(error));
-    if (const SysResult s = system.fchmod(temporary.get(), modeForNewFiles()); s.failed())
-        return discard("Its permissions could not be set: " + causeOf(s.error));
-    if (const SysResult s = system.fsync(temporary.get()); s.failed())
-        return discard("Writing failed: " + causeOf(s.error));
     // The complete copy gets its name only now, and never over an existing file.
-    const SysResult linked = system.linkAt(folder.get(), created.name, name);
+    const SysResult linked = system.linkAt(folder.get(), staged.name, name);
     if (linked.failed() && linked.error == EEXIST) {
-        (void)system.unlinkAt(folder.get(), created.name);
+        (void)system.unlinkAt(folder.get(), staged.name);
         result.existed = true;
         return result;
     }
@@ -379,14 +409,14 @@ KeepResult keepCopy(const fs::path& source, const fs::path& copy, FileSystem& sy
         if (!noLinks) return discard(causeOf(linked.error));
         struct stat again {};
         if (!system.statAt(folder.get(), name, again).failed()) {
-            (void)system.unlinkAt(folder.get(), created.name);
+            (void)system.unlinkAt(folder.get(), staged.name);
             result.existed = true;
             return result;
         }
-        if (const SysResult renamed = system.renameAt(folder.get(), created.name, name); renamed.failed())
+        if (const SysResult renamed = system.renameAt(folder.get(), staged.name, name); renamed.failed())
             return discard(causeOf(renamed.error));
     } else {
-        (void)system.unlinkAt(folder.get(), created.name);
+        (void)system.unlinkAt(folder.get(), staged.name);
     }
     if (const SysResult s = system.fsync(folder.get()); s.failed() && s.error != EINVAL && s.error != ENOTSUP)
         return fail("The folder could not be flushed to the disk: " + causeOf(s.error));

@@ -16,9 +16,22 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace {
+int umaskCalls = 0;
+} // namespace
+
+// This program's own umask, which counts its calls: umask reads the mask only by setting it, for
+// every thread of the process at once, so a save that called it could give a file that another
+// thread creates meanwhile the wrong mode.
+extern "C" mode_t umask(mode_t mask) noexcept {
+    ++umaskCalls;
+    return static_cast<mode_t>(::syscall(SYS_umask, mask));
+}
 
 namespace zfx {
 namespace {
@@ -357,6 +370,67 @@ struct stat statusOf(const fs::path& path) {
     return status;
 }
 
+mode_t modeOf(const fs::path& path) {
+    return statusOf(path).st_mode & 07777;
+}
+
+// The process's umask for one test, the old one back afterwards.
+class ScopedUmask {
+  public:
+    explicit ScopedUmask(mode_t mask) : m_old(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(m_old); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+  private:
+    mode_t m_old;
+};
+
+TEST(NewFiles, SavedOrKeptAsABackupGetTheModeTheUmaskLeaves) {
+    const struct {
+        mode_t umask;
+        mode_t mode;
+    } cases[] = {{077, 0600}, {027, 0640}, {002, 0664}, {0, 0666}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "umask 0" << std::oct << c.umask);
+        test::TempDir dir;
+        test::writeBytes(dir.file("card.rom"), kOld);
+        const ScopedUmask mask(c.umask);
+        ASSERT_TRUE(writeFileAtomically(dir.file("new.rom"), kNew).ok());
+        const KeepResult kept = keepCopy(dir.file("card.rom"), dir.file("card.orig.rom"));
+        ASSERT_TRUE(kept.ok()) << kept.error;
+        ASSERT_TRUE(kept.created);
+        EXPECT_EQ(modeOf(dir.file("new.rom")), c.mode);
+        EXPECT_EQ(modeOf(dir.file("card.orig.rom")), c.mode);
+        EXPECT_EQ(test::readBytes(dir.file("card.orig.rom")), kOld);
+        EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"card.orig.rom", "card.rom", "new.rom"}));
+    }
+}
+
+TEST(WriteFileAtomically, AReplacedFileKeepsItsModeWhateverTheUmask) {
+    // The strictest umask: none of these modes may lose a bit to it.
+    const ScopedUmask mask(077);
+    for (const mode_t mode : {0600, 0640, 0644, 0664, 0666, 0700, 0755}) {
+        SCOPED_TRACE(testing::Message() << "mode 0" << std::oct << mode);
+        test::TempDir dir;
+        test::writeBytes(dir.file("card.rom"), kOld);
+        ASSERT_EQ(::chmod(dir.file("card.rom").c_str(), mode), 0);
+        ASSERT_TRUE(writeFileAtomically(dir.file("card.rom"), kNew).ok());
+        EXPECT_EQ(modeOf(dir.file("card.rom")), mode);
+        EXPECT_EQ(test::readBytes(dir.file("card.rom")), kNew);
+    }
+}
+
+TEST(NewFiles, NoSaveOrBackupSetsTheProcessUmask) {
+    test::TempDir dir;
+    test::writeBytes(dir.file("card.rom"), kOld);
+    const int before = umaskCalls;
+    ASSERT_TRUE(writeFileAtomically(dir.file("new.rom"), kNew).ok());
+    ASSERT_TRUE(writeFileAtomically(dir.file("card.rom"), kNew).ok());
+    ASSERT_TRUE(keepCopy(dir.file("card.rom"), dir.file("card.orig.rom")).created);
+    EXPECT_EQ(umaskCalls, before);
+}
+
 TEST(WriteFileAtomically, KeepsTheOwnerAndTheSetIdBitsOfAnotherUsersFile) {
     if (::geteuid() != 0) GTEST_SKIP() << "only root can save a file of another user";
     test::TempDir dir;
@@ -387,6 +461,59 @@ TEST(WriteFileAtomically, AnOwnerThatCannotBeKeptLosesTheSetIdBits) {
         << result.notes[0];
     EXPECT_EQ(statusOf(target).st_mode & 07777, 0755u);
 }
+
+// --- one failing call of the backup ---
+
+struct KeepFault {
+    const char* name;
+    std::vector<FaultyFileSystem::Fault> faults;
+    std::function<std::string(const fs::path& dir)> cause; // the error after the copy's name
+};
+
+void PrintTo(const KeepFault& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class KeepCallFault : public ::testing::TestWithParam<KeepFault> {};
+
+TEST_P(KeepCallFault, MakesNoCopyLeavesNoTemporaryFileAndNamesTheCause) {
+    const KeepFault& c = GetParam();
+    test::TempDir dir;
+    test::writeBytes(dir.file("card.rom"), kOld);
+    FaultyFileSystem system;
+    system.faults = c.faults;
+    const KeepResult kept = keepCopy(dir.file("card.rom"), dir.file("card.orig.rom"), system);
+    for (const FaultyFileSystem::Fault& fault : c.faults)
+        EXPECT_GE(system.count(fault.call), fault.nth) << "the fault was never reached";
+    EXPECT_EQ(kept.error, "The original could not be kept as " + dir.file("card.orig.rom").string() + ": " +
+                              c.cause(dir.path()));
+    EXPECT_FALSE(kept.created);
+    EXPECT_FALSE(kept.existed);
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"card.rom"});
+    EXPECT_EQ(test::readBytes(dir.file("card.rom")), kOld);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCall, KeepCallFault,
+    ::testing::Values(
+        KeepFault{"CreateTheTemporaryFile",
+                  {{SysCall::OpenAt, 1, ENOSPC}},
+                  [](const fs::path& d) {
+                      return "Cannot create a file in " + d.string() + ": No space left on device";
+                  }},
+        KeepFault{"WriteDiskFull",
+                  {{SysCall::Write, 1, ENOSPC}},
+                  [](const fs::path&) { return std::string("Writing failed: No space left on device"); }},
+        KeepFault{"FlushDiskFails",
+                  {{SysCall::Fsync, 1, EIO}},
+                  [](const fs::path&) { return std::string("Writing failed: Input/output error"); }},
+        KeepFault{"Link",
+                  {{SysCall::LinkAt, 1, EIO}},
+                  [](const fs::path&) { return std::string("Input/output error"); }},
+        KeepFault{"RenameWhereThereAreNoLinks",
+                  {{SysCall::LinkAt, 1, EPERM}, {SysCall::RenameAt, 1, EXDEV}},
+                  [](const fs::path&) { return std::string("Invalid cross-device link"); }}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 // --- leftovers of interrupted saves ---
 
