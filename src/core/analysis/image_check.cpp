@@ -24,11 +24,28 @@ std::uint8_t sumOf(const BiosImage& image, std::int64_t first, std::int64_t last
     return sum;
 }
 
-// The byte that, stored at last instead of what is there, makes first..last sum to 0.
-std::uint8_t neededByte(const BiosImage& image, std::int64_t first, std::int64_t last) {
-    const unsigned others = static_cast<unsigned>(sumOf(image, first, last)) + 256u - image.at(last);
-    return static_cast<std::uint8_t>((256u - others % 256u) % 256u);
-}
+// The sums the checks ask for: in a file that is one image, the image's checksum and the whole
+// file's sum cover the same bytes, so the last sum is kept.
+class Sums {
+  public:
+    explicit Sums(const BiosImage& image) : m_image(image) {}
+    // The byte that, stored at last instead of what is there, makes first..last sum to 0.
+    std::uint8_t neededByte(std::int64_t first, std::int64_t last) {
+        if (first != m_first || last != m_last) {
+            m_sum = sumOf(m_image, first, last);
+            m_first = first;
+            m_last = last;
+        }
+        const unsigned others = static_cast<unsigned>(m_sum) + 256u - m_image.at(last);
+        return static_cast<std::uint8_t>((256u - others % 256u) % 256u);
+    }
+
+  private:
+    const BiosImage& m_image;
+    std::int64_t m_first = -1;
+    std::int64_t m_last = -1;
+    std::uint8_t m_sum = 0;
+};
 
 const char* codeTypeName(std::uint8_t type) {
     switch (type) {
@@ -183,7 +200,7 @@ Finding checkLastImage(const OptionRomChain& chain) {
 }
 
 // The system BIOS sums what the header's size byte covers, for every x86 image.
-std::optional<Finding> checkChecksum(const BiosImage& image, const OptionRomImage& rom) {
+std::optional<Finding> checkChecksum(const BiosImage& image, const OptionRomImage& rom, Sums& sums) {
     if (rom.pciData && rom.codeType != 0) return std::nullopt; // only x86 images carry the 8-bit sum
     const std::int64_t last = static_cast<std::int64_t>(rom.start) + rom.headerSize - 1;
     const std::string where = "the image at " + hexOffset(rom.start);
@@ -193,7 +210,7 @@ std::optional<Finding> checkChecksum(const BiosImage& image, const OptionRomImag
                            " cannot be checked: the file ends before the image does.",
                        {}, "truncated dump: " + std::string(kReadAgain));
     const std::string stored = hexByte(image.at(last));
-    const std::string needed = hexByte(neededByte(image, rom.start, last));
+    const std::string needed = hexByte(sums.neededByte(rom.start, last));
     const auto at = static_cast<std::int32_t>(last);
     if (stored == needed)
         return finding(Subject::Checksum, Severity::Passed,
@@ -210,10 +227,10 @@ std::optional<Finding> checkChecksum(const BiosImage& image, const OptionRomImag
 
 // The save's own rule: the whole file sums to 0 through its last byte. Where that byte is the
 // image's checksum byte, the checksum check says all; elsewhere it is worth knowing.
-Finding checkFileChecksum(const BiosImage& image, const OptionRomImage& first) {
+Finding checkFileChecksum(const BiosImage& image, const OptionRomImage& first, Sums& sums) {
     const std::int32_t last = image.size() - 1;
     const std::string stored = hexByte(image.at(last));
-    const std::string needed = hexByte(neededByte(image, 0, last));
+    const std::string needed = hexByte(sums.neededByte(0, last));
     std::vector<FindingPlace> values{{"stored", stored, last}, {"needed", needed, last}};
     const std::string holds =
         "its last byte at " + hexOffset(last) + " holds " + stored + ", " + needed + " is needed";
@@ -266,9 +283,10 @@ ImageCheck checkImage(const BiosImage& image, const CardIdentity& identity, cons
         f.push_back(checkImageLength(first));
         f.push_back(checkLastImage(chain));
     }
+    Sums sums(image);
     for (const OptionRomImage& rom : chain.images)
-        if (auto sum = checkChecksum(image, rom)) f.push_back(std::move(*sum));
-    if (image.size() > 0) f.push_back(checkFileChecksum(image, first));
+        if (auto sum = checkChecksum(image, rom, sums)) f.push_back(std::move(*sum));
+    if (image.size() > 0) f.push_back(checkFileChecksum(image, first, sums));
     return check;
 }
 

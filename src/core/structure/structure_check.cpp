@@ -347,9 +347,8 @@ TimingBlocks timingBlocksOf(const RomStructure& s) {
     return found;
 }
 
-Finding checkTimingSet(const RomStructure& s, CardField field, const std::vector<std::int32_t>& offsets) {
+Finding checkTimingSet(const TimingBlocks& t, CardField field, const std::vector<std::int32_t>& offsets) {
     const std::string caption(fieldInfo(field).caption);
-    const TimingBlocks t = timingBlocksOf(s);
     if (t.blocks.empty())
         return fieldFinding(field, Severity::Note,
                             "the BIOS structure gives no timing block for this card's timings", offsets);
@@ -440,6 +439,7 @@ void checkClocks(const RomStructure& s, const CardData& d, std::vector<Finding>&
 
 void checkTimings(const RomStructure& s, const CardData& d, std::vector<Finding>& out) {
     if (!d.timings.timings) return;
+    const TimingBlocks blocks = timingBlocksOf(s);
     for (const CardField field : kTimingFields) {
         const std::vector<std::int32_t> offsets = timingOffsets(*d.timings.timings, field);
         if (offsets.empty()) continue;
@@ -448,7 +448,7 @@ void checkTimings(const RomStructure& s, const CardData& d, std::vector<Finding>
         else if (field == CardField::TimingA)
             out.push_back(checkTimingA(s, offsets));
         else
-            out.push_back(checkTimingSet(s, field, offsets));
+            out.push_back(checkTimingSet(blocks, field, offsets));
     }
 }
 
