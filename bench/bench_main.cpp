@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Benchmarks, each against a baseline measured in the same run; the last lines give the ratios.
-#include "image/bios_image.h"
-#include "tables/card_data.h"
-#include "editor/editor_model.h"
-#include "io/file_io.h"
 #include "analysis/image_check.h"
-#include "structure/rom_structure.h"
+#include "editor/editor_model.h"
+#include "image/bios_image.h"
+#include "io/file_io.h"
 #include "sample_images.h"
+#include "structure/rom_structure.h"
 #include "structure/structure_check.h"
+#include "tables/card_data.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr std::size_t k64K = 64 * 1024;
+constexpr std::size_t k64K = std::size_t{64} * 1024;
 constexpr std::uint8_t kTimingPattern[] = {0x04, 0x08, 0x00, 0x02, 0x10, 0x00};
 
 // 64 KiB of random bytes in which the timing pattern does not occur, so both searches read it all.

@@ -2,11 +2,12 @@
 // The whole editor on one input: the first bytes choose the user's actions, the rest is the image.
 // Loads it from memory, ticks, selects, types and saves into memory, then checks what the save
 // left against the card data read from the same bytes.
-#include "tables/card_data.h"
-#include "editor/editor_model.h"
 #include "analysis/image_analysis.h"
 #include "analysis/image_comparison.h"
+#include "editor/editor_model.h"
+#include "tables/card_data.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -63,13 +64,80 @@ std::vector<bool> writableOffsets(const zfx::CardData& data, std::size_t imageSi
 }
 
 constexpr std::size_t kActionBytes = 8;
+using Actions = std::array<std::uint8_t, kActionBytes>;
 const std::string kInput = "in.rom";
 const std::string kTarget = "out.rom";
+
+// The window shows what the card data say.
+void checkShownValues(const zfx::EditorModel& model, const zfx::CardData& card) {
+    if (card.clocks.table)
+        for (const zfx::ShownClock& clock : card.clocks.table->shown)
+            if (model.form().edit(zfx::controlFor(clock.field)).text != std::to_string(clock.mhz))
+                fail("a clock box differs from the clock table");
+    if (card.voltages.table &&
+        model.form().combo(zfx::Control::Voltage2D).entries.size() != card.voltages.table->offered.size())
+        fail("the 2D voltage list differs from the voltage table");
+}
+
+// What the user types into a box, chosen by the seed: nothing, a byte, a clock, a larger number or
+// one past 32 bits.
+std::string typedText(unsigned seed) {
+    switch (seed % 5) {
+    case 0:
+        return "";
+    case 1:
+        return std::to_string(seed % 256);
+    case 2:
+        return std::to_string(seed % 70000);
+    case 3:
+        return std::to_string(seed);
+    default:
+        return "99999999999";
+    }
+}
+
+// The user's actions as the action bytes choose them: the two ticks, an entry of each voltage list
+// (or none) and text typed into the boxes that bytes 4 and 5 pick.
+void act(zfx::EditorModel& model, const Actions& actions) {
+    if (actions[0] & 1) model.setChecked(zfx::Control::GeneralMode, true);
+    if (actions[0] & 2) model.setChecked(zfx::Control::TimingEdit, true);
+    for (std::size_t m = 0; m < zfx::kVoltageLists.size(); ++m) {
+        const zfx::Control list = zfx::kVoltageLists[m];
+        const int count = static_cast<int>(model.form().combo(list).entries.size());
+        model.selectEntry(list, actions[1 + m] % (count + 1) - 1);
+    }
+    const unsigned boxMask = static_cast<unsigned>(actions[4]) | (static_cast<unsigned>(actions[5]) << 8u);
+    for (std::size_t i = 0; i < zfx::kEditBoxes.size(); ++i) {
+        if (!(boxMask & (1u << i))) continue;
+        const unsigned seed = actions[6] * 131u + actions[7] * 7u + static_cast<unsigned>(i + 1) * 977u;
+        model.typeText(zfx::kEditBoxes[i], typedText(seed));
+        model.keyReleased(zfx::kEditBoxes[i]);
+    }
+}
+
+// A save that worked wrote an image of the same length with a correct checksum, changed no byte
+// that no card field holds, and listed every value that a comparison of the images finds changed.
+void checkSave(const zfx::EditorModel& model, const zfx::CardData& card,
+               const std::vector<std::uint8_t>& image, const std::vector<std::uint8_t>& written) {
+    if (written.size() != image.size()) fail("saved length differs from the loaded length");
+    unsigned sum = 0;
+    for (const std::uint8_t b : written)
+        sum += b;
+    if (sum % 256 != 0) fail("saved bytes do not sum to 0 modulo 256");
+    const auto writable = writableOffsets(card, image.size());
+    for (std::size_t i = 0; i < image.size(); ++i)
+        if (written[i] != image[i] && !writable[i]) fail("a save changed a byte that no card field holds");
+    const zfx::ImageComparison compared = zfx::compareImages(zfx::analyseImage(zfx::BiosImage(image)),
+                                                             zfx::analyseImage(zfx::BiosImage(written)));
+    if (!compared.otherBytes.empty()) fail("a save changed bytes outside the values the editor reads");
+    if (!model.lastSave() || model.lastSave()->changes.size() != compared.fields.size())
+        fail("the save's list of changes differs from the comparison of the images");
+}
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::uint8_t actions[kActionBytes] = {};
+    Actions actions{};
     const std::size_t taken = size < kActionBytes ? size : kActionBytes;
     for (std::size_t i = 0; i < taken; ++i)
         actions[i] = data[i];
@@ -82,71 +150,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zfx::SilentHost host;
     zfx::EditorModel model(host, files);
     if (!model.openBios(kInput).ok()) fail("an image in memory could not be opened");
-
-    // The window shows what the card data say.
     const zfx::CardData card = zfx::readCardData(zfx::BiosImage(image));
-    if (card.clocks.table)
-        for (const zfx::ShownClock& clock : card.clocks.table->shown)
-            if (model.form().edit(zfx::controlFor(clock.field)).text != std::to_string(clock.mhz))
-                fail("a clock box differs from the clock table");
-    if (card.voltages.table &&
-        model.form().combo(zfx::Control::Voltage2D).entries.size() != card.voltages.table->offered.size())
-        fail("the 2D voltage list differs from the voltage table");
+    checkShownValues(model, card);
 
-    if (actions[0] & 1) model.setChecked(zfx::Control::GeneralMode, true);
-    if (actions[0] & 2) model.setChecked(zfx::Control::TimingEdit, true);
-    for (std::size_t m = 0; m < zfx::kVoltageLists.size(); ++m) {
-        const zfx::Control list = zfx::kVoltageLists[m];
-        const int count = static_cast<int>(model.form().combo(list).entries.size());
-        model.selectEntry(list, actions[1 + m] % (count + 1) - 1);
-    }
-    const unsigned boxMask = static_cast<unsigned>(actions[4]) | (static_cast<unsigned>(actions[5]) << 8u);
-    for (std::size_t i = 0; i < zfx::kEditBoxes.size(); ++i) {
-        if (!(boxMask & (1u << i))) continue;
-        const unsigned seed = actions[6] * 131u + actions[7] * 7u + static_cast<unsigned>(i + 1) * 977u;
-        std::string text;
-        switch (seed % 5) {
-        case 0:
-            text = "";
-            break;
-        case 1:
-            text = std::to_string(seed % 256);
-            break;
-        case 2:
-            text = std::to_string(seed % 70000);
-            break;
-        case 3:
-            text = std::to_string(seed);
-            break;
-        default:
-            text = "99999999999";
-            break;
-        }
-        model.typeText(zfx::kEditBoxes[i], text);
-        model.keyReleased(zfx::kEditBoxes[i]);
-    }
+    act(model, actions);
     const zfx::Outcome saved =
         model.saveBios(kTarget, (actions[0] & 4) ? zfx::kBinFilterEntry : zfx::kRomFilterEntry);
     const std::vector<std::uint8_t>& written = files.files[kTarget];
-    if (saved.ok()) {
-        if (written.size() != image.size()) fail("saved length differs from the loaded length");
-        unsigned sum = 0;
-        for (const std::uint8_t b : written)
-            sum += b;
-        if (sum % 256 != 0) fail("saved bytes do not sum to 0 modulo 256");
-        const auto writable = writableOffsets(card, image.size());
-        for (std::size_t i = 0; i < image.size(); ++i)
-            if (written[i] != image[i] && !writable[i])
-                fail("a save changed a byte that no card field holds");
-        // What the save reports is what a comparison of the two images finds.
-        const zfx::ImageComparison compared =
-            zfx::compareImages(zfx::analyseImage(zfx::BiosImage(image)), zfx::analyseImage(zfx::BiosImage(written)));
-        if (!compared.otherBytes.empty()) fail("a save changed bytes outside the values the editor reads");
-        if (!model.lastSave() || model.lastSave()->changes.size() != compared.fields.size())
-            fail("the save's list of changes differs from the comparison of the images");
-    } else if (written != previous) {
+    if (saved.ok())
+        checkSave(model, card, image, written);
+    else if (written != previous)
         fail("a failed save changed the target");
-    }
     if (files.files.size() != 2) fail("a save wrote another file");
     return 0;
 }

@@ -123,6 +123,7 @@ std::vector<PlantedFault> plantedFaults() {
 std::vector<PlantedContradiction> plantedContradictions() {
     constexpr std::size_t m = kClockMarkerAt;
     constexpr std::size_t v = kVoltageTableAt;
+    constexpr std::size_t level = 57; // the FX 5700's performance levels are 57 bytes long
     struct Recipe {
         std::string name;
         std::string description;
@@ -169,7 +170,7 @@ std::vector<PlantedContradiction> plantedContradictions() {
          "voltage table",
          {0x1000},
          {0x20AC},
-         [](Bytes& b) { b[m + 2 + 2 * 57 + 56] = 0x91; }},
+         [](Bytes& b) { b[m + 2 + 2 * level + 56] = 0x91; }},
         {"timing-a-outside",
          "the restricted program that holds Timing A has four values instead of eight",
          "Timing A",

@@ -3,6 +3,7 @@
 
 #include "image_builder.h"
 
+#include <cmath>
 #include <functional>
 #include <optional>
 
@@ -31,7 +32,7 @@ void timingATable(ImageBuilder& b, std::size_t first, std::uint8_t timingA) {
 }
 
 std::size_t mhz(double value) {
-    return static_cast<std::size_t>(value * 100 + 0.5);
+    return static_cast<std::size_t>(std::lround(value * 100));
 }
 std::uint16_t fx(double megahertz) {
     return static_cast<std::uint16_t>(mhz(megahertz));

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs everything needed to build, test, fuzz and benchmark on a fresh Debian 12 machine.
+# Installs everything needed to build, test, fuzz, benchmark and tidy on a fresh Debian 12 machine.
 set -euo pipefail
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format \
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format clang-tidy \
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   libcli11-dev nlohmann-json3-dev \

@@ -85,35 +85,51 @@ std::optional<long> hundredthsOfVolt(std::string text) {
     }
 }
 
+// The position that "#2" names, or -1 when what follows the '#' is no whole number.
+int listPosition(const std::string& wanted) {
+    try {
+        std::size_t used = 0;
+        const int position = std::stoi(wanted.substr(1), &used);
+        return used + 1 == wanted.size() ? position : -1;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+// The first entry that is the wanted voltage as the list writes it, without its "V", or as the
+// same number of hundredths; -1 when there is none.
+int matchingEntry(const ComboBox& list, const std::string& wanted) {
+    const auto target = hundredthsOfVolt(wanted);
+    for (std::size_t i = 0; i < list.entries.size(); ++i) {
+        const std::string& entry = list.entries[i];
+        if (entry == wanted || entry == wanted + "V" || (target && hundredthsOfVolt(entry) == target))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// The entries for the error that finds none of them: "1.3V, 1.4V", or "nothing".
+std::string offeredEntries(const ComboBox& list) {
+    std::string offered;
+    for (const auto& entry : list.entries)
+        offered += (offered.empty() ? "" : ", ") + entry;
+    return offered.empty() ? "nothing" : offered;
+}
+
 std::optional<UsageError> chooseVoltage(EditorModel& model, Control combo, const std::string& wanted) {
     const std::string option(controlInfo(combo).cliOption);
     const ComboBox& list = model.form().combo(combo);
     if (!list.enabled) return UsageError{option + ": the list is not available for this card."};
     int position = -1;
     if (!wanted.empty() && wanted[0] == '#') {
-        try {
-            std::size_t used = 0;
-            position = std::stoi(wanted.substr(1), &used);
-            if (used + 1 != wanted.size()) position = -1;
-        } catch (const std::exception&) {
-            position = -1;
-        }
+        position = listPosition(wanted);
         if (position < 0 || position >= static_cast<int>(list.entries.size()))
             return UsageError{option + ": the list has no position " + wanted.substr(1) + "."};
     } else {
-        const auto target = hundredthsOfVolt(wanted);
-        for (std::size_t i = 0; i < list.entries.size() && position < 0; ++i) {
-            const std::string& entry = list.entries[i];
-            if (entry == wanted || entry == wanted + "V" || (target && hundredthsOfVolt(entry) == target))
-                position = static_cast<int>(i);
-        }
-        if (position < 0) {
-            std::string offered;
-            for (const auto& entry : list.entries)
-                offered += (offered.empty() ? "" : ", ") + entry;
-            return UsageError{option + ": no entry " + wanted + " (the list offers " +
-                              (offered.empty() ? "nothing" : offered) + ")."};
-        }
+        position = matchingEntry(list, wanted);
+        if (position < 0)
+            return UsageError{option + ": no entry " + wanted + " (the list offers " + offeredEntries(list) +
+                              ")."};
     }
     model.selectEntry(combo, position);
     return std::nullopt;
@@ -142,20 +158,9 @@ struct SetOptions {
     std::map<Control, std::string> boxes;    // edit box -> text, typed in the window's order
 };
 
-int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
-    if (o.out.empty()) {
-        err << "--output: the file name is empty. Nothing was written.\n";
-        return kExitUsage;
-    }
-    RecordingHost host;
-    EditorModel model(host);
-    model.setKeepBackups(!o.noBackup);
-    const Outcome opened = model.openBios(o.file);
-    if (!opened.ok()) {
-        reportFailure(err, o.file, opened);
-        if (o.json) out << stateJson(model, host).dump() << "\n";
-        return exitCodeFor(opened);
-    }
+// Ticks the boxes, picks the voltages and types the values that the options ask for, in the
+// window's order. The first one the card does not allow stops it, as it would stop a user.
+std::optional<UsageError> applySetOptions(EditorModel& model, const SetOptions& o) {
     const bool anyTiming = std::any_of(o.boxes.begin(), o.boxes.end(), [](const auto& box) {
         return std::find(kTimingBoxes.begin(), kTimingBoxes.end(), box.first) != kTimingBoxes.end();
     });
@@ -174,18 +179,14 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
         if (!usage) usage = chooseVoltage(model, combo, wanted);
     for (const auto& [edit, value] : o.boxes)
         if (!usage) usage = typeIntoBox(model, edit, value);
-    if (usage) {
-        err << o.file << ": " << usage->text << " Nothing was written.\n";
-        return kExitUsage;
-    }
-    const Outcome saved = model.saveBios(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
+    return usage;
+}
+
+// What set prints after the save: the state with the changes as JSON, or the saved file's name
+// and one line for each change.
+void printSaveResult(const SetOptions& o, const EditorModel& model, const RecordingHost& host,
+                     const Outcome& saved, std::ostream& out) {
     const std::optional<SaveReport>& report = model.lastSave();
-    if (!saved.ok()) reportFailure(err, model.form().Pfad, saved);
-    for (const std::string& warning : host.saveWarnings)
-        err << o.file << ": Warning: " << warning << "\n";
-    if (report)
-        for (const std::string& note : report->notes)
-            err << note << "\n"; // what the user should know about the saved file
     if (o.json) {
         nlohmann::ordered_json state = stateJson(model, host);
         if (report) {
@@ -202,6 +203,35 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
         for (const std::string& line : report->changeLines())
             out << "  " << line << "\n";
     }
+}
+
+int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
+    if (o.out.empty()) {
+        err << "--output: the file name is empty. Nothing was written.\n";
+        return kExitUsage;
+    }
+    RecordingHost host;
+    EditorModel model(host);
+    model.setKeepBackups(!o.noBackup);
+    const Outcome opened = model.openBios(o.file);
+    if (!opened.ok()) {
+        reportFailure(err, o.file, opened);
+        if (o.json) out << stateJson(model, host).dump() << "\n";
+        return exitCodeFor(opened);
+    }
+    if (const std::optional<UsageError> usage = applySetOptions(model, o)) {
+        err << o.file << ": " << usage->text << " Nothing was written.\n";
+        return kExitUsage;
+    }
+    const Outcome saved = model.saveBios(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
+    const std::optional<SaveReport>& report = model.lastSave();
+    if (!saved.ok()) reportFailure(err, model.form().Pfad, saved);
+    for (const std::string& warning : host.saveWarnings)
+        err << o.file << ": Warning: " << warning << "\n";
+    if (report)
+        for (const std::string& note : report->notes)
+            err << note << "\n"; // what the user should know about the saved file
+    printSaveResult(o, model, host, saved, out);
     return exitCodeFor(saved);
 }
 

@@ -295,7 +295,7 @@ void TarvEdit::buildControls() {
     label(timings, "StaticText14", 16, 24, QStringLiteral("Timing A:"), kTimingHint);
     edit(timings, Control::TimingA, 72, 20, 25, kTimingHint);
     for (int i = 0; i < 5; ++i) {
-        const Control box = kTimingBoxes[static_cast<std::size_t>(i + 1)];
+        const Control box = kTimingBoxes[static_cast<std::size_t>(i) + 1];
         const QString letter = QString::fromLatin1(controlInfo(box).jsonKey.data(), 1);
         label(timings, ("StaticText" + std::to_string(15 + i)).c_str(), 40 + 32 * i, 64, letter, kTimingHint);
         edit(timings, box, 32 + 32 * i, 88, 25, kTimingHint);

@@ -51,7 +51,7 @@ std::optional<std::int32_t> timingATable(const BiosImage& image, const CardFlags
         if (image.at(first) == 3) first = p + 81LL;
         if (f.is5900XT) first = p + 81LL;
     }
-    const std::int64_t last = first + kTimingAStride * (kTimingAEntries - 1);
+    const std::int64_t last = first + std::int64_t{kTimingAStride} * (kTimingAEntries - 1);
     if (!image.contains(first, last)) return std::nullopt;
     return static_cast<std::int32_t>(first);
 }

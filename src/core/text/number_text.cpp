@@ -6,36 +6,56 @@
 
 namespace zfx {
 
+namespace {
+
+// The value of c as a digit of the base, or -1 when it is none.
+int digitValue(char c, int base) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (base == 16 && c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (base == 16 && c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Steps over a hex prefix ("$", "x" or "0x") at i and gives the base of the digits behind it.
+int skipBasePrefix(std::string_view text, std::size_t& i) {
+    if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+        ++i;
+        return 16;
+    }
+    if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        i += 2;
+        return 16;
+    }
+    return 10;
+}
+
+// The value of digits without a sign, or none when a character is no digit or the number grows
+// past what textToInt can still give.
+std::optional<std::int64_t> digitsValue(std::string_view digits, int base) {
+    std::int64_t value = 0;
+    for (const char c : digits) {
+        const int digit = digitValue(c, base);
+        if (digit < 0) return std::nullopt;
+        value = value * base + digit;
+        // A hex number may use all 32 bits (two's complement); a decimal one must fit as signed.
+        if (value > (base == 16 ? 0xFFFFFFFFLL : 0x80000000LL)) return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
 std::optional<std::int32_t> textToInt(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ')
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    int base = 10;
-    if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
-        base = 16;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
+    const int base = skipBasePrefix(text, i);
     if (i >= text.size()) return std::nullopt;
-    std::int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        if (digit < 0) return std::nullopt;
-        value = value * base + digit;
-        // A hex number may use all 32 bits (two's complement); a decimal one must fit as signed.
-        if (value > (base == 16 ? 0xFFFFFFFFLL : 0x80000000LL)) return std::nullopt;
-    }
+    const std::optional<std::int64_t> digits = digitsValue(text.substr(i), base);
+    if (!digits) return std::nullopt;
+    std::int64_t value = *digits;
     if (base == 16 && value > 0x7FFFFFFFLL) value -= 0x100000000LL;
     if (negative) value = -value;
     if (value > INT32_MAX || value < INT32_MIN) return std::nullopt;
