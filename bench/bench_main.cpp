@@ -108,7 +108,7 @@ void BM_CheckImage_64K(benchmark::State& state) {
     const zfx::CardIdentity identity = zfx::identifyCard(image);
     for (auto _ : state) {
         const zfx::ImageCheck check = zfx::checkImage(image, identity, zfx::readOptionRomChain(image));
-        benchmark::DoNotOptimize(check.items.data());
+        benchmark::DoNotOptimize(check.findings.data());
     }
 }
 BENCHMARK(BM_CheckImage_64K)->Unit(benchmark::kMicrosecond);
@@ -118,7 +118,7 @@ void BM_CheckStructure_64K(benchmark::State& state) {
     const zfx::CardData data = zfx::readCardData(image);
     for (auto _ : state) {
         const zfx::StructureCheck check = zfx::checkStructure(zfx::decodeRomStructure(image), data);
-        benchmark::DoNotOptimize(check.verdicts.data());
+        benchmark::DoNotOptimize(check.findings.data());
     }
 }
 BENCHMARK(BM_CheckStructure_64K)->Unit(benchmark::kMicrosecond);

@@ -51,70 +51,78 @@ std::string clockText(const PerfClock& clock) {
     return mhz + " MHz at " + hexOffset(clock.offset);
 }
 
+void printBmp(std::ostream& out, const BmpStructure& bmp) {
+    out << "BMP at " << hexOffset(bmp.offset) << ": version " << hex(bmp.major, 1).substr(0, 1) << "."
+        << hex(bmp.minor).substr(0, 2) << ", checksum " << (bmp.checksumOk ? "correct" : "off") << ", BIOS "
+        << bmp.biosVersion << "; performance table " << hexOffset(bmp.perfPointer) << ", voltage table "
+        << hexOffset(bmp.voltagePointer) << ", init scripts " << hexOffset(bmp.scriptPointer) << "\n";
+}
+
+void printBit(std::ostream& out, const BitStructure& bit) {
+    out << "BIT at " << hexOffset(bit.offset) << ": version " << hex(bit.version, 4) << ", checksum "
+        << (bit.checksumOk ? "correct" : "off") << ", tokens";
+    for (const BitToken& t : bit.tokens)
+        out << " " << (t.id >= 32 && t.id < 127 ? std::string(1, t.id) : hex(static_cast<std::uint8_t>(t.id)))
+            << int(t.version) << "@" << hexOffset(t.dataOffset);
+    out << "; performance table " << hexOffset(bit.perfPointer) << ", timing table "
+        << hexOffset(bit.timingPointer) << ", voltage table " << hexOffset(bit.voltagePointer)
+        << ", init scripts " << hexOffset(bit.scriptPointer) << "\n";
+}
+
+void printPerf(std::ostream& out, const PerfTable& perf) {
+    out << "Performance table at " << hexOffset(perf.offset) << ": version " << hex(perf.version) << ", "
+        << perf.levels.size() << " levels of " << int(perf.entryLength) << " bytes"
+        << (perf.known ? "" : " (version not known)") << "\n";
+    for (const PerfLevel& level : perf.levels) {
+        out << "  level id " << hex(level.id) << " at " << hexOffset(level.offset) << ": core "
+            << clockText(level.core);
+        if (!level.memory.empty()) out << ", memory " << clockText(level.memory.front());
+        if (level.memory.size() > 1) out << " (" << level.memory.size() << " copies)";
+        if (level.voltage)
+            out << ", voltage " << voltsText(*level.voltage) << " at " << hexOffset(level.voltageOffset);
+        if (level.timingBlock) out << ", timings at " << hexOffset(level.timingBlock);
+        out << "\n";
+    }
+}
+
+void printVoltageTable(std::ostream& out, const StructureVoltageTable& table) {
+    out << "Voltage table at " << hexOffset(table.offset) << ": version " << hex(table.version) << ", "
+        << table.entries.size() << " entries, VID mask " << hex(table.mask)
+        << (table.known ? "" : " (version not known)") << "\n";
+    for (const StructureVoltage& e : table.entries)
+        out << "  " << voltsText(e.voltage) << ", VID " << int(e.vid) << " at " << hexOffset(e.offset)
+            << "\n";
+}
+
+void printScripts(std::ostream& out, const InitScripts& scripts) {
+    out << "Init scripts at " << hexOffset(scripts.tableOffset) << ": " << scripts.scripts.size()
+        << (scripts.scripts.size() == 1 ? " script, " : " scripts, ") << scripts.commandCount
+        << (scripts.commandCount == 1 ? " command\n" : " commands\n");
+    for (const RestrictedProgram& p : scripts.programs)
+        out << "  restricted program for register " << hex(p.reg, 6) << " at " << hexOffset(p.offset) << ": "
+            << int(p.count) << " values from " << hexOffset(p.valuesOffset) << "\n";
+    for (const PllSetting& p : scripts.plls) {
+        out << "  PLL " << hex(p.reg, 6) << " at " << hexOffset(p.offset) << ":";
+        for (const std::uint16_t value : p.values)
+            out << " " << fixedHundredthsText(value) << " MHz";
+        out << "\n";
+    }
+}
+
 void printStructure(std::ostream& out, const RomStructure& s) {
     for (const OptionRomImage& rom : s.chain.images)
         out << "Image at " << hexOffset(rom.start) << ": " << rom.length() << " bytes, code type "
             << int(rom.codeType) << (rom.last ? ", last" : "") << "\n";
-    if (s.bmp)
-        out << "BMP at " << hexOffset(s.bmp->offset) << ": version " << hex(s.bmp->major, 1).substr(0, 1)
-            << "." << hex(s.bmp->minor).substr(0, 2) << ", checksum "
-            << (s.bmp->checksumOk ? "correct" : "off") << ", BIOS " << s.bmp->biosVersion
-            << "; performance table " << hexOffset(s.bmp->perfPointer) << ", voltage table "
-            << hexOffset(s.bmp->voltagePointer) << ", init scripts " << hexOffset(s.bmp->scriptPointer)
-            << "\n";
-    if (s.bit) {
-        out << "BIT at " << hexOffset(s.bit->offset) << ": version " << hex(s.bit->version, 4)
-            << ", checksum " << (s.bit->checksumOk ? "correct" : "off") << ", tokens";
-        for (const BitToken& t : s.bit->tokens)
-            out << " "
-                << (t.id >= 32 && t.id < 127 ? std::string(1, t.id) : hex(static_cast<std::uint8_t>(t.id)))
-                << int(t.version) << "@" << hexOffset(t.dataOffset);
-        out << "; performance table " << hexOffset(s.bit->perfPointer) << ", timing table "
-            << hexOffset(s.bit->timingPointer) << ", voltage table " << hexOffset(s.bit->voltagePointer)
-            << ", init scripts " << hexOffset(s.bit->scriptPointer) << "\n";
-    }
+    if (s.bmp) printBmp(out, *s.bmp);
+    if (s.bit) printBit(out, *s.bit);
     if (!s.hasStructure()) out << "No BMP or BIT structure.\n";
-    if (s.perf) {
-        out << "Performance table at " << hexOffset(s.perf->offset) << ": version " << hex(s.perf->version)
-            << ", " << s.perf->levels.size() << " levels of " << int(s.perf->entryLength) << " bytes"
-            << (s.perf->known ? "" : " (version not known)") << "\n";
-        for (const PerfLevel& level : s.perf->levels) {
-            out << "  level id " << hex(level.id) << " at " << hexOffset(level.offset) << ": core "
-                << clockText(level.core);
-            if (!level.memory.empty()) out << ", memory " << clockText(level.memory.front());
-            if (level.memory.size() > 1) out << " (" << level.memory.size() << " copies)";
-            if (level.voltage)
-                out << ", voltage " << voltsText(*level.voltage) << " at " << hexOffset(level.voltageOffset);
-            if (level.timingBlock) out << ", timings at " << hexOffset(level.timingBlock);
-            out << "\n";
-        }
-    }
-    if (s.voltage) {
-        out << "Voltage table at " << hexOffset(s.voltage->offset) << ": version " << hex(s.voltage->version)
-            << ", " << s.voltage->entries.size() << " entries, VID mask " << hex(s.voltage->mask)
-            << (s.voltage->known ? "" : " (version not known)") << "\n";
-        for (const StructureVoltage& e : s.voltage->entries)
-            out << "  " << voltsText(e.voltage) << ", VID " << int(e.vid) << " at " << hexOffset(e.offset)
-                << "\n";
-    }
+    if (s.perf) printPerf(out, *s.perf);
+    if (s.voltage) printVoltageTable(out, *s.voltage);
     if (s.timing)
         out << "Timing table at " << hexOffset(s.timing->offset) << ": version " << hex(s.timing->version)
             << ", " << s.timing->entries.size() << (s.timing->entries.size() == 1 ? " entry" : " entries")
             << " of " << int(s.timing->entryLength) << " bytes\n";
-    if (s.scripts) {
-        out << "Init scripts at " << hexOffset(s.scripts->tableOffset) << ": " << s.scripts->scripts.size()
-            << (s.scripts->scripts.size() == 1 ? " script, " : " scripts, ") << s.scripts->commandCount
-            << (s.scripts->commandCount == 1 ? " command\n" : " commands\n");
-        for (const RestrictedProgram& p : s.scripts->programs)
-            out << "  restricted program for register " << hex(p.reg, 6) << " at " << hexOffset(p.offset)
-                << ": " << int(p.count) << " values from " << hexOffset(p.valuesOffset) << "\n";
-        for (const PllSetting& p : s.scripts->plls) {
-            out << "  PLL " << hex(p.reg, 6) << " at " << hexOffset(p.offset) << ":";
-            for (const std::uint16_t value : p.values)
-                out << " " << fixedHundredthsText(value) << " MHz";
-            out << "\n";
-        }
-    }
+    if (s.scripts) printScripts(out, *s.scripts);
     for (const DecodeProblem& problem : s.problems)
         out << "Not decoded: " << problem.text << "\n";
 }
@@ -182,6 +190,49 @@ int runVerify(const std::vector<std::string>& files, bool json, std::ostream& ou
     return failed ? kExitFailed : kExitOk;
 }
 
+namespace {
+
+nlohmann::ordered_json comparisonJson(const ImageComparison& compared, const std::string& beforePath,
+                                      const std::string& afterPath) {
+    nlohmann::ordered_json identity = nlohmann::ordered_json::array();
+    for (const IdentityDifference& d : compared.identity)
+        identity.push_back({{"what", d.what}, {"old", d.before}, {"new", d.after}, {"loud", d.loud}});
+    nlohmann::ordered_json other = nlohmann::ordered_json::array();
+    for (const ByteRange& range : compared.otherBytes)
+        other.push_back({{"offset", range.offset},
+                         {"length", range.length},
+                         {"old", range.before},
+                         {"new", range.after}});
+    return {{"old", beforePath},
+            {"new", afterPath},
+            {"identical", compared.identical},
+            {"identity", identity},
+            {"changes", changesJson(compared.fields)},
+            {"otherBytes", other},
+            {"checksum", checksumJson(compared.checksum)}};
+}
+
+void printComparison(std::ostream& out, const ImageComparison& compared) {
+    if (compared.identical) {
+        out << "The images are identical.\n";
+        return;
+    }
+    // What makes every comparison below doubtful comes first, in capitals.
+    for (const IdentityDifference& d : compared.identity)
+        if (d.loud) out << "DIFFERENT " << d.what << ": " << d.before << " -> " << d.after << "\n";
+    for (const IdentityDifference& d : compared.identity)
+        if (!d.loud) out << d.what << ": " << d.before << " -> " << d.after << "\n";
+    for (const FieldChange& change : compared.fields)
+        out << changeLine(change) << "\n";
+    for (const ByteRange& range : compared.otherBytes)
+        out << range.length << (range.length == 1 ? " byte at " : " bytes at ") << hexOffset(range.offset)
+            << ": " << (range.before.empty() ? "none" : range.before) << " -> "
+            << (range.after.empty() ? "none" : range.after) << "\n";
+    if (compared.checksum.changed()) out << checksumLine(compared.checksum) << "\n";
+}
+
+} // namespace
+
 int runDiff(const std::string& beforePath, const std::string& afterPath, bool json, std::ostream& out,
             std::ostream& err) {
     const ReadResult before = readImageFile(beforePath);
@@ -196,44 +247,11 @@ int runDiff(const std::string& beforePath, const std::string& afterPath, bool js
 
     const ImageComparison compared =
         compareImages(analyseImage(BiosImage(before.bytes)), analyseImage(BiosImage(after.bytes)));
-    if (json) {
-        nlohmann::ordered_json identity = nlohmann::ordered_json::array();
-        for (const IdentityDifference& d : compared.identity)
-            identity.push_back({{"what", d.what}, {"old", d.before}, {"new", d.after}, {"loud", d.loud}});
-        nlohmann::ordered_json other = nlohmann::ordered_json::array();
-        for (const ByteRange& range : compared.otherBytes)
-            other.push_back({{"offset", range.offset},
-                             {"length", range.length},
-                             {"old", range.before},
-                             {"new", range.after}});
-        out << nlohmann::ordered_json{{"old", beforePath},
-                                      {"new", afterPath},
-                                      {"identical", compared.identical},
-                                      {"identity", identity},
-                                      {"changes", changesJson(compared.fields)},
-                                      {"otherBytes", other},
-                                      {"checksum", checksumJson(compared.checksum)}}
-                   .dump()
-            << "\n";
-        return compared.identical ? kExitOk : kExitFailed;
-    }
-    if (compared.identical) {
-        out << "The images are identical.\n";
-        return kExitOk;
-    }
-    // What makes every comparison below doubtful comes first, in capitals.
-    for (const IdentityDifference& d : compared.identity)
-        if (d.loud) out << "DIFFERENT " << d.what << ": " << d.before << " -> " << d.after << "\n";
-    for (const IdentityDifference& d : compared.identity)
-        if (!d.loud) out << d.what << ": " << d.before << " -> " << d.after << "\n";
-    for (const FieldChange& change : compared.fields)
-        out << changeLine(change) << "\n";
-    for (const ByteRange& range : compared.otherBytes)
-        out << range.length << (range.length == 1 ? " byte at " : " bytes at ") << hexOffset(range.offset)
-            << ": " << (range.before.empty() ? "none" : range.before) << " -> "
-            << (range.after.empty() ? "none" : range.after) << "\n";
-    if (compared.checksum.changed()) out << checksumLine(compared.checksum) << "\n";
-    return kExitFailed;
+    if (json)
+        out << comparisonJson(compared, beforePath, afterPath).dump() << "\n";
+    else
+        printComparison(out, compared);
+    return compared.identical ? kExitOk : kExitFailed;
 }
 
 } // namespace zfx::cli

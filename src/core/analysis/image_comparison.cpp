@@ -74,9 +74,10 @@ std::optional<FieldChange> compareField(const FieldPlace* before, const FieldPla
 void markPlaces(std::vector<bool>& covered, const std::vector<FieldPlace>& layout) {
     for (const FieldPlace& place : layout)
         for (const std::int32_t at : place.offsets)
-            for (std::int32_t i = 0; i < placeWidth(place.kind); ++i)
-                if (at + i >= 0 && static_cast<std::size_t>(at + i) < covered.size())
-                    covered[static_cast<std::size_t>(at + i)] = true;
+            for (std::int64_t byte = at; byte < static_cast<std::int64_t>(at) + placeWidth(place.kind);
+                 ++byte)
+                if (byte >= 0 && static_cast<std::uint64_t>(byte) < covered.size())
+                    covered[static_cast<std::size_t>(byte)] = true;
 }
 
 } // namespace

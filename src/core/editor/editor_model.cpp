@@ -427,7 +427,7 @@ std::string EditorModel::placeOf(Control control) const {
 Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
     const std::string path = savePathFor(chosenPath, filterEntry);
     m_lastSave.reset();
-    const Outcome outcome = saveTo(path);
+    Outcome outcome = saveTo(path);
     if (outcome.cause == OutcomeCause::Cancelled) return outcome; // nothing happened
     m_form.Pfad = path;
     if (outcome.ok()) markUnmodified(path);

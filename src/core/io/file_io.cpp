@@ -185,7 +185,7 @@ std::string completeTemporary(int fd, std::span<const std::uint8_t> bytes, const
                               std::vector<std::string>& notes, FileSystem& system) {
     if (const int error = writeAll(fd, bytes, system); error != 0) return "Writing failed: " + causeOf(error);
     if (replaced) {
-        mode_t mode = static_cast<mode_t>(replaced->st_mode & 07777);
+        auto mode = static_cast<mode_t>(replaced->st_mode & 07777);
         struct stat own {};
         if (const SysResult s = system.fstat(fd, own); s.failed())
             return "The new file cannot be examined: " + causeOf(s.error);
@@ -293,6 +293,20 @@ ReadResult readImageFile(const fs::path& path, FileSystem& system) {
     return result;
 }
 
+namespace {
+
+// Why a save must not replace what stands under the target's name; nothing when it may.
+std::optional<std::string> refusalToReplace(const struct stat& existing) {
+    if (S_ISDIR(existing.st_mode)) return "It is a folder, not a file.";
+    if (!S_ISREG(existing.st_mode))
+        return std::string("It is ") + kindOf(existing.st_mode) +
+               ", not a regular file; only a regular file is replaced by a save.";
+    if ((existing.st_mode & S_IWUSR) == 0) return "The file is read-only.";
+    return std::nullopt;
+}
+
+} // namespace
+
 WriteResult writeFileAtomically(const fs::path& requested, std::span<const std::uint8_t> bytes,
                                 FileSystem& system) {
     WriteResult result;
@@ -321,13 +335,8 @@ WriteResult writeFileAtomically(const fs::path& requested, std::span<const std::
     const SysResult looked = system.statAt(folder.get(), name, existing);
     if (looked.failed() && looked.error != ENOENT) return fail(causeOf(looked.error));
     const bool targetExists = !looked.failed();
-    if (targetExists) {
-        if (S_ISDIR(existing.st_mode)) return fail("It is a folder, not a file.");
-        if (!S_ISREG(existing.st_mode))
-            return fail(std::string("It is ") + kindOf(existing.st_mode) +
-                        ", not a regular file; only a regular file is replaced by a save.");
-        if ((existing.st_mode & S_IWUSR) == 0) return fail("The file is read-only.");
-    }
+    if (targetExists)
+        if (std::optional<std::string> refusal = refusalToReplace(existing)) return fail(*refusal);
 
     result.notes = removeLeftoverTemporaries(folder.get(), folderPath, system);
 

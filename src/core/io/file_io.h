@@ -12,7 +12,7 @@
 namespace zfx {
 
 // A video BIOS is some tens of kilobytes; anything larger than this is not one.
-inline constexpr std::uintmax_t kMaxImageBytes = 16u * 1024u * 1024u;
+inline constexpr std::uintmax_t kMaxImageBytes = std::uintmax_t{16} * 1024 * 1024;
 
 struct ReadResult {
     std::vector<std::uint8_t> bytes;

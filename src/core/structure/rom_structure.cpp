@@ -131,8 +131,9 @@ bool geforce6Version(std::uint8_t version) {
     return version == 0x21 || version == 0x23 || version == 0x24 || version == 0x25;
 }
 
-PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit,
-                   std::vector<DecodeProblem>& problems) {
+// The header: [version, header length, count, entry length, sub-entry count, sub-entry length]
+// behind a BIT, [header length, version, count, entry length] behind a BMP.
+PerfTable readPerfHeader(const BiosImage& image, std::int32_t at, bool fromBit) {
     PerfTable t;
     t.offset = at;
     const std::uint8_t first = image.at(at);
@@ -151,18 +152,60 @@ PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit,
         t.entryLength = image.at(at + 3);
     }
     t.known = fxVersion(t.version) || geforce6Version(t.version);
+    return t;
+}
+
+PerfClock clockAt(const BiosImage& image, std::int64_t at, std::int32_t width) {
+    return PerfClock{static_cast<std::int32_t>(at), width, width == 4 ? u32(image, at) : image.word(at)};
+}
+
+// An FX level: u32 clocks in 10 kHz, the core at +1, the memory at +5 (and seven more copies, one
+// per memory configuration, in version 15h), the timing block at +41 and the voltage at +56.
+void readFxLevel(const BiosImage& image, std::int64_t e, const PerfTable& t, PerfLevel& level) {
+    const int length = t.entryLength;
+    if (length >= 9) {
+        level.core = clockAt(image, e + 1, 4);
+        level.memory.push_back(clockAt(image, e + 5, 4));
+    }
+    if (t.version == 0x15)
+        for (int k = 1; k < 8 && 5 + 4 * k + 3 < length; ++k)
+            level.memory.push_back(clockAt(image, e + 5 + 4LL * k, 4));
+    if (length > 56) {
+        level.voltage = image.at(e + 56);
+        level.voltageOffset = static_cast<std::int32_t>(e + 56);
+    }
+    if (t.version == 0x15 && length >= 55) level.timingBlock = static_cast<std::int32_t>(e + 41);
+}
+
+// A GeForce 6 level: the voltage at +5, u16 clocks in MHz (the core at +6, the memory at +11, or
+// +12 in version 25h), then a sub-entry per memory configuration whose byte +1 picks its timings.
+void readGeForce6Level(const BiosImage& image, std::int64_t e, const PerfTable& t, PerfLevel& level) {
+    const int length = t.entryLength;
+    const int memoryAt = t.version == 0x25 ? 12 : 11;
+    if (length > memoryAt + 1) {
+        level.core = clockAt(image, e + 6, 2);
+        level.memory.push_back(clockAt(image, e + memoryAt, 2));
+        level.voltage = image.at(e + 5);
+        level.voltageOffset = static_cast<std::int32_t>(e + 5);
+    }
+    const int subCount = std::min<int>(t.subCount, kMaxSubEntries);
+    for (int s = 0; s < subCount; ++s)
+        level.timingIndices.push_back(image.at(e + length + static_cast<std::int64_t>(s) * t.subLength + 1));
+}
+
+PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit,
+                   std::vector<DecodeProblem>& problems) {
+    PerfTable t = readPerfHeader(image, at, fromBit);
     if (!t.known) {
         problems.push_back(DecodeProblem{DecodeArea::PerfTable,
                                          "the performance table at " + hexOffset(at) + " has version " +
                                              hexDigits(t.version, 2) + "h, which the decoder does not know"});
         return t;
     }
-    const int subCount = std::min<int>(t.subCount, kMaxSubEntries);
     const std::int64_t stride = t.entryLength + static_cast<std::int64_t>(t.subCount) * t.subLength;
-    const int length = t.entryLength;
     for (int i = 0; i < std::min<int>(t.entryCount, kMaxLevels); ++i) {
         const std::int64_t e = at + t.headerLength + i * stride;
-        if (length == 0 || !image.contains(e, e + stride - 1)) {
+        if (t.entryLength == 0 || !image.contains(e, e + stride - 1)) {
             problems.push_back(
                 DecodeProblem{DecodeArea::PerfTable, "the performance levels run past the end of the image"});
             break;
@@ -170,35 +213,10 @@ PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit,
         PerfLevel level;
         level.offset = static_cast<std::int32_t>(e);
         level.id = image.at(e);
-        auto clock = [&](std::int64_t offset, std::int32_t width) {
-            return PerfClock{static_cast<std::int32_t>(e + offset), width,
-                             width == 4 ? u32(image, e + offset) : image.word(e + offset)};
-        };
-        if (fxVersion(t.version)) {
-            if (length >= 9) {
-                level.core = clock(1, 4);
-                level.memory.push_back(clock(5, 4));
-            }
-            if (t.version == 0x15)
-                for (int k = 1; k < 8 && 5 + 4 * k + 3 < length; ++k)
-                    level.memory.push_back(clock(5 + 4 * k, 4));
-            if (length > 56) {
-                level.voltage = image.at(e + 56);
-                level.voltageOffset = static_cast<std::int32_t>(e + 56);
-            }
-            if (t.version == 0x15 && length >= 55) level.timingBlock = static_cast<std::int32_t>(e + 41);
-        } else {
-            const int memoryAt = t.version == 0x25 ? 12 : 11;
-            if (length > memoryAt + 1) {
-                level.core = clock(6, 2);
-                level.memory.push_back(clock(memoryAt, 2));
-                level.voltage = image.at(e + 5);
-                level.voltageOffset = static_cast<std::int32_t>(e + 5);
-            }
-            for (int s = 0; s < subCount; ++s)
-                level.timingIndices.push_back(
-                    image.at(e + length + static_cast<std::int64_t>(s) * t.subLength + 1));
-        }
+        if (fxVersion(t.version))
+            readFxLevel(image, e, t, level);
+        else
+            readGeForce6Level(image, e, t, level);
         t.levels.push_back(std::move(level));
     }
     return t;
@@ -332,91 +350,124 @@ std::int64_t commandLength(const BiosImage& image, std::int64_t at, int memoryCo
 
 // One walk of every script from the table. memoryConfigs is the count of memory configurations
 // when known (0: not yet); needsCount tells whether a command that depends on it stopped a script.
-InitScripts walkOnce(const BiosImage& image, std::int32_t tableAt, int memoryConfigs, bool& needsCount,
-                     std::vector<DecodeProblem>& problems) {
-    InitScripts scripts;
-    scripts.tableOffset = tableAt;
-    std::vector<std::int32_t> pending;
-    for (int i = 0; i < kMaxScripts; ++i) {
-        const std::int64_t entry = tableAt + 2LL * i;
-        if (!image.contains(entry, entry + 1)) {
-            problems.push_back(
-                DecodeProblem{DecodeArea::Scripts, "the init-script table runs past the end of the image"});
-            break;
+// One walk: its state while it goes from script to script.
+class ScriptWalk {
+  public:
+    ScriptWalk(const BiosImage& image, int memoryConfigs, std::vector<DecodeProblem>& problems)
+        : m_image(image), m_memoryConfigs(memoryConfigs), m_problems(problems) {}
+
+    InitScripts run(std::int32_t tableAt) {
+        m_scripts.tableOffset = tableAt;
+        readTable(tableAt);
+        std::set<std::int32_t> seen;
+        while (!m_pending.empty() && m_scripts.commandCount < kMaxCommands) {
+            const std::int32_t start = m_pending.front();
+            m_pending.erase(m_pending.begin());
+            if (!seen.insert(start).second) continue; // a script called twice, or calling itself
+            m_seen = seen.size();
+            if (!m_image.contains(start, start)) {
+                problem("a script is said to start at " + hexOffset(start) + ", past the end of the image");
+                continue;
+            }
+            m_scripts.scripts.push_back(start);
+            walkScript(start);
         }
-        const std::uint16_t script = image.word(entry);
-        if (script == 0) break;
-        pending.push_back(script);
+        if (m_scripts.commandCount >= kMaxCommands)
+            problem("the scripts hold more than " + std::to_string(kMaxCommands) +
+                    " commands; the walk stopped there");
+        return std::move(m_scripts);
     }
-    std::set<std::int32_t> seen;
-    while (!pending.empty() && scripts.commandCount < kMaxCommands) {
-        const std::int32_t start = pending.front();
-        pending.erase(pending.begin());
-        if (!seen.insert(start).second) continue; // a script called twice, or calling itself
-        if (!image.contains(start, start)) {
-            problems.push_back(DecodeProblem{DecodeArea::Scripts, "a script is said to start at " +
-                                                                      hexOffset(start) +
-                                                                      ", past the end of the image"});
-            continue;
-        }
-        scripts.scripts.push_back(start);
-        for (std::int64_t at = start; scripts.commandCount < kMaxCommands;) {
-            const std::uint8_t opcode = image.at(at);
-            const std::int64_t length = commandLength(image, at, memoryConfigs);
-            if (length == 0 && memoryConfigs == 0 && (opcode == 0x87 || opcode == 0x8F)) {
-                needsCount = true;
-                problems.push_back(DecodeProblem{DecodeArea::Scripts,
-                                                 "the script at " + hexOffset(start) + " has command " +
-                                                     hexDigits(opcode, 2) + "h at " + hexOffset(at) +
-                                                     ", whose length depends on the count of memory "
-                                                     "configurations, not known yet; its walk ends there"});
+
+    // Whether a command whose length depends on the count of memory configurations stopped a script.
+    bool needsCount() const { return m_needsCount; }
+
+  private:
+    void problem(std::string text) {
+        m_problems.push_back(DecodeProblem{DecodeArea::Scripts, std::move(text)});
+    }
+
+    void readTable(std::int32_t tableAt) {
+        for (int i = 0; i < kMaxScripts; ++i) {
+            const std::int64_t entry = tableAt + 2LL * i;
+            if (!m_image.contains(entry, entry + 1)) {
+                problem("the init-script table runs past the end of the image");
                 break;
+            }
+            const std::uint16_t script = m_image.word(entry);
+            if (script == 0) break;
+            m_pending.push_back(script);
+        }
+    }
+
+    void walkScript(std::int32_t start) {
+        for (std::int64_t at = start; m_scripts.commandCount < kMaxCommands;) {
+            const std::uint8_t opcode = m_image.at(at);
+            const std::int64_t length = commandLength(m_image, at, m_memoryConfigs);
+            const std::string where = "the script at " + hexOffset(start);
+            if (length == 0 && m_memoryConfigs == 0 && (opcode == 0x87 || opcode == 0x8F)) {
+                m_needsCount = true;
+                problem(
+                    where + " has command " + hexDigits(opcode, 2) + "h at " + hexOffset(at) +
+                    ", whose length depends on the count of memory configurations, not known yet; its walk "
+                    "ends there");
+                return;
             }
             if (length == 0) {
-                problems.push_back(DecodeProblem{
-                    DecodeArea::Scripts, "the script at " + hexOffset(start) + " has command " +
-                                             hexDigits(opcode, 2) + "h at " + hexOffset(at) +
-                                             ", which the decoder does not know; its walk ends there"});
-                break;
+                problem(where + " has command " + hexDigits(opcode, 2) + "h at " + hexOffset(at) +
+                        ", which the decoder does not know; its walk ends there");
+                return;
             }
-            if (!image.contains(at, at + length - 1)) {
-                problems.push_back(DecodeProblem{DecodeArea::Scripts, "the script at " + hexOffset(start) +
-                                                                          " runs past the end of the image"});
-                break;
+            if (!m_image.contains(at, at + length - 1)) {
+                problem(where + " runs past the end of the image");
+                return;
             }
-            ++scripts.commandCount;
-            if (opcode == 0x71) break;
-            if (opcode == 0x32) {
-                const RestrictedProgram program{static_cast<std::int32_t>(at), u32(image, at + 7),
-                                                image.at(at + 6), static_cast<std::int32_t>(at + 11)};
-                if (memoryConfigs == 0) memoryConfigs = program.count;
-                scripts.programs.push_back(program);
-            } else if (opcode == 0x34) {
-                PllSetting pll{static_cast<std::int32_t>(at),
-                               opcode,
-                               u32(image, at + 8),
-                               {},
-                               static_cast<std::int32_t>(at + 12)};
-                for (int i = 0; i < image.at(at + 7); ++i)
-                    pll.values.push_back(image.word(at + 12 + 2LL * i));
-                scripts.plls.push_back(std::move(pll));
-            } else if (opcode == 0x79) {
-                scripts.plls.push_back({static_cast<std::int32_t>(at),
-                                        opcode,
-                                        u32(image, at + 1),
-                                        {image.word(at + 5)},
-                                        static_cast<std::int32_t>(at + 5)});
-            } else if (opcode == 0x5B) {
-                if (static_cast<int>(seen.size() + pending.size()) < kMaxScripts)
-                    pending.push_back(image.word(at + 1));
-            }
+            ++m_scripts.commandCount;
+            if (opcode == 0x71) return;
+            noteCommand(opcode, at);
             at += length;
         }
     }
-    if (scripts.commandCount >= kMaxCommands)
-        problems.push_back(DecodeProblem{DecodeArea::Scripts, "the scripts hold more than " +
-                                                                  std::to_string(kMaxCommands) +
-                                                                  " commands; the walk stopped there"});
+
+    // What the decode keeps of a command: the restricted programs (32h), the PLL settings (34h,
+    // 79h) and the scripts a command calls (5Bh).
+    void noteCommand(std::uint8_t opcode, std::int64_t at) {
+        const auto here = static_cast<std::int32_t>(at);
+        if (opcode == 0x32) {
+            const RestrictedProgram program{here, u32(m_image, at + 7), m_image.at(at + 6),
+                                            static_cast<std::int32_t>(at + 11)};
+            if (m_memoryConfigs == 0) m_memoryConfigs = program.count;
+            m_scripts.programs.push_back(program);
+        } else if (opcode == 0x34) {
+            PllSetting pll{here, opcode, u32(m_image, at + 8), {}, static_cast<std::int32_t>(at + 12)};
+            for (int i = 0; i < m_image.at(at + 7); ++i)
+                pll.values.push_back(m_image.word(at + 12 + 2LL * i));
+            m_scripts.plls.push_back(std::move(pll));
+        } else if (opcode == 0x79) {
+            m_scripts.plls.push_back({here,
+                                      opcode,
+                                      u32(m_image, at + 1),
+                                      {m_image.word(at + 5)},
+                                      static_cast<std::int32_t>(at + 5)});
+        } else if (opcode == 0x5B) {
+            if (static_cast<int>(m_seen + m_pending.size()) < kMaxScripts)
+                m_pending.push_back(m_image.word(at + 1));
+        }
+    }
+
+    const BiosImage& m_image;
+    int m_memoryConfigs;
+    std::vector<DecodeProblem>& m_problems;
+    InitScripts m_scripts;
+    std::vector<std::int32_t> m_pending;
+    std::size_t m_seen = 0; // scripts walked or set aside as repeats
+    bool m_needsCount = false;
+};
+
+InitScripts walkOnce(const BiosImage& image, std::int32_t tableAt, int memoryConfigs, bool& needsCount,
+                     std::vector<DecodeProblem>& problems) {
+    ScriptWalk walk(image, memoryConfigs, problems);
+    InitScripts scripts = walk.run(tableAt);
+    needsCount = needsCount || walk.needsCount();
     return scripts;
 }
 

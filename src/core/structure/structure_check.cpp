@@ -24,6 +24,7 @@ constexpr std::int32_t kGeForce6FanByte = 4;
 std::vector<FindingPlace> places(const std::vector<std::int32_t>& found,
                                  const std::vector<std::int32_t>& structure) {
     std::vector<FindingPlace> all;
+    all.reserve(found.size() + structure.size());
     for (const std::int32_t at : found)
         all.push_back({"found", {}, at});
     for (const std::int32_t at : structure)
@@ -496,8 +497,9 @@ std::string StructureCheck::details() const {
     for (const Finding& f : findings) {
         std::string sentence = f.text;
         if (!sentence.empty() && sentence.back() != '.') sentence += ".";
-        if (f.severity == Severity::Note) sentence = subjectName(f) + ": not checked: " + sentence;
-        text += (text.empty() ? "" : "\n") + sentence;
+        if (f.severity == Severity::Note) sentence.insert(0, subjectName(f) + ": not checked: ");
+        if (!text.empty()) text += "\n";
+        text += sentence;
     }
     return text;
 }

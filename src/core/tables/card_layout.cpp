@@ -23,28 +23,34 @@ std::string placeUnit(PlaceKind kind) {
     return kind == PlaceKind::HundredthsClock || kind == PlaceKind::WholeMhzClock ? " MHz" : "";
 }
 
+namespace {
+
+// Each mode's voltage pair, then the entries no mode uses, then the highest code.
+void addVoltagePlaces(const VoltageTable& table, std::vector<FieldPlace>& places) {
+    std::vector<bool> used(table.stored.size(), false);
+    for (std::size_t m = 0; m < kVoltageModes.size(); ++m) {
+        const auto& mode = table.modes[m];
+        if (!mode || mode->storedIndex >= table.stored.size()) continue;
+        used[mode->storedIndex] = true;
+        places.push_back({captionOf(kVoltageModes[m]),
+                          kVoltageModes[m],
+                          PlaceKind::VoltagePair,
+                          {table.stored[mode->storedIndex].voltageOffset}});
+    }
+    for (std::size_t i = 0; i < table.stored.size(); ++i)
+        if (!used[i])
+            places.push_back({"voltage entry " + std::to_string(i + 1),
+                              std::nullopt,
+                              PlaceKind::VoltagePair,
+                              {table.stored[i].voltageOffset}});
+    places.push_back({"highest voltage code", std::nullopt, PlaceKind::Byte, {table.maxCodeOffset}});
+}
+
+} // namespace
+
 std::vector<FieldPlace> cardLayout(const CardData& data) {
     std::vector<FieldPlace> places;
-    if (data.voltages.table) {
-        const VoltageTable& table = *data.voltages.table;
-        std::vector<bool> used(table.stored.size(), false);
-        for (std::size_t m = 0; m < kVoltageModes.size(); ++m) {
-            const auto& mode = table.modes[m];
-            if (!mode || mode->storedIndex >= table.stored.size()) continue;
-            used[mode->storedIndex] = true;
-            places.push_back({captionOf(kVoltageModes[m]),
-                              kVoltageModes[m],
-                              PlaceKind::VoltagePair,
-                              {table.stored[mode->storedIndex].voltageOffset}});
-        }
-        for (std::size_t i = 0; i < table.stored.size(); ++i)
-            if (!used[i])
-                places.push_back({"voltage entry " + std::to_string(i + 1),
-                                  std::nullopt,
-                                  PlaceKind::VoltagePair,
-                                  {table.stored[i].voltageOffset}});
-        places.push_back({"highest voltage code", std::nullopt, PlaceKind::Byte, {table.maxCodeOffset}});
-    }
+    if (data.voltages.table) addVoltagePlaces(*data.voltages.table, places);
     if (data.clocks.table) {
         const ClockTable& table = *data.clocks.table;
         const PlaceKind kind = table.hundredths ? PlaceKind::HundredthsClock : PlaceKind::WholeMhzClock;
