@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs what a fresh Debian 12 machine lacks, builds, and runs every test: the normal build
-# and the AddressSanitizer + UndefinedBehaviorSanitizer build, the fuzz smoke runs and the check
-# of the Debian package.
+# and the AddressSanitizer + UndefinedBehaviorSanitizer build, clang-tidy, the fuzz smoke runs and
+# the check of the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${ZFX_SKIP_INSTALL:-0}" != 1 ]; then scripts/install-deps.sh; fi
@@ -17,6 +17,9 @@ done
 echo "== headless"
 cmake --preset headless
 cmake --build --preset headless --target zorvane-fx-cli
+# clang-tidy with the project's configuration finds nothing.
+echo "== tidy"
+scripts/tidy.sh
 scripts/fuzz-smoke.sh
 # The Debian package builds, installs, runs and uninstalls.
 scripts/package-check.sh
