@@ -120,17 +120,26 @@ void act(zfx::EditorModel& model, const Actions& actions) {
 void checkSave(const zfx::EditorModel& model, const zfx::CardData& card,
                const std::vector<std::uint8_t>& image, const std::vector<std::uint8_t>& written) {
     if (written.size() != image.size()) fail("saved length differs from the loaded length");
+    if (!model.lastSave()) fail("a save that succeeded has no report");
+    // The checksum byte is the file's last, or the last of a first x86 image the file goes on after;
+    // the bytes up to it sum to 0, and none after it changed.
+    const std::int32_t checksum = model.lastSave()->checksum.offset;
+    const auto x86 = zfx::shorterX86ImageLength(zfx::readOptionRomChain(zfx::BiosImage(image)),
+                                                static_cast<std::int32_t>(image.size()));
+    if (checksum != static_cast<std::int32_t>(image.size()) - 1 && (!x86 || checksum != *x86 - 1))
+        fail("the checksum byte is neither the file's last nor its first image's");
     unsigned sum = 0;
-    for (const std::uint8_t b : written)
-        sum += b;
-    if (sum % 256 != 0) fail("saved bytes do not sum to 0 modulo 256");
-    const auto writable = writableOffsets(card, image.size());
+    for (std::size_t i = 0; i <= static_cast<std::size_t>(checksum); ++i)
+        sum += written[i];
+    if (sum % 256 != 0) fail("saved bytes do not sum to 0 modulo 256 through the checksum byte");
+    auto writable = writableOffsets(card, image.size());
+    writable[static_cast<std::size_t>(checksum)] = true;
     for (std::size_t i = 0; i < image.size(); ++i)
         if (written[i] != image[i] && !writable[i]) fail("a save changed a byte that no card field holds");
-    const zfx::ImageComparison compared = zfx::compareImages(zfx::analyseImage(zfx::BiosImage(image)),
-                                                             zfx::analyseImage(zfx::BiosImage(written)));
+    const zfx::ImageComparison compared = zfx::compareImages(
+        zfx::analyseImage(zfx::BiosImage(image)), zfx::analyseImage(zfx::BiosImage(written)), checksum);
     if (!compared.otherBytes.empty()) fail("a save changed bytes outside the values the editor reads");
-    if (!model.lastSave() || model.lastSave()->changes.size() != compared.fields.size())
+    if (model.lastSave()->changes.size() != compared.fields.size())
         fail("the save's list of changes differs from the comparison of the images");
 }
 

@@ -152,6 +152,7 @@ struct SetOptions {
     bool bin = false;
     bool json = false;
     bool noBackup = false;
+    bool force = false;
     bool generalMode = false;
     bool timings = false;
     std::map<Control, std::string> voltages; // list -> wanted entry, applied in the window's order
@@ -213,6 +214,7 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
     RecordingHost host;
     EditorModel model(host);
     model.setKeepBackups(!o.noBackup);
+    host.force = o.force;
     const Outcome opened = model.openBios(o.file);
     if (!opened.ok()) {
         reportFailure(err, o.file, opened);
@@ -225,7 +227,16 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
     }
     const Outcome saved = model.saveBios(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
     const std::optional<SaveReport>& report = model.lastSave();
-    if (!saved.ok()) reportFailure(err, model.form().Pfad, saved);
+    const std::string target = EditorModel::savePathFor(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
+    if (saved.cause == OutcomeCause::Cancelled) {
+        // Something spoke against the save and no --force overrode it: a refused save like any other.
+        for (const std::string& refusal : host.refusals)
+            err << target << ": " << kCantOpenFile << " " << refusal
+                << " Nothing was written; --force saves anyway.\n";
+        if (o.json) out << stateJson(model, host).dump() << "\n";
+        return kExitFailed;
+    }
+    if (!saved.ok()) reportFailure(err, target, saved);
     for (const std::string& warning : host.saveWarnings)
         err << o.file << ": Warning: " << warning << "\n";
     if (report)
@@ -340,6 +351,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                          "Print the editor's state and the changes after the save as JSON");
     setCommand->add_flag("--no-backup", set.noBackup,
                          "Do not keep the original as NAME.orig.rom when saving over the open file");
+    setCommand->add_flag("--force", set.force,
+                         "Save although the opened file is damaged (cut short, wrong checksum) or the BIOS "
+                         "structure contradicts a table the save writes into");
     setCommand->add_flag(optionOf(Control::GeneralMode), set.generalMode,
                          tickHelp(Control::GeneralMode, "first"));
     setCommand->add_flag(optionOf(Control::TimingEdit), set.timings, tickHelp(Control::TimingEdit, "first"));

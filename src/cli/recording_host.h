@@ -17,10 +17,15 @@ class RecordingHost final : public EditorHost {
     std::optional<SaveChoice> chooseSavePath() override { return std::nullopt; }
     // A run opens one image once: nothing is ever unsaved when it asks.
     UnsavedChanges askToSaveChanges(const std::string&) override { return UnsavedChanges::Cancel; }
-    // A script asked for the save: it goes on, and what spoke against it is printed.
+    // A script asked for the save: with force it goes on and what spoke against it is printed as a
+    // warning; without, the save is refused and that is why.
     bool confirmSave(const std::string& question, const std::string& detail) override {
-        saveWarnings.push_back(question + (detail.empty() ? "" : " " + detail));
-        return true;
+        const std::string why = detail.empty() ? question : detail;
+        if (force)
+            saveWarnings.push_back(question + (detail.empty() ? "" : " " + detail));
+        else
+            refusals.push_back(why);
+        return force;
     }
     void showDialog(Dialog dialog) override {
         if (dialog == Dialog::Form3) warnings.emplace_back("general-mode");
@@ -31,6 +36,8 @@ class RecordingHost final : public EditorHost {
     std::vector<Message> messages;
     std::vector<std::string> warnings;
     std::vector<std::string> saveWarnings;
+    std::vector<std::string> refusals;
+    bool force = false; // set --force: what speaks against a save does not stop it
 };
 
 } // namespace zfx::cli

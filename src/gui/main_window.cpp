@@ -7,6 +7,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -19,9 +21,11 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QVBoxLayout>
 #include <QValidator>
 
 #include <algorithm>
@@ -176,6 +180,32 @@ void TarvEdit::buildMenus() {
     howTo->setObjectName(QStringLiteral("HowdoI1"));
     QAction* about = info->addAction(QStringLiteral("&About"), this, [this] { m_model.About1Click(); });
     about->setObjectName(QStringLiteral("About1"));
+    QAction* checks = info->addAction(QStringLiteral("&Checks..."), this, [this] { showChecks(); });
+    checks->setObjectName(QStringLiteral("Checks1"));
+}
+
+void TarvEdit::showChecks() {
+    if (!m_checksWindow) {
+        m_checksWindow = new QDialog(this);
+        m_checksWindow->setObjectName(QStringLiteral("ChecksWindow"));
+        m_checksWindow->setWindowTitle(QStringLiteral("Image and structure checks"));
+        auto* layout = new QVBoxLayout(m_checksWindow);
+        m_checksText = new QPlainTextEdit(m_checksWindow);
+        m_checksText->setObjectName(QStringLiteral("ChecksText"));
+        m_checksText->setReadOnly(true);
+        m_checksText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        layout->addWidget(m_checksText);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, m_checksWindow);
+        connect(buttons, &QDialogButtonBox::rejected, m_checksWindow, &QDialog::hide);
+        layout->addWidget(buttons);
+        m_checksWindow->resize(640, 420);
+    }
+    const std::string report = m_model.checksReport();
+    m_checksText->setPlainText(report.empty() ? QStringLiteral("No image is open.")
+                                              : QString::fromStdString(report));
+    m_checksWindow->show();
+    m_checksWindow->raise();
+    m_checksWindow->activateWindow();
 }
 
 void TarvEdit::buildControls() {
@@ -332,6 +362,11 @@ void TarvEdit::buildStatusBar() {
     m_structureLine = new ElidingLabel(bar, kStructureLineWidth);
     m_structureLine->setObjectName(QStringLiteral("StructureCheck"));
     bar->addWidget(m_structureLine);
+    // A click on either line opens the window with every check.
+    for (QLabel* line : {static_cast<QLabel*>(m_checkLine), static_cast<QLabel*>(m_structureLine)}) {
+        line->installEventFilter(this);
+        line->setCursor(Qt::PointingHandCursor);
+    }
     setStatusBar(bar);
 }
 
@@ -432,6 +467,10 @@ void TarvEdit::closeEvent(QCloseEvent* event) {
 }
 
 bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_checkLine || watched == m_structureLine) {
+        if (event->type() == QEvent::MouseButtonRelease) showChecks();
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (watched == editFor(Control::Core2D) && event->type() == QEvent::ToolTip) return true;
     switch (event->type()) {
     case QEvent::FocusIn: {

@@ -11,6 +11,8 @@
 #include <vector>
 
 class QCheckBox;
+class QDialog;
+class QPlainTextEdit;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -52,6 +54,9 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     void closeMainWindow() override;
 
     void buildMenus();
+    // The window that lists every check of the open image, readable and selectable; the Info menu
+    // and a click on the status bar show it.
+    void showChecks();
     void buildControls();
     void buildStatusBar();
     void setTabOrderFollowingTheLayout();
@@ -79,6 +84,8 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     DesktopServices& m_services;
     EditorModel m_model;
     std::array<SecondaryDialog*, 4> m_forms{};
+    QDialog* m_checksWindow = nullptr;
+    QPlainTextEdit* m_checksText = nullptr;
     std::array<QLineEdit*, 12> m_edits{};
     std::array<QComboBox*, 3> m_combos{};
     std::array<QCheckBox*, 2> m_checks{};

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -116,7 +117,7 @@ TEST_F(CliTest, UsageErrorsExitTwo) {
 TEST_F(CliTest, SetChangesClocksVoltagesAndTimingsAndInfoReadsThemBack) {
     const CliRun r =
         runCli({"set", sample("fx5950-ultra.rom"), "-o", path("mod"), "--voltage-3d", "1.5", "--voltage-2d",
-                "#1", "--core-3d", "500", "--mem-2d", "480", "--timing-b", "12", "--json"});
+                "#1", "--core-3d", "500", "--mem-2d", "480", "--timing-b", "12", "--json", "--force"});
     ASSERT_EQ(r.code, 0) << r.err;
     const json saved = r.firstJson();
     EXPECT_EQ(saved["file"], path("mod.rom"));
@@ -310,8 +311,8 @@ TEST_F(CliTest, VerifyExitsZeroOneOrTwoAndGivesEachCheckAsJsonLines) {
 
 TEST_F(CliTest, DiffAfterASetListsExactlyItsChangesAndTheChecksumByte) {
     const std::string original = sample("fx5700.rom");
-    const CliRun set = runCli(
-        {"set", original, "-o", path("edited.rom"), "--json", "--mem-2d", "300", "--voltage-3d", "1.2"});
+    const CliRun set = runCli({"set", original, "-o", path("edited.rom"), "--json", "--mem-2d", "300",
+                               "--voltage-3d", "1.2", "--force"});
     ASSERT_EQ(set.code, 0) << set.err;
     const json changes = set.firstJson()["changes"];
     ASSERT_EQ(changes.size(), 2u);
@@ -412,9 +413,19 @@ TEST_F(CliTest, StructurePrintsTheWholeDecode) {
     EXPECT_EQ(runCli({"structure", path("nope.rom")}).code, 2);
 }
 
-TEST_F(CliTest, SetSaysWhatTheStructureHasAgainstTheSaveAndSavesAll) {
+TEST_F(CliTest, SetRefusesToWriteIntoAContradictedTableUnlessForced) {
     const std::string file = sample("fx5700.rom");
-    const CliRun r = runCli({"set", file, "-o", path("out.rom"), "--voltage-3d", "1.5"});
+    const CliRun refused = runCli({"set", file, "-o", path("out.rom"), "--voltage-3d", "1.5"});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find(path("out.rom") + ": Cant open File! The performance table's level 2"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("--force saves anyway"), std::string::npos) << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(path("out.rom")));
+    // A save that writes nothing into the contradicted table goes ahead.
+    EXPECT_EQ(runCli({"set", file, "-o", path("clock.rom"), "--core-3d", "300"}).code, 0);
+
+    const CliRun r = runCli({"set", file, "-o", path("out.rom"), "--voltage-3d", "1.5", "--force"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.err.find(file +
                          ": Warning: The BIOS structure contradicts the tables this save writes into. Save "
@@ -422,6 +433,49 @@ TEST_F(CliTest, SetSaysWhatTheStructureHasAgainstTheSaveAndSavesAll) {
               std::string::npos)
         << r.err;
     EXPECT_TRUE(std::filesystem::exists(path("out.rom")));
+}
+
+TEST_F(CliTest, SetRefusesToHideADamagedDumpUnlessForced) {
+    for (const char* name : {"fault-checksum.rom", "fault-truncated.rom"}) {
+        const auto faults = samples::plantedFaults();
+        const auto planted =
+            std::find_if(faults.begin(), faults.end(), [&](const auto& f) { return f.fileName == name; });
+        ASSERT_NE(planted, faults.end());
+        const std::string file = path(name);
+        test::writeBytes(file, planted->bytes);
+        const CliRun refused = runCli({"set", file, "-o", path("out.rom"), "--core-3d", "300"});
+        EXPECT_EQ(refused.code, 1) << name;
+        EXPECT_NE(refused.err.find(path("out.rom") + ": Cant open File! The "), std::string::npos)
+            << refused.err;
+        EXPECT_NE(refused.err.find("BIOS from the card again"), std::string::npos) << refused.err;
+        EXPECT_FALSE(std::filesystem::exists(path("out.rom"))) << name;
+        // Over the file itself: neither the file nor a backup changes.
+        EXPECT_EQ(runCli({"set", file, "-o", file, "--core-3d", "300"}).code, 1);
+        EXPECT_EQ(test::readBytes(file), planted->bytes);
+        EXPECT_FALSE(std::filesystem::exists(
+            path(std::string(name).replace(std::string(name).size() - 4, 4, ".orig.rom"))));
+
+        const CliRun forced = runCli({"set", file, "-o", path("out.rom"), "--core-3d", "300", "--force"});
+        EXPECT_EQ(forced.code, 0) << forced.err;
+        EXPECT_NE(forced.err.find("Warning: The file you opened is damaged"), std::string::npos)
+            << forced.err;
+        std::filesystem::remove(path("out.rom"));
+    }
+}
+
+TEST_F(CliTest, SetOfAPaddedImageKeepsThePaddingAndNamesTheImagesChecksumByte) {
+    const auto faults = samples::plantedFaults();
+    const auto padded = std::find_if(faults.begin(), faults.end(),
+                                     [](const auto& f) { return f.fileName == "fault-padded.rom"; });
+    ASSERT_NE(padded, faults.end());
+    test::writeBytes(path("padded.rom"), padded->bytes);
+    const CliRun r = runCli({"set", path("padded.rom"), "-o", path("out.rom"), "--core-3d", "300", "--json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.firstJson()["checksum"]["offset"], 0xFFFF);
+    const std::vector<std::uint8_t> saved = test::readBytes(path("out.rom"));
+    ASSERT_EQ(saved.size(), padded->bytes.size());
+    EXPECT_TRUE(std::equal(saved.begin() + 0x10000, saved.end(), padded->bytes.begin() + 0x10000));
+    EXPECT_EQ(runCli({"verify", path("out.rom")}).code, 0);
 }
 
 } // namespace

@@ -98,7 +98,12 @@ TEST_P(MarkersAtTheEnd, AreNoTablesAndASaveKeepsTheLength) {
             const Bytes saved = test::readBytes(e.dir.file("out.rom"));
             if (outcome.ok()) {
                 EXPECT_EQ(saved.size(), image.size());
-                EXPECT_EQ(byteSum(saved), 0u);
+                // The checksum makes the first image sum to 0 where an x86 image is followed by
+                // more, else the whole file.
+                const auto x86 = shorterX86ImageLength(readOptionRomChain(BiosImage(image)),
+                                                       static_cast<std::int32_t>(image.size()));
+                const Bytes summed(saved.begin(), x86 ? saved.begin() + *x86 : saved.end());
+                EXPECT_EQ(byteSum(summed), 0u);
             } else {
                 // No table was found, so a box still holds its placeholder: refused, nothing written.
                 EXPECT_EQ(outcome.cause, OutcomeCause::RefusedValue) << outcome.detail;

@@ -10,6 +10,7 @@ ImageAnalysis analyseImage(BiosImage image) {
     analysis.structure = decodeRomStructure(analysis.image);
     analysis.check = checkImage(analysis.image, analysis.data.identity, analysis.structure.chain);
     analysis.structureCheck = checkStructure(analysis.structure, analysis.data);
+    analysis.dumpDamage = dumpDamage(analysis.image);
     return analysis;
 }
 

@@ -20,6 +20,7 @@ struct ImageAnalysis {
     RomStructure structure;
     ImageCheck check;
     StructureCheck structureCheck;
+    std::optional<std::string> dumpDamage; // what is wrong with the dump itself, see dumpDamage()
 };
 
 ImageAnalysis analyseImage(BiosImage image);

@@ -225,9 +225,13 @@ std::optional<Finding> checkChecksum(const BiosImage& image, const OptionRomImag
                        "): taken from shadow RAM or damaged: " + kReadAgain);
 }
 
-// The save's own rule: the whole file sums to 0 through its last byte. Where that byte is the
-// image's checksum byte, the checksum check says all; elsewhere it is worth knowing.
-Finding checkFileChecksum(const BiosImage& image, const OptionRomImage& first, Sums& sums) {
+// The sum of the whole file. Where the file is one image, the checksum check says all; where an
+// x86 image comes first and the file goes on after it, a save sets that image's checksum byte and
+// the whole file's sum is worth knowing only; elsewhere the save makes the whole file sum to 0
+// through its last byte.
+Finding checkFileChecksum(const BiosImage& image, const OptionRomChain& chain, Sums& sums) {
+    const OptionRomImage& first = chain.images.front();
+    const bool imageChecksummed = shorterX86ImageLength(chain, image.size()).has_value();
     const std::int32_t last = image.size() - 1;
     const std::string stored = hexByte(image.at(last));
     const std::string needed = hexByte(sums.neededByte(0, last));
@@ -236,8 +240,18 @@ Finding checkFileChecksum(const BiosImage& image, const OptionRomImage& first, S
         "its last byte at " + hexOffset(last) + " holds " + stored + ", " + needed + " is needed";
     if (stored == needed)
         return finding(Subject::FileChecksum, Severity::Passed,
-                       "The whole file sums to 0, the rule the save applies to its last byte.",
+                       imageChecksummed
+                           ? "The whole file sums to 0."
+                           : "The whole file sums to 0, the rule the save applies to its last byte.",
                        {{"stored", stored, last}});
+    if (imageChecksummed)
+        return finding(Subject::FileChecksum, Severity::Note,
+                       "The whole file does not sum to 0 (" + holds +
+                           "). That byte lies past the first image, which the card checks on its own: a save "
+                           "sets the image's checksum byte at " +
+                           hexOffset(first.headerSize - 1) +
+                           " and leaves every byte after the image as it is.",
+                       std::move(values));
     if (last == first.headerSize - 1)
         return finding(Subject::FileChecksum, Severity::Note,
                        "The whole file is the image: its checksum byte is the one a save sets.",
@@ -286,8 +300,23 @@ ImageCheck checkImage(const BiosImage& image, const CardIdentity& identity, cons
     Sums sums(image);
     for (const OptionRomImage& rom : chain.images)
         if (auto sum = checkChecksum(image, rom, sums)) f.push_back(std::move(*sum));
-    if (image.size() > 0) f.push_back(checkFileChecksum(image, first, sums));
+    if (image.size() > 0) f.push_back(checkFileChecksum(image, chain, sums));
     return check;
+}
+
+std::optional<std::string> dumpDamage(const BiosImage& image) {
+    constexpr std::int32_t kBlock = 512;
+    if (image.size() < 3 || image.at(0) != 0x55 || image.at(1) != 0xAA) return std::nullopt;
+    const std::int32_t length = image.at(2) * kBlock;
+    if (image.size() < length)
+        return "The dump was cut short: the file has " + std::to_string(image.size()) +
+               " bytes, its image says " + std::to_string(length) + ". Read the BIOS from the card again.";
+    if (length == 0) return std::nullopt;
+    const std::uint8_t needed = image.checksumOver(length);
+    if (needed == image.at(length - 1)) return std::nullopt;
+    return "The image's checksum was wrong when the file was opened: the byte at " + hexOffset(length - 1) +
+           " holds " + hexByte(image.at(length - 1)) + ", " + hexByte(needed) +
+           " is needed. The dump is damaged or was taken from shadow RAM; read the BIOS from the card again.";
 }
 
 bool ImageCheck::passed() const {

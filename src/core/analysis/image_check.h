@@ -33,4 +33,10 @@ struct ImageCheck {
 
 ImageCheck checkImage(const BiosImage& image, const CardIdentity& identity, const OptionRomChain& chain);
 
+// A fault of the dump itself, which a save would hide by setting a new checksum: a file that starts
+// with 55 AA but is shorter than its first image says (the length byte at 2 times 512), or whose
+// first image's bytes do not sum to 0. The sentence names it and what it usually means; absent for
+// a sound dump and for a file that is no option ROM.
+std::optional<std::string> dumpDamage(const BiosImage& image);
+
 } // namespace zfx

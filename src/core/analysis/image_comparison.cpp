@@ -82,7 +82,8 @@ void markPlaces(std::vector<bool>& covered, const std::vector<FieldPlace>& layou
 
 } // namespace
 
-ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& second) {
+ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& second,
+                              std::optional<std::int32_t> checksumOffset) {
     const BiosImage& a = first.image;
     const BiosImage& b = second.image;
     const CardData& before = first.data;
@@ -116,8 +117,10 @@ ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& s
     std::vector<bool> covered(static_cast<std::size_t>(longest), false);
     markPlaces(covered, layoutBefore);
     markPlaces(covered, layoutAfter);
-    if (!a.empty()) covered[static_cast<std::size_t>(a.size() - 1)] = true;
-    if (!b.empty()) covered[static_cast<std::size_t>(b.size() - 1)] = true;
+    const std::int32_t checksumA = checksumOffset.value_or(a.size() - 1);
+    const std::int32_t checksumB = checksumOffset.value_or(b.size() - 1);
+    if (checksumA >= 0 && checksumA < a.size()) covered[static_cast<std::size_t>(checksumA)] = true;
+    if (checksumB >= 0 && checksumB < b.size()) covered[static_cast<std::size_t>(checksumB)] = true;
     for (std::int32_t i = 0; i < longest;) {
         const auto differs = [&](std::int32_t at) {
             return !covered[static_cast<std::size_t>(at)] &&
@@ -135,9 +138,9 @@ ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& s
         i = end;
     }
 
-    if (!a.empty()) result.checksum.before = a.at(a.size() - 1);
-    if (!b.empty()) result.checksum.after = b.at(b.size() - 1);
-    result.checksum.offset = std::max(b.size() - 1, 0);
+    if (checksumA >= 0 && checksumA < a.size()) result.checksum.before = a.at(checksumA);
+    if (checksumB >= 0 && checksumB < b.size()) result.checksum.after = b.at(checksumB);
+    result.checksum.offset = std::max(checksumB, 0);
     return result;
 }
 

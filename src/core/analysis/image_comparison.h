@@ -37,7 +37,8 @@ struct ByteRange {
     std::string after;
 };
 
-// The last byte of each image, which the save sets so that the whole file sums to 0.
+// The checksum byte: the last byte of each image, which the save sets so that the whole file sums
+// to 0, or the byte a save names (the last byte of a first x86 image that the file goes on after).
 struct ChecksumChange {
     std::int32_t offset = 0; // in the image after
     std::optional<std::uint8_t> before;
@@ -56,7 +57,9 @@ struct ImageComparison {
 // Compares two images as the editor reads them: identity first, then every value the editor reads
 // (each image as its own analysis found it), then the bytes that differ elsewhere, then the
 // checksum.
-ImageComparison compareImages(const ImageAnalysis& before, const ImageAnalysis& after);
+// checksumOffset names the checksum byte where a save chose it; without it, it is each image's last.
+ImageComparison compareImages(const ImageAnalysis& before, const ImageAnalysis& after,
+                              std::optional<std::int32_t> checksumOffset = std::nullopt);
 
 // "3D core clock: 475 -> 500 MHz at 7A31h".
 std::string changeLine(const FieldChange& change);

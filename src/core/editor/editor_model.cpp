@@ -184,9 +184,27 @@ void EditorModel::loadImage(std::vector<std::uint8_t> bytes, const std::string& 
     getinfos(path);
     getvoltages();
     getclockrates();
+    warnOfFailedCheck();
     m_contradictionsSaid.clear();
     m_lastSave.reset();
     markUnmodified(path);
+}
+
+void EditorModel::warnOfFailedCheck() {
+    const ImageCheck& check = m_analysis.check;
+    if (check.passed()) return;
+    showMessage(
+        "This file failed the image check: " + check.summary() + ".",
+        "Do not flash it as it is. Read the BIOS from the card again with its flash tool and make sure "
+        "it is this card's; Info > Checks lists every check.");
+}
+
+std::string EditorModel::checksReport() const {
+    if (m_analysis.image.empty()) return {};
+    std::string text = m_analysis.check.line() + "\n" + m_analysis.check.details();
+    if (m_analysis.dumpDamage) text += "\n\n" + *m_analysis.dumpDamage;
+    const StructureCheck& structure = m_analysis.structureCheck;
+    return text + "\n\n" + structure.line() + "\n" + structure.details();
 }
 
 void EditorModel::getinfos(const std::string& path) {
@@ -429,10 +447,26 @@ Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
     m_lastSave.reset();
     Outcome outcome = saveTo(path);
     if (outcome.cause == OutcomeCause::Cancelled) return outcome; // nothing happened
-    m_form.Pfad = path;
-    if (outcome.ok()) markUnmodified(path);
+    // A save that failed leaves the window as it was: its file is still the one it had.
+    if (outcome.ok()) {
+        m_form.Pfad = path;
+        markUnmodified(path);
+    }
     show(outcome);
     return outcome;
+}
+
+bool EditorModel::mayCarryOut(const SavePlan& plan) {
+    for (const SaveObjection& objection : plan.objections) {
+        // What the image's own structure says against the new image is asked once; a damaged
+        // dump at every save, as every save would hide it.
+        const bool said =
+            objection.kind == SaveObjection::Kind::Contradicted && objection.detail == m_contradictionsSaid;
+        if (said) continue;
+        if (!m_host.confirmSave(objection.question, objection.detail)) return false;
+        if (objection.kind == SaveObjection::Kind::Contradicted) m_contradictionsSaid = objection.detail;
+    }
+    return true;
 }
 
 Outcome EditorModel::saveTo(const std::string& path) {
@@ -442,14 +476,7 @@ Outcome EditorModel::saveTo(const std::string& path) {
     if (planned.refused) return {OutcomeCause::RefusedValue, kCantOpenFile, refusalText(*planned.refused)};
     SavePlan& plan = *planned.plan;
 
-    // What the image's own structure says against the new image is said once, before anything is
-    // written; the user may still save.
-    const StructureCheck& after = plan.after.structureCheck;
-    if (after.contradicted() && after.contradictions() != m_contradictionsSaid) {
-        if (!m_host.confirmSave(kSaveDespiteStructure, after.contradictions()))
-            return {OutcomeCause::Cancelled, {}, {}};
-        m_contradictionsSaid = after.contradictions();
-    }
+    if (!mayCarryOut(plan)) return {OutcomeCause::Cancelled, {}, {}};
 
     const bool keepBackup =
         m_keepBackups && !m_documentPath.empty() && m_files.sameFile(path, m_documentPath);

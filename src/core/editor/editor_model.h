@@ -116,6 +116,9 @@ class EditorModel {
     const ImageCheck& imageCheck() const { return m_analysis.check; }
     // The check of the tables the editor found against the image's own BMP or BIT structure.
     const StructureCheck& structureCheck() const { return m_analysis.structureCheck; }
+    // Every check of the open image in full, for the window that lists them: the image check, a
+    // fault of the dump itself, and the structure check. Empty before an open.
+    std::string checksReport() const;
     // What the last successful save changed; absent before one, or after a failed one.
     const std::optional<SaveReport>& lastSave() const { return m_lastSave; }
     // Whether a save over the open file first keeps its original beside it (on unless a script
@@ -184,6 +187,8 @@ class EditorModel {
 
     // identification and load
     void getinfos(const std::string& path);
+    // Says after an open that the image failed its check, and what to do.
+    void warnOfFailedCheck();
     // voltages
     void getvoltages();
     void CheckBox1Click();
@@ -206,6 +211,8 @@ class EditorModel {
     void rememberSelections();
     // The whole save after the path is known; saveBios shows what it returns.
     Outcome saveTo(const std::string& path);
+    // Asks the host about what speaks against a plan; false when the user said no.
+    bool mayCarryOut(const SavePlan& plan);
 
     // control operations that keep the toolkit's rules; setEditText is the program's own
     // change, replaceText also the user's

@@ -113,6 +113,13 @@ std::int32_t BiosImage::imageChecksum() const {
     return sum;
 }
 
+std::uint8_t BiosImage::checksumOver(std::int32_t length) const {
+    std::uint8_t sum = 0;
+    for (std::int32_t i = 0; i + 1 < length; ++i)
+        sum = static_cast<std::uint8_t>(sum + m_bytes[static_cast<std::size_t>(i)]);
+    return static_cast<std::uint8_t>(0x100 - sum);
+}
+
 std::string latin1ToUtf8(std::string_view latin1) {
     std::string utf8;
     utf8.reserve(latin1.size());

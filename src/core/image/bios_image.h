@@ -45,6 +45,9 @@ class BiosImage {
     // The value (1..256, 0 below two bytes) whose low byte, stored last, makes the bytes sum to
     // 0 modulo 256.
     std::int32_t imageChecksum() const;
+    // The byte that, stored at length - 1, makes bytes 0 .. length - 1 sum to 0 (length within
+    // the image and at least 1).
+    std::uint8_t checksumOver(std::int32_t length) const;
 
   private:
     std::vector<std::uint8_t> m_bytes;

@@ -59,4 +59,14 @@ OptionRomChain readOptionRomChain(const BiosImage& image) {
     return chain;
 }
 
+std::optional<std::int32_t> shorterX86ImageLength(const OptionRomChain& chain, std::int32_t fileSize) {
+    if (chain.images.empty()) return std::nullopt;
+    const OptionRomImage& first = chain.images.front();
+    constexpr std::int32_t kPciDataLength = 0x18;
+    if (first.headerSize <= 0 || first.headerSize >= fileSize || !first.pciData || first.codeType != 0 ||
+        *first.pciData + kPciDataLength > first.headerSize)
+        return std::nullopt;
+    return first.headerSize;
+}
+
 } // namespace zfx

@@ -35,6 +35,12 @@ struct OptionRomChain {
 
 OptionRomChain readOptionRomChain(const BiosImage& image);
 
+// The length of the file's first image where it is an x86 option ROM shorter than the file: 55 AA,
+// the length byte at 2 times 512 less than the file size, and the pointer at 18h leading to a PCI
+// data structure of code type 0 inside that image. The card's system BIOS sums those bytes, not the
+// file's. Absent for any other file.
+std::optional<std::int32_t> shorterX86ImageLength(const OptionRomChain& chain, std::int32_t fileSize);
+
 inline constexpr std::uint16_t kNvidiaVendor = 0x10DE;
 
 } // namespace zfx

@@ -7,8 +7,6 @@ namespace zfx {
 
 inline constexpr const char* kCantOpenFile = "Cant open File!";
 inline constexpr const char* kFileSaved = "File saved.";
-inline constexpr const char* kSaveDespiteStructure =
-    "The BIOS structure contradicts the tables this save writes into. Save anyway?";
 
 // Why an open or a save ended as it did.
 enum class OutcomeCause {

@@ -23,14 +23,32 @@ struct SaveEdits {
     bool timingsEdited = false;                // "Edit memory timings" is ticked and its bytes were read
 };
 
-// Every byte a save changes, each naming its field, then the checksum byte, and the image that
-// results, analysed.
+// What speaks against a save: the user must agree to it first (the window asks, a script must say
+// --force). The question asks it; the detail says why.
+struct SaveObjection {
+    enum class Kind {
+        DamagedDump,  // the opened file was cut short or its checksum was wrong: a save would hide it
+        Contradicted, // the image's own structure contradicts the tables the save writes into
+    };
+    Kind kind;
+    std::string question;
+    std::string detail;
+};
+
+// Every byte a save changes, each naming its field, then the checksum byte, the image that
+// results, analysed, and what speaks against writing it.
 struct SavePlan {
     std::vector<ByteWrite> writes;
     std::int32_t checksumOffset = 0;
     std::uint8_t checksum = 0;
     ImageAnalysis after;
+    std::vector<SaveObjection> objections;
 };
+
+inline constexpr const char* kSaveDamagedDump =
+    "The file you opened is damaged, and a save would give it a correct checksum and hide that. Save anyway?";
+inline constexpr const char* kSaveDespiteStructure =
+    "The BIOS structure contradicts the tables this save writes into. Save anyway?";
 
 // A plan, or the first value the save refuses (then there is no plan and nothing is written).
 struct SavePlanResult {

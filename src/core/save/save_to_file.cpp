@@ -48,7 +48,7 @@ SaveDone saveToFile(const SavePlan& plan, const ImageAnalysis& opened, ImageFile
         if (report.backupCreated) detail += " The original is kept as " + report.backupPath + ".";
         return {{OutcomeCause::WriteFailed, kCantOpenFile, detail}, {}};
     }
-    const ImageComparison compared = compareImages(opened, plan.after);
+    const ImageComparison compared = compareImages(opened, plan.after, plan.checksumOffset);
     report.changes = compared.fields;
     report.checksum = compared.checksum;
     report.notes = written.notes;

@@ -106,16 +106,17 @@ TEST(Save, NothingLoadedOrEmptyImageFailsAndWritesNothing) {
     Editor e;
     EXPECT_TRUE(e.save("none.rom").empty());
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
-    EXPECT_EQ(e.form().Pfad, e.dir.file("none.rom").string());
+    EXPECT_EQ(e.form().Pfad, "--"); // a failed save names no file it did not write
     e.open(Bytes{}, "empty.rom");
     EXPECT_TRUE(e.save("empty-out.rom").empty());
     EXPECT_FALSE(fs::exists(e.dir.file("empty-out.rom")));
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
 }
 
-TEST(Save, FailedSaveLeavesAnExistingTargetUntouchedAndShowsThePath) {
+TEST(Save, FailedSaveLeavesAnExistingTargetUntouchedAndTheWindowAsItWas) {
     Editor e;
     e.open(test::sampleBytes("fx5800.rom"));
+    const std::string opened = e.form().Pfad;
     const Bytes backup{1, 2, 3};
     test::writeBytes(e.dir.file("backup.rom"), backup);
     e.model.typeText(Control::Core2D, "");
@@ -123,15 +124,19 @@ TEST(Save, FailedSaveLeavesAnExistingTargetUntouchedAndShowsThePath) {
     EXPECT_EQ(test::readBytes(e.dir.file("backup.rom")), backup);
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
     EXPECT_EQ(e.host.messages.back().detail, "2D core clock holds \"\", which is not a whole number of MHz.");
-    EXPECT_EQ(e.form().Pfad, e.dir.file("backup.rom").string());
+    // The window still names the file that is open, and the edit is still unsaved.
+    EXPECT_EQ(e.form().Pfad, opened);
+    EXPECT_TRUE(e.model.modified());
+    EXPECT_EQ(e.model.windowTitle().back(), '*');
 }
 
 TEST(Save, FailedSaveToANewNameCreatesNoFile) {
     Editor e;
     e.open(test::sampleBytes("fx5800.rom"));
     e.model.typeText(Control::Mem3D, "");
+    const std::string opened = e.form().Pfad;
     EXPECT_FALSE(e.model.saveBios(e.dir.file("new").string(), kBinFilterEntry).ok());
-    EXPECT_EQ(e.form().Pfad, e.dir.file("new.bin").string());
+    EXPECT_EQ(e.form().Pfad, opened);
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(e.dir.path()))
         files.push_back(entry.path().filename());
