@@ -8,11 +8,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -569,6 +571,49 @@ class GuiTest : public QObject {
         QVERIFY(services->saveQuestions[0].contains(QStringLiteral("a driver drops that level")));
         QVERIFY(!std::filesystem::exists(target));
         QVERIFY(services->messages.empty());
+    }
+
+    // A dump whose checksum was wrong when it was opened is said on open, and a save asks first,
+    // naming the fault; Cancel writes nothing and leaves the window as it was.
+    void aDamagedDumpIsSaidOnOpenAndSavedOnlyWithConsent() {
+        std::vector<std::uint8_t> damaged = test::sampleBytes("fx5700.rom");
+        damaged[0x100] ^= 0x01;
+        const auto path = dir->file("damaged.rom");
+        test::writeBytes(path, damaged);
+        services->openAnswers.push_back(QString::fromStdString(path.string()));
+        action(main(), "OpenBIOS1")->trigger();
+        QVERIFY(!services->messages.empty());
+        QVERIFY(QString::fromStdString(services->messages.back().text)
+                    .startsWith(QStringLiteral("This file failed the image check: checksum off")));
+        edit(3)->setText(QStringLiteral("300"));
+        emit edit(3)->textEdited(QStringLiteral("300"));
+        const QString title = main()->windowTitle();
+        const QString file = child<QLabel>(main(), "Pfad")->text();
+        services->saveAnyway = false;
+        const auto target = dir->file("out.rom");
+        services->saveAnswers.push_back(SaveChoice{target.string(), kRomFilterEntry});
+        action(main(), "SaveBIOS1")->trigger();
+        QCOMPARE(services->saveQuestions.size(), 1);
+        QVERIFY(services->saveQuestions[0].startsWith(QString::fromLatin1(kSaveDamagedDump)));
+        QVERIFY(services->saveQuestions[0].contains(QStringLiteral("read the BIOS from the card again")));
+        QVERIFY(!std::filesystem::exists(target));
+        QCOMPARE(main()->windowTitle(), title);
+        QCOMPARE(child<QLabel>(main(), "Pfad")->text(), file);
+    }
+
+    // Every check, readable and selectable, from the Info menu and from a click on the status bar.
+    void theChecksWindowListsEveryCheck() {
+        openThroughMenu("fx5700.rom");
+        action(main(), "Checks1")->trigger();
+        auto* window = child<QDialog>(main(), "ChecksWindow");
+        QVERIFY(window->isVisible());
+        auto* text = child<QPlainTextEdit>(window, "ChecksText");
+        QVERIFY(text->isReadOnly());
+        QVERIFY(text->toPlainText().contains(QStringLiteral("The vendor is NVIDIA (10DE).")));
+        QVERIFY(text->toPlainText().contains(QStringLiteral("Tables confirmed by the BIOS structure")));
+        window->hide();
+        QTest::mouseClick(child<QLabel>(main(), "StructureCheck"), Qt::LeftButton);
+        QVERIFY(window->isVisible());
     }
 
     void dialogLinksPointAtShippedGuides() {
