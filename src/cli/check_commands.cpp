@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <ostream>
 
 namespace zfx::cli {
@@ -17,27 +18,13 @@ namespace zfx::cli {
 namespace {
 
 std::string verdictTag(Severity severity) {
-    switch (severity) {
-    case Severity::Passed:
-        return "ok  ";
-    case Severity::Note:
-        return "note";
-    case Severity::Problem:
-        return "FAIL";
-    }
-    return {};
+    constexpr std::array<const char*, 3> kWords{"ok  ", "note", "FAIL"};
+    return kWords.at(static_cast<std::size_t>(severity));
 }
 
 std::string agreementTag(Severity severity) {
-    switch (severity) {
-    case Severity::Passed:
-        return "confirmed   ";
-    case Severity::Note:
-        return "not checked ";
-    case Severity::Problem:
-        return "CONTRADICTED";
-    }
-    return {};
+    constexpr std::array<const char*, 3> kWords{"confirmed   ", "not checked ", "CONTRADICTED"};
+    return kWords.at(static_cast<std::size_t>(severity));
 }
 
 std::string hex(std::uint32_t value, int digits = 2) {

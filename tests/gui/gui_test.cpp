@@ -98,6 +98,17 @@ class GuiTest : public QObject {
         test::writeBytes(path, test::sampleBytes(name));
         return QString::fromStdString(path.string());
     }
+    // Opens the FX 5700 sample with one byte changed after its checksum was set; returns its bytes.
+    std::vector<std::uint8_t> openDamaged() {
+        std::vector<std::uint8_t> damaged = test::sampleBytes("fx5700.rom");
+        damaged[0x100] ^= 0x01;
+        const auto path = dir->file("damaged.rom");
+        test::writeBytes(path, damaged);
+        services->openAnswers.push_back(QString::fromStdString(path.string()));
+        action(main(), "OpenBIOS1")->trigger();
+        return damaged;
+    }
+
     void openThroughMenu(const std::string& name) {
         services->openAnswers.push_back(writeSample(name));
         action(main(), "OpenBIOS1")->trigger();
@@ -537,12 +548,8 @@ class GuiTest : public QObject {
         QVERIFY(!line->isHidden());
 
         // A damaged checksum is named, and the line says what to do.
-        std::vector<std::uint8_t> damaged = test::sampleBytes("fx5700.rom");
-        damaged[0x100] ^= 0x01;
+        std::vector<std::uint8_t> damaged = openDamaged();
         const auto path = dir->file("damaged.rom");
-        test::writeBytes(path, damaged);
-        services->openAnswers.push_back(QString::fromStdString(path.string()));
-        action(main(), "OpenBIOS1")->trigger();
         QVERIFY2(line->text().startsWith(QStringLiteral("Warning: checksum off")), qPrintable(line->text()));
         // However long the lines, the window keeps the form's width.
         QCOMPARE(main()->width(), windows->TarvEdit.centralWidget()->width());
@@ -576,12 +583,7 @@ class GuiTest : public QObject {
     // A dump whose checksum was wrong when it was opened is said on open, and a save asks first,
     // naming the fault; Cancel writes nothing and leaves the window as it was.
     void aDamagedDumpIsSaidOnOpenAndSavedOnlyWithConsent() {
-        std::vector<std::uint8_t> damaged = test::sampleBytes("fx5700.rom");
-        damaged[0x100] ^= 0x01;
-        const auto path = dir->file("damaged.rom");
-        test::writeBytes(path, damaged);
-        services->openAnswers.push_back(QString::fromStdString(path.string()));
-        action(main(), "OpenBIOS1")->trigger();
+        openDamaged();
         QVERIFY(!services->messages.empty());
         QVERIFY(QString::fromStdString(services->messages.back().text)
                     .startsWith(QStringLiteral("This file failed the image check: checksum off")));

@@ -4,6 +4,7 @@
 #include "text/number_text.h"
 
 #include <algorithm>
+#include <array>
 
 namespace zfx {
 
@@ -270,15 +271,8 @@ Finding checkFileChecksum(const BiosImage& image, const OptionRomChain& chain, S
 } // namespace
 
 std::string verdictName(Severity severity) {
-    switch (severity) {
-    case Severity::Passed:
-        return "passed";
-    case Severity::Note:
-        return "note";
-    case Severity::Problem:
-        return "failed";
-    }
-    return {};
+    constexpr std::array<const char*, 3> kWords{"passed", "note", "failed"};
+    return kWords.at(static_cast<std::size_t>(severity));
 }
 
 ImageCheck checkImage(const BiosImage& image, const CardIdentity& identity, const OptionRomChain& chain) {

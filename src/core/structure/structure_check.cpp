@@ -5,6 +5,7 @@
 #include "text/number_text.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 namespace zfx {
@@ -456,15 +457,8 @@ void checkTimings(const RomStructure& s, const CardData& d, std::vector<Finding>
 } // namespace
 
 std::string agreementName(Severity severity) {
-    switch (severity) {
-    case Severity::Passed:
-        return "confirmed";
-    case Severity::Note:
-        return "not checked";
-    case Severity::Problem:
-        return "contradicted";
-    }
-    return {};
+    constexpr std::array<const char*, 3> kWords{"confirmed", "not checked", "contradicted"};
+    return kWords.at(static_cast<std::size_t>(severity));
 }
 
 std::string tableName(const Finding& finding) {
