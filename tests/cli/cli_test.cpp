@@ -459,6 +459,7 @@ TEST_F(CliTest, SetRefusesToHideADamagedDumpUnlessForced) {
         EXPECT_EQ(forced.code, 0) << forced.err;
         EXPECT_NE(forced.err.find("Warning: The file you opened is damaged"), std::string::npos)
             << forced.err;
+        EXPECT_EQ(runCli({"verify", path("out.rom")}).code, 1) << name; // the damage still shows
         std::filesystem::remove(path("out.rom"));
     }
 }

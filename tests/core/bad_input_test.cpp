@@ -99,11 +99,15 @@ TEST_P(MarkersAtTheEnd, AreNoTablesAndASaveKeepsTheLength) {
             if (outcome.ok()) {
                 EXPECT_EQ(saved.size(), image.size());
                 // The checksum makes the first image sum to 0 where an x86 image is followed by
-                // more, else the whole file.
+                // more, else the whole file; a dump that was damaged stays as damaged.
                 const auto x86 = shorterX86ImageLength(readOptionRomChain(BiosImage(image)),
                                                        static_cast<std::int32_t>(image.size()));
                 const Bytes summed(saved.begin(), x86 ? saved.begin() + *x86 : saved.end());
-                EXPECT_EQ(byteSum(summed), 0u);
+                const bool damaged = dumpDamage(BiosImage(image)).has_value();
+                EXPECT_EQ(dumpDamage(BiosImage(saved)).has_value(), damaged);
+                if (!damaged) {
+                    EXPECT_EQ(byteSum(summed), 0u);
+                }
             } else {
                 // No table was found, so a box still holds its placeholder: refused, nothing written.
                 EXPECT_EQ(outcome.cause, OutcomeCause::RefusedValue) << outcome.detail;
@@ -158,8 +162,7 @@ TEST_P(EveryBox, EmptiedOrOutOfRangeIsRefusedAndTheTargetIsUntouched) {
                 << "Edit" << box << " " << text;
             EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
             const std::string& detail = e.host.messages.back().detail;
-            EXPECT_EQ(detail.rfind(std::string(captionOf(test::editBox(box))) + " ", 0), 0u)
-                << detail;
+            EXPECT_EQ(detail.rfind(std::string(captionOf(test::editBox(box))) + " ", 0), 0u) << detail;
             EXPECT_EQ(detail.find("Edit"), std::string::npos) << detail;
             EXPECT_EQ(test::readBytes(e.dir.file("target.rom")), (Bytes{7, 7, 7}));
             EXPECT_EQ(e.analysis().image.bytes(), before);
@@ -213,7 +216,8 @@ TEST_P(SaveProperty, UneditedSaveOfMutatedSamplesChangesOnlyTheChecksumAndShownC
             continue;
         }
         ASSERT_EQ(saved.size(), image.size());
-        EXPECT_EQ(byteSum(saved), 0u);
+        // A mutation that left the dump's sum off is kept as far off: the damage still shows.
+        EXPECT_EQ(byteSum(saved), dumpDamage(BiosImage(image)) ? byteSum(image) : 0u);
         const bool hundredths = GetParam().rfind("gf6800", 0) != 0;
         EXPECT_TRUE(onlyShownClocksChanged(image, saved, e.form(), hundredths))
             << GetParam() << " round " << round;

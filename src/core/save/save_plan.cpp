@@ -24,6 +24,25 @@ bool writesIntoContradiction(const StructureCheck& check, const std::vector<Byte
                        [&](const Finding& f) { return f.severity == Severity::Problem && writesField(f); });
 }
 
+// A dump whose image did not sum to 0 when it was opened is never laundered: a save the user
+// agreed to keeps the image's sum as far off as it was, so the image check (and verify) still
+// names the fault. A correct checksum would make a damaged dump look sound.
+void keepDamageVisible(const ImageAnalysis& opened, SavePlan& plan) {
+    constexpr std::int32_t kBlock = 512;
+    const BiosImage& image = opened.image;
+    if (image.size() < 3 || image.at(0) != 0x55 || image.at(1) != 0xAA) return;
+    const std::int32_t length = image.at(2) * kBlock;
+    if (length == 0 || length > image.size() || plan.checksumOffset >= length) return;
+    std::uint8_t offBy = 0;
+    for (std::int32_t i = 0; i < length; ++i)
+        offBy = static_cast<std::uint8_t>(offBy + image.at(i));
+    if (offBy == 0) return;
+    plan.checksum = static_cast<std::uint8_t>(plan.checksum + offBy);
+    plan.notes.push_back(
+        "The image's checksum was wrong when the file was opened, and it is kept as far off as it "
+        "was: the saved file still shows the damage. Read the BIOS from the card again.");
+}
+
 // The checksum goes where the card checks it. A file whose first image is an x86 option ROM
 // followed by more (padding, an EFI image) gets that image's last byte, so the image sums to 0 and
 // no byte after it changes, as long as every write lies inside the image. Any other file gets its
@@ -39,6 +58,7 @@ void setChecksum(const ImageAnalysis& opened, SavePlan& plan, BiosImage& saved) 
         plan.checksumOffset = saved.size() - 1;
         plan.checksum = static_cast<std::uint8_t>(saved.imageChecksum() & 0xFF);
     }
+    keepDamageVisible(opened, plan);
     saved.set(plan.checksumOffset, plan.checksum);
 }
 

@@ -43,6 +43,7 @@ struct SavePlan {
     std::uint8_t checksum = 0;
     ImageAnalysis after;
     std::vector<SaveObjection> objections;
+    std::vector<std::string> notes; // what the report adds for the user
 };
 
 inline constexpr const char* kSaveDamagedDump =

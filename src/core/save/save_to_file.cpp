@@ -51,7 +51,8 @@ SaveDone saveToFile(const SavePlan& plan, const ImageAnalysis& opened, ImageFile
     const ImageComparison compared = compareImages(opened, plan.after, plan.checksumOffset);
     report.changes = compared.fields;
     report.checksum = compared.checksum;
-    report.notes = written.notes;
+    report.notes = plan.notes;
+    report.notes.insert(report.notes.end(), written.notes.begin(), written.notes.end());
     std::string detail;
     for (const std::string& line : report.lines())
         detail += (detail.empty() ? "" : "\n") + line;

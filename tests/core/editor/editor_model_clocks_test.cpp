@@ -456,8 +456,7 @@ TEST_P(ClockRange, ValuesThatDoNotFitSixteenBitsAreRefusedBeforeAnythingChanges)
         EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
         // The field as people know it starts the refusal; no widget name appears.
         const std::string& detail = e.host.messages.back().detail;
-        EXPECT_EQ(detail.rfind(std::string(captionOf(test::editBox(c.box))) + " ", 0), 0u)
-            << detail;
+        EXPECT_EQ(detail.rfind(std::string(captionOf(test::editBox(c.box))) + " ", 0), 0u) << detail;
         EXPECT_EQ(detail.find("Edit"), std::string::npos) << detail;
         EXPECT_EQ(e.analysis().image.bytes(), before);
     }

@@ -55,6 +55,7 @@ TEST_P(SaveSample, UneditedSaveChangesAtMostTheChecksumByte) {
     for (const bool tick : {false, true}) {
         Editor e;
         Bytes loaded = test::sampleBytes(GetParam());
+        loaded[0] = 0x00;      // no option ROM: a save mends its sum (a damaged dump's it keeps)
         loaded.back() ^= 0x5A; // a checksum to mend
         e.open(loaded);
         if (tick) {

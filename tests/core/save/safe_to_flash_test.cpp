@@ -68,9 +68,22 @@ TEST_P(DamagedDump, IsSavedOnlyWithConsentAndSaidLoudlyOnOpen) {
     EXPECT_EQ(e.model.windowTitle(), title);
     EXPECT_TRUE(e.model.modified());
 
-    // With consent it is saved, and the next save asks again only while the dump is still damaged.
-    ASSERT_FALSE(e.save().empty());
+    // With consent it is saved, and the damage still shows: the image's sum stays as far off as it
+    // was, so the check of the saved image fails as the check of the dump did.
+    const Bytes saved = e.save();
+    ASSERT_FALSE(saved.empty());
     EXPECT_EQ(e.host.saveQuestions.size(), 2u);
+    EXPECT_FALSE(e.model.imageCheck().passed()) << e.model.imageCheck().line();
+    EXPECT_FALSE(analyseImage(BiosImage(saved)).check.passed());
+    const std::size_t imageEnd = planted.bytes[2] * 512u;
+    if (imageEnd <= saved.size()) { // a dump cut short shows its damage by its size
+        const auto end = static_cast<std::ptrdiff_t>(imageEnd);
+        EXPECT_EQ(sumOf(saved.begin(), saved.begin() + end),
+                  sumOf(planted.bytes.begin(), planted.bytes.begin() + end));
+    }
+    // Asked again at the next save: the file is as damaged as before.
+    ASSERT_FALSE(e.save("again.rom").empty());
+    EXPECT_EQ(e.host.saveQuestions.size(), 3u);
 }
 
 INSTANTIATE_TEST_SUITE_P(PlantedFaults, DamagedDump,
