@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTimer>
+#include <csignal>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -33,6 +35,9 @@ bool onlyAsksForText(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit a save's write fails with EFBIG and is reported, instead of the signal
+    // ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication::setApplicationName(QStringLiteral("zorvane-fx"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZFX_VERSION));
     if (onlyAsksForText(argc, argv)) {

@@ -135,7 +135,7 @@ int runStructure(const std::string& file, bool json, std::ostream& out, std::ost
         nlohmann::ordered_json line{{"file", file}};
         line.update(romStructureJson(structure));
         line["check"] = structureCheckJson(check);
-        out << line.dump() << "\n";
+        out << jsonLine(line) << "\n";
         return kExitOk;
     }
     out << file << "\n";
@@ -153,7 +153,7 @@ int runVerify(const std::vector<std::string>& files, bool json, std::ostream& ou
         if (!read.ok()) {
             unreadable = true;
             err << file << ": " << kCantOpenFile << " " << read.error << "\n";
-            if (json) out << nlohmann::ordered_json{{"file", file}, {"error", read.error}}.dump() << "\n";
+            if (json) out << jsonLine({{"file", file}, {"error", read.error}}) << "\n";
             continue;
         }
         const ImageAnalysis analysis = analyseImage(BiosImage(read.bytes));
@@ -165,7 +165,7 @@ int runVerify(const std::vector<std::string>& files, bool json, std::ostream& ou
             line.update(imageCheckJson(check, analysis.structure.chain));
             line["passed"] = check.passed() && !structure.contradicted();
             line["structure"] = structureCheckJson(structure);
-            out << line.dump() << "\n";
+            out << jsonLine(line) << "\n";
             continue;
         }
         out << file << ": " << check.line() << "\n";
@@ -205,10 +205,13 @@ void printComparison(std::ostream& out, const ImageComparison& compared) {
         return;
     }
     // What makes every comparison below doubtful comes first, in capitals.
+    // The BIOS versions come from the images: shown escaped, they cannot act on the terminal.
     for (const IdentityDifference& d : compared.identity)
-        if (d.loud) out << "DIFFERENT " << d.what << ": " << d.before << " -> " << d.after << "\n";
+        if (d.loud)
+            out << "DIFFERENT " << d.what << ": " << visibleText(d.before) << " -> " << visibleText(d.after)
+                << "\n";
     for (const IdentityDifference& d : compared.identity)
-        if (!d.loud) out << d.what << ": " << d.before << " -> " << d.after << "\n";
+        if (!d.loud) out << d.what << ": " << visibleText(d.before) << " -> " << visibleText(d.after) << "\n";
     for (const FieldChange& change : compared.fields)
         out << changeLine(change) << "\n";
     for (const ByteRange& range : compared.otherBytes)
@@ -235,7 +238,7 @@ int runDiff(const std::string& beforePath, const std::string& afterPath, bool js
     const ImageComparison compared =
         compareImages(analyseImage(BiosImage(before.bytes)), analyseImage(BiosImage(after.bytes)));
     if (json)
-        out << comparisonJson(compared, beforePath, afterPath).dump() << "\n";
+        out << jsonLine(comparisonJson(compared, beforePath, afterPath)) << "\n";
     else
         printComparison(out, compared);
     return compared.identical ? kExitOk : kExitFailed;

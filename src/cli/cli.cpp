@@ -3,6 +3,7 @@
 
 #include "editor/editor_model.h"
 #include "recording_host.h"
+#include "text/number_text.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -38,9 +39,10 @@ void printSummary(std::ostream& out, const EditorModel& model, const RecordingHo
     auto clocks = [&](Control core, Control memory) {
         return "core " + f.edit(core).text + ", memory " + f.edit(memory).text + " " + f.memoryRate(memory);
     };
-    out << "File:          " << f.Pfad << "\n"
+    // What comes from the image or the file's name is shown escaped: it must not act on the terminal.
+    out << "File:          " << visibleText(f.Pfad) << "\n"
         << "Device:        " << f.devicename << " (" << model.card().identity.deviceText << ")\n"
-        << "BIOS version:  " << f.Biosversion << "\n"
+        << "BIOS version:  " << visibleText(f.Biosversion) << "\n"
         << "Vendor:        " << f.manufactor << "\n"
         << "Voltages:      2D " << list(f.combo(Control::Voltage2D)) << " | Thrtl. "
         << list(f.combo(Control::VoltageThrottle)) << " | 3D " << list(f.combo(Control::Voltage3D)) << "\n"
@@ -56,7 +58,7 @@ void printSummary(std::ostream& out, const EditorModel& model, const RecordingHo
         out << "\n";
     }
     for (const Message& message : host.messages)
-        out << "Message:       " << message.text << "\n";
+        out << "Message:       " << visibleText(message.text) << "\n";
 }
 
 // One line that names the file: "card.rom: Cant open File! No such file or directory".
@@ -198,7 +200,7 @@ void printSaveResult(const SetOptions& o, const EditorModel& model, const Record
                                   : nlohmann::ordered_json{{"path", report->backupPath},
                                                            {"created", report->backupCreated}};
         }
-        out << state.dump() << "\n";
+        out << jsonLine(state) << "\n";
     } else if (saved.ok()) {
         out << saved.text << " " << model.form().Pfad << "\n";
         for (const std::string& line : report->changeLines())
@@ -218,7 +220,7 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
     const Outcome opened = model.openBios(o.file);
     if (!opened.ok()) {
         reportFailure(err, o.file, opened);
-        if (o.json) out << stateJson(model, host).dump() << "\n";
+        if (o.json) out << jsonLine(stateJson(model, host)) << "\n";
         return exitCodeFor(opened);
     }
     if (const std::optional<UsageError> usage = applySetOptions(model, o)) {
@@ -233,7 +235,7 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
         for (const std::string& refusal : host.refusals)
             err << target << ": " << kCantOpenFile << " " << refusal
                 << " Nothing was written; --force saves anyway.\n";
-        if (o.json) out << stateJson(model, host).dump() << "\n";
+        if (o.json) out << jsonLine(stateJson(model, host)) << "\n";
         return kExitFailed;
     }
     if (!saved.ok()) reportFailure(err, target, saved);
@@ -261,7 +263,7 @@ int runInfo(const std::vector<std::string>& files, bool json, bool generalMode, 
             reportFailure(err, file, opened);
         }
         if (json) {
-            out << stateJson(model, host).dump() << "\n";
+            out << jsonLine(stateJson(model, host)) << "\n";
         } else {
             if (&file != &files.front()) out << "\n";
             printSummary(out, model, host);

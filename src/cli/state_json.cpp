@@ -25,6 +25,10 @@ nlohmann::ordered_json checkJson(const CheckBox& check) {
 
 } // namespace
 
+std::string jsonLine(const nlohmann::ordered_json& value) {
+    return value.dump(-1, ' ', true, nlohmann::ordered_json::error_handler_t::replace);
+}
+
 nlohmann::ordered_json stateJson(const EditorModel& model, const RecordingHost& host) {
     const FormState& f = model.form();
     const CardState& c = model.card();

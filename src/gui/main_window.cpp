@@ -2,6 +2,7 @@
 #include "main_window.h"
 
 #include "dialogs.h"
+#include "text/number_text.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -444,7 +445,10 @@ void TarvEdit::syncFromModel() {
                                                                           {m_rates[1], &f.StaticText21},
                                                                           {m_rates[2], &f.StaticText22}}};
     for (const auto& [label, caption] : captions) {
-        const QString text = QString::fromStdString(*caption);
+        // Texts from the image (the BIOS version) and the file's name show control characters as
+        // visible escapes, and never as rich text.
+        label->setTextFormat(Qt::PlainText);
+        const QString text = QString::fromStdString(visibleText(*caption));
         if (label->text() != text) {
             label->setText(text);
             label->adjustSize();

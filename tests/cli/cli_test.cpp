@@ -10,8 +10,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include <cstdlib>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace zfx::cli {
 namespace {
@@ -477,6 +479,59 @@ TEST_F(CliTest, SetOfAPaddedImageKeepsThePaddingAndNamesTheImagesChecksumByte) {
     ASSERT_EQ(saved.size(), padded->bytes.size());
     EXPECT_TRUE(std::equal(saved.begin() + 0x10000, saved.end(), padded->bytes.begin() + 0x10000));
     EXPECT_EQ(runCli({"verify", path("out.rom")}).code, 0);
+}
+
+// --- output that never lies or harms ---
+
+TEST_F(CliTest, TextFromTheImageNeverReachesTheTerminalRaw) {
+    std::vector<std::uint8_t> bytes = test::readBytes(sample("fx5950-ultra.rom"));
+    const auto version =
+        std::search(bytes.begin(), bytes.end(), std::begin("Version"), std::end("Version") - 1);
+    ASSERT_NE(version, bytes.end());
+    const std::vector<std::uint8_t> hostile{0x1B, ']', '0', ';', 'x', 0x07, '\r', 0x9B, 'J', 0x7F};
+    std::copy(hostile.begin(), hostile.end(), version + 8);
+    test::writeBytes(path("hostile.rom"), bytes);
+    const auto raw = [](const std::string& text, bool newlinesAllowed) {
+        return std::any_of(text.begin(), text.end(), [&](char c) {
+            const auto u = static_cast<unsigned char>(c);
+            return (u < 0x20 && !(newlinesAllowed && u == '\n')) || u == 0x7F || (u == 0xC2);
+        });
+    };
+    const CliRun text = runCli({"info", path("hostile.rom")});
+    EXPECT_FALSE(raw(text.out, true)) << text.out;
+    EXPECT_NE(text.out.find("BIOS version:  \\x1B]0;x\\x07\\r\\u009BJ\\x7F"), std::string::npos) << text.out;
+    const CliRun diff = runCli({"diff", sample("fx5950-ultra.rom"), path("hostile.rom")});
+    EXPECT_FALSE(raw(diff.out, true)) << diff.out;
+    const CliRun j = runCli({"info", "--json", path("hostile.rom")});
+    EXPECT_FALSE(raw(j.out, true)) << j.out;
+    // The JSON value is still the text the image gives; only its encoding is escaped.
+    const std::string shown = j.firstJson()["biosVersion"];
+    EXPECT_EQ(shown.rfind("\x1B]0;x\x07\r\xC2\x9BJ\x7F", 0), 0u);
+}
+
+TEST_F(CliTest, ANameThatIsNoUtf8GivesValidJsonAndTheRightExitCode) {
+    const std::string name = path("caf\xE9.rom");
+    test::writeBytes(name, test::readBytes(sample("fx5950-ultra.rom")));
+    const CliRun info = runCli({"info", "--json", name});
+    EXPECT_EQ(info.code, 0);
+    EXPECT_TRUE(json::accept(info.out)) << info.out;
+    const CliRun set = runCli({"set", name, "-o", name, "--core-3d", "480", "--json"});
+    EXPECT_EQ(set.code, 0) << set.err;
+    const json saved = json::parse(set.out);
+    EXPECT_EQ(saved["messages"], json::array({"File saved."}));
+    EXPECT_EQ(runCli({"verify", "--json", name}).code, 0);
+}
+
+TEST_F(CliTest, OutputThatCannotBeWrittenExitsOne) {
+    for (const std::string args : {" info --json ", " info ", " verify ", " structure --json "}) {
+        const std::string command =
+            std::string(ZFX_CLI_BINARY) + args + sample("fx5950-ultra.rom") + " > /dev/full 2> /dev/null";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << args;
+        EXPECT_EQ(WEXITSTATUS(status), 1) << args;
+    }
+    const int help = std::system((std::string(ZFX_CLI_BINARY) + " --help > /dev/full 2> /dev/null").c_str());
+    EXPECT_EQ(WEXITSTATUS(help), 1);
 }
 
 } // namespace

@@ -94,6 +94,59 @@ std::string hexOffset(std::int64_t offset) {
     return text;
 }
 
+namespace {
+
+// The length of the UTF-8 sequence that starts at text[i], or 0 where none does.
+std::size_t utf8Length(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4;
+    if (length == 0 || i + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k)
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    // No overlong forms, no surrogates, nothing past U+10FFFF.
+    if ((lead == 0xE0 && byte(i + 1) < 0xA0) || (lead == 0xED && byte(i + 1) > 0x9F) ||
+        (lead == 0xF0 && byte(i + 1) < 0x90) || (lead == 0xF4 && byte(i + 1) > 0x8F))
+        return 0;
+    return length;
+}
+
+} // namespace
+
+std::string visibleText(std::string_view utf8) {
+    std::string text;
+    text.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            text += static_cast<char>(c);
+            ++i;
+        } else if (c == '\r' || c == '\n' || c == '\t') {
+            text += c == '\r' ? "\\r" : c == '\n' ? "\\n" : "\\t";
+            ++i;
+        } else if (c < 0x80) {
+            text += "\\x" + hexDigits(c, 2); // C0 and DEL
+            ++i;
+        } else if (const std::size_t length = utf8Length(utf8, i); length == 0) {
+            text += "\\x" + hexDigits(c, 2); // no UTF-8
+            ++i;
+        } else if (c == 0xC2 && static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
+            text += "\\u00" + hexDigits(static_cast<unsigned char>(utf8[i + 1]), 2); // C1
+            i += 2;
+        } else {
+            text.append(utf8.substr(i, length));
+            i += length;
+        }
+    }
+    return text;
+}
+
 std::string hexDigits(std::uint32_t value, int digits) {
     // Written by hand: the checks write thousands of these per image, and snprintf was a tenth
     // of an open.

@@ -27,6 +27,11 @@ std::int32_t hundredthsToMhz(std::uint32_t hundredths);
 // An offset in the image as the editor's messages give it: 31281 -> "7A31h".
 std::string hexOffset(std::int64_t offset);
 
+// Text from an image or a file name as a terminal or a label may show it: control characters
+// (C0, DEL and C1) and bytes that are no UTF-8 are written visibly escaped ("\x1b", "\r",
+// "\u009b"), so no text from a file can move the cursor, set a title or forge a line.
+std::string visibleText(std::string_view utf8);
+
 // Every other number the program writes for people, in one place.
 
 // Upper-case hex digits, at least the given count: (0x312, 4) -> "0312", (0x3A, 2) -> "3A".
