@@ -374,21 +374,47 @@ bool sameFile(const fs::path& a, const fs::path& b, FileSystem& system) {
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
+namespace {
+
+bool startsAsOptionRom(const std::vector<std::uint8_t>& bytes) {
+    return bytes.size() >= 2 && bytes[0] == 0x55 && bytes[1] == 0xAA;
+}
+
+// Why what stands under the backup's name is no kept original, or nothing when it is one.
+std::optional<std::string> notAKeptOriginal(const fs::path& copy, const struct stat& existing,
+                                            const ReadResult& original, FileSystem& system) {
+    if (S_ISDIR(existing.st_mode)) return std::string("it is a folder, not a kept original");
+    if (!S_ISREG(existing.st_mode))
+        return std::string("it is ") + kindOf(existing.st_mode) + ", not a kept original";
+    if (existing.st_size == 0) return std::string("it is an empty file, not a kept original");
+    const ReadResult kept = readImageFile(copy, system);
+    if (!kept.ok()) return "it cannot be read (" + kept.error + ")";
+    if (original.ok() && startsAsOptionRom(original.bytes) && !startsAsOptionRom(kept.bytes))
+        return std::string("it holds no BIOS image, so it is not a kept original");
+    return std::nullopt;
+}
+
+} // namespace
+
 KeepResult keepCopy(const fs::path& source, const fs::path& copy, FileSystem& system) {
     KeepResult result;
     const auto fail = [&](const std::string& cause) {
         result.error = "The original could not be kept as " + copy.string() + ": " + cause;
         return result;
     };
-    // Anything of that name, even a dangling link, is an earlier backup or the user's own file.
+    const ReadResult original = readImageFile(source, system);
+    // A file of that name is an earlier backup only if it is one: a regular file that holds an
+    // image as the original does. Anything else (a folder, a pipe, a link, an empty file) is never
+    // taken for the original, and is never replaced either: the save over the opened file stops.
     struct stat existing {};
     if (const SysResult looked = system.lstat(copy.string(), existing); !looked.failed()) {
+        if (std::optional<std::string> why = notAKeptOriginal(copy, existing, original, system))
+            return fail(*why + "; move it away, or save under another name.");
         result.existed = true;
         return result;
     } else if (looked.error != ENOENT) {
         return fail(causeOf(looked.error));
     }
-    const ReadResult original = readImageFile(source, system);
     if (!original.ok()) return fail(original.error);
 
     const std::string name = copy.filename().string();

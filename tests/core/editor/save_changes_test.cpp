@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <functional>
+
 #include <cerrno>
 #include <filesystem>
 
@@ -200,12 +204,61 @@ TEST(Backup, ALinkOrAnotherNameOfTheOpenFileIsTheSameFile) {
     }
 }
 
-TEST(Backup, AFileOfTheBackupsNameIsLeftAsItIs) {
+// Only a regular file that holds an image counts as the kept original. Anything else under that
+// name is left as it is, and the save over the opened file stops there: saying "the original was
+// kept before" would be false, and the original would be gone.
+struct TakenName {
+    const char* name;
+    std::function<void(const std::filesystem::path&, const std::filesystem::path&)> make; // backup, folder
+    const char* said;
+};
+
+class BackupNameTaken : public ::testing::TestWithParam<TakenName> {};
+
+TEST_P(BackupNameTaken, ByNoKeptOriginalRefusesTheSaveAndChangesNothing) {
+    Editor e;
+    const Bytes original = test::sampleBytes("fx5200.rom");
+    const auto path = e.openFile(original, "card.rom");
+    const auto backup = e.dir.file("card.orig.rom");
+    GetParam().make(backup, e.dir.path());
+    e.model.typeText(Control::Core3D, "260");
+    const Outcome outcome = e.model.saveBios(path.string(), kRomFilterEntry);
+    EXPECT_EQ(outcome.cause, OutcomeCause::WriteFailed);
+    EXPECT_NE(outcome.detail.find(GetParam().said), std::string::npos) << outcome.detail;
+    EXPECT_NE(outcome.detail.find("Nothing was saved."), std::string::npos) << outcome.detail;
+    EXPECT_EQ(test::readBytes(path), original);
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(backup)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, BackupNameTaken,
+    ::testing::Values(
+        TakenName{"user_file",
+                  [](const auto& b, const auto&) {
+                      test::writeBytes(b, {1, 2, 3});
+                  },
+                  "it holds no BIOS image"},
+        TakenName{"empty_file", [](const auto& b, const auto&) { test::writeBytes(b, {}); }, "an empty file"},
+        TakenName{"folder", [](const auto& b, const auto&) { std::filesystem::create_directory(b); },
+                  "a folder"},
+        TakenName{"fifo", [](const auto& b, const auto&) { ASSERT_EQ(mkfifo(b.c_str(), 0644), 0); },
+                  "a named pipe"},
+        TakenName{
+            "dangling_link",
+            [](const auto& b, const auto& dir) { std::filesystem::create_symlink(dir / "gone.rom", b); },
+            "a link"},
+        TakenName{"link_loop", [](const auto& b, const auto&) { std::filesystem::create_symlink(b, b); },
+                  "a link"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Backup, AnEarlierOriginalOfTheBackupsNameIsLeftAsItIs) {
     Editor e;
     const auto path = e.openFile(test::sampleBytes("fx5200.rom"), "card.rom");
-    test::writeBytes(e.dir.file("card.orig.rom"), {1, 2, 3});
+    const Bytes earlier = test::sampleBytes("fx5700.rom");
+    test::writeBytes(e.dir.file("card.orig.rom"), earlier);
     ASSERT_TRUE(e.model.saveBios(path.string(), kRomFilterEntry).ok());
-    EXPECT_EQ(test::readBytes(e.dir.file("card.orig.rom")), (Bytes{1, 2, 3}));
+    EXPECT_EQ(test::readBytes(e.dir.file("card.orig.rom")), earlier);
+    EXPECT_FALSE(e.model.lastSave()->backupCreated);
 }
 
 TEST(Backup, TurnedOffNoCopyIsKept) {
