@@ -136,7 +136,7 @@ void checkSave(const zfx::EditorModel& model, const zfx::CardData& card,
     }
     // A damaged dump's image keeps the sum it had, so the damage still shows; else the sum is 0.
     const bool keptOff = zfx::dumpDamage(zfx::BiosImage(image)).has_value() && image.size() > 2 &&
-                         static_cast<std::size_t>(checksum) + 1 == image[2] * 512u;
+                         static_cast<std::size_t>(checksum) + 1 == static_cast<std::size_t>(image[2]) * 512;
     if (sum % 256 != (keptOff ? before % 256 : 0))
         fail("saved bytes do not sum as they must through the checksum byte");
     auto writable = writableOffsets(card, image.size());

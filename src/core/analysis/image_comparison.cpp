@@ -82,50 +82,49 @@ void markPlaces(std::vector<bool>& covered, const std::vector<FieldPlace>& layou
 
 } // namespace
 
-ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& second,
-                              std::optional<std::int32_t> checksumOffset) {
-    const BiosImage& a = first.image;
-    const BiosImage& b = second.image;
-    const CardData& before = first.data;
-    const CardData& after = second.data;
-    ImageComparison result;
-    result.identical = a.bytes() == b.bytes();
+namespace {
 
+std::vector<IdentityDifference> identityDifferences(const ImageAnalysis& first, const ImageAnalysis& second) {
+    std::vector<IdentityDifference> differences;
     auto differ = [&](std::string what, std::string x, std::string y, bool loud) {
-        if (x != y) result.identity.push_back({std::move(what), std::move(x), std::move(y), loud});
+        if (x != y) differences.push_back({std::move(what), std::move(x), std::move(y), loud});
     };
     auto deviceOf = [](const CardIdentity& id) {
         return id.deviceText.empty() ? std::string("none") : id.deviceText + " (" + id.deviceName + ")";
     };
-    differ("device", deviceOf(before.identity), deviceOf(after.identity), true);
-    differ("length", std::to_string(a.size()) + " bytes", std::to_string(b.size()) + " bytes", true);
-    differ("family", familyText(before.identity.flags), familyText(after.identity.flags), true);
-    differ("BIOS version", before.identity.biosVersion, after.identity.biosVersion, false);
-    differ("vendor", before.identity.vendorName, after.identity.vendorName, false);
+    const CardIdentity& before = first.data.identity;
+    const CardIdentity& after = second.data.identity;
+    differ("device", deviceOf(before), deviceOf(after), true);
+    differ("length", std::to_string(first.image.size()) + " bytes",
+           std::to_string(second.image.size()) + " bytes", true);
+    differ("family", familyText(before.flags), familyText(after.flags), true);
+    differ("BIOS version", before.biosVersion, after.biosVersion, false);
+    differ("vendor", before.vendorName, after.vendorName, false);
+    return differences;
+}
 
-    const std::vector<FieldPlace> layoutBefore = cardLayout(before);
-    const std::vector<FieldPlace> layoutAfter = cardLayout(after);
+std::vector<FieldChange> fieldChanges(const std::vector<FieldPlace>& layoutBefore,
+                                      const std::vector<FieldPlace>& layoutAfter, const BiosImage& a,
+                                      const BiosImage& b) {
+    std::vector<FieldChange> changes;
     for (const FieldPlace& place : layoutBefore)
         if (auto change = compareField(&place, placeNamed(layoutAfter, place.caption), a, b))
-            result.fields.push_back(std::move(*change));
+            changes.push_back(std::move(*change));
     for (const FieldPlace& place : layoutAfter)
         if (!placeNamed(layoutBefore, place.caption))
-            if (auto change = compareField(nullptr, &place, a, b))
-                result.fields.push_back(std::move(*change));
+            if (auto change = compareField(nullptr, &place, a, b)) changes.push_back(std::move(*change));
+    return changes;
+}
 
+// The runs of bytes that differ where no value and no checksum byte lies.
+std::vector<ByteRange> otherRanges(const BiosImage& a, const BiosImage& b, const std::vector<bool>& covered) {
+    std::vector<ByteRange> ranges;
     const std::int32_t longest = std::max(a.size(), b.size());
-    std::vector<bool> covered(static_cast<std::size_t>(longest), false);
-    markPlaces(covered, layoutBefore);
-    markPlaces(covered, layoutAfter);
-    const std::int32_t checksumA = checksumOffset.value_or(a.size() - 1);
-    const std::int32_t checksumB = checksumOffset.value_or(b.size() - 1);
-    if (checksumA >= 0 && checksumA < a.size()) covered[static_cast<std::size_t>(checksumA)] = true;
-    if (checksumB >= 0 && checksumB < b.size()) covered[static_cast<std::size_t>(checksumB)] = true;
+    const auto differs = [&](std::int32_t at) {
+        return !covered[static_cast<std::size_t>(at)] &&
+               (at >= a.size() || at >= b.size() || a.at(at) != b.at(at));
+    };
     for (std::int32_t i = 0; i < longest;) {
-        const auto differs = [&](std::int32_t at) {
-            return !covered[static_cast<std::size_t>(at)] &&
-                   (at >= a.size() || at >= b.size() || a.at(at) != b.at(at));
-        };
         if (!differs(i)) {
             ++i;
             continue;
@@ -133,13 +132,38 @@ ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& s
         std::int32_t end = i;
         while (end < longest && differs(end))
             ++end;
-        result.otherBytes.push_back(
-            {i, end - i, firstBytesText(a, i, end - i), firstBytesText(b, i, end - i)});
+        ranges.push_back({i, end - i, firstBytesText(a, i, end - i), firstBytesText(b, i, end - i)});
         i = end;
     }
+    return ranges;
+}
 
-    if (checksumA >= 0 && checksumA < a.size()) result.checksum.before = a.at(checksumA);
-    if (checksumB >= 0 && checksumB < b.size()) result.checksum.after = b.at(checksumB);
+} // namespace
+
+ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& second,
+                              std::optional<std::int32_t> checksumOffset) {
+    const BiosImage& a = first.image;
+    const BiosImage& b = second.image;
+    ImageComparison result;
+    result.identical = a.bytes() == b.bytes();
+    result.identity = identityDifferences(first, second);
+    const std::vector<FieldPlace> layoutBefore = cardLayout(first.data);
+    const std::vector<FieldPlace> layoutAfter = cardLayout(second.data);
+    result.fields = fieldChanges(layoutBefore, layoutAfter, a, b);
+
+    std::vector<bool> covered(static_cast<std::size_t>(std::max(a.size(), b.size())), false);
+    markPlaces(covered, layoutBefore);
+    markPlaces(covered, layoutAfter);
+    const std::int32_t checksumA = checksumOffset.value_or(a.size() - 1);
+    const std::int32_t checksumB = checksumOffset.value_or(b.size() - 1);
+    const bool inA = checksumA >= 0 && checksumA < a.size();
+    const bool inB = checksumB >= 0 && checksumB < b.size();
+    if (inA) covered[static_cast<std::size_t>(checksumA)] = true;
+    if (inB) covered[static_cast<std::size_t>(checksumB)] = true;
+    result.otherBytes = otherRanges(a, b, covered);
+
+    if (inA) result.checksum.before = a.at(checksumA);
+    if (inB) result.checksum.after = b.at(checksumB);
     result.checksum.offset = std::max(checksumB, 0);
     return result;
 }

@@ -130,11 +130,8 @@ std::string visibleText(std::string_view utf8) {
         } else if (c == '\r' || c == '\n' || c == '\t') {
             text += c == '\r' ? "\\r" : c == '\n' ? "\\n" : "\\t";
             ++i;
-        } else if (c < 0x80) {
-            text += "\\x" + hexDigits(c, 2); // C0 and DEL
-            ++i;
-        } else if (const std::size_t length = utf8Length(utf8, i); length == 0) {
-            text += "\\x" + hexDigits(c, 2); // no UTF-8
+        } else if (const std::size_t length = c < 0x80 ? 0 : utf8Length(utf8, i); length == 0) {
+            text += "\\x" + hexDigits(c, 2); // C0, DEL, or a byte that is no UTF-8
             ++i;
         } else if (c == 0xC2 && static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
             text += "\\u00" + hexDigits(static_cast<unsigned char>(utf8[i + 1]), 2); // C1
