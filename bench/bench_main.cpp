@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Benchmarks, each against a baseline measured in the same run; the last lines give the ratios.
-#include "analysis/image_check.h"
+#include "checks/image_check.h"
 #include "editor/editor_model.h"
 #include "image/bios_image.h"
 #include "io/file_io.h"

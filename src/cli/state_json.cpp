@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "analysis/image_check.h"
 #include "analysis/image_comparison.h"
+#include "checks/image_check.h"
 #include "cli.h"
 #include "editor/editor_model.h"
 #include "recording_host.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "analysis/image_check.h"
+#include "checks/image_check.h"
 #include "image/bios_image.h"
 #include "structure/rom_structure.h"
 #include "structure/structure_check.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "analysis/finding.h"
+#include "checks/finding.h"
 #include "structure/rom_structure.h"
 #include "tables/card_data.h"
 

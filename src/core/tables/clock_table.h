@@ -2,8 +2,8 @@
 #pragma once
 
 #include "image/bios_image.h"
-#include "tables/card_field.h"
 #include "image/card_identity.h"
+#include "tables/card_field.h"
 
 #include <cstdint>
 #include <optional>

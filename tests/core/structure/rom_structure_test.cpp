@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "tables/card_data.h"
 #include "planted_faults.h"
 #include "structure/rom_structure.h"
 #include "structure/structure_check.h"
+#include "tables/card_data.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -119,9 +119,8 @@ TEST_P(PlantedContradictionCheck, IsNamedWithBothPlaces) {
     EXPECT_EQ(c.line(), "Warning: the " + planted.table + " found " +
                             (planted.table == "timing bytes" ? "do" : "does") +
                             " not match the BIOS structure");
-    const auto verdict = std::find_if(c.findings.begin(), c.findings.end(), [&](const Finding& v) {
-        return subjectName(v) == planted.subject;
-    });
+    const auto verdict = std::find_if(c.findings.begin(), c.findings.end(),
+                                      [&](const Finding& v) { return subjectName(v) == planted.subject; });
     ASSERT_NE(verdict, c.findings.end()) << planted.subject;
     EXPECT_EQ(verdict->severity, Severity::Problem);
     ASSERT_FALSE(offsetsNamed(*verdict, "found").empty());
@@ -261,9 +260,8 @@ TEST(StructureCheck, ClockFieldsInBytesTheStructureLeavesOpenAreNotChecked) {
     bytes[0x1FF9 + 1] = 0x14;
     const StructureCheck c = checkOf(bytes);
     EXPECT_FALSE(c.contradicted()) << c.contradictions();
-    const auto memory = std::find_if(c.findings.begin(), c.findings.end(), [](const Finding& v) {
-        return subjectName(v) == "2D memory clock";
-    });
+    const auto memory = std::find_if(c.findings.begin(), c.findings.end(),
+                                     [](const Finding& v) { return subjectName(v) == "2D memory clock"; });
     ASSERT_NE(memory, c.findings.end());
     EXPECT_EQ(memory->severity, Severity::Note);
     EXPECT_NE(memory->text.find("version 14h performance level holds at 200Bh"), std::string::npos)

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "test_support.h"
 #include "tables/voltage_table.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "analysis/image_check.h"
+#include "checks/image_check.h"
 
 #include "text/number_text.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "analysis/image_check.h"
+#include "checks/image_check.h"
 #include "planted_faults.h"
 #include "test_support.h"
 
@@ -25,8 +25,8 @@ ImageCheck check(const Bytes& bytes) {
 }
 
 const Finding* item(const ImageCheck& c, const std::string& name) {
-    const auto it =
-        std::find_if(c.findings.begin(), c.findings.end(), [&](const Finding& i) { return subjectName(i) == name; });
+    const auto it = std::find_if(c.findings.begin(), c.findings.end(),
+                                 [&](const Finding& i) { return subjectName(i) == name; });
     return it == c.findings.end() ? nullptr : &*it;
 }
 

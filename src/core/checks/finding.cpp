@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "analysis/finding.h"
+#include "checks/finding.h"
 
 #include <algorithm>
 

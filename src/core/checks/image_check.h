@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "analysis/finding.h"
+#include "checks/finding.h"
 #include "image/bios_image.h"
 #include "image/card_identity.h"
 #include "image/option_rom.h"
