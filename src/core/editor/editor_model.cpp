@@ -469,6 +469,17 @@ bool EditorModel::mayCarryOut(const SavePlan& plan) {
     return true;
 }
 
+bool EditorModel::mayReplaceDocument(const std::string& path) {
+    // Another program may have written the file, or swapped it for another, since it was read: a
+    // save over it would destroy that content. A file that is gone loses nothing.
+    const ReadResult now = m_files.read(path);
+    if (!now.ok() || now.bytes == m_analysis.image.bytes()) return true;
+    return m_host.confirmSave(kSaveOverChangedFile,
+                              path +
+                                  " is no longer what was read from it: another program wrote it, or it was "
+                                  "replaced. A save replaces what is there now.");
+}
+
 Outcome EditorModel::saveTo(const std::string& path) {
     if (m_analysis.image.empty())
         return {OutcomeCause::NoImage, kCantOpenFile, "There is no image to save: open a BIOS file first."};
@@ -478,8 +489,9 @@ Outcome EditorModel::saveTo(const std::string& path) {
 
     if (!mayCarryOut(plan)) return {OutcomeCause::Cancelled, {}, {}};
 
-    const bool keepBackup =
-        m_keepBackups && !m_documentPath.empty() && m_files.sameFile(path, m_documentPath);
+    const bool overDocument = !m_documentPath.empty() && m_files.sameFile(path, m_documentPath);
+    if (overDocument && !mayReplaceDocument(path)) return {OutcomeCause::Cancelled, {}, {}};
+    const bool keepBackup = m_keepBackups && overDocument;
     SaveDone done = saveToFile(plan, m_analysis, m_files, path, keepBackup);
     if (!done.outcome.ok()) return done.outcome;
     m_analysis = std::move(plan.after);

@@ -213,6 +213,9 @@ class EditorModel {
     Outcome saveTo(const std::string& path);
     // Asks the host about what speaks against a plan; false when the user said no.
     bool mayCarryOut(const SavePlan& plan);
+    // Whether the opened file may be replaced: it still holds what was read (or last saved), or
+    // the user agrees to replace what another program put there.
+    bool mayReplaceDocument(const std::string& path);
 
     // control operations that keep the toolkit's rules; setEditText is the program's own
     // change, replaceText also the user's

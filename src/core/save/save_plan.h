@@ -48,6 +48,8 @@ struct SavePlan {
 
 inline constexpr const char* kSaveDamagedDump =
     "The file you opened is damaged, and a save would give it a correct checksum and hide that. Save anyway?";
+inline constexpr const char* kSaveOverChangedFile =
+    "The file changed on disk after it was opened. Replace it anyway?";
 inline constexpr const char* kSaveDespiteStructure =
     "The BIOS structure contradicts the tables this save writes into. Save anyway?";
 

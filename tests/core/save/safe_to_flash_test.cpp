@@ -186,3 +186,54 @@ TEST(ChecksumPlace, AWriteAfterTheFirstImageKeepsTheWholeFileRule) {
 
 } // namespace
 } // namespace zfx
+
+namespace zfx {
+namespace {
+
+// --- a file changed under the editor ---
+
+TEST(ChangedOnDisk, ASaveOverAFileAnotherProgramWroteAsksAndCancelKeepsItsContent) {
+    Editor e;
+    const Bytes original = test::sampleBytes("fx5700.rom");
+    const auto path = e.openFile(original, "card.rom");
+    e.model.typeText(Control::Core3D, "301");
+    Bytes theirs = original;
+    theirs[0x100] ^= 0xFF; // another program's edit after the open
+    test::writeBytes(path, theirs);
+
+    e.host.saveAnyway = {false};
+    EXPECT_EQ(e.model.saveBios(path.string(), kRomFilterEntry).cause, OutcomeCause::Cancelled);
+    ASSERT_EQ(e.host.saveQuestions.size(), 1u);
+    EXPECT_EQ(e.host.saveQuestions[0].first, kSaveOverChangedFile);
+    EXPECT_EQ(test::readBytes(path), theirs);
+    EXPECT_FALSE(std::filesystem::exists(e.dir.file("card.orig.rom")));
+    EXPECT_TRUE(e.model.modified());
+
+    // With consent it is replaced, and what the other program wrote is the kept original.
+    ASSERT_TRUE(e.model.saveBios(path.string(), kRomFilterEntry).ok());
+    EXPECT_EQ(test::readBytes(e.dir.file("card.orig.rom")), theirs);
+    // The file now holds what was saved: the next save asks nothing.
+    e.model.typeText(Control::Core3D, "302");
+    ASSERT_TRUE(e.model.saveBios(path.string(), kRomFilterEntry).ok());
+    EXPECT_EQ(e.host.saveQuestions.size(), 2u);
+}
+
+TEST(ChangedOnDisk, AFileSwappedForAnotherAsksTooAndAnUnchangedOneDoesNot) {
+    Editor e;
+    const auto path = e.openFile(test::sampleBytes("fx5700.rom"), "card.rom");
+    e.model.typeText(Control::Core3D, "301");
+    ASSERT_TRUE(e.model.saveBios(path.string(), kRomFilterEntry).ok());
+    EXPECT_TRUE(e.host.saveQuestions.empty());
+
+    // Swapped: a new file of another content renamed over the name.
+    const auto other = e.dir.file("other.rom");
+    test::writeBytes(other, test::sampleBytes("fx5200.rom"));
+    std::filesystem::rename(other, path);
+    e.model.typeText(Control::Core3D, "302");
+    e.host.saveAnyway = {false};
+    EXPECT_EQ(e.model.saveBios(path.string(), kRomFilterEntry).cause, OutcomeCause::Cancelled);
+    EXPECT_EQ(test::readBytes(path), test::sampleBytes("fx5200.rom"));
+}
+
+} // namespace
+} // namespace zfx
