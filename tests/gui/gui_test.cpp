@@ -539,10 +539,11 @@ class GuiTest : public QObject {
         main()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(main()));
         edit(4)->setFocus(Qt::TabFocusReason);
-        QCOMPARE(bar->currentMessage(), QStringLiteral("2D memory clock: 8 fields, 2007h to 2023h"));
+        QCOMPARE(bar->currentMessage(),
+                 QStringLiteral("2D memory clock: 8 fields, 2007h to 2023h (level 20h, 8 copies)"));
         QVERIFY(line->isHidden());
         child<QComboBox>(main(), "ComboBox3")->setFocus(Qt::MouseFocusReason);
-        QCOMPARE(bar->currentMessage(), QStringLiteral("3D voltage: voltage at 1009h, code at 100Ah"));
+        QCOMPARE(bar->currentMessage(), QStringLiteral("3D voltage: 20ACh (level 80h)"));
         child<QCheckBox>(main(), "CheckBox2")->setFocus(Qt::TabFocusReason);
         QVERIFY(bar->currentMessage().isEmpty());
         QVERIFY(!line->isHidden());
@@ -566,16 +567,28 @@ class GuiTest : public QObject {
 
     // A save the BIOS structure speaks against asks first, with the reasons; Cancel writes nothing.
     void aContradictedSaveAsksBeforeWriting() {
-        openThroughMenu("fx5700.rom");
+        // A second voltage table behind the first: the editor finds it, the BMP points to the first.
+        std::vector<std::uint8_t> decoy = test::sampleBytes("fx5700.rom");
+        std::copy(decoy.begin() + 0x1000, decoy.begin() + 0x100B, decoy.begin() + 0x1100);
+        decoy[0x1105] = 0x50;
+        std::uint8_t sum = 0;
+        for (std::size_t i = 0; i + 1 < decoy.size(); ++i)
+            sum = static_cast<std::uint8_t>(sum + decoy[i]);
+        decoy.back() = static_cast<std::uint8_t>(0x100 - sum); // a sound dump
+        const auto decoyPath = dir->file("decoy.rom");
+        test::writeBytes(decoyPath, decoy);
+        services->openAnswers.push_back(QString::fromStdString(decoyPath.string()));
+        action(main(), "OpenBIOS1")->trigger();
         auto* list = child<QComboBox>(main(), "ComboBox3");
-        list->setCurrentIndex(3);
-        emit list->activated(3);
+        list->setCurrentIndex(1);
+        emit list->activated(1);
         services->saveAnyway = false;
         const auto target = dir->file("out.rom");
         services->saveAnswers.push_back(SaveChoice{target.string(), kRomFilterEntry});
         action(main(), "SaveBIOS1")->trigger();
         QCOMPARE(services->saveQuestions.size(), 1);
-        QVERIFY(services->saveQuestions[0].contains(QStringLiteral("a driver drops that level")));
+        QVERIFY2(services->saveQuestions[0].contains(QStringLiteral("found at 1100h")),
+                 qPrintable(services->saveQuestions[0]));
         QVERIFY(!std::filesystem::exists(target));
         QVERIFY(services->messages.empty());
     }

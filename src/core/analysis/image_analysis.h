@@ -3,9 +3,11 @@
 
 #include "checks/image_check.h"
 #include "image/bios_image.h"
+#include "structure/level_places.h"
 #include "structure/rom_structure.h"
 #include "structure/structure_check.h"
 #include "tables/card_data.h"
+#include "tables/card_layout.h"
 
 namespace zfx {
 
@@ -20,9 +22,16 @@ struct ImageAnalysis {
     RomStructure structure;
     ImageCheck check;
     StructureCheck structureCheck;
+    LevelPlaces places;                    // where the performance levels keep the confirmed fields' values
     std::optional<std::string> dumpDamage; // what is wrong with the dump itself, see dumpDamage()
 };
 
 ImageAnalysis analyseImage(BiosImage image);
+
+// Every value the editor reads and every place a save writes it, in the window's order: the card
+// layout, with each confirmed field in every copy its performance levels keep, and a mode whose
+// levels carry their voltage at those levels' voltage bytes (its table entry then counts among
+// the voltage entries).
+std::vector<FieldPlace> valuePlaces(const ImageAnalysis& analysis);
 
 } // namespace zfx

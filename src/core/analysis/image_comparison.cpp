@@ -47,17 +47,22 @@ bool sameBytes(const FieldPlace& place, const BiosImage& a, const BiosImage& b, 
 std::optional<FieldChange> compareField(const FieldPlace* before, const FieldPlace* after, const BiosImage& a,
                                         const BiosImage& b) {
     const FieldPlace& any = before ? *before : *after;
-    FieldChange change{any.caption, "not found", "not found", placeUnit(any.kind), {}, {}};
+    FieldChange change{any.caption, "not found", "not found", placeUnit(any.kind), {}, {}, {}};
     if (before && after && before->offsets == after->offsets && before->kind == after->kind) {
         // The same place on both sides: only the copies whose bytes differ.
         FieldPlace differing = *after;
         differing.offsets.clear();
-        for (const std::int32_t at : after->offsets)
-            if (!sameBytes(*after, a, b, at)) differing.offsets.push_back(at);
+        differing.levels.clear();
+        for (std::size_t i = 0; i < after->offsets.size(); ++i) {
+            if (sameBytes(*after, a, b, after->offsets[i])) continue;
+            differing.offsets.push_back(after->offsets[i]);
+            if (!after->levels.empty()) differing.levels.push_back(after->levels[i]);
+        }
         if (differing.offsets.empty()) return std::nullopt;
         change.before = valueOf(differing, a);
         change.after = valueOf(differing, b);
         change.offsets = differing.offsets;
+        change.levels = differing.levels;
         return change;
     }
     if (before) {
@@ -67,6 +72,7 @@ std::optional<FieldChange> compareField(const FieldPlace* before, const FieldPla
     if (after) {
         change.after = valueOf(*after, b);
         change.offsets = after->offsets;
+        change.levels = after->levels;
     }
     return change;
 }
@@ -147,8 +153,8 @@ ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& s
     ImageComparison result;
     result.identical = a.bytes() == b.bytes();
     result.identity = identityDifferences(first, second);
-    const std::vector<FieldPlace> layoutBefore = cardLayout(first.data);
-    const std::vector<FieldPlace> layoutAfter = cardLayout(second.data);
+    const std::vector<FieldPlace> layoutBefore = valuePlaces(first);
+    const std::vector<FieldPlace> layoutAfter = valuePlaces(second);
     result.fields = fieldChanges(layoutBefore, layoutAfter, a, b);
 
     std::vector<bool> covered(static_cast<std::size_t>(std::max(a.size(), b.size())), false);
@@ -170,7 +176,12 @@ ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& s
 
 std::string changeLine(const FieldChange& change) {
     std::string line = change.caption + ": " + change.before + " -> " + change.after + change.unit;
-    if (!change.offsets.empty()) line += " at " + offsetsText(change.offsets);
+    if (!change.levels.empty() && change.offsets.size() > 2)
+        line += " at " + std::to_string(change.offsets.size()) + " places: " + levelsText(change.levels);
+    else if (!change.levels.empty())
+        line += " at " + offsetsText(change.offsets) + ": " + levelsText(change.levels);
+    else if (!change.offsets.empty())
+        line += " at " + offsetsText(change.offsets);
     if (!change.offsetsBefore.empty()) line += " (before at " + offsetsText(change.offsetsBefore) + ")";
     return line;
 }

@@ -27,6 +27,7 @@ struct FieldChange {
     std::string unit;                        // " MHz", or empty
     std::vector<std::int32_t> offsets;       // the copies that differ (where the value lives after)
     std::vector<std::int32_t> offsetsBefore; // where it lived before, when that is elsewhere
+    std::vector<std::uint8_t> levels;        // the performance level of each offset, where known
 };
 
 // A run of differing bytes outside every value the editor reads and the checksum byte.
@@ -61,7 +62,8 @@ struct ImageComparison {
 ImageComparison compareImages(const ImageAnalysis& before, const ImageAnalysis& after,
                               std::optional<std::int32_t> checksumOffset = std::nullopt);
 
-// "3D core clock: 475 -> 500 MHz at 7A31h".
+// "3D core clock: 475 -> 500 MHz at 7A31h", "2D memory clock: 250 -> 275 MHz at 24 places: levels
+// 20h, 60h, 80h, 8 copies each".
 std::string changeLine(const FieldChange& change);
 // "checksum byte: 3Ah -> 7Bh at FFFFh".
 std::string checksumLine(const ChecksumChange& checksum);

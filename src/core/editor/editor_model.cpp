@@ -263,8 +263,9 @@ void EditorModel::getvoltages() {
         texts.push_back(voltageText(entry.voltage, m_decimalSeparator));
     for (std::size_t m = 0; m < kVoltageLists.size(); ++m) {
         const auto& mode = table.modes[m];
-        m_form.combo(kVoltageLists[m]) =
-            mode ? ComboBox{texts, mode->selected, true} : ComboBox{{}, -1, false};
+        // Where the mode's performance level carries its own voltage, that is what the card runs.
+        const int selected = levelSelection(table, m_analysis.places, m).value_or(mode ? mode->selected : -1);
+        m_form.combo(kVoltageLists[m]) = mode ? ComboBox{texts, selected, true} : ComboBox{{}, -1, false};
     }
     rememberSelections();
 }
@@ -437,7 +438,7 @@ CardData EditorModel::shownTables() const {
 std::string EditorModel::placeOf(Control control) const {
     const auto field = control.field();
     if (!field || m_analysis.image.empty()) return {};
-    for (const FieldPlace& place : cardLayout(m_analysis.data))
+    for (const FieldPlace& place : valuePlaces(m_analysis))
         if (place.field == field) return placeText(place);
     return std::string(captionOf(control)) + ": not found in this image";
 }

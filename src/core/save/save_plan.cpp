@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "save/save_plan.h"
 
+#include "text/number_text.h"
+
 #include <algorithm>
 
 namespace zfx {
@@ -62,12 +64,54 @@ void setChecksum(const ImageAnalysis& opened, SavePlan& plan, BiosImage& saved) 
     saved.set(plan.checksumOffset, plan.checksum);
 }
 
+// A voltage written into the table (general mode's, or one above the table's codes) can take away
+// the entry another level asks for: a driver would drop that level. Such a save is refused.
+std::optional<ValueFailure> dropsLevel(const ImageAnalysis& opened, const SavePlan& plan,
+                                       const SaveEdits& edits) {
+    const auto levelProblem = [](const StructureCheck& check) {
+        return std::find_if(check.findings.begin(), check.findings.end(), [](const Finding& f) {
+            return f.subject == Subject::LevelVoltages && f.severity == Severity::Problem;
+        });
+    };
+    const auto now = levelProblem(plan.after.structureCheck);
+    if (now == plan.after.structureCheck.findings.end() ||
+        levelProblem(opened.structureCheck) != opened.structureCheck.findings.end())
+        return std::nullopt;
+    for (std::size_t m = 0; m < kVoltageModes.size(); ++m) {
+        const int chosen = edits.selections[m];
+        if (chosen < 0 || static_cast<std::size_t>(chosen) >= edits.offered.size()) continue;
+        const std::int32_t voltage = edits.offered[static_cast<std::size_t>(chosen)].voltage;
+        return ValueFailure{kVoltageModes[m], ValueFailure::Kind::DropsLevel,
+                            voltsText(static_cast<std::uint8_t>(voltage & 0xFF)), 0, now->text};
+    }
+    return std::nullopt;
+}
+
+// The copies of a written clock that belong to another memory configuration are said, with their
+// values and places: the save leaves them as they are.
+void noteCopiesLeft(const LevelPlaces& places, SavePlan& plan) {
+    for (const LevelCopies& copies : places.clocks) {
+        if (copies.left.empty()) continue;
+        const bool written = std::any_of(plan.writes.begin(), plan.writes.end(),
+                                         [&](const ByteWrite& w) { return w.field == copies.field; });
+        if (!written) continue;
+        std::string where;
+        for (const PerfClock& copy : copies.left)
+            where +=
+                (where.empty() ? "" : ", ") + mhzText(copy.value, true) + " at " + hexOffset(copy.offset);
+        plan.notes.push_back(std::string(fieldInfo(copies.field).caption) + ": level " +
+                             hexByte(copies.levelId) + " keeps " + std::to_string(copies.left.size()) +
+                             (copies.left.size() == 1 ? " copy" : " copies") +
+                             " for another memory configuration as it was (" + where + ").");
+    }
+}
+
 } // namespace
 
 SavePlanResult planSave(const ImageAnalysis& opened, const CardData& shown, const SaveEdits& edits) {
     SavePlan plan;
     if (shown.voltages.table)
-        plan.writes = writeVoltages(*shown.voltages.table, edits.offered, edits.selections).writes;
+        plan.writes = voltageWrites(*shown.voltages.table, edits.offered, edits.selections, opened.places);
     std::optional<ValueFailure> refused;
     if (edits.timingsEdited && shown.timings.timings) {
         const TableWrite timings = writeMemoryTimings(*shown.timings.timings, edits.texts);
@@ -77,7 +121,7 @@ SavePlanResult planSave(const ImageAnalysis& opened, const CardData& shown, cons
     if (!refused) {
         const TableWrite clocks = writeClocks(shown.clocks, edits.texts);
         refused = clocks.failure;
-        append(plan.writes, clocks.writes);
+        append(plan.writes, writesToEveryCopy(clocks.writes, opened.places));
     }
     if (refused) return {std::nullopt, refused};
 
@@ -87,6 +131,8 @@ SavePlanResult planSave(const ImageAnalysis& opened, const CardData& shown, cons
         saved.set(w.offset, w.value);
     setChecksum(opened, plan, saved);
     plan.after = analyseImage(std::move(saved));
+    if (auto dropped = dropsLevel(opened, plan, edits)) return {std::nullopt, std::move(dropped)};
+    noteCopiesLeft(opened.places, plan);
     if (opened.dumpDamage)
         plan.objections.push_back({SaveObjection::Kind::DamagedDump, kSaveDamagedDump, *opened.dumpDamage});
     if (writesIntoContradiction(plan.after.structureCheck, plan.writes))
@@ -99,6 +145,9 @@ std::string refusalText(const ValueFailure& failure) {
     const FieldInfo& info = fieldInfo(failure.field);
     const std::string name(info.caption);
     const std::string unit = info.unit.empty() ? std::string() : " " + std::string(info.unit);
+    if (failure.kind == ValueFailure::Kind::DropsLevel)
+        return name + " " + failure.text + " cannot be saved: " + failure.reason +
+               " Choose a voltage the voltage table has.";
     if (failure.kind == ValueFailure::Kind::NotANumber)
         return name + " holds \"" + failure.text + "\", which is not a whole number" +
                (unit.empty() ? "" : " of MHz") + ".";

@@ -80,12 +80,15 @@ struct ByteWrite {
 };
 
 // Why a user's value for a field cannot be written: not a whole number, or outside 0..maximum.
+// Or, for a voltage, why the image would contradict itself: a level would ask for a voltage the
+// table no longer has.
 struct ValueFailure {
-    enum class Kind { NotANumber, OutOfRange };
+    enum class Kind { NotANumber, OutOfRange, DropsLevel };
     CardField field;
     Kind kind;
-    std::string text;     // what the user's box held
+    std::string text;     // what the user's box held, or the voltage chosen
     std::int32_t maximum; // the largest value the field takes
+    std::string reason;   // DropsLevel: what the structure check of the new image says
 };
 
 // What a write-back stores, in its order, or the first value it refused (then nothing is stored).

@@ -16,7 +16,7 @@ std::string captionOf(CardField field) {
 } // namespace
 
 std::int32_t placeWidth(PlaceKind kind) {
-    return kind == PlaceKind::Byte ? 1 : 2;
+    return kind == PlaceKind::Byte || kind == PlaceKind::LevelVoltage ? 1 : 2;
 }
 
 std::string placeUnit(PlaceKind kind) {
@@ -79,6 +79,8 @@ std::string valueAt(const FieldPlace& place, const BiosImage& image, std::size_t
         return std::to_string(image.word(at));
     case PlaceKind::VoltagePair:
         return shortVoltsText(image.at(at)) + ", code " + std::to_string(image.at(at + 1));
+    case PlaceKind::LevelVoltage:
+        return shortVoltsText(image.at(at));
     case PlaceKind::Byte:
         return std::to_string(image.at(at));
     }
@@ -105,8 +107,41 @@ std::string offsetsText(const std::vector<std::int32_t>& offsets) {
     return text;
 }
 
+std::string levelsText(const std::vector<std::uint8_t>& levels) {
+    std::vector<std::pair<std::uint8_t, std::size_t>> counts; // in the order of first appearance
+    for (const std::uint8_t id : levels) {
+        const auto known =
+            std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == id; });
+        if (known == counts.end())
+            counts.emplace_back(id, 1);
+        else
+            ++known->second;
+    }
+    if (counts.empty()) return {};
+    if (counts.size() == 1 && counts.front().second == 1) return "level " + hexByte(counts.front().first);
+    const bool even = std::all_of(counts.begin(), counts.end(),
+                                  [&](const auto& c) { return c.second == counts.front().second; });
+    auto copies = [](std::size_t n) { return std::to_string(n) + (n == 1 ? " copy" : " copies"); };
+    std::string text = counts.size() == 1 ? "level " : "levels ";
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        text += (i == 0 ? "" : ", ") + hexByte(counts[i].first);
+        if (!even) text += " (" + copies(counts[i].second) + ")";
+    }
+    if (even && counts.front().second > 1)
+        text += ", " + copies(counts.front().second) + (counts.size() == 1 ? "" : " each");
+    return text;
+}
+
 std::string placeText(const FieldPlace& place) {
     if (place.offsets.empty()) return place.caption + ": not found in this image";
+    if (!place.levels.empty()) {
+        const std::string where = place.offsets.size() == 1
+                                      ? hexOffset(place.offsets.front())
+                                      : std::to_string(place.offsets.size()) + " fields, " +
+                                            hexOffset(place.offsets.front()) + " to " +
+                                            hexOffset(place.offsets.back());
+        return place.caption + ": " + where + " (" + levelsText(place.levels) + ")";
+    }
     if (place.kind == PlaceKind::VoltagePair && place.offsets.size() == 1)
         return place.caption + ": voltage at " + hexOffset(place.offsets.front()) + ", code at " +
                hexOffset(place.offsets.front() + 1);

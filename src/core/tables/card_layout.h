@@ -17,6 +17,7 @@ enum class PlaceKind {
     HundredthsClock, // 16 bits, hundredths of a MHz (GeForce FX)
     WholeMhzClock,   // 16 bits, whole MHz (GeForce 6800)
     VoltagePair,     // a voltage in 10 mV units and the regulator's code behind it
+    LevelVoltage,    // a performance level's own voltage, one byte in 10 mV units
     Byte,            // one byte, shown in decimal
 };
 
@@ -26,6 +27,9 @@ struct FieldPlace {
     std::optional<CardField> field; // the value a window control shows; absent for the others
     PlaceKind kind = PlaceKind::Byte;
     std::vector<std::int32_t> offsets; // the first byte of every copy, ascending
+    // The id of the performance level each copy lies in, where the BIOS structure places them;
+    // empty otherwise.
+    std::vector<std::uint8_t> levels{};
 };
 
 // The bytes a value of the kind takes.
@@ -42,6 +46,10 @@ std::vector<FieldPlace> cardLayout(const CardData& data);
 std::string valueAt(const FieldPlace& place, const BiosImage& image, std::size_t copy);
 // The values of every copy: one text when they agree, else each distinct one, joined by "/".
 std::string valueOf(const FieldPlace& place, const BiosImage& image);
+
+// The performance levels of a place's copies: "level 80h", "levels 20h, 60h, 80h, 8 copies each",
+// "levels 20h (8 copies), 60h (4 copies)"; empty when no level is known.
+std::string levelsText(const std::vector<std::uint8_t>& levels);
 
 // "7A31h" or "7A31h, 7A35h, ..." for every copy.
 std::string offsetsText(const std::vector<std::int32_t>& offsets);

@@ -232,11 +232,17 @@ TableWrite writeClocks(const ClockTableRead& read, const FieldTexts& texts) {
         if (!mhz || *mhz < 0 || *mhz > maxMhz) {
             const auto kind = mhz ? ValueFailure::Kind::OutOfRange : ValueFailure::Kind::NotANumber;
             result.writes.clear();
-            result.failure = ValueFailure{field, kind, text, maxMhz};
+            result.failure = ValueFailure{field, kind, text, maxMhz, {}};
             return result;
         }
         if (!read.table) continue;
         const std::int32_t at = read.table->writes[i].offset;
+        // A slot that a later field of the order writes too ends up holding that field's value:
+        // a reference 6800 writes its pairs as the vendor boards' first, then as its own. When
+        // that later field was left alone, its bytes keep what they hold.
+        const auto later = read.table->writes.begin() + static_cast<std::ptrdiff_t>(i) + 1;
+        if (std::any_of(later, read.table->writes.end(), [&](const ClockSlot& s) { return s.offset == at; }))
+            continue;
         const std::int32_t value = hundredths ? *mhz * 100 : *mhz;
         result.writes.push_back({at, static_cast<std::uint8_t>(value & 0xFF), field});
         result.writes.push_back({at + 1, static_cast<std::uint8_t>((value >> 8) & 0xFF), field});

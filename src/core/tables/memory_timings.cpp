@@ -139,7 +139,7 @@ TableWrite writeMemoryTimings(const MemoryTimings& timings, const FieldTexts& te
         const auto value = textToInt(text);
         if (value && *value >= 0 && *value <= 255) return static_cast<std::uint8_t>(*value);
         result.failure = ValueFailure{
-            field, value ? ValueFailure::Kind::OutOfRange : ValueFailure::Kind::NotANumber, text, 255};
+            field, value ? ValueFailure::Kind::OutOfRange : ValueFailure::Kind::NotANumber, text, 255, {}};
         result.writes.clear();
         return std::nullopt;
     };

@@ -15,11 +15,13 @@ using test::Editor;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::size_t kTable = 0x1000;
+constexpr std::size_t kStructure = 0x0300; // the samples' BMP or BIT signature
 constexpr std::uint16_t k5700 = 0x0342, k5900 = 0x0330, k6800GT = 0x0045, k5600Ultra = 0x0311, k5200 = 0x0322,
                         k5500 = 0x0326, kQuadro1000 = 0x0309, k5800 = 0x0301, k6800 = 0x0040, k5600 = 0x0312;
 
 // The family's sample (which has a clock table, so saves succeed) with its voltage table
-// replaced by the given bytes.
+// replaced by the given bytes and its BMP or BIT structure wiped: the lists and the writes are the
+// table's own, as on every image without a structure.
 Bytes withTable(std::uint16_t device, std::initializer_list<std::uint8_t> table) {
     static const std::map<std::uint16_t, std::string> sampleOf{{k5700, "fx5700.rom"},
                                                                {k5900, "fx5950-ultra.rom"},
@@ -36,6 +38,7 @@ Bytes withTable(std::uint16_t device, std::initializer_list<std::uint8_t> table)
     image[0x187] = static_cast<std::uint8_t>(device >> 8);
     std::fill(image.begin() + kTable, image.begin() + kTable + 16, 0);
     std::copy(table.begin(), table.end(), image.begin() + kTable);
+    std::fill(image.begin() + kStructure, image.begin() + kStructure + 8, 0);
     return image;
 }
 

@@ -2,6 +2,7 @@
 // What a save reports it changed, and the original it keeps beside the file it replaces.
 #include "analysis/image_comparison.h"
 #include "faulty_file_system.h"
+#include "planted_faults.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -70,48 +71,47 @@ TEST_P(SaveChanges, TheSaveListsWhatChangedAndAComparisonAgrees) {
 
 INSTANTIATE_TEST_SUITE_P(
     Edits, SaveChanges,
-    ::testing::Values(
-        EditCase{"core_clock",
-                 "fx5700.rom",
-                 [](EditorModel& m) { m.typeText(Control::Core3D, "500"); },
-                 {"3D core clock: 475 -> 500 MHz at 2075h"}},
-        // 275.49 MHz in all eight fields of the 5700's 2D memory clock.
-        EditCase{
-            "odd_memory_clock",
-            "fx5700.rom",
-            [](EditorModel& m) { m.typeText(Control::Mem2D, "300"); },
-            {"2D memory clock: 275.49 -> 300 MHz at 2007h, 200Bh, 200Fh, 2013h, 2017h, 201Bh, 201Fh, 2023h"}},
-        EditCase{"voltage",
-                 "fx5700.rom",
-                 [](EditorModel& m) { m.selectEntry(Control::Voltage2D, 1); },
-                 {"2D voltage: 1.2 V, code 1 -> 1.3 V, code 2 at 1005h"}},
-        EditCase{"timing_in_every_set",
-                 "fx5700.rom",
-                 [](EditorModel& m) {
-                     m.setChecked(Control::TimingEdit, true);
-                     m.typeText(Control::TimingB, "9");
-                 },
-                 {"Timing B: 7 -> 9 at 202Eh, 2067h, 20A0h"}},
-        EditCase{"timing_a",
-                 "fx5700.rom",
-                 [](EditorModel& m) {
-                     m.setChecked(Control::TimingEdit, true);
-                     m.typeText(Control::TimingA, "6");
-                 },
-                 {"Timing A: 4 -> 6 at 1833h, 1837h, 183Bh, 183Fh, 1843h, 1847h, 184Bh, 184Fh"}},
-        EditCase{"clock_of_the_6800",
-                 "gf6800-gt.rom",
-                 [](EditorModel& m) { m.typeText(Control::Core3D, "400"); },
-                 {"3D core clock: 350 -> 400 MHz at 2008h"}},
-        EditCase{
-            "two_fields_in_window_order",
-            "fx5950-ultra.rom",
-            [](EditorModel& m) {
-                m.typeText(Control::Mem2D, "500");
-                m.selectEntry(Control::Voltage3D, 3);
-            },
-            {"3D voltage: 1.4 V, code 2 -> 1.5 V, code 7 at 1009h",
-             "2D memory clock: 475 -> 500 MHz at 2007h, 200Bh, 200Fh, 2013h, 2017h, 201Bh, 201Fh, 2023h"}}),
+    ::testing::Values(EditCase{"core_clock",
+                               "fx5700.rom",
+                               [](EditorModel& m) { m.typeText(Control::Core3D, "500"); },
+                               {"3D core clock: 475 -> 500 MHz at 2075h"}},
+                      // 275.49 MHz in all eight fields of the 5700's 2D memory clock.
+                      EditCase{"odd_memory_clock",
+                               "fx5700.rom",
+                               [](EditorModel& m) { m.typeText(Control::Mem2D, "300"); },
+                               {"2D memory clock: 275.49 -> 300 MHz at 8 places: level 20h, 8 copies"}},
+                      EditCase{"voltage",
+                               "fx5700.rom",
+                               [](EditorModel& m) { m.selectEntry(Control::Voltage2D, 1); },
+                               {"2D voltage: 1.2 V -> 1.3 V at 203Ah: level 20h"}},
+                      EditCase{"timing_in_every_set",
+                               "fx5700.rom",
+                               [](EditorModel& m) {
+                                   m.setChecked(Control::TimingEdit, true);
+                                   m.typeText(Control::TimingB, "9");
+                               },
+                               {"Timing B: 7 -> 9 at 202Eh, 2067h, 20A0h"}},
+                      EditCase{
+                          "timing_a",
+                          "fx5700.rom",
+                          [](EditorModel& m) {
+                              m.setChecked(Control::TimingEdit, true);
+                              m.typeText(Control::TimingA, "6");
+                          },
+                          {"Timing A: 4 -> 6 at 1833h, 1837h, 183Bh, 183Fh, 1843h, 1847h, 184Bh, 184Fh"}},
+                      EditCase{"clock_of_the_6800",
+                               "gf6800-gt.rom",
+                               [](EditorModel& m) { m.typeText(Control::Core3D, "400"); },
+                               {"3D core clock: 350 -> 400 MHz at 2008h"}},
+                      EditCase{"two_fields_in_window_order",
+                               "fx5950-ultra.rom",
+                               [](EditorModel& m) {
+                                   m.typeText(Control::Mem2D, "500");
+                                   m.selectEntry(Control::Voltage3D, 3);
+                               },
+                               {"3D voltage: 1.4 V -> 1.5 V at 20ACh: level 80h",
+                                "voltage entry 3: 1.4 V, code 2 -> 1.5 V, code 7 at 1009h",
+                                "2D memory clock: 475 -> 500 MHz at 8 places: level 20h, 8 copies"}}),
     [](const auto& param) { return param.param.name; });
 
 TEST(SaveChanges, AnUneditedSaveSaysThatOnlyTheChecksumByteWasSetOrThatNothingChanged) {
@@ -331,19 +331,26 @@ namespace {
 
 // --- what the BIOS structure says against a save ---
 
+Bytes plantedImage(const std::string& fileName) {
+    for (const auto& planted : samples::plantedContradictions())
+        if (planted.fileName == fileName) return planted.bytes;
+    return {};
+}
+
 TEST(StructureBeforeSave, AContradictionIsAskedAboutOnceBeforeAnythingIsWritten) {
     Editor e;
-    const Bytes original = test::sampleBytes("fx5700.rom");
+    // The clocks the editor finds lie behind a second marker, not in the performance table.
+    const Bytes original = plantedImage("contradiction-decoy-clock-table.rom");
     e.open(original);
-    EXPECT_EQ(e.model.structureCheck().line(), "Tables confirmed by the BIOS structure");
-    // 1.50 V over the 3D pair: the 3D level still asks for 1.40 V, which the table then lacks.
-    e.model.selectEntry(Control::Voltage3D, 3);
+    EXPECT_EQ(e.model.structureCheck().line(),
+              "Warning: the clock table found does not match the BIOS structure");
+    e.model.typeText(Control::Core2D, "260");
     e.host.saveAnyway = {false};
     EXPECT_TRUE(e.save().empty());
     ASSERT_EQ(e.host.saveQuestions.size(), 1u);
     EXPECT_EQ(e.host.saveQuestions[0].first,
               "The BIOS structure contradicts the tables this save writes into. Save anyway?");
-    EXPECT_NE(e.host.saveQuestions[0].second.find("asks for 1.40 V at 20ACh"), std::string::npos)
+    EXPECT_NE(e.host.saveQuestions[0].second.find("3003h"), std::string::npos)
         << e.host.saveQuestions[0].second;
     EXPECT_FALSE(e.model.lastSave());
     EXPECT_TRUE(e.model.modified());
@@ -352,7 +359,7 @@ TEST(StructureBeforeSave, AContradictionIsAskedAboutOnceBeforeAnythingIsWritten)
     ASSERT_FALSE(e.save().empty());
     EXPECT_EQ(e.host.saveQuestions.size(), 2u);
     EXPECT_EQ(e.model.structureCheck().line(),
-              "Warning: the voltage table found does not match the BIOS structure");
+              "Warning: the clock table found does not match the BIOS structure");
     ASSERT_FALSE(e.save("again.rom").empty());
     EXPECT_EQ(e.host.saveQuestions.size(), 2u);
 }
