@@ -135,7 +135,11 @@ std::vector<Recipe> recipes() {
              b.bytes(p + 9, {0x07}); // the XT keeps Timing A behind P + 81 whatever stands here
              timingATable(b, p + 81, 0x06);
              b.bytes(m, {0x18, 0x02, 0x20});
+             // Two memory configurations: the first four copies of the 2D memory clock 350 MHz,
+             // the last four 300 MHz.
              b.word(m + 3, fx(300)).eightSlots(m + 7, fx(350)).word(m + 60, fx(300)).word(m + 117, fx(390));
+             for (std::size_t copy = 4; copy < 8; ++copy)
+                 b.word(m + 7 + 4 * copy, fx(300));
              timingSet(b, m + 46, {8, 3, 10, 4, 6});
              timingSet(b, m + 103, {8, 3, 10, 4, 6});
              timingSet(b, m + 160, {8, 3, 10, 4, 6});
@@ -207,13 +211,15 @@ std::vector<Recipe> recipes() {
          kLeadtek,
          "4.31.20.23.00",
          [=](ImageBuilder& b) {
-             b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x02, 0x73, 0x00, 0x7D, 0x01, 0x87, 0x02});
+             // As on a real card: two voltages (1.29 V, VID 0; 1.44 V, VID 1; VID mask 01), and
+             // each level's memory clock in all eight copies, of which the editor reads the last.
+             b.bytes(v, {0x10, 0x02, 0x02, 0x00, 0x01, 0x81, 0x00, 0x90, 0x01});
              timingPattern(b);
              timingATable(b, p + 51, 0x03);
              b.bytes(m, {0x18, 0x02, 0x20});
              const std::size_t base = m + 1; // the 5600 counts from the 02 byte
-             b.word(base + 2, fx(235)).word(base + 59, fx(235)).word(base + 116, fx(325));
-             b.word(base + 34, fx(275)).word(base + 91, fx(275)).word(base + 148, fx(275));
+             b.word(base + 2, fx(270)).word(base + 59, fx(270)).word(base + 116, fx(325));
+             b.eightSlots(base + 6, fx(250)).eightSlots(base + 63, fx(250)).eightSlots(base + 120, fx(250));
              timingSet(b, base + 45, {6, 2, 8, 3, 4});
              timingSet(b, base + 102, {6, 2, 8, 3, 4});
              timingSet(b, base + 159, {6, 2, 8, 3, 4});
@@ -221,7 +227,7 @@ std::vector<Recipe> recipes() {
          Structure::Bmp,
          0x39,
          51,
-         {0x73, 0x7D, 0x87}},
+         {0x81, 0x81, 0x90}},
         {"fx5600-ultra.rom",
          "GeForce FX 5600 Ultra",
          0x0311,

@@ -121,4 +121,15 @@ samples::ImageBuilder cardImage(std::uint16_t device, std::size_t size) {
     return builder;
 }
 
+std::vector<std::uint8_t> sampleWithoutStructure(const std::string& name) {
+    constexpr std::size_t kStructureAt = 0x0300; // where the samples keep their BMP or BIT signature
+    std::vector<std::uint8_t> bytes = sampleBytes(name);
+    std::fill(bytes.begin() + kStructureAt, bytes.begin() + kStructureAt + 8, 0);
+    std::uint8_t sum = 0;
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
+        sum = static_cast<std::uint8_t>(sum + bytes[i]);
+    bytes.back() = static_cast<std::uint8_t>(0x100 - sum);
+    return bytes;
+}
+
 } // namespace zfx::test

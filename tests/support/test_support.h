@@ -58,6 +58,9 @@ class TempDir {
 void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& path);
 const std::vector<std::uint8_t>& sampleBytes(const std::string& fileName);
+// The sample with its BMP or BIT structure wiped and its checksum kept correct: what the editor
+// reads and writes is then the byte patterns' alone.
+std::vector<std::uint8_t> sampleWithoutStructure(const std::string& name);
 // The file names of all samples, and of those of a supported device.
 std::vector<std::string> sampleNames();
 std::vector<std::string> supportedSampleNames();

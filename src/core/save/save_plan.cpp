@@ -95,14 +95,27 @@ void noteCopiesLeft(const LevelPlaces& places, SavePlan& plan) {
         const bool written = std::any_of(plan.writes.begin(), plan.writes.end(),
                                          [&](const ByteWrite& w) { return w.field == copies.field; });
         if (!written) continue;
+        // By value: "300 MHz at 2017h, 201Bh; 275 MHz at 201Fh".
+        std::vector<std::pair<std::uint32_t, std::vector<std::int32_t>>> byValue;
+        for (const PerfClock& copy : copies.left) {
+            const auto same = std::find_if(byValue.begin(), byValue.end(),
+                                           [&](const auto& group) { return group.first == copy.value; });
+            if (same == byValue.end())
+                byValue.push_back({copy.value, {copy.offset}});
+            else
+                same->second.push_back(copy.offset);
+        }
         std::string where;
-        for (const PerfClock& copy : copies.left)
-            where +=
-                (where.empty() ? "" : ", ") + mhzText(copy.value, true) + " at " + hexOffset(copy.offset);
+        for (const auto& [value, offsets] : byValue) {
+            where += (where.empty() ? "" : "; ") + mhzText(value, true) + " at ";
+            for (std::size_t i = 0; i < offsets.size(); ++i)
+                where += (i == 0 ? "" : ", ") + hexOffset(offsets[i]);
+        }
+        const std::size_t n = copies.left.size();
         plan.notes.push_back(std::string(fieldInfo(copies.field).caption) + ": level " +
-                             hexByte(copies.levelId) + " keeps " + std::to_string(copies.left.size()) +
-                             (copies.left.size() == 1 ? " copy" : " copies") +
-                             " for another memory configuration as it was (" + where + ").");
+                             hexByte(copies.levelId) + " keeps " + std::to_string(n) +
+                             (n == 1 ? " copy" : " copies") + " of another memory configuration as " +
+                             (n == 1 ? "it was" : "they were") + ": " + where + ".");
     }
 }
 

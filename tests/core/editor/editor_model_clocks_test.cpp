@@ -215,10 +215,11 @@ void PrintTo(const WriteCase& c, std::ostream* os) {
 
 class ClockWriteBack : public ::testing::TestWithParam<WriteCase> {};
 
+// The byte patterns' own places: the samples without their structure.
 TEST_P(ClockWriteBack, StoresEachBoxIntoItsFieldsAndNothingElse) {
     const WriteCase& c = GetParam();
     Editor e;
-    const Bytes loaded = test::sampleBytes(c.sample);
+    const Bytes loaded = test::sampleWithoutStructure(c.sample);
     e.open(loaded);
     ASSERT_EQ(e.card().offsets.clockTable, c.b);
     for (int box = 1; box <= 6; ++box)
@@ -283,6 +284,26 @@ TEST(ClockWriteBack, SixEightHundredUltraOfAVendorWritesTheSwappedPairs) {
     EXPECT_EQ(Bytes(saved.begin() + 0x200D, saved.begin() + 0x200F), (Bytes{0x35, 0x02})); // 3D memory 565
     EXPECT_EQ(Bytes(saved.begin() + 0x2026, saved.begin() + 0x2028), (Bytes{0x36, 0x01})); // 2D core 310
     EXPECT_EQ(Bytes(saved.begin() + 0x202B, saved.begin() + 0x202D), (Bytes{0x2B, 0x02})); // 2D memory 555
+}
+
+// A reference 6800 writes its pairs the vendor boards' way first, then its own: a box left alone
+// keeps its clock even where the first pass would have put another box's value.
+TEST(ClockWriteBack, OneBoxOfAReference6800ChangesThatClockAlone) {
+    for (const bool structure : {true, false}) {
+        const Bytes image = structure ? test::sampleBytes("gf6800-ultra.rom")
+                                      : test::sampleWithoutStructure("gf6800-ultra.rom");
+        for (const Control box : {Control::Core2D, Control::Mem2D, Control::Core3D, Control::Mem3D}) {
+            Editor e;
+            e.open(image);
+            const FormState before = e.form();
+            e.model.typeText(box, "333");
+            Editor reopened;
+            reopened.open(e.save());
+            for (const Control other : kClockBoxes)
+                EXPECT_EQ(reopened.form().edit(other).text, other == box ? "333" : before.edit(other).text)
+                    << captionOf(box) << " changed " << captionOf(other);
+        }
+    }
 }
 
 TEST(ClockWriteBack, FiveSixHundredWithEntries56ApartWritesItsOwnPlaces) {
