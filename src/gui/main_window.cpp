@@ -269,6 +269,15 @@ void TarvEdit::buildControls() {
     m_devicename = label(form, "devicename", 91, 60, QStringLiteral("--"));
     m_Biosversion = label(form, "Biosversion", 91, 80, QStringLiteral("--"));
     m_manufactor = label(form, "manufactor", 91, 100, QStringLiteral("--"));
+    // The right of the Info box shows the performance levels, below the file's line.
+    m_levels = new QLabel(form);
+    m_levels->setObjectName(QStringLiteral("PerformanceLevels"));
+    m_levels->setTextFormat(Qt::RichText); // a table of numbers the program writes, no text of the image
+    m_levels->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QFont levelsFont = m_levels->font();
+    levelsFont.setPixelSize(11);
+    m_levels->setFont(levelsFont);
+    m_levels->setGeometry(392, 60, 298, 72);
 
     // Voltages
     auto* voltages = group("GroupBox1", QRect(8, 160, 153, 169), QStringLiteral("VGPU"), kVoltageHint);
@@ -407,6 +416,7 @@ void TarvEdit::syncFromModel() {
     m_structureLine->setFont(structureFont);
     m_structureLine->setWanted(opened && structure.contradicted() ? kStructureWarningWidth
                                                                   : kStructureLineWidth);
+    showLevels(m_model.levelsPreview());
     // A field's place changes with the image: the bar shows the focused field's anew.
     if (!statusBar()->currentMessage().isEmpty()) showPlaceOf(m_placeShownFor);
     setWindowTitle(QString::fromStdString(m_model.windowTitle()));
@@ -454,6 +464,38 @@ void TarvEdit::syncFromModel() {
             label->adjustSize();
         }
     }
+}
+
+void TarvEdit::showLevels(const EditorModel::LevelsPreview& preview) {
+    if (preview.levels.empty()) {
+        m_levels->clear();
+        m_levels->setToolTip({});
+        return;
+    }
+    auto cell = [](const std::string& text) {
+        return QStringLiteral("<td style=\"padding-right:12px\">%1</td>")
+            .arg(QString::fromStdString(text).toHtmlEscaped());
+    };
+    QString table =
+        QStringLiteral("<b>%1</b><table cellspacing=\"0\" cellpadding=\"0\"><tr style=\"color:gray\">")
+            .arg(QString::fromStdString(preview.heading).toHtmlEscaped());
+    for (const char* caption : {"Level", "Core", "Memory", "Voltage"})
+        table += cell(caption);
+    table += QStringLiteral("</tr>");
+    QString lines = QString::fromStdString(preview.heading);
+    for (const LevelSummary& level : preview.levels) {
+        const std::string memory =
+            level.memory +
+            (level.copies.empty() ? "" : " \u00D7" + level.copies.substr(0, level.copies.find(' ')));
+        table += QStringLiteral("<tr>") + cell(level.id) + cell(level.core) + cell(memory) +
+                 cell(level.voltage) + QStringLiteral("</tr>");
+        lines += QStringLiteral("\n") + QString::fromStdString(levelText(level));
+    }
+    m_levels->setText(table + QStringLiteral("</table>"));
+    m_levels->setToolTip(lines +
+                         QStringLiteral("\n\nLevel, core clock, memory clock and its copies (one per "
+                                        "memory configuration), voltage. The card picks a level by its "
+                                        "load; while you edit, the levels show what a save would write."));
 }
 
 void TarvEdit::openFile(const QString& path) {

@@ -68,6 +68,7 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     void fixSizeAndPlace();
     // Brings every widget in line with the model.
     void syncFromModel();
+    void showLevels(const EditorModel::LevelsPreview& preview);
     // Runs a user's action, then shows the window as the action left it, and only then the
     // message boxes the action gave, in their order.
     template <typename Action> void act(Action action) {
@@ -93,6 +94,7 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     QLabel* m_devicename = nullptr;
     QLabel* m_Biosversion = nullptr;
     QLabel* m_manufactor = nullptr;
+    QLabel* m_levels = nullptr;               // the performance levels the card runs, or would after a save
     std::array<QLabel*, 3> m_rates{};         // StaticText20 .. StaticText22
     QLabel* m_checkLine = nullptr;            // the image check, in the status bar
     ElidingLabel* m_structureLine = nullptr;  // the check against the BIOS structure, beside it

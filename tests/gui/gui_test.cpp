@@ -518,6 +518,28 @@ class GuiTest : public QObject {
             QCOMPARE(window.topLeft(), screen.topLeft());
     }
 
+    // The Info box shows the performance levels, and while the user edits, what a save would write.
+    void thePerformanceLevelsShowWhatASaveWouldWrite() {
+        openThroughMenu("fx5600.rom");
+        auto* levels = child<QLabel>(main(), "PerformanceLevels");
+        QVERIFY(levels->text().contains(QStringLiteral("<b>Performance levels</b>")));
+        QCOMPARE(levels->text().count(QStringLiteral("250 MHz \u00D78")), 3);
+        QVERIFY(levels->toolTip().contains(
+            QStringLiteral("80h: core 325 MHz, memory 250 MHz (8 copies), 1.44 V")));
+        edit(4)->setText(QStringLiteral("275"));
+        emit edit(4)->textEdited(QStringLiteral("275"));
+        QVERIFY(levels->text().contains(QStringLiteral("Performance levels after a save")));
+        QCOMPARE(levels->text().count(QStringLiteral("275 MHz \u00D78")), 3);
+        edit(4)->setText(QStringLiteral("250"));
+        emit edit(4)->textEdited(QStringLiteral("250"));
+        QVERIFY(levels->text().contains(QStringLiteral("<b>Performance levels</b>")));
+        openThroughMenu("fx5200.rom"); // no voltage table, but levels all the same
+        QVERIFY(levels->text().contains(QStringLiteral("200 MHz")));
+        QVERIFY(levels->text().contains(QStringLiteral("20h")));
+        openThroughMenu("unsupported.rom");
+        QVERIFY(levels->text().isEmpty());
+    }
+
     // The status bar shows the image check; a box the user moves to shows where its value lives,
     // and leaving it brings the check back. The bar adds its height below the unchanged form.
     void statusBarShowsTheImageCheckAndWhereAFieldLives() {

@@ -443,6 +443,30 @@ std::string EditorModel::placeOf(Control control) const {
     return std::string(captionOf(control)) + ": not found in this image";
 }
 
+EditorModel::LevelsPreview EditorModel::levelsPreview() const {
+    const auto levelsOf = [](const RomStructure& structure) {
+        std::vector<LevelSummary> levels;
+        if (structure.perf && structure.perf->known)
+            for (const PerfLevel& level : structure.perf->levels)
+                levels.push_back(summarizeLevel(*structure.perf, level));
+        return levels;
+    };
+    LevelsPreview preview;
+    preview.levels = levelsOf(m_analysis.structure);
+    if (preview.levels.empty()) return preview;
+    preview.heading = "Performance levels";
+    if (!modified()) return preview;
+    // What a save of the window's values would write, worked out as the save itself does.
+    const SavePlanResult planned = planSave(m_analysis, shownTables(), userEdits());
+    if (!planned.plan) {
+        preview.heading += " (the values shown cannot be saved)";
+        return preview;
+    }
+    preview.heading += " after a save";
+    preview.levels = levelsOf(planned.plan->after.structure);
+    return preview;
+}
+
 Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
     const std::string path = savePathFor(chosenPath, filterEntry);
     m_lastSave.reset();

@@ -128,6 +128,14 @@ class EditorModel {
     // 7A35h to 7A51h"; empty for other controls or before an open.
     std::string placeOf(Control control) const;
 
+    // The performance levels as the card would run them if the window's values were saved now,
+    // one line each under a heading; empty when the image has no decoded levels.
+    struct LevelsPreview {
+        std::string heading; // "Performance levels", or "... after a save" while edited
+        std::vector<LevelSummary> levels;
+    };
+    LevelsPreview levelsPreview() const;
+
     // Whether a control differs from what the last open or successful save left.
     bool modified() const;
     // The window's title: the caption, the file that is open, and "*" while it is modified.

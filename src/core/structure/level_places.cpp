@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "structure/level_places.h"
 
+#include "text/number_text.h"
+
 #include <algorithm>
 
 namespace zfx {
@@ -147,6 +149,41 @@ std::optional<int> levelSelection(const VoltageTable& table, const LevelPlaces& 
     for (std::size_t p = 0; p < stored; ++p)
         if (table.offered[p].voltage == voltage) return static_cast<int>(p);
     return std::nullopt;
+}
+
+bool clocksInHundredths(const PerfTable& perf) {
+    constexpr std::uint8_t kFirstGeForce6Version = 0x20;
+    return perf.version < kFirstGeForce6Version;
+}
+
+LevelSummary summarizeLevel(const PerfTable& perf, const PerfLevel& level) {
+    const bool hundredths = clocksInHundredths(perf);
+    LevelSummary summary;
+    summary.id = hexByte(level.id);
+    summary.core = mhzText(level.core.value, hundredths);
+    if (!level.memory.empty()) {
+        std::vector<std::uint32_t> distinct;
+        for (const PerfClock& copy : level.memory)
+            if (std::find(distinct.begin(), distinct.end(), copy.value) == distinct.end())
+                distinct.push_back(copy.value);
+        for (const std::uint32_t value : distinct)
+            summary.memory += (summary.memory.empty() ? "" : "/") +
+                              (hundredths ? hundredthsText(value) : std::to_string(value));
+        summary.memory += " MHz";
+        if (level.memory.size() > 1)
+            summary.copies =
+                std::to_string(level.memory.size()) + " copies" + (distinct.size() > 1 ? " differ" : "");
+    }
+    if (level.voltage) summary.voltage = voltsText(*level.voltage);
+    return summary;
+}
+
+std::string levelText(const LevelSummary& level) {
+    std::string text = level.id + ": core " + level.core;
+    if (!level.memory.empty()) text += ", memory " + level.memory;
+    if (!level.copies.empty()) text += " (" + level.copies + ")";
+    if (!level.voltage.empty()) text += ", " + level.voltage;
+    return text;
 }
 
 } // namespace zfx

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace zfx {
@@ -61,5 +63,21 @@ std::vector<ByteWrite> voltageWrites(const VoltageTable& table, const std::vecto
 // The list position that shows the voltage a mode's level asks for: the first of the table's own
 // entries with that voltage; absent when the mode has no level or no entry has it.
 std::optional<int> levelSelection(const VoltageTable& table, const LevelPlaces& places, std::size_t mode);
+
+// A performance level as the card runs it, in short texts: id "20h", core "270 MHz", memory
+// "250 MHz" with its copies "8 copies" (or "8 copies differ", the memory then naming every value:
+// "350/300 MHz"), voltage "1.29 V"; empty where the level has none.
+struct LevelSummary {
+    std::string id;
+    std::string core;
+    std::string memory;
+    std::string copies;
+    std::string voltage;
+};
+LevelSummary summarizeLevel(const PerfTable& perf, const PerfLevel& level);
+// The same in one line: "20h: core 270 MHz, memory 250 MHz (8 copies), 1.29 V".
+std::string levelText(const LevelSummary& level);
+// Whether a performance table keeps its clocks in 10 kHz (GeForce FX) rather than in MHz.
+bool clocksInHundredths(const PerfTable& perf);
 
 } // namespace zfx

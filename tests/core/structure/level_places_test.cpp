@@ -239,6 +239,33 @@ TEST(LevelVoltage, WithoutAStructureTheModesTableEntryIsWritten) {
     EXPECT_EQ(changedBytes(opened.image, result.plan->after.image), (std::set<std::int32_t>{0x1007, 0x1008}));
 }
 
+// --- what the window shows of the levels ---
+
+TEST(LevelsPreview, ShowsTheLevelsAsTheyAreAndAsASaveWouldWriteThem) {
+    test::Editor e;
+    e.open(test::sampleBytes("fx5900-xt.rom"));
+    EditorModel::LevelsPreview preview = e.model.levelsPreview();
+    EXPECT_EQ(preview.heading, "Performance levels");
+    ASSERT_EQ(preview.levels.size(), 3u);
+    EXPECT_EQ(levelText(preview.levels[0]),
+              "20h: core 300 MHz, memory 350/300 MHz (8 copies differ), 1.10 V");
+    e.model.typeText(Control::Mem2D, "375");
+    e.model.selectEntry(Control::Voltage2D, 2);
+    preview = e.model.levelsPreview();
+    EXPECT_EQ(preview.heading, "Performance levels after a save");
+    EXPECT_EQ(levelText(preview.levels[0]),
+              "20h: core 300 MHz, memory 375/300 MHz (8 copies differ), 1.30 V");
+    e.model.typeText(Control::Mem2D, "999");
+    preview = e.model.levelsPreview();
+    EXPECT_EQ(preview.heading, "Performance levels (the values shown cannot be saved)");
+    EXPECT_EQ(levelText(preview.levels[0]),
+              "20h: core 300 MHz, memory 350/300 MHz (8 copies differ), 1.10 V");
+    test::Editor bare;
+    bare.open(test::sampleWithoutStructure("fx5900-xt.rom"));
+    EXPECT_TRUE(bare.model.levelsPreview().levels.empty());
+    EXPECT_TRUE(bare.model.levelsPreview().heading.empty());
+}
+
 // --- never contradicted by its own edit ---
 
 // Every single edit the window allows on a sample its structure confirms: each box one more than
