@@ -23,6 +23,38 @@ nlohmann::ordered_json checkJson(const CheckBox& check) {
     return {{"enabled", check.enabled}, {"ticked", check.ticked}};
 }
 
+// The performance levels as the structure decodes them, each value with its place; empty when
+// the image has no decoded levels.
+nlohmann::ordered_json levelsJson(const RomStructure& structure) {
+    nlohmann::ordered_json levels = nlohmann::ordered_json::array();
+    if (!structure.perf || !structure.perf->known) return levels;
+    const bool hundredths = clocksInHundredths(*structure.perf);
+    auto clock = [&](const PerfClock& c) {
+        return nlohmann::ordered_json{{"mhz", hundredths ? c.value / 100.0 : static_cast<double>(c.value)},
+                                      {"offset", c.offset}};
+    };
+    for (const PerfLevel& level : structure.perf->levels) {
+        nlohmann::ordered_json item{{"id", level.id}, {"offset", level.offset}, {"core", clock(level.core)}};
+        if (!level.memory.empty()) {
+            nlohmann::ordered_json copies = nlohmann::ordered_json::array();
+            bool agree = true;
+            for (const PerfClock& copy : level.memory) {
+                copies.push_back(clock(copy));
+                agree = agree && copy.value == level.memory.front().value;
+            }
+            item["memory"] = {
+                {"mhz", clock(level.memory.front())["mhz"]}, {"agree", agree}, {"copies", copies}};
+        } else {
+            item["memory"] = nullptr;
+        }
+        item["voltage"] = level.voltage ? nlohmann::ordered_json{{"volts", *level.voltage / 100.0},
+                                                                 {"offset", level.voltageOffset}}
+                                        : nlohmann::ordered_json(nullptr);
+        levels.push_back(std::move(item));
+    }
+    return levels;
+}
+
 } // namespace
 
 std::string jsonLine(const nlohmann::ordered_json& value) {
@@ -45,7 +77,7 @@ nlohmann::ordered_json stateJson(const EditorModel& model, const RecordingHost& 
     nlohmann::ordered_json timings = nlohmann::ordered_json::object();
     for (const Control box : kTimingBoxes)
         timings[keyOf(box)] = editJson(f.edit(box));
-    return {
+    nlohmann::ordered_json state{
         {"file", f.Pfad},
         {"device", f.devicename},
         {"deviceText", c.identity.deviceText},
@@ -69,6 +101,10 @@ nlohmann::ordered_json stateJson(const EditorModel& model, const RecordingHost& 
         {"messages", messages},
         {"warnings", host.warnings},
     };
+    // Where the image's structure gives performance levels: what the card runs at each.
+    const nlohmann::ordered_json levels = levelsJson(model.analysis().structure);
+    if (!levels.empty()) state["levels"] = levels;
+    return state;
 }
 
 nlohmann::ordered_json changesJson(const std::vector<FieldChange>& changes) {
@@ -79,6 +115,7 @@ nlohmann::ordered_json changesJson(const std::vector<FieldChange>& changes) {
                                     {"new", change.after},
                                     {"offsets", change.offsets}};
         if (!change.offsetsBefore.empty()) item["offsetsBefore"] = change.offsetsBefore;
+        if (!change.levels.empty()) item["levels"] = change.levels;
         list.push_back(std::move(item));
     }
     return list;

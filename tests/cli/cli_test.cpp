@@ -419,6 +419,36 @@ TEST_F(CliTest, StructurePrintsTheWholeDecode) {
     EXPECT_EQ(runCli({"structure", path("nope.rom")}).code, 2);
 }
 
+TEST_F(CliTest, InfoJsonGivesThePerformanceLevelsWithTheirPlaces) {
+    const json fx = runCli({"info", "--json", sample("fx5600.rom")}).firstJson();
+    ASSERT_EQ(fx["levels"].size(), 3u);
+    const json& level = fx["levels"][2];
+    EXPECT_EQ(level["id"], 0x80);
+    EXPECT_EQ(level["core"], (json{{"mhz", 325.0}, {"offset", 0x2075}}));
+    EXPECT_EQ(level["memory"]["mhz"], 250.0);
+    EXPECT_EQ(level["memory"]["agree"], true);
+    EXPECT_EQ(level["memory"]["copies"].size(), 8u);
+    EXPECT_EQ(level["memory"]["copies"][7], (json{{"mhz", 250.0}, {"offset", 0x2095}}));
+    EXPECT_EQ(level["voltage"], (json{{"volts", 1.44}, {"offset", 0x20AC}}));
+    const json xt = runCli({"info", "--json", sample("fx5900-xt.rom")}).firstJson();
+    EXPECT_EQ(xt["levels"][0]["memory"]["agree"], false);
+    const json gf = runCli({"info", "--json", sample("gf6800.rom")}).firstJson();
+    ASSERT_EQ(gf["levels"].size(), 2u);
+    EXPECT_EQ(gf["levels"][0]["core"]["mhz"], 325.0);
+    EXPECT_EQ(gf["levels"][0]["memory"]["copies"].size(), 1u);
+    EXPECT_EQ(gf["levels"][0]["voltage"]["offset"], gf["levels"][0]["offset"].get<int>() + 5);
+    EXPECT_FALSE(runCli({"info", "--json", sample("unsupported.rom")}).firstJson().contains("levels"));
+
+    // A set names the level of every place it wrote.
+    const CliRun set =
+        runCli({"set", sample("fx5600.rom"), "-o", path("m.rom"), "--mem-2d", "275", "--json"});
+    ASSERT_EQ(set.code, 0) << set.err;
+    const json change = set.firstJson()["changes"][0];
+    EXPECT_EQ(change["offsets"].size(), 24u);
+    EXPECT_EQ(change["levels"].size(), 24u);
+    EXPECT_EQ(change["levels"][23], 0x80);
+}
+
 TEST_F(CliTest, SetRefusesToWriteIntoAContradictedTableUnlessForced) {
     // The clocks the editor finds lie behind a second marker, not in the performance table.
     const std::string file = path("decoy.rom");
