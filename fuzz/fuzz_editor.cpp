@@ -42,8 +42,10 @@ class MemoryFiles final : public zfx::ImageFiles {
     std::abort();
 }
 
-// Marks every offset a save may change: each byte a write-back stores for any value, and the last byte.
-std::vector<bool> writableOffsets(const zfx::CardData& data, std::size_t imageSize) {
+// Marks every offset a save may change: each byte a write-back stores for any value, every copy
+// and level voltage byte the performance levels keep for a confirmed field, and the last byte.
+std::vector<bool> writableOffsets(const zfx::CardData& data, const zfx::LevelPlaces& places,
+                                  std::size_t imageSize) {
     std::vector<bool> offsets(imageSize, false);
     if (imageSize > 0) offsets[imageSize - 1] = true;
     zfx::FieldTexts zeros;
@@ -60,6 +62,16 @@ std::vector<bool> writableOffsets(const zfx::CardData& data, std::size_t imageSi
         add(zfx::writeVoltages(*data.voltages.table, data.voltages.table->offered, {0, 0, 0}));
     add(zfx::writeClocks(data.clocks, zeros));
     if (data.timings.timings) add(zfx::writeMemoryTimings(*data.timings.timings, zeros));
+    zfx::TableWrite levels;
+    for (const zfx::LevelCopies& copies : places.clocks)
+        for (const std::int32_t at : copies.written) {
+            levels.writes.push_back({at, 0, copies.field});
+            levels.writes.push_back({at + 1, 0, copies.field});
+        }
+    for (std::size_t m = 0; m < places.modeLevels.size(); ++m)
+        for (const zfx::LevelVoltage& level : places.modeLevels[m])
+            levels.writes.push_back({level.offset, 0, zfx::kVoltageModes[m]});
+    add(levels);
     return offsets;
 }
 
@@ -139,12 +151,13 @@ void checkSave(const zfx::EditorModel& model, const zfx::CardData& card,
                          static_cast<std::size_t>(checksum) + 1 == static_cast<std::size_t>(image[2]) * 512;
     if (sum % 256 != (keptOff ? before % 256 : 0))
         fail("saved bytes do not sum as they must through the checksum byte");
-    auto writable = writableOffsets(card, image.size());
+    const zfx::ImageAnalysis opened = zfx::analyseImage(zfx::BiosImage(image));
+    auto writable = writableOffsets(card, opened.places, image.size());
     writable[static_cast<std::size_t>(checksum)] = true;
     for (std::size_t i = 0; i < image.size(); ++i)
         if (written[i] != image[i] && !writable[i]) fail("a save changed a byte that no card field holds");
-    const zfx::ImageComparison compared = zfx::compareImages(
-        zfx::analyseImage(zfx::BiosImage(image)), zfx::analyseImage(zfx::BiosImage(written)), checksum);
+    const zfx::ImageComparison compared =
+        zfx::compareImages(opened, zfx::analyseImage(zfx::BiosImage(written)), checksum);
     if (!compared.otherBytes.empty()) fail("a save changed bytes outside the values the editor reads");
     if (model.lastSave()->changes.size() != compared.fields.size())
         fail("the save's list of changes differs from the comparison of the images");

@@ -52,9 +52,10 @@ TEST_F(CliTest, InfoJsonHasExactlyTheContractsKeys) {
     std::vector<std::string> keys;
     for (const auto& item : j.items())
         keys.push_back(item.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"file", "device", "deviceText", "biosVersion", "vendor",
-                                              "flags", "generalMode", "timingEdit", "voltages", "clocks",
-                                              "memoryRates", "timings", "offsets", "messages", "warnings"}));
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"file", "device", "deviceText", "biosVersion", "vendor", "flags",
+                                        "generalMode", "timingEdit", "voltages", "clocks", "memoryRates",
+                                        "timings", "offsets", "messages", "warnings", "levels"}));
     EXPECT_EQ(j["device"], "Nvidia FX5950 Ultra");
     EXPECT_EQ(j["deviceText"], "3303");
     EXPECT_EQ(j["biosVersion"], "4.38.20.24.00");
@@ -252,14 +253,15 @@ TEST_F(CliTest, SetListsItsChangesInTextAndJsonAndKeepsTheOriginal) {
     const CliRun j = runCli({"set", file, "-o", file, "--json", "--timing-b", "9"});
     ASSERT_EQ(j.code, 0) << j.err;
     const json state = j.firstJson();
-    // The state's keys stay as they are; the changes, the checksum and the backup are added.
+    // The state's keys stay as they are (with the performance levels of an image whose structure
+    // gives them); the changes, the checksum and the backup are added.
     std::vector<std::string> keys;
     for (const auto& item : state.items())
         keys.push_back(item.key());
     EXPECT_EQ(keys, (std::vector<std::string>{"file", "device", "deviceText", "biosVersion", "vendor",
                                               "flags", "generalMode", "timingEdit", "voltages", "clocks",
                                               "memoryRates", "timings", "offsets", "messages", "warnings",
-                                              "changes", "checksum", "backup"}));
+                                              "levels", "changes", "checksum", "backup"}));
     EXPECT_EQ(
         state["changes"],
         json::parse(R"([{"field": "Timing B", "old": "7", "new": "9", "offsets": [8238, 8295, 8352]}])"));
