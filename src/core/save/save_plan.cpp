@@ -87,6 +87,26 @@ std::optional<ValueFailure> dropsLevel(const ImageAnalysis& opened, const SavePl
     return std::nullopt;
 }
 
+// Copies by value: "300 MHz at 2017h, 201Bh; 275 MHz at 201Fh".
+std::string copiesText(const std::vector<PerfClock>& copies) {
+    std::vector<std::pair<std::uint32_t, std::vector<std::int32_t>>> byValue;
+    for (const PerfClock& copy : copies) {
+        const auto same = std::find_if(byValue.begin(), byValue.end(),
+                                       [&](const auto& group) { return group.first == copy.value; });
+        if (same == byValue.end())
+            byValue.push_back({copy.value, {copy.offset}});
+        else
+            same->second.push_back(copy.offset);
+    }
+    std::string text;
+    for (const auto& [value, offsets] : byValue) {
+        text += (text.empty() ? "" : "; ") + mhzText(value, true) + " at ";
+        for (std::size_t i = 0; i < offsets.size(); ++i)
+            text += (i == 0 ? "" : ", ") + hexOffset(offsets[i]);
+    }
+    return text;
+}
+
 // The copies of a written clock that belong to another memory configuration are said, with their
 // values and places: the save leaves them as they are.
 void noteCopiesLeft(const LevelPlaces& places, SavePlan& plan) {
@@ -95,27 +115,11 @@ void noteCopiesLeft(const LevelPlaces& places, SavePlan& plan) {
         const bool written = std::any_of(plan.writes.begin(), plan.writes.end(),
                                          [&](const ByteWrite& w) { return w.field == copies.field; });
         if (!written) continue;
-        // By value: "300 MHz at 2017h, 201Bh; 275 MHz at 201Fh".
-        std::vector<std::pair<std::uint32_t, std::vector<std::int32_t>>> byValue;
-        for (const PerfClock& copy : copies.left) {
-            const auto same = std::find_if(byValue.begin(), byValue.end(),
-                                           [&](const auto& group) { return group.first == copy.value; });
-            if (same == byValue.end())
-                byValue.push_back({copy.value, {copy.offset}});
-            else
-                same->second.push_back(copy.offset);
-        }
-        std::string where;
-        for (const auto& [value, offsets] : byValue) {
-            where += (where.empty() ? "" : "; ") + mhzText(value, true) + " at ";
-            for (std::size_t i = 0; i < offsets.size(); ++i)
-                where += (i == 0 ? "" : ", ") + hexOffset(offsets[i]);
-        }
         const std::size_t n = copies.left.size();
         plan.notes.push_back(std::string(fieldInfo(copies.field).caption) + ": level " +
                              hexByte(copies.levelId) + " keeps " + std::to_string(n) +
                              (n == 1 ? " copy" : " copies") + " of another memory configuration as " +
-                             (n == 1 ? "it was" : "they were") + ": " + where + ".");
+                             (n == 1 ? "it was" : "they were") + ": " + copiesText(copies.left) + ".");
     }
 }
 
