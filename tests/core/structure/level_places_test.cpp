@@ -187,6 +187,19 @@ TEST(LevelVoltage, AModeSetsItsLevelsVoltageAndLeavesTheTableAsItWas) {
     EXPECT_EQ(e.form().combo(Control::Voltage2D).selected, 0);
 }
 
+TEST(LevelVoltage, ASixEightHundredLevelKeepsItsVoltageInItsFifthByte) {
+    // A vendor's 6800 keeps its 3D clocks in the first level (at 2002h), its 2D core in the second.
+    const ImageAnalysis opened = analysed(test::sampleBytes("gf6800.rom"));
+    ASSERT_TRUE(opened.places.levelVoltages);
+    const SavePlanResult result = planSave(opened, opened.data, editsOf(opened, {}, {1, -1, 2}));
+    ASSERT_TRUE(result.plan);
+    const SavePlan& plan = *result.plan;
+    EXPECT_EQ(changedBytes(opened.image, plan.after.image), (std::set<std::int32_t>{0x2007, 0x2025}));
+    EXPECT_EQ(plan.after.image.at(0x2007), 0x82); // level 0, 3D: the table's third entry, 1.30 V
+    EXPECT_EQ(plan.after.image.at(0x2025), 0x78); // level 1, 2D: the second, 1.20 V
+    EXPECT_EQ(plan.after.structureCheck.line(), "Tables confirmed by the BIOS structure");
+}
+
 TEST(LevelVoltage, TheListsShowWhatTheLevelsAskFor) {
     // Table entries 1.20, 1.30, 1.40 V; the GT's 3D core lives in level 0, which asks for 1.20 V,
     // where the byte patterns would select the table's second entry.
