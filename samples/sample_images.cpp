@@ -116,6 +116,7 @@ std::vector<Recipe> recipes() {
              timingATable(b, p + 9, 0x05);
              b.bytes(m, {0x18, 0x02, 0x20});
              b.word(m + 3, fx(300)).eightSlots(m + 7, fx(475)).word(m + 60, fx(300)).word(m + 117, fx(475));
+             b.eightSlots(m + 64, fx(475)).eightSlots(m + 121, fx(475));
              timingSet(b, m + 46, {9, 3, 11, 4, 7});
              timingSet(b, m + 103, {9, 3, 11, 4, 7});
              timingSet(b, m + 160, {9, 3, 11, 4, 7});
@@ -138,6 +139,7 @@ std::vector<Recipe> recipes() {
              // Two memory configurations: the first four copies of the 2D memory clock 350 MHz,
              // the last four 300 MHz.
              b.word(m + 3, fx(300)).eightSlots(m + 7, fx(350)).word(m + 60, fx(300)).word(m + 117, fx(390));
+             b.eightSlots(m + 64, fx(350)).eightSlots(m + 121, fx(350));
              for (std::size_t copy = 4; copy < 8; ++copy)
                  b.word(m + 7 + 4 * copy, fx(300));
              timingSet(b, m + 46, {8, 3, 10, 4, 6});
@@ -179,6 +181,7 @@ std::vector<Recipe> recipes() {
              b.bytes(m, {0x18, 0x02, 0x20});
              // 2D memory stored as 275.49 MHz: shown, and saved, as 275
              b.word(m + 3, fx(300)).eightSlots(m + 7, 27549).word(m + 60, fx(300)).word(m + 117, fx(475));
+             b.eightSlots(m + 64, fx(450)).eightSlots(m + 121, fx(450));
              timingSet(b, m + 46, {7, 2, 9, 3, 5});
              timingSet(b, m + 103, {7, 2, 9, 3, 5});
              timingSet(b, m + 160, {7, 2, 9, 3, 5});
@@ -237,6 +240,7 @@ std::vector<Recipe> recipes() {
              b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x07, 0x7E, 0x01, 0x88, 0x02, 0x92, 0x03});
              b.bytes(m, {0x18, 0x02, 0x20});
              b.word(m + 3, fx(235)).eightSlots(m + 7, fx(400)).word(m + 60, fx(400)).word(m + 117, fx(235));
+             b.eightSlots(m + 64, fx(400)).eightSlots(m + 121, fx(400));
          },
          Structure::Bmp,
          0x39,
@@ -300,6 +304,7 @@ std::vector<Recipe> recipes() {
              timingATable(b, p + 9, 0x05);
              b.bytes(m, {0x18, 0x02, 0x20});
              b.word(m + 3, fx(300)).eightSlots(m + 7, fx(425)).word(m + 60, fx(300)).word(m + 117, fx(400));
+             b.eightSlots(m + 64, fx(425)).eightSlots(m + 121, fx(425));
              timingSet(b, m + 46, {9, 3, 11, 4, 7});
              timingSet(b, m + 103, {9, 3, 11, 4, 7});
              timingSet(b, m + 160, {9, 3, 11, 4, 7});
