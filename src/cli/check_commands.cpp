@@ -162,6 +162,7 @@ int runVerify(const std::vector<std::string>& files, bool json, std::ostream& ou
         failed = failed || !check.passed() || structure.contradicted();
         if (json) {
             nlohmann::ordered_json line{{"file", file}};
+            line["pciIds"] = pciIdsJson(analysis.data.identity);
             line.update(imageCheckJson(check, analysis.structure.chain));
             line["passed"] = check.passed() && !structure.contradicted();
             line["structure"] = structureCheckJson(structure);
@@ -169,6 +170,7 @@ int runVerify(const std::vector<std::string>& files, bool json, std::ostream& ou
             continue;
         }
         out << file << ": " << check.line() << "\n";
+        out << "  PCI IDs: " << pciIdsText(analysis.data.identity) << "\n";
         printFindings(out, check.findings, verdictTag);
         out << file << ": " << structure.line() << "\n";
         printFindings(out, structure.findings, agreementTag);

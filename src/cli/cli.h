@@ -9,6 +9,7 @@
 
 namespace zfx {
 class EditorModel;
+struct CardIdentity;
 struct ChecksumChange;
 struct FieldChange;
 struct ImageCheck;
@@ -36,6 +37,8 @@ std::string jsonLine(const nlohmann::ordered_json& value);
 
 // The editor's state as the info contract gives it.
 nlohmann::ordered_json stateJson(const EditorModel& model, const RecordingHost& host);
+// The card's PCI IDs: device "10DE:0312", subsystem "107D:2971", the subsystem vendor's name.
+nlohmann::ordered_json pciIdsJson(const CardIdentity& id);
 // A list of changed values, a checksum byte and an image check, as set, diff and verify give them.
 nlohmann::ordered_json changesJson(const std::vector<FieldChange>& changes);
 nlohmann::ordered_json checksumJson(const ChecksumChange& checksum);

@@ -57,6 +57,17 @@ nlohmann::ordered_json levelsJson(const RomStructure& structure) {
 
 } // namespace
 
+nlohmann::ordered_json pciIdsJson(const CardIdentity& id) {
+    auto text = [](const std::string& value) {
+        return value.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(value);
+    };
+    const bool knownVendor = id.subsystemVendorId && id.vendorName != kUnknownVendor;
+    return {{"device", text(pciIdText(id))},
+            {"subsystem", text(subsystemIdText(id))},
+            {"subsystemVendor",
+             knownVendor ? nlohmann::ordered_json(id.vendorName) : nlohmann::ordered_json(nullptr)}};
+}
+
 std::string jsonLine(const nlohmann::ordered_json& value) {
     return value.dump(-1, ' ', true, nlohmann::ordered_json::error_handler_t::replace);
 }
@@ -84,6 +95,7 @@ nlohmann::ordered_json stateJson(const EditorModel& model, const RecordingHost& 
         {"biosVersion", f.Biosversion},
         {"vendor", f.manufactor},
         {"flags", c.identity.flags.names()},
+        {"pciIds", pciIdsJson(model.analysis().data.identity)},
         {keyOf(Control::GeneralMode), checkJson(f.check(Control::GeneralMode))},
         {keyOf(Control::TimingEdit), checkJson(f.check(Control::TimingEdit))},
         {"voltages", voltages},

@@ -417,6 +417,12 @@ void TarvEdit::syncFromModel() {
     m_structureLine->setWanted(opened && structure.contradicted() ? kStructureWarningWidth
                                                                   : kStructureLineWidth);
     showLevels(m_model.levelsPreview());
+    // The IDs a flash tool compares, as the PCI world writes them.
+    const QString ids = opened ? QStringLiteral("PCI IDs: ") +
+                                     QString::fromStdString(pciIdsText(m_model.analysis().data.identity))
+                               : QString();
+    m_devicename->setToolTip(ids);
+    m_manufactor->setToolTip(ids);
     // A field's place changes with the image: the bar shows the focused field's anew.
     if (!statusBar()->currentMessage().isEmpty()) showPlaceOf(m_placeShownFor);
     setWindowTitle(QString::fromStdString(m_model.windowTitle()));

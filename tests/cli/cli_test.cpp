@@ -52,10 +52,10 @@ TEST_F(CliTest, InfoJsonHasExactlyTheContractsKeys) {
     std::vector<std::string> keys;
     for (const auto& item : j.items())
         keys.push_back(item.key());
-    EXPECT_EQ(keys,
-              (std::vector<std::string>{"file", "device", "deviceText", "biosVersion", "vendor", "flags",
-                                        "generalMode", "timingEdit", "voltages", "clocks", "memoryRates",
-                                        "timings", "offsets", "messages", "warnings", "levels"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"file", "device", "deviceText", "biosVersion", "vendor",
+                                              "flags", "pciIds", "generalMode", "timingEdit", "voltages",
+                                              "clocks", "memoryRates", "timings", "offsets", "messages",
+                                              "warnings", "levels"}));
     EXPECT_EQ(j["device"], "Nvidia FX5950 Ultra");
     EXPECT_EQ(j["deviceText"], "3303");
     EXPECT_EQ(j["biosVersion"], "4.38.20.24.00");
@@ -258,10 +258,11 @@ TEST_F(CliTest, SetListsItsChangesInTextAndJsonAndKeepsTheOriginal) {
     std::vector<std::string> keys;
     for (const auto& item : state.items())
         keys.push_back(item.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"file", "device", "deviceText", "biosVersion", "vendor",
-                                              "flags", "generalMode", "timingEdit", "voltages", "clocks",
-                                              "memoryRates", "timings", "offsets", "messages", "warnings",
-                                              "levels", "changes", "checksum", "backup"}));
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"file",     "device",      "deviceText",  "biosVersion", "vendor",
+                                        "flags",    "pciIds",      "generalMode", "timingEdit",  "voltages",
+                                        "clocks",   "memoryRates", "timings",     "offsets",     "messages",
+                                        "warnings", "levels",      "changes",     "checksum",    "backup"}));
     EXPECT_EQ(
         state["changes"],
         json::parse(R"([{"field": "Timing B", "old": "7", "new": "9", "offsets": [8238, 8295, 8352]}])"));
@@ -353,11 +354,12 @@ TEST_F(CliTest, DiffSaysADifferentDeviceOrLengthFirstAndLoudly) {
     test::writeBytes(path("longer.rom"), longer);
     const CliRun r = runCli({"diff", sample("fx5900-xt.rom"), path("longer.rom")});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.out.rfind("DIFFERENT device: 3203 (Nvidia FX5900 XT) -> 4103 (Nvidia FX5700 Ultra)\n"
-                          "DIFFERENT length: 65536 bytes -> 65540 bytes\n"
-                          "DIFFERENT family: is5900, is5900XT -> is5700\n",
-                          0),
-              0u)
+    EXPECT_EQ(
+        r.out.rfind("DIFFERENT device: 10DE:0332 (Nvidia FX5900 XT) -> 10DE:0341 (Nvidia FX5700 Ultra)\n"
+                    "DIFFERENT length: 65536 bytes -> 65540 bytes\n"
+                    "DIFFERENT family: is5900, is5900XT -> is5700\n",
+                    0),
+        0u)
         << r.out;
     const CliRun j = runCli({"diff", "--json", sample("fx5700.rom"), path("longer.rom")});
     const json d = j.firstJson();
@@ -419,6 +421,32 @@ TEST_F(CliTest, StructurePrintsTheWholeDecode) {
     EXPECT_NE(none.out.find("No BMP or BIT structure."), std::string::npos);
     EXPECT_NE(none.out.find("Not checked: no BMP or BIT structure"), std::string::npos);
     EXPECT_EQ(runCli({"structure", path("nope.rom")}).code, 2);
+}
+
+// The design's own device text (the ID's bytes in file order) stays; beside it the IDs as the PCI
+// world writes them, in every command.
+TEST_F(CliTest, ThePciIdsAreWrittenAsThePciWorldWritesThem) {
+    const json j = runCli({"info", "--json", sample("fx5600.rom")}).firstJson();
+    EXPECT_EQ(j["deviceText"], "1203");
+    EXPECT_EQ(j["pciIds"],
+              (json{{"device", "10DE:0312"}, {"subsystem", "107D:0000"}, {"subsystemVendor", "Leadtek"}}));
+    EXPECT_NE(runCli({"info", sample("fx5600.rom")})
+                  .out.find("PCI IDs:       10DE:0312, subsystem 107D:0000 (Leadtek)\n"),
+              std::string::npos);
+    EXPECT_NE(runCli({"verify", sample("fx5600.rom")}).out.find("PCI IDs: 10DE:0312"), std::string::npos);
+    EXPECT_EQ(runCli({"verify", "--json", sample("fx5600.rom")}).firstJson()["pciIds"]["device"],
+              "10DE:0312");
+    // An image without a PCI data structure has no device ID; an unlisted board maker no name.
+    Bytes bare(0x100, 0);
+    bare[0x54] = 0x34;
+    bare[0x55] = 0x12;
+    test::writeBytes(path("bare.rom"), bare);
+    const json none = runCli({"info", "--json", path("bare.rom")}).firstJson();
+    EXPECT_EQ(none["pciIds"],
+              (json{{"device", nullptr}, {"subsystem", "1234:0000"}, {"subsystemVendor", nullptr}}));
+    EXPECT_NE(runCli({"info", path("bare.rom")})
+                  .out.find("PCI IDs:       no PCI data structure, subsystem 1234:0000\n"),
+              std::string::npos);
 }
 
 TEST_F(CliTest, InfoJsonGivesThePerformanceLevelsWithTheirPlaces) {

@@ -518,9 +518,12 @@ class GuiTest : public QObject {
             QCOMPARE(window.topLeft(), screen.topLeft());
     }
 
-    // The Info box shows the performance levels, and while the user edits, what a save would write.
+    // The Info box shows the card's PCI IDs and the performance levels, and while the user edits,
+    // what a save would write.
     void thePerformanceLevelsShowWhatASaveWouldWrite() {
         openThroughMenu("fx5600.rom");
+        QCOMPARE(child<QLabel>(main(), "devicename")->toolTip(),
+                 QStringLiteral("PCI IDs: 10DE:0312, subsystem 107D:0000 (Leadtek)"));
         auto* levels = child<QLabel>(main(), "PerformanceLevels");
         QVERIFY(levels->text().contains(QStringLiteral("<b>Performance levels</b>")));
         QCOMPARE(levels->text().count(QStringLiteral("250 MHz \u00D78")), 3);

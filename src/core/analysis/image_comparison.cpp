@@ -96,7 +96,12 @@ std::vector<IdentityDifference> identityDifferences(const ImageAnalysis& first, 
         if (x != y) differences.push_back({std::move(what), std::move(x), std::move(y), loud});
     };
     auto deviceOf = [](const CardIdentity& id) {
-        return id.deviceText.empty() ? std::string("none") : id.deviceText + " (" + id.deviceName + ")";
+        const std::string ids = pciIdText(id);
+        return ids.empty() ? std::string("none") : ids + " (" + id.deviceName + ")";
+    };
+    auto subsystemOf = [](const CardIdentity& id) {
+        const std::string ids = subsystemIdText(id);
+        return ids.empty() ? std::string("none") : ids;
     };
     const CardIdentity& before = first.data.identity;
     const CardIdentity& after = second.data.identity;
@@ -106,6 +111,7 @@ std::vector<IdentityDifference> identityDifferences(const ImageAnalysis& first, 
     differ("family", familyText(before.flags), familyText(after.flags), true);
     differ("BIOS version", before.biosVersion, after.biosVersion, false);
     differ("vendor", before.vendorName, after.vendorName, false);
+    differ("subsystem", subsystemOf(before), subsystemOf(after), false);
     return differences;
 }
 

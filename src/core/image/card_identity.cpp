@@ -2,6 +2,7 @@
 #include "image/card_identity.h"
 
 #include "image/bios_image.h"
+#include "text/number_text.h"
 
 #include <array>
 #include <utility>
@@ -113,11 +114,40 @@ CardIdentity identifyCard(const BiosImage& image) {
     std::string text = image.charsOfRange(id.versionOffset + 8, 14);
     id.biosVersion = latin1ToUtf8(text.substr(0, text.find('\0')));
     id.vendorName = vendorNameForVendor(image.hexOfRange(0x54, 1));
+    if (id.pciDataOffset != 0) {
+        id.vendorId = image.word(id.pciDataOffset + 4);
+        id.deviceId = image.word(id.pciDataOffset + 6);
+    }
+    constexpr std::int32_t kSubsystemVendor = 0x54;
+    constexpr std::int32_t kSubsystemDevice = 0x56;
+    if (image.contains(kSubsystemVendor, kSubsystemVendor + 1))
+        id.subsystemVendorId = image.word(kSubsystemVendor);
+    if (image.contains(kSubsystemDevice, kSubsystemDevice + 1))
+        id.subsystemDeviceId = image.word(kSubsystemDevice);
     return id;
 }
 
+std::string pciIdText(const CardIdentity& id) {
+    if (!id.vendorId || !id.deviceId) return {};
+    return hexDigits(*id.vendorId, 4) + ":" + hexDigits(*id.deviceId, 4);
+}
+
+std::string subsystemIdText(const CardIdentity& id) {
+    if (!id.subsystemVendorId || !id.subsystemDeviceId) return {};
+    return hexDigits(*id.subsystemVendorId, 4) + ":" + hexDigits(*id.subsystemDeviceId, 4);
+}
+
+std::string pciIdsText(const CardIdentity& id) {
+    const std::string device = pciIdText(id);
+    const std::string subsystem = subsystemIdText(id);
+    std::string text = device.empty() ? std::string("no PCI data structure") : device;
+    if (!subsystem.empty()) text += ", subsystem " + subsystem;
+    if (!subsystem.empty() && id.vendorName != kUnknownVendor) text += " (" + id.vendorName + ")";
+    return text;
+}
+
 std::string vendorNameForVendor(std::string_view vendorText) {
-    std::string_view name = "I dont known man";
+    std::string_view name = kUnknownVendor;
     for (const auto& row : kVendors)
         if (row.code == vendorText) name = row.name;
     return std::string(name);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,7 +36,8 @@ struct CardFlags {
 CardFlags flagsForDevice(std::string_view deviceText);
 // Shown device name, "Unsupported!" for an unlisted device text.
 std::string deviceNameForDevice(std::string_view deviceText);
-// Vendor name for the subsystem vendor text at 0x54, "I dont known man" when unlisted.
+inline constexpr std::string_view kUnknownVendor = "I dont known man";
+// Vendor name for the subsystem vendor text at 0x54, kUnknownVendor when unlisted.
 std::string vendorNameForVendor(std::string_view vendorText);
 
 inline constexpr std::string_view kUnsupportedDevice = "Unsupported!";
@@ -52,7 +54,21 @@ struct CardIdentity {
     std::int32_t versionOffset = 0; // the word "Version"; 0 when absent
     std::string biosVersion;        // the text 8 bytes behind it, up to a NUL, as UTF-8
     std::string vendorName;         // from the subsystem vendor ID at 54h
+    // The IDs as PCI numbers: vendor and device from the PCI data structure (absent without one),
+    // the board's subsystem vendor and device from 54h and 56h (absent past the image's end).
+    std::optional<std::uint16_t> vendorId;
+    std::optional<std::uint16_t> deviceId;
+    std::optional<std::uint16_t> subsystemVendorId;
+    std::optional<std::uint16_t> subsystemDeviceId;
 };
+
+// The IDs as the PCI world writes them: "10DE:0312", the subsystem (the board maker and board)
+// "107D:2971". Empty where the image has none.
+std::string pciIdText(const CardIdentity& id);
+std::string subsystemIdText(const CardIdentity& id);
+// Both in one line, with the board maker's name where the vendor table knows it:
+// "10DE:0312, subsystem 107D:2971 (Leadtek)".
+std::string pciIdsText(const CardIdentity& id);
 
 CardIdentity identifyCard(const BiosImage& image);
 
