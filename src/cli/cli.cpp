@@ -44,7 +44,8 @@ void printSummary(std::ostream& out, const EditorModel& model, const RecordingHo
         << "Device:        " << f.devicename << " (" << model.card().identity.deviceText << ")\n"
         << "BIOS version:  " << visibleText(f.Biosversion) << "\n"
         << "Vendor:        " << f.manufactor << "\n"
-        << "PCI IDs:       " << pciIdsText(model.analysis().data.identity) << "\n"
+        << "PCI IDs:       " << (model.analysis().image.empty() ? "--" : pciIdsText(model.analysis().data.identity))
+        << "\n"
         << "Voltages:      2D " << list(f.combo(Control::Voltage2D)) << " | Thrtl. "
         << list(f.combo(Control::VoltageThrottle)) << " | 3D " << list(f.combo(Control::Voltage3D)) << "\n"
         << "Clocks 3D:     " << clocks(Control::Core3D, Control::Mem3D) << "\n"
