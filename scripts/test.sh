@@ -13,6 +13,9 @@ for preset in dev asan; do
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
+# How many examples of the README, the guides and the manual pages ran as written (ctest ran them).
+python3 tests/docs/run_examples.py build/dev/src/cli/zorvane-fx-cli build/dev/samples README.md docs/*.md docs/man/*.1 |
+    tail -1
 # The core and the CLI build without Qt.
 echo "== headless"
 cmake --preset headless
