@@ -26,6 +26,9 @@ cp "$build/samples/fx5950-ultra.rom" "$work/fx5950-ultra.rom"
 # The same image with another device ID at the PCI data structure (0x180 + 6): 0110, a GeForce2 MX.
 cp "$build/samples/fx5950-ultra.rom" "$work/unsupported.rom"
 printf '\x10\x01' | dd of="$work/unsupported.rom" bs=1 seek=$((0x186)) conv=notrunc status=none
+# Its checksum byte set again, so that it is a sound image of an unsupported card.
+python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); b[-1] = (b[-1] - sum(b)) % 256; open(sys.argv[1], "wb").write(b)' \
+    "$work/unsupported.rom"
 
 # Everything on the screen but the empty desktop.
 shot() {
