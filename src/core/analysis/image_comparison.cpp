@@ -128,23 +128,30 @@ std::vector<FieldChange> fieldChanges(const std::vector<FieldPlace>& layoutBefor
     return changes;
 }
 
-// The runs of bytes that differ where no value and no checksum byte lies.
+// The runs of bytes that differ where no value and no checksum byte lies. Equal stretches are
+// skipped in one search, so the cost per byte is that of a compare; the marks are looked at only
+// where bytes differ.
 std::vector<ByteRange> otherRanges(const BiosImage& a, const BiosImage& b, const std::vector<bool>& covered) {
     std::vector<ByteRange> ranges;
-    const std::int32_t longest = std::max(a.size(), b.size());
-    const auto differs = [&](std::int32_t at) {
-        return !covered[static_cast<std::size_t>(at)] &&
-               (at >= a.size() || at >= b.size() || a.at(at) != b.at(at));
-    };
-    for (std::int32_t i = 0; i < longest;) {
+    const std::uint8_t* x = a.bytes().data();
+    const std::uint8_t* y = b.bytes().data();
+    const std::size_t common = std::min(a.bytes().size(), b.bytes().size());
+    const std::size_t longest = std::max(a.bytes().size(), b.bytes().size());
+    const auto differs = [&](std::size_t at) { return !covered[at] && (at >= common || x[at] != y[at]); };
+    for (std::size_t i = 0; i < longest;) {
+        if (i < common) i = static_cast<std::size_t>(std::mismatch(x + i, x + common, y + i).first - x);
+        if (i >= longest) break;
         if (!differs(i)) {
             ++i;
             continue;
         }
-        std::int32_t end = i;
+        std::size_t end = i;
         while (end < longest && differs(end))
             ++end;
-        ranges.push_back({i, end - i, firstBytesText(a, i, end - i), firstBytesText(b, i, end - i)});
+        const auto offset = static_cast<std::int32_t>(i);
+        const auto length = static_cast<std::int32_t>(end - i);
+        ranges.push_back(
+            {offset, length, firstBytesText(a, offset, length), firstBytesText(b, offset, length)});
         i = end;
     }
     return ranges;
