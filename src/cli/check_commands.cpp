@@ -125,7 +125,7 @@ void printFindings(std::ostream& out, const std::vector<Finding>& findings, std:
 int runStructure(const std::string& file, bool json, std::ostream& out, std::ostream& err) {
     const ReadResult read = readImageFile(file);
     if (!read.ok()) {
-        err << file << ": " << kCantOpenFile << " " << read.error << "\n";
+        err << visibleText(file) << ": " << kCantOpenFile << " " << read.error << "\n";
         return kExitUsage;
     }
     const ImageAnalysis analysis = analyseImage(BiosImage(read.bytes));
@@ -138,7 +138,7 @@ int runStructure(const std::string& file, bool json, std::ostream& out, std::ost
         out << jsonLine(line) << "\n";
         return kExitOk;
     }
-    out << file << "\n";
+    out << visibleText(file) << "\n";
     printStructure(out, structure);
     out << check.line() << "\n";
     printFindings(out, check.findings, agreementTag);
@@ -152,7 +152,7 @@ int runVerify(const std::vector<std::string>& files, bool json, std::ostream& ou
         const ReadResult read = readImageFile(file);
         if (!read.ok()) {
             unreadable = true;
-            err << file << ": " << kCantOpenFile << " " << read.error << "\n";
+            err << visibleText(file) << ": " << kCantOpenFile << " " << read.error << "\n";
             if (json) out << jsonLine({{"file", file}, {"error", read.error}}) << "\n";
             continue;
         }
@@ -169,10 +169,10 @@ int runVerify(const std::vector<std::string>& files, bool json, std::ostream& ou
             out << jsonLine(line) << "\n";
             continue;
         }
-        out << file << ": " << check.line() << "\n";
+        out << visibleText(file) << ": " << check.line() << "\n";
         out << "  PCI IDs: " << pciIdsText(analysis.data.identity) << "\n";
         printFindings(out, check.findings, verdictTag);
-        out << file << ": " << structure.line() << "\n";
+        out << visibleText(file) << ": " << structure.line() << "\n";
         printFindings(out, structure.findings, agreementTag);
     }
     if (unreadable) return kExitUsage;
@@ -232,7 +232,7 @@ int runDiff(const std::string& beforePath, const std::string& afterPath, bool js
     bool unreadable = false;
     for (const auto& [path, read] : {std::pair{&beforePath, &before}, std::pair{&afterPath, &after}})
         if (!read->ok()) {
-            err << *path << ": " << kCantOpenFile << " " << read->error << "\n";
+            err << visibleText(*path) << ": " << kCantOpenFile << " " << read->error << "\n";
             unreadable = true;
         }
     if (unreadable) return kExitUsage;

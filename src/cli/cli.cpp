@@ -14,6 +14,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zfx::cli {
@@ -63,12 +64,26 @@ void printSummary(std::ostream& out, const EditorModel& model, const RecordingHo
         out << "Message:       " << visibleText(message.text) << "\n";
 }
 
+// Text of one or more lines, each shown escaped; the line breaks between them stay.
+std::string visibleLines(std::string_view text) {
+    std::string shown;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        shown += visibleText(text.substr(start, end - start));
+        if (end == text.size()) return shown;
+        shown += '\n';
+        start = end + 1;
+    }
+}
+
 // One line that names the file: "card.rom: Cant open File! No such file or directory".
 void reportFailure(std::ostream& err, const std::string& file, const Outcome& outcome) {
     std::string detail = outcome.detail;
     // A failed write names its file already.
     if (detail.starts_with(file + ": ")) detail.erase(0, file.size() + 2);
-    err << file << ": " << outcome.text << (detail.empty() ? "" : " " + detail) << "\n";
+    // The name and a detail that may hold other names are shown escaped, as all text from files.
+    err << visibleText(file) << ": " << outcome.text << (detail.empty() ? "" : " " + visibleLines(detail))
+        << "\n";
 }
 
 int exitCodeFor(const Outcome& outcome) {
@@ -204,7 +219,7 @@ void printSaveResult(const SetOptions& o, const EditorModel& model, const Record
         }
         out << jsonLine(state) << "\n";
     } else if (saved.ok()) {
-        out << saved.text << " " << model.form().Pfad << "\n";
+        out << saved.text << " " << visibleText(model.form().Pfad) << "\n";
         for (const std::string& line : report->changeLines())
             out << "  " << line << "\n";
     }
@@ -226,7 +241,7 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
         return exitCodeFor(opened);
     }
     if (const std::optional<UsageError> usage = applySetOptions(model, o)) {
-        err << o.file << ": " << usage->text << " Nothing was written.\n";
+        err << visibleText(o.file) << ": " << visibleLines(usage->text) << " Nothing was written.\n";
         return kExitUsage;
     }
     const Outcome saved = model.saveBios(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
@@ -235,17 +250,17 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
     if (saved.cause == OutcomeCause::Cancelled) {
         // Something spoke against the save and no --force overrode it: a refused save like any other.
         for (const std::string& refusal : host.refusals)
-            err << target << ": " << kCantOpenFile << " " << refusal
+            err << visibleText(target) << ": " << kCantOpenFile << " " << visibleLines(refusal)
                 << " Nothing was written; --force saves anyway.\n";
         if (o.json) out << jsonLine(stateJson(model, host)) << "\n";
         return kExitFailed;
     }
     if (!saved.ok()) reportFailure(err, target, saved);
     for (const std::string& warning : host.saveWarnings)
-        err << o.file << ": Warning: " << warning << "\n";
+        err << visibleText(o.file) << ": Warning: " << visibleLines(warning) << "\n";
     if (report)
         for (const std::string& note : report->notes)
-            err << note << "\n"; // what the user should know about the saved file
+            err << visibleLines(note) << "\n"; // what the user should know about the saved file
     printSaveResult(o, model, host, saved, out);
     return exitCodeFor(saved);
 }
@@ -403,9 +418,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         out << app.version() << "\n";
         return kExitOk;
     } catch (const CLI::ParseError& e) {
-        err << e.what() << "\n";
+        // The parser's message quotes the arguments, which may be file names.
+        err << visibleLines(e.what()) << "\n";
         for (const std::string& suggestion : suggestionsFor(app, args))
-            err << suggestion << "\n";
+            err << visibleText(suggestion) << "\n";
         err << "Run with --help for usage.\n";
         return kExitUsage;
     }

@@ -2,6 +2,7 @@
 #include "cli.h"
 #include "planted_faults.h"
 #include "test_support.h"
+#include "text/number_text.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -549,6 +550,15 @@ TEST_F(CliTest, SetOfAPaddedImageKeepsThePaddingAndNamesTheImagesChecksumByte) {
 
 // --- output that never lies or harms ---
 
+// A control character (C0 but, where allowed, the line break; DEL; C1 as UTF-8) that a terminal
+// would act on.
+bool holdsRawControl(const std::string& text, bool newlinesAllowed) {
+    return std::any_of(text.begin(), text.end(), [&](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return (u < 0x20 && !(newlinesAllowed && u == '\n')) || u == 0x7F || (u == 0xC2);
+    });
+}
+
 TEST_F(CliTest, TextFromTheImageNeverReachesTheTerminalRaw) {
     std::vector<std::uint8_t> bytes = test::readBytes(sample("fx5950-ultra.rom"));
     const auto version =
@@ -557,12 +567,7 @@ TEST_F(CliTest, TextFromTheImageNeverReachesTheTerminalRaw) {
     const std::vector<std::uint8_t> hostile{0x1B, ']', '0', ';', 'x', 0x07, '\r', 0x9B, 'J', 0x7F};
     std::copy(hostile.begin(), hostile.end(), version + 8);
     test::writeBytes(path("hostile.rom"), bytes);
-    const auto raw = [](const std::string& text, bool newlinesAllowed) {
-        return std::any_of(text.begin(), text.end(), [&](char c) {
-            const auto u = static_cast<unsigned char>(c);
-            return (u < 0x20 && !(newlinesAllowed && u == '\n')) || u == 0x7F || (u == 0xC2);
-        });
-    };
+    const auto raw = holdsRawControl;
     const CliRun text = runCli({"info", path("hostile.rom")});
     EXPECT_FALSE(raw(text.out, true)) << text.out;
     EXPECT_NE(text.out.find("BIOS version:  \\x1B]0;x\\x07\\r\\u009BJ\\x7F"), std::string::npos) << text.out;
@@ -573,6 +578,40 @@ TEST_F(CliTest, TextFromTheImageNeverReachesTheTerminalRaw) {
     // The JSON value is still the text the image gives; only its encoding is escaped.
     const std::string shown = j.firstJson()["biosVersion"];
     EXPECT_EQ(shown.rfind("\x1B]0;x\x07\r\xC2\x9BJ\x7F", 0), 0u);
+}
+
+// Found by fuzz_cli_output: verify, structure and diff printed the file's name as given, so a name
+// with an escape sequence or a line break acted on the terminal or forged a line of the report.
+TEST_F(CliTest, AFileNameNeverReachesTheTerminalRaw) {
+    const std::string name = path("a\x1B]0;x\x07\r\nFAIL\xC2\x9B\x7F.rom");
+    const std::string shown = visibleText(name);
+    ASSERT_EQ(shown, path("a\\x1B]0;x\\x07\\r\\nFAIL\\u009B\\x7F.rom"));
+    const std::string missing = path("gone\x1B[2J\n.rom");
+    test::writeBytes(name, test::readBytes(sample("fx5950-ultra.rom")));
+    const std::vector<std::vector<std::string>> commands{
+        {"info", name},
+        {"verify", name},
+        {"structure", name},
+        {"diff", name, name},
+        {"info", missing},
+        {"verify", missing},
+        {"structure", missing},
+        {"diff", name, missing},
+        {"set", missing, "-o", path("out.rom")},
+        {"set", name, "-o", path("out.rom"), "--core-3d", "x\x1B"},
+        {"info", "--no-such\x1B[2J"}};
+    for (const auto& args : commands) {
+        const CliRun r = runCli(args);
+        EXPECT_FALSE(holdsRawControl(r.out, true)) << args.front() << ": " << r.out;
+        EXPECT_FALSE(holdsRawControl(r.err, true)) << args.front() << ": " << r.err;
+    }
+    // Escaped, the name is still there to read, in the line that reports on it.
+    EXPECT_EQ(runCli({"verify", name}).out.rfind(shown + ": ", 0), 0u);
+    EXPECT_EQ(runCli({"structure", name}).out.rfind(shown + "\n", 0), 0u);
+    EXPECT_EQ(runCli({"verify", missing}).err,
+              visibleText(missing) + ": Cant open File! No such file or directory\n");
+    EXPECT_EQ(runCli({"diff", name, missing}).err,
+              visibleText(missing) + ": Cant open File! No such file or directory\n");
 }
 
 TEST_F(CliTest, ANameThatIsNoUtf8GivesValidJsonAndTheRightExitCode) {
