@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Writes the seed corpus: every sample (behind eight action bytes), the samples with planted
 // structure faults and contradictions, images with each family's markers at the very end, tiny
-// images, and findPattern seeds.
+// images, findPattern seeds, and the CLI output seeds: each sample under a plain and a hostile
+// name for every command, as text and as JSON.
 #include "image_builder.h"
 #include "planted_faults.h"
 #include "sample_images.h"
@@ -24,13 +25,30 @@ std::vector<std::uint8_t> withActions(std::vector<std::uint8_t> actions,
     return actions;
 }
 
+// An input of fuzz_cli_output: the command byte, the name, and the image with patches that give
+// the second image of diff a changed byte.
+std::vector<std::uint8_t> cliInput(std::uint8_t command, const std::string& name,
+                                   const std::vector<std::uint8_t>& image,
+                                   const std::vector<std::uint8_t>& patches) {
+    std::vector<std::uint8_t> input;
+    input.reserve(3 + name.size() + image.size() + patches.size());
+    input.push_back(command);
+    input.push_back(static_cast<std::uint8_t>(name.size()));
+    input.insert(input.end(), name.begin(), name.end());
+    input.push_back(static_cast<std::uint8_t>(patches.size() / 3));
+    input.insert(input.end(), image.begin(), image.end());
+    input.insert(input.end(), patches.begin(), patches.end());
+    return input;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) return 2;
-    const std::filesystem::path editor = argv[1], pattern = argv[2];
+    if (argc != 4) return 2;
+    const std::filesystem::path editor = argv[1], pattern = argv[2], cli = argv[3];
     std::filesystem::create_directories(editor);
     std::filesystem::create_directories(pattern);
+    std::filesystem::create_directories(cli);
     int n = 0;
     auto seed = [&](const std::vector<std::uint8_t>& bytes) {
         write(editor / ("seed-" + std::to_string(n++)), bytes);
@@ -57,6 +75,28 @@ int main(int argc, char** argv) {
 
     write(pattern / "seed-0", {2, 0x18, 0x02, 0x20, 0x00, 0x18, 0x02, 0x20});
     write(pattern / "seed-1", {2, 0x10, 0x02, 0x02, 0x00, 0x10, 0x02, 0x02, 0x02});
+    // The command byte's low two bits pick info, verify, structure or diff, bit 2 asks for JSON,
+    // bits 3 and 4 tick the boxes for info, bit 5 gives info and verify both files, bit 7 leaves
+    // the files unwritten.
+    int c = 0;
+    auto cliSeed = [&](const std::vector<std::uint8_t>& bytes) {
+        write(cli / ("seed-" + std::to_string(c++)), bytes);
+    };
+    const std::string hostile = "\x1B]0;x\x07\r\xC2\x9B\xE9\x7F\n.rom";
+    const std::vector<std::uint8_t> clockPatch{0x75, 0x20, 0x19, 0x00, 0x01, 0x01};
+    for (const auto& sample : zfx::samples::allSamples())
+        for (std::uint8_t command = 0; command < 8; ++command)
+            cliSeed(cliInput(static_cast<std::uint8_t>(command | 0x20u),
+                             command % 2 ? hostile : sample.fileName, sample.bytes,
+                             command % 4 == 3 ? clockPatch : std::vector<std::uint8_t>{}));
+    for (const auto& fault : zfx::samples::plantedFaults())
+        cliSeed(cliInput(0x05, fault.fileName, fault.bytes, {}));
+    for (const auto& planted : zfx::samples::plantedContradictions())
+        cliSeed(cliInput(0x02, planted.fileName, planted.bytes, {}));
+    for (const unsigned command : {0x80u, 0x85u, 0x86u, 0x83u})
+        cliSeed(cliInput(static_cast<std::uint8_t>(command), hostile, {}, {}));
+    cliSeed(cliInput(0x04, "", {0x55, 0xAA}, {}));
+
     write(pattern / "seed-2", {5, 0x04, 0x08, 0x00, 0x02, 0x10, 0x00, 0x04, 0x08, 0x00, 0x02, 0x10, 0x00});
     return 0;
 }

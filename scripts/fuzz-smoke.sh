@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds the libFuzzer targets and runs each for a bounded time from the seed corpus.
+# Builds the libFuzzer targets and runs each for a bounded time from the seed corpus and the inputs
+# that once failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${ZFX_FUZZ_SECONDS:-60}
@@ -8,12 +9,17 @@ cmake --preset fuzz
 cmake --build --preset fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for target in editor find_pattern; do
+targets="editor find_pattern cli_output"
+for target in $targets; do
     corpus="$work/$target"
     mkdir -p "$corpus"
-    seeds=build/fuzz/fuzz-seeds/${target/find_pattern/pattern}
-    cp "$seeds"/* "$corpus"/
-    if [ "$target" = editor ]; then cp fuzz/regressions/* "$corpus"/; fi
+    case $target in
+    editor) seeds=editor regressions=fuzz/regressions/editor ;;
+    find_pattern) seeds=pattern regressions= ;;
+    cli_output) seeds=cli regressions=fuzz/regressions/cli ;;
+    esac
+    cp build/fuzz/fuzz-seeds/$seeds/* "$corpus"/
+    if [ -n "$regressions" ]; then cp "$regressions"/* "$corpus"/; fi
     echo "== fuzz_$target for ${seconds}s"
     build/fuzz/fuzz/fuzz_$target -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$work/" "$corpus" 2>&1 |
         grep -E 'stat::number_of_executed_units|Done|ERROR|SUMMARY' || true
@@ -22,4 +28,4 @@ for target in editor find_pattern; do
         exit 1
     fi
 done
-echo "fuzz: 2 passed, 0 failed"
+echo "fuzz: $(wc -w <<<"$targets") passed, 0 failed"
