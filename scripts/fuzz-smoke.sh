@@ -23,8 +23,12 @@ for target in $targets; do
     echo "== fuzz_$target for ${seconds}s"
     build/fuzz/fuzz/fuzz_$target -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$work/" "$corpus" 2>&1 |
         grep -E 'stat::number_of_executed_units|Done|ERROR|SUMMARY' || true
-    if ls "$work"/crash-* "$work"/leak-* "$work"/timeout-* >/dev/null 2>&1; then
-        echo "fuzz_$target found a failing input" >&2
+    # Any one kind of failing input fails the run (ls of all three kinds fails when one is missing).
+    if compgen -G "$work/crash-*" >/dev/null || compgen -G "$work/leak-*" >/dev/null ||
+        compgen -G "$work/timeout-*" >/dev/null || compgen -G "$work/oom-*" >/dev/null; then
+        mkdir -p build/fuzz/artifacts
+        cp "$work"/crash-* "$work"/leak-* "$work"/timeout-* "$work"/oom-* build/fuzz/artifacts/ 2>/dev/null || true
+        echo "fuzz_$target found a failing input; it is kept in build/fuzz/artifacts/" >&2
         exit 1
     fi
 done
