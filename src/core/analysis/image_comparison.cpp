@@ -5,6 +5,7 @@
 #include "text/number_text.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace zfx {
 
@@ -128,9 +129,17 @@ std::vector<FieldChange> fieldChanges(const std::vector<FieldPlace>& layoutBefor
     return changes;
 }
 
+// The first offset from `from` on, below `end`, where two images differ; `end` when none does.
+// Equal blocks are passed by one memcmp each, the block that differs is searched byte by byte.
+std::size_t nextDifference(const std::uint8_t* x, const std::uint8_t* y, std::size_t from, std::size_t end) {
+    constexpr std::size_t kBlock = 256;
+    while (end - from >= kBlock && std::memcmp(x + from, y + from, kBlock) == 0)
+        from += kBlock;
+    return static_cast<std::size_t>(std::mismatch(x + from, x + end, y + from).first - x);
+}
+
 // The runs of bytes that differ where no value and no checksum byte lies. Equal stretches are
-// skipped in one search, so the cost per byte is that of a compare; the marks are looked at only
-// where bytes differ.
+// skipped in one search, and the marks are looked at only where bytes differ.
 std::vector<ByteRange> otherRanges(const BiosImage& a, const BiosImage& b, const std::vector<bool>& covered) {
     std::vector<ByteRange> ranges;
     const std::uint8_t* x = a.bytes().data();
@@ -139,7 +148,7 @@ std::vector<ByteRange> otherRanges(const BiosImage& a, const BiosImage& b, const
     const std::size_t longest = std::max(a.bytes().size(), b.bytes().size());
     const auto differs = [&](std::size_t at) { return !covered[at] && (at >= common || x[at] != y[at]); };
     for (std::size_t i = 0; i < longest;) {
-        if (i < common) i = static_cast<std::size_t>(std::mismatch(x + i, x + common, y + i).first - x);
+        if (i < common) i = nextDifference(x, y, i, common);
         if (i >= longest) break;
         if (!differs(i)) {
             ++i;
