@@ -12,6 +12,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -38,7 +40,17 @@ const std::filesystem::path& workFolder() {
         std::error_code error;
         std::filesystem::path base = "/dev/shm";
         if (!std::filesystem::is_directory(base, error)) base = std::filesystem::temp_directory_path();
-        std::filesystem::path made = base / ("zfx-fuzz-cli-" + std::to_string(::getpid()));
+        // libFuzzer ends a timed run without the exit handlers, so a folder can outlive its
+        // process: those of processes that are gone are removed here.
+        const std::string prefix = "zfx-fuzz-cli-";
+        for (const auto& entry : std::filesystem::directory_iterator(base, error)) {
+            const std::string name = entry.path().filename().string();
+            if (!name.starts_with(prefix)) continue;
+            const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+            if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+                std::filesystem::remove_all(entry.path(), error);
+        }
+        std::filesystem::path made = base / (prefix + std::to_string(::getpid()));
         std::filesystem::create_directories(made / "a");
         std::filesystem::create_directories(made / "b");
         std::atexit(removeWorkFolder);
