@@ -2,6 +2,7 @@
 #include "main_window.h"
 
 #include "dialogs.h"
+#include "inspection.h"
 #include "text/number_text.h"
 
 #include <QAction>
@@ -123,6 +124,7 @@ TarvEdit::TarvEdit(DesktopServices& services) : m_services(services), m_model(*t
     setTabOrderFollowingTheLayout();
     setWindowIcon(projectIcon());
     setAcceptDrops(true);
+    m_inspection = new Inspection(*this);
     syncFromModel();
     fixSizeAndPlace();
 }
@@ -426,6 +428,7 @@ void TarvEdit::syncFromModel() {
     // A field's place changes with the image: the bar shows the focused field's anew.
     if (!statusBar()->currentMessage().isEmpty()) showPlaceOf(m_placeShownFor);
     setWindowTitle(QString::fromStdString(m_model.windowTitle()));
+    if (m_inspection) m_inspection->refresh();
     for (std::size_t i = 0; i < m_edits.size(); ++i) {
         const QString text = QString::fromStdString(f.edits[i].text);
         if (m_edits[i]->text() != text) m_edits[i]->setText(text);
@@ -520,7 +523,13 @@ void TarvEdit::closeEvent(QCloseEvent* event) {
 
 bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_checkLine || watched == m_structureLine) {
-        if (event->type() == QEvent::MouseButtonRelease) showChecks();
+        if (event->type() == QEvent::MouseButtonRelease) {
+            // The structure line leads to the structure itself, the image check to every check.
+            if (watched == m_structureLine)
+                m_inspection->showStructure();
+            else
+                showChecks();
+        }
         return QMainWindow::eventFilter(watched, event);
     }
     if (watched == editFor(Control::Core2D) && event->type() == QEvent::ToolTip) return true;

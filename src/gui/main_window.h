@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -20,6 +21,7 @@ class QLineEdit;
 namespace zfx::gui {
 
 class ElidingLabel;
+class Inspection;
 class SecondaryDialog;
 
 // The main window: a thin view over the editor model. It shows the model's control states and
@@ -36,6 +38,10 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     const std::string& versionText() const { return m_model.versionText(); }
     // Opens a file as Open BIOS... would, without the dialog (command line, drop).
     void openFile(const QString& path);
+    // The structure and comparison windows and the settings files.
+    Inspection& inspection() { return *m_inspection; }
+    // Runs a change of the model from outside the window as a user's action: the window shows it.
+    void runAction(const std::function<void()>& action) { act(action); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -101,6 +107,7 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     const QObject* m_placeShownFor = nullptr; // the field the user gave the focus
     std::vector<Message> m_pendingMessages;
     int m_acting = 0;
+    Inspection* m_inspection = nullptr; // a child of the window
 };
 
 } // namespace zfx::gui
