@@ -57,6 +57,8 @@ ComparisonWindow::ComparisonWindow(QWidget* parent) : QWidget(parent, Qt::Window
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(m_rows);
     split->addWidget(views);
+    // A few rows above, the bytes below: the rows are short, the bytes what one looks at.
+    split->setSizes({150, 500});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_identity);
     layout->addWidget(split, 1);
