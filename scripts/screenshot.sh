@@ -5,7 +5,9 @@
 # (screenshot-unsaved.png), the File menu with its keys (screenshot-file-menu.png), and the
 # message after opening an unsupported file over a window that already shows that file
 # (screenshot-unsupported.png), and "File saved." with the list of what a save over the opened
-# file changed and where its original is kept (screenshot-saved.png).
+# file changed and where its original is kept (screenshot-saved.png); the structure window with
+# the 3D core clock's bytes selected and an unsaved edit marked (screenshot-structure.png), and
+# the comparison of the saved image with its original (screenshot-compare.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/dev}
@@ -36,6 +38,12 @@ shot() {
     import -window root "$work/root.png"
     convert "$work/root.png" -trim +repage "$out/$1"
     echo "wrote $out/$1"
+}
+# One window only, by its id.
+shotWindow() {
+    sleep 1
+    import -window "$1" "$out/$2"
+    echo "wrote $out/$2"
 }
 # Clicks at a point of the main window's client area.
 click() {
@@ -92,3 +100,27 @@ sleep 1
 xdotool key alt+y
 shot screenshot-saved.png
 xdotool key Return
+
+# The structure window beside the main window; the 3D core box given the focus selects its bytes,
+# and an edit of it shows the bytes a save would write.
+xdotool key ctrl+b
+structure=$(xdotool search --sync --onlyvisible --name "BIOS Structure")
+xdotool windowmove "$structure" 0 0
+xdotool windowactivate --sync "$window"
+click 265 $((224 + menu + 10))
+xdotool key ctrl+a
+xdotool type --delay 100 "520"
+xdotool windowraise "$structure"
+shotWindow "$structure" screenshot-structure.png
+
+# Compare the saved image with the original kept beside it.
+xdotool windowactivate --sync "$window"
+xdotool key alt+f c
+sleep 1
+xdotool type --delay 30 "$work/fx5950-ultra.orig.rom"
+xdotool key Return
+compare=$(xdotool search --sync --onlyvisible --name "Compare with")
+xdotool windowmove "$compare" 0 0
+xdotool windowactivate --sync "$compare"
+xdotool key Tab Down
+shotWindow "$compare" screenshot-compare.png
