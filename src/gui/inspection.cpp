@@ -87,7 +87,14 @@ Inspection::Inspection(TarvEdit& window)
 Inspection::~Inspection() = default;
 
 void Inspection::addMenuEntries() {
+    // The entries go where the window's menus are found by name: the File menu's before Exit, the
+    // View menu before the Info menu. A window without them gets them at the menu bar's end.
+    auto* view = new QMenu(QStringLiteral("&View"), m_window.menuBar());
+    view->setObjectName(QStringLiteral("View1"));
+    auto* info = m_window.findChild<QMenu*>(QStringLiteral("Info1"));
+    m_window.menuBar()->insertMenu(info ? info->menuAction() : nullptr, view);
     auto* file = m_window.findChild<QMenu*>(QStringLiteral("openfile"));
+    if (!file) file = m_window.menuBar()->addMenu(QStringLiteral("&File"));
     auto* exit = m_window.findChild<QAction*>(QStringLiteral("Exit1"));
     auto entry = [&](QMenu* menu, const QString& text, const char* name, void (Inspection::*handler)()) {
         auto* action = new QAction(text, menu);
@@ -99,10 +106,7 @@ void Inspection::addMenuEntries() {
     entry(file, QStringLiteral("&Compare With..."), "CompareWith", &Inspection::compareWith);
     entry(file, QStringLiteral("&Export Settings..."), "ExportSettings", &Inspection::exportSettings);
     entry(file, QStringLiteral("&Apply Settings..."), "ApplySettings", &Inspection::applySettings);
-    file->insertSeparator(exit);
-    auto* view = new QMenu(QStringLiteral("&View"), m_window.menuBar());
-    view->setObjectName(QStringLiteral("View1"));
-    m_window.menuBar()->insertMenu(m_window.findChild<QMenu*>(QStringLiteral("Info1"))->menuAction(), view);
+    if (exit) file->insertSeparator(exit);
     entry(view, QStringLiteral("BIOS &Structure"), "BiosStructure", &Inspection::showStructure)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
 }

@@ -815,6 +815,11 @@ class GuiTest : public QObject {
         QVERIFY(!compared->openView()->selection().empty());
         QCOMPARE(compared->openView()->selection(), compared->otherView()->selection());
         QVERIFY(compared->identity()->text().contains(QStringLiteral("Same device")));
+
+        // Another card's image: what tells them apart comes first, loud.
+        inspectionFiles.push_back(writeSample("gf6800-ultra.rom"));
+        action(main(), "CompareWith")->trigger();
+        QVERIFY(compared->identity()->text().startsWith(QStringLiteral("<b>device: 10DE:0341")));
     }
 
     // Settings exported from an edit and applied to the original show their values as unsaved
