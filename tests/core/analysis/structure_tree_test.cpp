@@ -29,6 +29,10 @@ struct TreeCase {
     std::string header; // "BMP structure" or "BIT structure"
 };
 
+void PrintTo(const TreeCase& tested, std::ostream* os) {
+    *os << tested.sample;
+}
+
 class StructureTreeOfSample : public ::testing::TestWithParam<TreeCase> {};
 
 TEST_P(StructureTreeOfSample, HoldsEveryDecodedPartAtItsBytes) {
