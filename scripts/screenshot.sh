@@ -5,7 +5,9 @@
 # (screenshot-unsaved.png), the File menu with its keys (screenshot-file-menu.png), and the
 # message after opening an unsupported file over a window that already shows that file
 # (screenshot-unsupported.png), "File saved." with the list of what a save over the opened file
-# changed and where its original is kept (screenshot-saved.png), the help window
+# changed and where its original is kept (screenshot-saved.png); the structure window with the 3D
+# core clock's bytes selected and an unsaved edit marked (screenshot-structure.png), the comparison
+# of the saved image with its original (screenshot-compare.png), the help window
 # (screenshot-help.png), the window at scale 2 on a 1280 x 1024 screen (screenshot-scale2.png) and
 # in a dark palette with a changed and a refused value (screenshot-dark.png).
 set -euo pipefail
@@ -40,6 +42,12 @@ shot() {
     import -window root "$work/root.png"
     convert "$work/root.png" -trim +repage "$out/$1"
     echo "wrote $out/$1"
+}
+# One window only, by its id.
+shotWindow() {
+    sleep 1
+    import -window "$1" "$out/$2"
+    echo "wrote $out/$2"
 }
 # Clicks at a point of the main window's client area.
 click() {
@@ -96,6 +104,31 @@ xdotool key alt+y
 shot screenshot-saved.png
 xdotool key Return
 
+# The structure window beside the main window; the 3D core box given the focus selects its bytes,
+# and an edit of it shows the bytes a save would write.
+xdotool key ctrl+b
+structure=$(xdotool search --sync --onlyvisible --name "BIOS Structure")
+xdotool windowmove "$structure" 0 0
+xdotool windowactivate --sync "$window"
+click 280 216
+xdotool key ctrl+a
+xdotool type --delay 100 "520"
+xdotool windowraise "$structure"
+shotWindow "$structure" screenshot-structure.png
+
+# Compare the saved image with the original kept beside it.
+xdotool windowactivate --sync "$window"
+xdotool key alt+f c
+sleep 1
+xdotool type --delay 30 "$work/fx5950-ultra.orig.rom"
+xdotool key Return
+compare=$(xdotool search --sync --onlyvisible --name "Compare with")
+xdotool windowmove "$compare" 0 0
+xdotool windowactivate --sync "$compare"
+xdotool key Tab Down
+shotWindow "$compare" screenshot-compare.png
+
+xdotool windowactivate --sync "$window"
 # The guides inside the program: the list, then a guide with its picture.
 xdotool key F1
 help=$(xdotool search --sync --onlyvisible --name "Zorvane FX guides")

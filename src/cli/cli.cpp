@@ -2,6 +2,7 @@
 #include "cli.h"
 
 #include "editor/editor_model.h"
+#include "editor/settings.h"
 #include "recording_host.h"
 #include "text/number_text.h"
 
@@ -9,10 +10,13 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cmath>
-#include <map>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,11 +24,6 @@
 namespace zfx::cli {
 
 namespace {
-
-// A usage error found after the image was opened: nothing is written.
-struct UsageError {
-    std::string text;
-};
 
 void printSummary(std::ostream& out, const EditorModel& model, const RecordingHost& host) {
     const FormState& f = model.form();
@@ -45,8 +44,8 @@ void printSummary(std::ostream& out, const EditorModel& model, const RecordingHo
         << "Device:        " << f.devicename << " (" << model.card().identity.deviceText << ")\n"
         << "BIOS version:  " << visibleText(f.Biosversion) << "\n"
         << "Vendor:        " << f.manufactor << "\n"
-        << "PCI IDs:       " << (model.analysis().image.empty() ? "--" : pciIdsText(model.analysis().data.identity))
-        << "\n"
+        << "PCI IDs:       "
+        << (model.analysis().image.empty() ? "--" : pciIdsText(model.analysis().data.identity)) << "\n"
         << "Voltages:      2D " << list(f.combo(Control::Voltage2D)) << " | Thrtl. "
         << list(f.combo(Control::VoltageThrottle)) << " | 3D " << list(f.combo(Control::Voltage3D)) << "\n"
         << "Clocks 3D:     " << clocks(Control::Core3D, Control::Mem3D) << "\n"
@@ -90,81 +89,6 @@ int exitCodeFor(const Outcome& outcome) {
     return outcome.ok() ? kExitOk : kExitFailed;
 }
 
-// Voltage texts compared as hundredths of a volt, so "1.50" finds "1.5V".
-std::optional<long> hundredthsOfVolt(std::string text) {
-    if (!text.empty() && (text.back() == 'V' || text.back() == 'v')) text.pop_back();
-    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return std::nullopt;
-    try {
-        std::size_t used = 0;
-        const double volts = std::stod(text, &used);
-        if (used != text.size()) return std::nullopt;
-        return std::lround(volts * 100);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
-// The position that "#2" names, or -1 when what follows the '#' is no whole number.
-int listPosition(const std::string& wanted) {
-    try {
-        std::size_t used = 0;
-        const int position = std::stoi(wanted.substr(1), &used);
-        return used + 1 == wanted.size() ? position : -1;
-    } catch (const std::exception&) {
-        return -1;
-    }
-}
-
-// The first entry that is the wanted voltage as the list writes it, without its "V", or as the
-// same number of hundredths; -1 when there is none.
-int matchingEntry(const ComboBox& list, const std::string& wanted) {
-    const auto target = hundredthsOfVolt(wanted);
-    for (std::size_t i = 0; i < list.entries.size(); ++i) {
-        const std::string& entry = list.entries[i];
-        if (entry == wanted || entry == wanted + "V" || (target && hundredthsOfVolt(entry) == target))
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
-// The entries for the error that finds none of them: "1.3V, 1.4V", or "nothing".
-std::string offeredEntries(const ComboBox& list) {
-    std::string offered;
-    for (const auto& entry : list.entries)
-        offered += (offered.empty() ? "" : ", ") + entry;
-    return offered.empty() ? "nothing" : offered;
-}
-
-std::optional<UsageError> chooseVoltage(EditorModel& model, Control combo, const std::string& wanted) {
-    const std::string option(controlInfo(combo).cliOption);
-    const ComboBox& list = model.form().combo(combo);
-    if (!list.enabled) return UsageError{option + ": the list is not available for this card."};
-    int position = -1;
-    if (!wanted.empty() && wanted[0] == '#') {
-        position = listPosition(wanted);
-        if (position < 0 || position >= static_cast<int>(list.entries.size()))
-            return UsageError{option + ": the list has no position " + wanted.substr(1) + "."};
-    } else {
-        position = matchingEntry(list, wanted);
-        if (position < 0)
-            return UsageError{option + ": no entry " + wanted + " (the list offers " + offeredEntries(list) +
-                              ")."};
-    }
-    model.selectEntry(combo, position);
-    return std::nullopt;
-}
-
-std::optional<UsageError> typeIntoBox(EditorModel& model, Control edit, const std::string& value) {
-    const std::string option(controlInfo(edit).cliOption);
-    if (!EditorModel::acceptsTypedText(value))
-        return UsageError{option + ": \"" + value + "\" is not a number (the box takes digits only)."};
-    if (!model.form().edit(edit).enabled)
-        return UsageError{option + ": the box is not available for this card."};
-    model.typeText(edit, value);
-    model.keyReleased(edit);
-    return std::nullopt;
-}
-
 struct SetOptions {
     std::string file;
     std::string out;
@@ -172,34 +96,12 @@ struct SetOptions {
     bool json = false;
     bool noBackup = false;
     bool force = false;
-    bool generalMode = false;
-    bool timings = false;
-    std::map<Control, std::string> voltages; // list -> wanted entry, applied in the window's order
-    std::map<Control, std::string> boxes;    // edit box -> text, typed in the window's order
+    ValueRequest values;
 };
 
-// Ticks the boxes, picks the voltages and types the values that the options ask for, in the
-// window's order. The first one the card does not allow stops it, as it would stop a user.
-std::optional<UsageError> applySetOptions(EditorModel& model, const SetOptions& o) {
-    const bool anyTiming = std::any_of(o.boxes.begin(), o.boxes.end(), [](const auto& box) {
-        return std::find(kTimingBoxes.begin(), kTimingBoxes.end(), box.first) != kTimingBoxes.end();
-    });
-    std::optional<UsageError> usage;
-    auto tick = [&](Control box) {
-        const ControlInfo& info = controlInfo(box);
-        if (!model.form().check(box).enabled)
-            usage = UsageError{std::string(info.cliOption) + ": " + std::string(info.label) +
-                               " is not available for this card."};
-        else
-            model.setChecked(box, true);
-    };
-    if (o.generalMode) tick(Control::GeneralMode);
-    if (!usage && (o.timings || anyTiming)) tick(Control::TimingEdit);
-    for (const auto& [combo, wanted] : o.voltages)
-        if (!usage) usage = chooseVoltage(model, combo, wanted);
-    for (const auto& [edit, value] : o.boxes)
-        if (!usage) usage = typeIntoBox(model, edit, value);
-    return usage;
+// set's refusals name a control by its option.
+std::string optionOf(Control control) {
+    return std::string(controlInfo(control).cliOption);
 }
 
 // What set prints after the save: the state with the changes as JSON, or the saved file's name
@@ -225,7 +127,13 @@ void printSaveResult(const SetOptions& o, const EditorModel& model, const Record
     }
 }
 
-int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
+// What set and apply ask of the window, after the image is open: the values of set's options,
+// or of a settings file.
+using EditRequest = std::function<std::optional<std::string>(EditorModel&, std::ostream& err)>;
+
+// Opens the image, lets the request change the window's values, saves through the window's plan
+// and reports it: the one way set and apply write an image.
+int editAndSave(const SetOptions& o, const EditRequest& request, std::ostream& out, std::ostream& err) {
     if (o.out.empty()) {
         err << "--output: the file name is empty. Nothing was written.\n";
         return kExitUsage;
@@ -240,8 +148,8 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
         if (o.json) out << jsonLine(stateJson(model, host)) << "\n";
         return exitCodeFor(opened);
     }
-    if (const std::optional<UsageError> usage = applySetOptions(model, o)) {
-        err << visibleText(o.file) << ": " << visibleLines(usage->text) << " Nothing was written.\n";
+    if (const std::optional<std::string> usage = request(model, err)) {
+        err << visibleText(o.file) << ": " << visibleLines(*usage) << " Nothing was written.\n";
         return kExitUsage;
     }
     const Outcome saved = model.saveBios(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
@@ -263,6 +171,70 @@ int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
             err << visibleLines(note) << "\n"; // what the user should know about the saved file
     printSaveResult(o, model, host, saved, out);
     return exitCodeFor(saved);
+}
+
+int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
+    return editAndSave(
+        o, [&](EditorModel& model, std::ostream&) { return applyRequest(model, o.values, optionOf); }, out,
+        err);
+}
+
+// The settings file's text, or why it cannot be had.
+struct SettingsFile {
+    std::optional<Settings> settings;
+    std::string error;
+    int exitCode = kExitOk;
+};
+
+SettingsFile loadSettings(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    if (in) text << in.rdbuf();
+    if (!in || in.bad())
+        return {std::nullopt, visibleText(path) + ": " + kCantOpenFile + " " + std::strerror(errno),
+                kExitFailed};
+    SettingsRead read = readSettings(text.str());
+    if (!read.settings) return {std::nullopt, visibleText(path) + ": " + read.error, kExitUsage};
+    return {std::move(read.settings), {}, kExitOk};
+}
+
+int runApply(const std::string& settingsPath, const SetOptions& o, std::ostream& out, std::ostream& err) {
+    const SettingsFile file = loadSettings(settingsPath);
+    if (!file.settings) {
+        err << file.error << " Nothing was written.\n";
+        return file.exitCode;
+    }
+    const Settings& settings = *file.settings;
+    bool otherCard = false;
+    const int code = editAndSave(
+        o,
+        [&](EditorModel& model, std::ostream& warn) -> std::optional<std::string> {
+            if (const std::optional<std::string> other = otherDevice(settings, model)) {
+                if (!o.force) {
+                    otherCard = true;
+                    return *other + " --force applies them anyway.";
+                }
+                warn << visibleText(o.file) << ": Warning: " << visibleLines(*other) << "\n";
+            }
+            return applySettings(model, settings);
+        },
+        out, err);
+    // Another card's values are refused like a save the structure speaks against.
+    return otherCard ? kExitFailed : code;
+}
+
+int runExport(const std::string& file, std::ostream& out, std::ostream& err) {
+    RecordingHost host;
+    EditorModel model(host);
+    const Outcome opened = model.openBios(file);
+    if (!opened.ok()) {
+        reportFailure(err, file, opened);
+        return exitCodeFor(opened);
+    }
+    // The timings are part of the values an image holds; the window shows them when ticked.
+    model.setChecked(Control::TimingEdit, true);
+    out << settingsText(settingsShown(model));
+    return kExitOk;
 }
 
 int runInfo(const std::vector<std::string>& files, bool json, bool generalMode, bool timings,
@@ -333,10 +305,6 @@ std::vector<std::string> suggestionsFor(const CLI::App& app, const std::vector<s
     return suggestions;
 }
 
-std::string optionOf(Control control) {
-    return std::string(controlInfo(control).cliOption);
-}
-
 std::string tickHelp(Control box, const char* when) {
     return "Tick \"" + std::string(captionOf(box)) + "\" " + when;
 }
@@ -373,19 +341,21 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     setCommand->add_flag("--force", set.force,
                          "Save although the opened file is damaged (cut short, wrong checksum) or the BIOS "
                          "structure contradicts a table the save writes into");
-    setCommand->add_flag(optionOf(Control::GeneralMode), set.generalMode,
+    setCommand->add_flag(optionOf(Control::GeneralMode), set.values.generalMode,
                          tickHelp(Control::GeneralMode, "first"));
-    setCommand->add_flag(optionOf(Control::TimingEdit), set.timings, tickHelp(Control::TimingEdit, "first"));
+    setCommand->add_flag(optionOf(Control::TimingEdit), set.values.timings,
+                         tickHelp(Control::TimingEdit, "first"));
     for (const Control combo : kVoltageLists)
         setCommand->add_option_function<std::string>(
-            optionOf(combo), [&set, combo](const std::string& v) { set.voltages[combo] = v; },
+            optionOf(combo), [&set, combo](const std::string& v) { set.values.voltages[combo] = v; },
             "Voltage entry: 1.5, 1.5V or #position");
     for (const Control box : kClockBoxesByMode)
         setCommand->add_option_function<std::string>(
-            optionOf(box), [&set, box](const std::string& v) { set.boxes[box] = v; }, "Clock in MHz");
+            optionOf(box), [&set, box](const std::string& v) { set.values.boxes[box] = v; }, "Clock in MHz");
     for (const Control box : kTimingBoxes)
         setCommand->add_option_function<std::string>(
-            optionOf(box), [&set, box](const std::string& v) { set.boxes[box] = v; }, "Timing value 0..255");
+            optionOf(box), [&set, box](const std::string& v) { set.values.boxes[box] = v; },
+            "Timing value 0..255");
 
     std::vector<std::string> verifyFiles;
     bool verifyJson = false;
@@ -408,6 +378,26 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     structure->add_flag("--json", structureJson, "One JSON object");
     structure->add_option("FILE", structureFile, "ROM image file")->required();
 
+    std::string exportFile;
+    CLI::App* exportCommand = app.add_subcommand(
+        "export", "Print the image's editable values as a settings file (JSON) for apply.");
+    exportCommand->add_option("FILE", exportFile, "ROM image file")->required();
+
+    SetOptions apply;
+    std::string applySettingsFile;
+    CLI::App* applyCommand = app.add_subcommand(
+        "apply", "Set the values of a settings file that export wrote and save a new image, as set does.");
+    applyCommand->add_option("SETTINGS", applySettingsFile, "Settings file (JSON)")->required();
+    applyCommand->add_option("FILE", apply.file, "ROM image to open")->required();
+    applyCommand->add_option("-o,--output", apply.out, "File to save to (may be FILE itself)")->required();
+    applyCommand->add_flag("--bin", apply.bin, "Append .bin instead of .rom when OUT has neither");
+    applyCommand->add_flag("--json", apply.json,
+                           "Print the editor's state and the changes after the save as JSON");
+    applyCommand->add_flag("--no-backup", apply.noBackup,
+                           "Do not keep the original as NAME.orig.rom when saving over the open file");
+    applyCommand->add_flag("--force", apply.force,
+                           "Apply settings made for another device, and save where set --force would");
+
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
@@ -429,6 +419,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (*verify) return runVerify(verifyFiles, verifyJson, out, err);
     if (*diff) return runDiff(diffBefore, diffAfter, diffJson, out, err);
     if (*structure) return runStructure(structureFile, structureJson, out, err);
+    if (*exportCommand) return runExport(exportFile, out, err);
+    if (*applyCommand) return runApply(applySettingsFile, apply, out, err);
     return runSet(set, out, err);
 }
 

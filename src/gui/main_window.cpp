@@ -3,6 +3,7 @@
 
 #include "dialogs.h"
 #include "help_window.h"
+#include "inspection.h"
 #include "text/number_text.h"
 
 #include <QAction>
@@ -137,6 +138,7 @@ TarvEdit::TarvEdit(DesktopServices& services, QSettings* settings)
     setTabOrderFollowingTheLayout();
     setWindowIcon(projectIcon());
     setAcceptDrops(true);
+    m_inspection = new Inspection(*this);
     syncFromModel();
     restoreSizeAndPlace();
 }
@@ -638,6 +640,7 @@ void TarvEdit::syncFromModel() {
         m_rememberedDocument = m_model.documentPath();
         if (!m_rememberedDocument.empty()) remember(QString::fromStdString(m_rememberedDocument));
     }
+    if (m_inspection) m_inspection->refresh();
     for (std::size_t i = 0; i < m_edits.size(); ++i) {
         const QString text = QString::fromStdString(f.edits[i].text);
         if (m_edits[i]->text() != text) m_edits[i]->setText(text);
@@ -774,7 +777,13 @@ void TarvEdit::closeEvent(QCloseEvent* event) {
 
 bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_checkLine || watched == m_structureLine) {
-        if (event->type() == QEvent::MouseButtonRelease) showChecks();
+        if (event->type() == QEvent::MouseButtonRelease) {
+            // The structure line leads to the structure itself, the image check to every check.
+            if (watched == m_structureLine)
+                m_inspection->showStructure();
+            else
+                showChecks();
+        }
         return QMainWindow::eventFilter(watched, event);
     }
     // Undo and redo in a box are the window's: they take back the list and check box changes too.

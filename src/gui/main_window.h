@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -24,6 +25,7 @@ namespace zfx::gui {
 
 class ElidingLabel;
 class HelpWindow;
+class Inspection;
 class SecondaryDialog;
 
 // The main window: a thin view over the editor model. It shows the model's control states and
@@ -46,6 +48,10 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     HelpWindow& helpWindow();
     // The files opened or saved last, newest first.
     QStringList recentFiles() const;
+    // The structure and comparison windows and the settings files.
+    Inspection& inspection() { return *m_inspection; }
+    // Runs a change of the model from outside the window as a user's action: the window shows it.
+    void runAction(const std::function<void()>& action) { act(action); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -135,6 +141,7 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     const QObject* m_placeShownFor = nullptr; // the field the user gave the focus
     std::vector<Message> m_pendingMessages;
     int m_acting = 0;
+    Inspection* m_inspection = nullptr; // a child of the window
 };
 
 } // namespace zfx::gui

@@ -658,3 +658,121 @@ TEST_F(CliTest, OutputThatCannotBeWrittenExitsOne) {
 
 } // namespace
 } // namespace zfx::cli
+
+namespace zfx::cli {
+namespace {
+
+// Export, then apply on the image it came from: the same bytes, and a save that lists no change.
+TEST_F(CliTest, ExportThenApplyOnTheSameImageChangesNothing) {
+    for (const std::string& name : test::supportedSampleNames()) {
+        SCOPED_TRACE(name);
+        const CliRun exported = runCli({"export", sample(name)});
+        ASSERT_EQ(exported.code, 0) << exported.err;
+        test::writeBytes(path(name + ".json"), Bytes(exported.out.begin(), exported.out.end()));
+        const CliRun applied =
+            runCli({"apply", path(name + ".json"), sample(name), "-o", path("same-" + name)});
+        ASSERT_EQ(applied.code, 0) << applied.err;
+        EXPECT_EQ(test::readBytes(path("same-" + name)), test::sampleBytes(name));
+        EXPECT_NE(applied.out.find("The file is identical to the image you opened."), std::string::npos)
+            << applied.out;
+    }
+}
+
+TEST_F(CliTest, ExportWritesTheValuesByTheKeysOfInfo) {
+    const CliRun r = runCli({"export", sample("fx5950-ultra.rom")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const json settings = json::parse(r.out);
+    const json info = runCli({"info", "--json", "--timings", sample("fx5950-ultra.rom")}).firstJson();
+    EXPECT_EQ(settings["format"], "zorvane-fx-settings");
+    EXPECT_EQ(settings["version"], 1);
+    EXPECT_EQ(settings["device"], info["pciIds"]["device"]);
+    EXPECT_EQ(settings["biosVersion"], info["biosVersion"]);
+    EXPECT_EQ(settings["generalMode"], false);
+    for (const char* mode : {"2d", "throttle", "3d"}) {
+        const json& list = info["voltages"][mode];
+        EXPECT_EQ(settings["voltages"][mode], list["entries"][list["selected"].get<std::size_t>()]) << mode;
+    }
+    // Every box the card has, and no other.
+    for (const auto& [key, box] : info["clocks"].items()) {
+        EXPECT_EQ(settings["clocks"].contains(key), box["enabled"].get<bool>()) << key;
+        if (box["enabled"]) {
+            EXPECT_EQ(std::to_string(settings["clocks"][key].get<int>()), box["text"]) << key;
+        }
+    }
+    for (const auto& [key, box] : info["timings"].items())
+        if (box["enabled"]) {
+            EXPECT_EQ(std::to_string(settings["timings"][key].get<int>()), box["text"]) << key;
+        }
+}
+
+// The values of an edited image, applied to the original, make the same image as the edit, with
+// the same change list.
+TEST_F(CliTest, ApplyCarriesAnEditToAnotherCopyOfTheImage) {
+    const std::string original = sample("fx5950-ultra.rom");
+    const CliRun set = runCli({"set", original, "-o", path("edited.rom"), "--core-3d", "500", "--voltage-3d",
+                               "1.5", "--timing-a", "12"});
+    ASSERT_EQ(set.code, 0) << set.err;
+    const CliRun exported = runCli({"export", path("edited.rom")});
+    ASSERT_EQ(exported.code, 0);
+    test::writeBytes(path("edited.json"), Bytes(exported.out.begin(), exported.out.end()));
+    const CliRun applied = runCli({"apply", path("edited.json"), original, "-o", path("applied.rom")});
+    ASSERT_EQ(applied.code, 0) << applied.err;
+    EXPECT_EQ(test::readBytes(path("applied.rom")), test::readBytes(path("edited.rom")));
+    const auto changes = [](const std::string& out) { return out.substr(out.find('\n')); };
+    EXPECT_EQ(changes(applied.out), changes(set.out));
+}
+
+TEST_F(CliTest, ApplyRefusesAnotherCardsSettingsUnlessForced) {
+    const std::string text = R"({"format":"zorvane-fx-settings","version":1,"device":"10DE:0333",)"
+                             R"("clocks":{"core3d":450}})";
+    test::writeBytes(path("5950.json"), Bytes(text.begin(), text.end()));
+    const CliRun refused =
+        runCli({"apply", path("5950.json"), sample("fx5900-xt.rom"), "-o", path("out.rom")});
+    EXPECT_EQ(refused.code, kExitFailed);
+    EXPECT_NE(refused.err.find("The settings were made for 10DE:0333, this image is 10DE:0332."),
+              std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("--force"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(path("out.rom")));
+
+    const CliRun forced =
+        runCli({"apply", "--force", path("5950.json"), sample("fx5900-xt.rom"), "-o", path("out.rom")});
+    EXPECT_EQ(forced.code, 0) << forced.err;
+    EXPECT_NE(forced.err.find("Warning: The settings were made for"), std::string::npos) << forced.err;
+    EXPECT_NE(forced.out.find("3D core clock: "), std::string::npos) << forced.out;
+    EXPECT_NE(forced.out.find(" -> 450 MHz"), std::string::npos) << forced.out;
+}
+
+TEST_F(CliTest, ApplyRefusesSettingsItCannotReadAndWritesNothing) {
+    struct Case {
+        std::string text;
+        int code;
+        std::string error;
+    };
+    const std::vector<Case> cases{
+        {"{not json", kExitUsage, "no JSON"},
+        {R"({"format":"other","version":1})", kExitUsage, "no settings file"},
+        {R"({"format":"zorvane-fx-settings","version":2})", kExitUsage, "version 2"},
+        {R"({"format":"zorvane-fx-settings","version":1,"clocks":{"core4d":300}})", kExitUsage,
+         "clocks.core4d"},
+        {R"({"format":"zorvane-fx-settings","version":1,"device":"10DE:0333","clocks":{"core3d":"fast"}})",
+         kExitUsage, "clocks.core3d: \"fast\" is not a number"},
+        {R"({"format":"zorvane-fx-settings","version":1,"device":"10DE:0333","voltages":{"3d":"9.9"}})",
+         kExitUsage, "voltages.3d: no entry 9.9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        test::writeBytes(path("s.json"), Bytes(c.text.begin(), c.text.end()));
+        const CliRun r = runCli({"apply", path("s.json"), sample("fx5950-ultra.rom"), "-o", path("out.rom")});
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("Nothing was written."), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(path("out.rom")));
+    }
+    const CliRun missing =
+        runCli({"apply", path("none.json"), sample("fx5950-ultra.rom"), "-o", path("out.rom")});
+    EXPECT_EQ(missing.code, kExitFailed);
+}
+
+} // namespace
+} // namespace zfx::cli

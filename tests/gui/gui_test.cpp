@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
+#include "comparison_window.h"
 #include "editor_windows.h"
 #include "help_window.h"
+#include "hex_view.h"
+#include "inspection.h"
 #include "link_label.h"
 #include "save/risky_values.h"
+#include "structure_window.h"
 #include "test_support.h"
 
 #include <QAction>
@@ -22,6 +26,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <deque>
@@ -100,6 +105,17 @@ class GuiTest : public QObject {
     std::unique_ptr<test::TempDir> dir;
     std::unique_ptr<QSettings> settings;
     QWidget* main() { return &windows->TarvEdit; }
+    StructureWindow* structureWindow() { return windows->TarvEdit.inspection().structureWindow(); }
+    static QTreeWidgetItem* topItem(QTreeWidget* tree, const char* label) {
+        const QList<QTreeWidgetItem*> found = tree->findItems(QString::fromLatin1(label), Qt::MatchExactly);
+        if (found.isEmpty()) qFatal("no tree item %s", label);
+        return found.front();
+    }
+    // What the inspection's dialogs were asked and told, and the files they answer with.
+    std::deque<QString> inspectionFiles;
+    QStringList asked;
+    QStringList told;
+    bool answerYes = true;
     QLineEdit* edit(int n) { return child<QLineEdit>(main(), ("Edit" + std::to_string(n)).c_str()); }
 
     QString writeSample(const std::string& name) {
@@ -131,6 +147,22 @@ class GuiTest : public QObject {
         settings = std::make_unique<QSettings>(QString::fromStdString(dir->file("settings.ini").string()),
                                                QSettings::IniFormat);
         windows = std::make_unique<EditorWindows>(*services, defaultLinkTargets(), settings.get());
+        inspectionFiles.clear();
+        asked.clear();
+        told.clear();
+        answerYes = true;
+        windows->TarvEdit.inspection().setDialogs(
+            {[this](QWidget*, InspectedFile) -> std::optional<QString> {
+                 if (inspectionFiles.empty()) return std::nullopt;
+                 const QString answer = inspectionFiles.front();
+                 inspectionFiles.pop_front();
+                 return answer;
+             },
+             [this](QWidget*, const QString& question, const QString& detail) {
+                 asked << question + "\n" + detail;
+                 return answerYes;
+             },
+             [this](QWidget*, const QString& text, const QString& detail) { told << text + "\n" + detail; }});
         windows->TarvEdit.show();
     }
     void cleanup() {
@@ -692,8 +724,173 @@ class GuiTest : public QObject {
         QVERIFY(text->toPlainText().contains(QStringLiteral("The vendor is NVIDIA (10DE).")));
         QVERIFY(text->toPlainText().contains(QStringLiteral("Tables confirmed by the BIOS structure")));
         window->hide();
-        QTest::mouseClick(child<QLabel>(main(), "StructureCheck"), Qt::LeftButton);
+        QTest::mouseClick(child<QLabel>(main(), "ImageCheck"), Qt::LeftButton);
         QVERIFY(window->isVisible());
+    }
+
+    // The structure line leads to the structure window rather than to the list of checks.
+    void theStructureLineOpensTheStructureWindow() {
+        openThroughMenu("fx5700.rom");
+        QTest::mouseClick(child<QLabel>(main(), "StructureCheck"), Qt::LeftButton);
+        QVERIFY(structureWindow()->isVisible());
+    }
+
+    void theStructureTreeShowsTheSamplesParts_data() {
+        QTest::addColumn<QString>("sample");
+        QTest::addColumn<QString>("header");
+        QTest::newRow("BMP") << QStringLiteral("fx5700.rom") << QStringLiteral("BMP structure");
+        QTest::newRow("BIT") << QStringLiteral("gf6800-ultra.rom") << QStringLiteral("BIT structure");
+    }
+    void theStructureTreeShowsTheSamplesParts() {
+        QFETCH(QString, sample);
+        QFETCH(QString, header);
+        openThroughMenu(sample.toStdString());
+        action(main(), "BiosStructure")->trigger();
+        const RomStructure& structure = windows->TarvEdit.model().analysis().structure;
+        QTreeWidget* tree = structureWindow()->tree();
+        QVERIFY(!tree->findItems(header, Qt::MatchExactly).isEmpty());
+        QTreeWidgetItem* levels = topItem(tree, "Performance levels");
+        QCOMPARE(static_cast<std::size_t>(levels->childCount()), structure.perf->levels.size());
+        QVERIFY(levels->child(0)->text(1).contains(QStringLiteral("core")));
+        QCOMPARE(static_cast<std::size_t>(topItem(tree, "Voltage table")->childCount()),
+                 structure.voltage->entries.size());
+        QVERIFY(topItem(tree, "Voltage table")->child(0)->text(1).contains(QStringLiteral("VID")));
+        QTreeWidgetItem* verdicts = topItem(tree, "Tables against the structure");
+        QVERIFY(verdicts->childCount() > 0);
+        const std::vector<Finding>& findings = windows->TarvEdit.model().structureCheck().findings;
+        QCOMPARE(static_cast<std::size_t>(verdicts->childCount()), findings.size());
+        for (int i = 0; i < verdicts->childCount(); ++i)
+            QVERIFY(verdicts->child(i)->text(1).startsWith(QString::fromStdString(
+                agreementName(findings[static_cast<std::size_t>(i)].severity) + ": ")));
+        // The hex view holds the whole image.
+        QCOMPARE(structureWindow()->hexView()->bytes(), windows->TarvEdit.model().analysis().image.bytes());
+    }
+
+    // A node selects its bytes and scrolls them into view, far into the image as well.
+    void selectingANodeMovesTheHexViewToItsBytes() {
+        openThroughMenu("fx5700.rom");
+        action(main(), "BiosStructure")->trigger();
+        const PerfLevel& top = windows->TarvEdit.model().analysis().structure.perf->levels.back();
+        QTreeWidgetItem* level = topItem(structureWindow()->tree(), "Performance levels")->child(2);
+        QTreeWidgetItem* core = level->child(0);
+        QCOMPARE(core->text(0), QStringLiteral("Core clock"));
+        HexView* hex = structureWindow()->hexView();
+        structureWindow()->tree()->setCurrentItem(core);
+        QCOMPARE(hex->selection(), (std::vector<ByteSpan>{{top.core.offset, top.core.width}}));
+        QVERIFY(hex->showsOffset(top.core.offset));
+        structureWindow()->tree()->setCurrentItem(level);
+        QCOMPARE(hex->selection().front().offset, top.offset);
+        // The last byte of the image, from the first image's node, scrolls back up to its start.
+        QTreeWidgetItem* image = topItem(structureWindow()->tree(), "Option-ROM images")->child(0);
+        const auto last = static_cast<std::int32_t>(hex->bytes().size() - 1);
+        hex->goToOffset(last);
+        QVERIFY(hex->showsOffset(last));
+        QVERIFY(!hex->showsOffset(0));
+        structureWindow()->tree()->setCurrentItem(image);
+        QVERIFY(hex->showsOffset(0));
+    }
+
+    // The box the user gives the focus selects the bytes of its value, every copy.
+    void aFocusedBoxSelectsItsBytes() {
+        openThroughMenu("fx5700.rom");
+        action(main(), "BiosStructure")->trigger();
+        for (const Control box : {Control::Core3D, Control::Mem2D}) {
+            QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+            QApplication::sendEvent(edit(static_cast<int>(controlInfo(box).index) + 1), &focus);
+            std::vector<ByteSpan> expected;
+            for (const FieldPlace& place : valuePlaces(windows->TarvEdit.model().analysis()))
+                if (place.field == box.field())
+                    for (const std::int32_t at : place.offsets)
+                        expected.push_back({at, placeWidth(place.kind)});
+            QVERIFY(!expected.empty());
+            QCOMPARE(structureWindow()->hexView()->selection(), expected);
+        }
+    }
+
+    // An unsaved edit shows the bytes a save would write there; a save makes them the image's.
+    void anUnsavedEditShowsItsNewBytes() {
+        openThroughMenu("fx5200.rom");
+        action(main(), "BiosStructure")->trigger();
+        QVERIFY(structureWindow()->hexView()->pending().empty());
+        edit(3)->setFocus();
+        edit(3)->selectAll();
+        QTest::keyClicks(edit(3), "260"); // 26000 hundredths: 90 65
+        const std::map<std::int32_t, std::uint8_t>& pending = structureWindow()->hexView()->pending();
+        const std::int32_t at = 0x2003;
+        QCOMPARE(pending.count(at), std::size_t{1});
+        QCOMPARE(pending.at(at), std::uint8_t{0x90});
+        QCOMPARE(pending.at(at + 1), std::uint8_t{0x65});
+        QVERIFY(pending.count(static_cast<std::int32_t>(structureWindow()->hexView()->bytes().size() - 1)));
+        services->saveAnswers.push_back(SaveChoice{dir->file("mod.rom").string(), kRomFilterEntry});
+        action(main(), "SaveBIOS1")->trigger();
+        QVERIFY(structureWindow()->hexView()->pending().empty());
+        QCOMPARE(structureWindow()->hexView()->bytes()[at], std::uint8_t{0x90});
+    }
+
+    // Comparing the image with a copy saved from it lists exactly that save's changes.
+    void compareWithASavedCopyListsTheChangesOfThatSave() {
+        openThroughMenu("fx5700.rom");
+        edit(3)->setFocus();
+        edit(3)->selectAll();
+        QTest::keyClicks(edit(3), "480");
+        auto* voltage3d = child<QComboBox>(main(), "ComboBox3");
+        voltage3d->setCurrentIndex(0);
+        emit voltage3d->activated(0);
+        services->saveAnswers.push_back(SaveChoice{dir->file("saved.rom").string(), kRomFilterEntry});
+        action(main(), "SaveBIOS1")->trigger();
+        const std::vector<std::string> saved = windows->TarvEdit.model().lastSave()->changeLines();
+        QVERIFY(saved.size() >= 3);
+        services->unsavedAnswers.push_back(UnsavedChanges::Discard);
+        openThroughMenu("fx5700.rom");
+        inspectionFiles.push_back(QString::fromStdString(dir->file("saved.rom").string()));
+        action(main(), "CompareWith")->trigger();
+        ComparisonWindow* compared = windows->TarvEdit.inspection().comparisonWindow();
+        QVERIFY(compared->isVisible());
+        QStringList expected;
+        for (const std::string& line : saved)
+            expected << QString::fromStdString(line);
+        QCOMPARE(compared->rowTexts(), expected);
+        // A row leads to its bytes in both images.
+        compared->rows()->setCurrentItem(compared->rows()->topLevelItem(0));
+        QVERIFY(!compared->openView()->selection().empty());
+        QCOMPARE(compared->openView()->selection(), compared->otherView()->selection());
+        QVERIFY(compared->identity()->text().contains(QStringLiteral("Same device")));
+
+        // Another card's image: what tells them apart comes first, loud.
+        inspectionFiles.push_back(writeSample("gf6800-ultra.rom"));
+        action(main(), "CompareWith")->trigger();
+        QVERIFY(compared->identity()->text().startsWith(QStringLiteral("<b>device: 10DE:0341")));
+    }
+
+    // Settings exported from an edit and applied to the original show their values as unsaved
+    // edits and the change list a save would make; another card's are applied only when asked.
+    void appliedSettingsShowTheirChangesBeforeASave() {
+        openThroughMenu("fx5950-ultra.rom");
+        edit(3)->setFocus();
+        edit(3)->selectAll();
+        QTest::keyClicks(edit(3), "500");
+        const QString settingsFile = QString::fromStdString(dir->file("s.json").string());
+        inspectionFiles.push_back(settingsFile);
+        action(main(), "ExportSettings")->trigger();
+        services->unsavedAnswers.push_back(UnsavedChanges::Discard);
+        openThroughMenu("fx5950-ultra.rom");
+        QCOMPARE(edit(3)->text(), QStringLiteral("475"));
+        inspectionFiles.push_back(settingsFile);
+        action(main(), "ApplySettings")->trigger();
+        QCOMPARE(edit(3)->text(), QStringLiteral("500"));
+        QVERIFY(main()->windowTitle().endsWith(QLatin1Char('*')));
+        QVERIFY(told.back().contains(QStringLiteral("3D core clock: 475 -> 500 MHz")));
+        QVERIFY(asked.isEmpty());
+
+        services->unsavedAnswers.push_back(UnsavedChanges::Discard);
+        openThroughMenu("fx5900-xt.rom");
+        const QString before = edit(3)->text();
+        inspectionFiles.push_back(settingsFile);
+        answerYes = false;
+        action(main(), "ApplySettings")->trigger();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked.front().contains(QStringLiteral("10DE:0333")));
+        QCOMPARE(edit(3)->text(), before);
     }
 
     void dialogLinksPointAtShippedGuides() {

@@ -48,7 +48,7 @@ bool sameBytes(const FieldPlace& place, const BiosImage& a, const BiosImage& b, 
 std::optional<FieldChange> compareField(const FieldPlace* before, const FieldPlace* after, const BiosImage& a,
                                         const BiosImage& b) {
     const FieldPlace& any = before ? *before : *after;
-    FieldChange change{any.caption, "not found", "not found", placeUnit(any.kind), {}, {}, {}};
+    FieldChange change{any.caption, "not found", "not found", placeUnit(any.kind), {}, {}, {}, placeWidth(any.kind)};
     if (before && after && before->offsets == after->offsets && before->kind == after->kind) {
         // The same place on both sides: only the copies whose bytes differ.
         FieldPlace differing = *after;

@@ -28,6 +28,7 @@ struct FieldChange {
     std::vector<std::int32_t> offsets;       // the copies that differ (where the value lives after)
     std::vector<std::int32_t> offsetsBefore; // where it lived before, when that is elsewhere
     std::vector<std::uint8_t> levels;        // the performance level of each offset, where known
+    std::int32_t width = 1;                  // the bytes of each copy
 };
 
 // A run of differing bytes outside every value the editor reads and the checksum byte.

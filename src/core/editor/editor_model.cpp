@@ -590,6 +590,10 @@ EditorModel::LevelsPreview EditorModel::levelsPreview() const {
     return preview;
 }
 
+SavePlanResult EditorModel::plannedSave() const {
+    return planSave(m_analysis, shownTables(), userEdits());
+}
+
 Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
     const std::string path = savePathFor(chosenPath, filterEntry);
     m_lastSave.reset();

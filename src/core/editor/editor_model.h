@@ -137,6 +137,9 @@ class EditorModel {
         std::vector<LevelSummary> levels;
     };
     LevelsPreview levelsPreview() const;
+    // The save the window's values would make now, planned as Save BIOS plans it: its writes are
+    // the bytes the unsaved edits change.
+    SavePlanResult plannedSave() const;
 
     // Whether a control differs from what the last open or successful save left.
     bool modified() const;

@@ -87,6 +87,18 @@ std::int32_t hundredthsToMhz(std::uint32_t hundredths) {
     return static_cast<std::int32_t>(mhz);
 }
 
+std::optional<std::int32_t> offsetFromText(std::string_view text) {
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    if (text.size() > 1 && (text.back() == 'h' || text.back() == 'H')) {
+        text.remove_suffix(1);
+        return textToInt("0x" + std::string(text));
+    }
+    return textToInt(text);
+}
+
 std::string hexOffset(std::int64_t offset) {
     if (offset >= 0 && offset <= 0xFFFFFFFF) return hexDigits(static_cast<std::uint32_t>(offset), 1) + "h";
     char text[24];

@@ -26,6 +26,9 @@ std::int32_t hundredthsToMhz(std::uint32_t hundredths);
 
 // An offset in the image as the editor's messages give it: 31281 -> "7A31h".
 std::string hexOffset(std::int64_t offset);
+// An offset as people type it: "7A31h" as the messages write it, "0x7A31" or "$7A31", or decimal
+// "31281"; no value for anything else.
+std::optional<std::int32_t> offsetFromText(std::string_view text);
 
 // Text from an image or a file name as a terminal or a label may show it: control characters
 // (C0, DEL and C1) and bytes that are no UTF-8 are written visibly escaped ("\x1b", "\r",

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "editor/editor_model.h"
+#include "editor/window_controls.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zfx {
+
+// The values a user asks the window to take, control by control, as set's options or a settings
+// file give them. Lists take "1.5", "1.5V" or "#position"; boxes take their text.
+struct ValueRequest {
+    bool generalMode = false;
+    bool timings = false;                    // tick "Edit memory timings" even without a timing value
+    std::map<Control, std::string> voltages; // list -> wanted entry, applied in the window's order
+    std::map<Control, std::string> boxes;    // edit box -> text, typed in the window's order
+};
+
+// Ticks the boxes, picks the voltages and types the values a request asks for, in the window's
+// order, as a user would. The first one the card does not allow stops it; its text names the
+// control as nameOf does ("--core-3d: the box is not available for this card.").
+using ControlName = std::string (*)(Control);
+std::optional<std::string> applyRequest(EditorModel& model, const ValueRequest& request, ControlName nameOf);
+
+// A settings file: the editable values of one card, for the same card or another of its kind.
+// Version 1 is the only one; a reader refuses any other.
+inline constexpr int kSettingsVersion = 1;
+inline constexpr const char* kSettingsFormat = "zorvane-fx-settings";
+
+struct Settings {
+    int version = kSettingsVersion;
+    std::string device;      // "10DE:0333", as pciIdText writes it
+    std::string biosVersion; // as the window shows it
+    ValueRequest values;
+};
+
+// The values the window shows: every enabled box and every list with a selection, and whether
+// general mode is ticked.
+Settings settingsShown(const EditorModel& model);
+
+// The settings as JSON: the format's name and version, the device and BIOS version, then the
+// values by the keys of info --json: "voltages" {"2d", "throttle", "3d"}, "clocks" {"core2d", ...},
+// "timings" {"A" .. "F"}.
+std::string settingsText(const Settings& settings);
+
+struct SettingsRead {
+    std::optional<Settings> settings;
+    std::string error; // why the text is no settings file of a known version
+};
+SettingsRead readSettings(std::string_view text);
+
+// Why the settings do not belong to the open image's card ("made for 10DE:0333, this image is
+// 10DE:0045"); absent when the device is the same.
+std::optional<std::string> otherDevice(const Settings& settings, const EditorModel& model);
+
+// Applies settings to the window as applyRequest does, naming controls by their keys in the file
+// ("clocks.core3d"). A list that already shows the wanted voltage is left alone, so applying an
+// image's own settings changes nothing.
+std::optional<std::string> applySettings(EditorModel& model, const Settings& settings);
+
+// A control's key in a settings file: "voltages.3d", "clocks.core3d", "timings.A", "generalMode".
+std::string settingsKey(Control control);
+
+} // namespace zfx
