@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: MIT
+// The editor in the browser: the window model in WebAssembly, driven by the page's controls. A file
+// the user opens is written into the module's in-memory file system and opened by name; a save is
+// read back from there and offered as a download.
+import createEditorModule from './zorvane-fx.mjs';
+import { showChanges, showPlace, showState } from './controls.js';
+import { showDialog, showSecondary } from './dialogs.js';
+
+const module = await createEditorModule();
+// Files live in a folder of their own, opened by their bare names as the user knows them.
+module.FS.mkdir('/files');
+module.FS.chdir('/files');
+const editor = new module.PageEditor();
+const saveName = document.getElementById('save-name');
+const saveButton = document.getElementById('save-button');
+
+function render() {
+    const state = editor.state();
+    showState(state);
+    saveName.disabled = saveButton.disabled = !state.status.opened;
+    return state;
+}
+
+function offerDownload(file) {
+    const bytes = module.FS.readFile(file.path);
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    link.download = file.name;
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60_000);
+}
+
+// What the answer to a question tells the model before the action runs again; false: cancelled.
+function answer(question, reply) {
+    if (question.kind === 'unsaved') {
+        if (reply === 'cancel') return false;
+        editor.setSavePath(editor.proposedSaveName());
+        editor.answerUnsaved(reply);
+        return true;
+    }
+    if (reply !== 'save') return false;
+    editor.agree(question.text, question.detail);
+    return true;
+}
+
+function ask(question) {
+    if (question.kind === 'unsaved')
+        return showDialog({ title: 'Zorvane FX', text: question.text,
+            buttons: [['Save', 'save'], ['Discard', 'discard'], ['Cancel', 'cancel']] });
+    return showDialog({ title: 'Save anyway?', text: question.text, detail: question.detail,
+        buttons: [['Save', 'save'], ['Cancel', 'cancel']] });
+}
+
+// Runs one user action through the model: its questions are asked as the page's dialogs and the
+// action runs again with the answers; then its messages, secondary windows and saved files follow.
+let busy = Promise.resolve();
+let proposedName = '';
+function act(action) {
+    busy = busy.then(async () => {
+        let result = action();
+        while (result.question) {
+            const reply = await ask(result.question);
+            if (!answer(result.question, reply)) {
+                editor.forgetAnswers();
+                render();
+                return;
+            }
+            result = action();
+        }
+        const state = render();
+        for (const file of result.saved) {
+            offerDownload(file);
+            showChanges(file.lines);
+        }
+        const proposal = editor.proposedSaveName();
+        if (proposal !== proposedName) saveName.value = proposedName = proposal;
+        for (const name of result.dialogs)
+            showSecondary(name, state.caption);
+        for (const message of result.messages)
+            showDialog({ title: message.isError ? 'Error' : 'Zorvane FX', text: message.text,
+                detail: message.detail });
+    });
+    return busy;
+}
+
+async function openFile(file) {
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    module.FS.writeFile(file.name, bytes);
+    await act(() => editor.open(file.name));
+}
+
+// The window opens what is dropped on it when it is one .rom or .bin file.
+function droppedBiosFile(transfer) {
+    if (!transfer || transfer.files.length !== 1) return null;
+    const file = transfer.files[0];
+    return /\.(rom|bin)$/i.test(file.name) ? file : null;
+}
+
+document.getElementById('open-file').addEventListener('change', (event) => {
+    const file = event.target.files[0];
+    event.target.value = '';
+    if (file) openFile(file);
+});
+document.addEventListener('dragover', (event) => {
+    event.preventDefault();
+    document.body.classList.add('dragging');
+});
+document.addEventListener('dragleave', () => document.body.classList.remove('dragging'));
+document.addEventListener('drop', (event) => {
+    event.preventDefault();
+    document.body.classList.remove('dragging');
+    const file = droppedBiosFile(event.dataTransfer);
+    if (file) openFile(file);
+});
+document.getElementById('save-form').addEventListener('submit', (event) => {
+    event.preventDefault();
+    act(() => editor.save(saveName.value));
+});
+document.getElementById('help-button').addEventListener('click', () => act(() => editor.help()));
+document.getElementById('about-button').addEventListener('click', () => act(() => editor.about()));
+for (const line of document.querySelectorAll('.status-line'))
+    line.addEventListener('click', () => {
+        const report = editor.checksReport();
+        showDialog({ title: 'Image and structure checks', text: report ? '' : 'No image is open.',
+            detail: report });
+    });
+
+for (const element of document.querySelectorAll('[data-control]')) {
+    const key = element.dataset.control;
+    if (element.type === 'checkbox')
+        element.addEventListener('change', () => act(() => editor.setChecked(key, element.checked)));
+    else if (element.tagName === 'SELECT')
+        element.addEventListener('change', () => act(() => editor.select(key, element.selectedIndex)));
+    else
+        // The model takes digits only; what it refuses goes back to its own text at the render.
+        element.addEventListener('input', () => act(() => editor.type(key, element.value)));
+    if (element.type !== 'checkbox') {
+        // Where the value lives in the image, for the status line.
+        element.addEventListener('focus', () => showPlace(editor.placeOf(key)));
+        element.addEventListener('mouseenter', () => showPlace(editor.placeOf(key)));
+        element.addEventListener('blur', () => showPlace(''));
+    }
+}
+
+render();
+document.getElementById('loading').remove();
+document.body.dataset.ready = 'true';
