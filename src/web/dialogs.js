@@ -5,8 +5,11 @@ const dialog = document.getElementById('dialog');
 let last = Promise.resolve();
 
 // Shows a dialog and resolves with the value of the button pressed (Escape: the last button's).
-export function showDialog({ title, text, detail = '', buttons = [['OK', 'ok']] }) {
+// kind says what it is: "message", "question", "checks" or the name of a secondary window.
+export function showDialog({ kind, title, text, detail = '', buttons = [['OK', 'ok']] }) {
     const shown = last.then(() => new Promise((resolve) => {
+        dialog.dataset.kind = kind;
+        dialog.dataset.number = String(Number(dialog.dataset.number ?? 0) + 1); // tells one from the next
         dialog.querySelector('.dialog-title').textContent = title;
         dialog.querySelector('.dialog-text').textContent = text;
         dialog.querySelector('.dialog-detail').textContent = detail;
@@ -57,6 +60,6 @@ const secondary = {
 };
 
 export function showSecondary(name, about) {
-    if (name === 'about') return showDialog({ title: 'About', text: about });
-    return showDialog(secondary[name]);
+    if (name === 'about') return showDialog({ kind: name, title: 'About', text: about });
+    return showDialog({ kind: name, ...secondary[name] });
 }

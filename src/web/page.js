@@ -47,48 +47,59 @@ function answer(question, reply) {
 
 function ask(question) {
     if (question.kind === 'unsaved')
-        return showDialog({ title: 'Zorvane FX', text: question.text,
+        return showDialog({ kind: 'question', title: 'Zorvane FX', text: question.text,
             buttons: [['Save', 'save'], ['Discard', 'discard'], ['Cancel', 'cancel']] });
-    return showDialog({ title: 'Save anyway?', text: question.text, detail: question.detail,
+    return showDialog({ kind: 'question', title: 'Save anyway?', text: question.text, detail: question.detail,
         buttons: [['Save', 'save'], ['Cancel', 'cancel']] });
 }
 
 // Runs one user action through the model: its questions are asked as the page's dialogs and the
 // action runs again with the answers; then its messages, secondary windows and saved files follow.
+// The body's data-idle is "true" when no action runs and no dialog of one is open.
 let busy = Promise.resolve();
+let pending = 0;
 let proposedName = '';
-function act(action) {
-    busy = busy.then(async () => {
-        let result = action();
-        while (result.question) {
-            const reply = await ask(result.question);
-            if (!answer(result.question, reply)) {
-                editor.forgetAnswers();
-                render();
-                return;
-            }
-            result = action();
-        }
-        const state = render();
-        for (const file of result.saved) {
-            offerDownload(file);
-            showChanges(file.lines);
-        }
-        const proposal = editor.proposedSaveName();
-        if (proposal !== proposedName) saveName.value = proposedName = proposal;
-        for (const name of result.dialogs)
-            showSecondary(name, state.caption);
-        for (const message of result.messages)
-            showDialog({ title: message.isError ? 'Error' : 'Zorvane FX', text: message.text,
-                detail: message.detail });
+// prepare runs first, for what the action needs that takes time (reading a file).
+function act(action, prepare = async () => {}) {
+    pending += 1;
+    document.body.dataset.idle = 'false';
+    // A fault of one action is reported and does not stop the next.
+    busy = busy.then(prepare).then(() => runAction(action)).catch((fault) => console.error(fault)).finally(() => {
+        pending -= 1;
+        if (pending === 0) document.body.dataset.idle = 'true';
     });
     return busy;
 }
 
-async function openFile(file) {
-    const bytes = new Uint8Array(await file.arrayBuffer());
-    module.FS.writeFile(file.name, bytes);
-    await act(() => editor.open(file.name));
+async function runAction(action) {
+    let result = action();
+    while (result.question) {
+        const reply = await ask(result.question);
+        if (!answer(result.question, reply)) {
+            editor.forgetAnswers();
+            render();
+            return;
+        }
+        result = action();
+    }
+    const state = render();
+    for (const file of result.saved) {
+        offerDownload(file);
+        showChanges(file.lines);
+    }
+    const proposal = editor.proposedSaveName();
+    if (proposal !== proposedName) saveName.value = proposedName = proposal;
+    const shown = result.dialogs.map((name) => showSecondary(name, state.caption));
+    for (const message of result.messages)
+        shown.push(showDialog({ kind: 'message', title: message.isError ? 'Error' : 'Zorvane FX',
+            text: message.text, detail: message.detail }));
+    await Promise.all(shown);
+}
+
+function openFile(file) {
+    return act(() => editor.open(file.name), async () => {
+        module.FS.writeFile(file.name, new Uint8Array(await file.arrayBuffer()));
+    });
 }
 
 // The window opens what is dropped on it when it is one .rom or .bin file.
@@ -123,7 +134,7 @@ document.getElementById('about-button').addEventListener('click', () => act(() =
 for (const line of document.querySelectorAll('.status-line'))
     line.addEventListener('click', () => {
         const report = editor.checksReport();
-        showDialog({ title: 'Image and structure checks', text: report ? '' : 'No image is open.',
+        showDialog({ kind: 'checks', title: 'Image and structure checks', text: report ? '' : 'No image is open.',
             detail: report });
     });
 
@@ -146,4 +157,4 @@ for (const element of document.querySelectorAll('[data-control]')) {
 
 render();
 document.getElementById('loading').remove();
-document.body.dataset.ready = 'true';
+document.body.dataset.idle = 'true';

@@ -1,0 +1,304 @@
+// SPDX-License-Identifier: MIT
+// Drives the editor's page in headless Chromium and holds it to the CLI, which runs the same window
+// model: every field the page shows after an open against `info --json`, the downloaded file of
+// a save against the file `set` writes for the same edits, the messages and refusals of wrong and
+// damaged files against the CLI's. Every request the page makes must go to the page's own server.
+// Usage: node page_test.mjs CLI SAMPLES_DIR SITE_DIR
+import { execFileSync, spawnSync } from 'node:child_process';
+import { mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { tmpdir } from 'node:os';
+import { basename, extname, join } from 'node:path';
+import { chromium } from 'playwright-core';
+
+const [cli, samplesDir, siteDir] = process.argv.slice(2);
+if (!siteDir) {
+    console.error('usage: node page_test.mjs CLI SAMPLES_DIR SITE_DIR');
+    process.exit(2);
+}
+const work = mkdtempSync(join(tmpdir(), 'zfx-web-'));
+let failures = 0;
+function check(ok, what) {
+    if (!ok) {
+        failures += 1;
+        console.error(`FAIL ${what}`);
+    }
+}
+const same = (a, b) => JSON.stringify(a) === JSON.stringify(b);
+function checkSame(actual, expected, what) {
+    check(same(actual, expected), `${what}\n  page: ${JSON.stringify(actual)}\n  cli:  ${JSON.stringify(expected)}`);
+}
+
+// --- the CLI, run in the file's folder so that it names the file as the page does ---
+function cliRun(dir, args) {
+    const run = spawnSync(cli, args, { cwd: dir, encoding: 'utf8' });
+    return { status: run.status, out: run.stdout, err: run.stderr };
+}
+function cliInfo(dir, name, option) {
+    const run = cliRun(dir, ['info', '--json', ...(option ? [option] : []), name]);
+    return JSON.parse(run.out);
+}
+
+// --- the site, served on loopback ---
+const types = { '.html': 'text/html', '.css': 'text/css', '.js': 'text/javascript', '.mjs': 'text/javascript',
+    '.wasm': 'application/wasm' };
+const server = createServer((request, response) => {
+    const name = new URL(request.url, 'http://localhost').pathname.replace(/^\/$/, '/index.html');
+    try {
+        const body = readFileSync(join(siteDir, basename(name)));
+        response.writeHead(200, { 'Content-Type': types[extname(name)] ?? 'application/octet-stream' });
+        response.end(body);
+    } catch {
+        response.writeHead(404).end();
+    }
+});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const origin = `http://127.0.0.1:${server.address().port}`;
+
+const browser = await chromium.launch({ executablePath: '/usr/bin/chromium' });
+const context = await browser.newContext({ acceptDownloads: true });
+const requests = [];
+context.on('request', (request) => requests.push(request.url()));
+const pageErrors = [];
+
+async function freshPage() {
+    const page = await context.newPage();
+    page.on('pageerror', (error) => pageErrors.push(error.message));
+    page.on('console', (message) => {
+        if (message.type() === 'error') pageErrors.push(message.text());
+    });
+    await page.goto(`${origin}/`);
+    await page.waitForSelector('body[data-idle="true"]');
+    return page;
+}
+
+// Waits until the page's action is over, answering each dialog on the way with answerOf(dialog)
+// (a button's value; the first button when it gives none). Returns the dialogs in order.
+async function settle(page, answerOf = () => undefined) {
+    const dialogs = [];
+    for (;;) {
+        await page.waitForSelector('#dialog[open], body[data-idle="true"]');
+        const open = await page.$('#dialog[open]');
+        if (!open) return dialogs;
+        const shown = await open.evaluate((d) => ({
+            number: d.dataset.number,
+            kind: d.dataset.kind,
+            text: d.querySelector('.dialog-text').textContent,
+            detail: d.querySelector('.dialog-detail').textContent,
+            buttons: [...d.querySelectorAll('.dialog-buttons button')].map((b) => b.value),
+        }));
+        const { number, ...seen } = shown;
+        dialogs.push(seen);
+        const value = answerOf(shown) ?? shown.buttons[0];
+        await page.click(`#dialog .dialog-buttons button[value="${value}"]`);
+        // Closed, or already the next one.
+        await page.waitForFunction((number) => {
+            const d = document.getElementById('dialog');
+            return !d.open || d.dataset.number !== number;
+        }, number);
+    }
+}
+
+async function openIn(page, path, answerOf) {
+    await page.setInputFiles('#open-file', path);
+    return settle(page, answerOf);
+}
+
+// What the page shows, in the shape of `info --json`.
+async function shownState(page) {
+    return page.evaluate(() => {
+        const text = (name) => document.querySelector(`[data-field="${name}"]`).textContent;
+        const control = (key) => document.querySelector(`[data-control="${key}"]`);
+        const orNull = (value) => (value === '' ? null : value);
+        const list = (key) => ({ entries: [...control(key).options].map((o) => o.text),
+            selected: control(key).selectedIndex, enabled: !control(key).disabled });
+        const box = (key) => ({ text: control(key).value, enabled: !control(key).disabled });
+        const check = (key) => ({ enabled: !control(key).disabled, ticked: control(key).checked });
+        const keys = (names, shape) => Object.fromEntries(names.map((name) => [name, shape(name)]));
+        const rate = (key) => document.querySelector(`[data-rate="${key}"]`).textContent;
+        return {
+            file: text('file'), device: text('device'), deviceText: text('deviceText'),
+            biosVersion: text('biosVersion'), vendor: text('vendor'),
+            pciIds: { device: orNull(text('pciIds.device')), subsystem: orNull(text('pciIds.subsystem')),
+                subsystemVendor: orNull(text('pciIds.subsystemVendor')) },
+            generalMode: check('generalMode'), timingEdit: check('timingEdit'),
+            voltages: keys(['2d', 'throttle', '3d'], list),
+            clocks: keys(['core2d', 'mem2d', 'coreThrottle', 'memThrottle', 'core3d', 'mem3d'], box),
+            memoryRates: keys(['2d', 'throttle', '3d'], rate),
+            timings: keys(['A', 'B', 'C', 'D', 'E', 'F'], box),
+            levels: [...document.querySelectorAll('[data-field="levels"] tr')].map(
+                (row) => [...row.cells].map((cell) => cell.textContent)),
+            imageCheck: text('status.imageCheck'),
+        };
+    });
+}
+
+// The levels as the page's table gives them, in the numbers of the CLI's JSON.
+function levelNumbers(rows) {
+    return rows.map(([id, core, memory, voltage]) => ({
+        id: parseInt(id, 16), core: parseFloat(core),
+        memory: memory === '' ? null : parseFloat(memory),
+        voltage: voltage === '' ? null : parseFloat(voltage),
+    }));
+}
+function cliLevelNumbers(levels = []) {
+    return levels.map((level) => ({ id: level.id, core: level.core.mhz,
+        memory: level.memory ? level.memory.mhz : null, voltage: level.voltage ? level.voltage.volts : null }));
+}
+
+// Keys of `info --json` the page does not show: the card's internal flags and the tables' offsets.
+const notShown = ['flags', 'offsets'];
+const compared = ['file', 'device', 'deviceText', 'biosVersion', 'vendor', 'pciIds', 'generalMode', 'timingEdit',
+    'voltages', 'clocks', 'memoryRates', 'timings', 'messages', 'warnings', 'levels'];
+
+async function compareOpen(dir, name, option) {
+    const page = await freshPage();
+    const what = `${name}${option ? ` ${option}` : ''}`;
+    const dialogs = await openIn(page, join(dir, name));
+    const tick = { '--general-mode': 'generalMode', '--timings': 'timingEdit' }[option];
+    const expected = cliInfo(dir, name, option);
+    if (tick) {
+        // The CLI ticks the box only when the card allows it, as the window does.
+        if (!expected[tick].enabled) {
+            await page.close();
+            return;
+        }
+        await page.check(`[data-control="${tick}"]`);
+        dialogs.push(...await settle(page));
+    }
+    const shown = await shownState(page);
+    const unknown = Object.keys(expected).filter((key) => !compared.includes(key) && !notShown.includes(key));
+    checkSame(unknown, [], `${what}: info --json has keys the page test does not know`);
+    for (const key of compared.slice(0, 12))
+        checkSame(shown[key], expected[key], `${what}: ${key}`);
+    checkSame(dialogs.filter((d) => d.kind === 'message').map((d) => d.text), expected.messages,
+        `${what}: messages`);
+    checkSame(dialogs.filter((d) => d.kind !== 'message').map((d) => d.kind), expected.warnings,
+        `${what}: warnings`);
+    checkSame(levelNumbers(shown.levels), cliLevelNumbers(expected.levels), `${what}: levels`);
+    await page.close();
+}
+
+// Edits a clock, a voltage and a timing where the card has them, saves, and compares the download
+// with what `set` writes for the same edits; a question before the save is answered with answer
+// ("save" or "cancel") and must be what the CLI refuses the save for.
+async function compareSave(dir, name, answer = 'save') {
+    const page = await freshPage();
+    await openIn(page, join(dir, name));
+    const info = cliInfo(dir, name);
+    const args = [];
+    const clock = ['core3d', 'mem3d', 'core2d'].find((key) => info.clocks[key].enabled);
+    if (clock) {
+        const value = String(Number(info.clocks[clock].text) + 5);
+        await page.fill(`[data-control="${clock}"]`, value);
+        await settle(page);
+        args.push({ core3d: '--core-3d', mem3d: '--mem-3d', core2d: '--core-2d' }[clock], value);
+    }
+    const list = ['3d', 'throttle', '2d'].find((key) => info.voltages[key].enabled &&
+        info.voltages[key].entries.length > 1);
+    if (list) {
+        const position = (info.voltages[list].selected + 1) % info.voltages[list].entries.length;
+        await page.selectOption(`[data-control="${list}"]`, { index: position });
+        await settle(page);
+        args.push(`--voltage-${list === '3d' ? '3d' : list === '2d' ? '2d' : 'throttle'}`, `#${position}`);
+    }
+    if (info.timingEdit.enabled) {
+        await page.check('[data-control="timingEdit"]');
+        await settle(page);
+        const timings = cliInfo(dir, name, '--timings').timings;
+        const key = ['A', 'B', 'C', 'D', 'E', 'F'].find((k) => timings[k].enabled && /^\d+$/.test(timings[k].text));
+        if (key) {
+            const old = Number(timings[key].text);
+            const value = String(old < 255 ? old + 1 : old - 1);
+            await page.fill(`[data-control="${key}"]`, value);
+            await settle(page);
+            args.push(`--timing-${key.toLowerCase()}`, value);
+        } else {
+            args.push('--timings');
+        }
+    }
+    const proposed = await page.inputValue('#save-name');
+    checkSame(proposed, `${basename(name, extname(name))}-mod.rom`, `${name}: proposed save name`);
+    const download = page.waitForEvent('download', { timeout: 5000 }).catch(() => null);
+    await page.click('#save-button');
+    const dialogs = await settle(page, (d) => (d.kind === 'question' ? answer : undefined));
+    const saved = await download;
+
+    const out = join(work, `${name}-cli`);
+    const unforced = join(work, `${name}-unforced`);
+    execFileSync('mkdir', ['-p', out, unforced]);
+    const refused = cliRun(dir, ['set', name, '-o', join(unforced, proposed), ...args]);
+    const questions = dialogs.filter((d) => d.kind === 'question');
+    // Each question the page asked is a refusal of the CLI without --force.
+    for (const question of questions)
+        check(refused.err.includes(question.detail || question.text),
+            `${name}: the page asked "${question.text} ${question.detail}", the CLI said: ${refused.err}`);
+    const cliSave = cliRun(dir, ['set', name, '-o', join(out, proposed), ...(questions.length ? ['--force'] : []),
+        ...args]);
+    if (answer === 'cancel' && questions.length) {
+        check(saved === null, `${name}: a cancelled save downloaded a file`);
+    } else if (cliSave.status === 0) {
+        check(saved !== null, `${name}: no download (dialogs: ${JSON.stringify(dialogs)})`);
+        if (saved) {
+            checkSame(saved.suggestedFilename(), proposed, `${name}: download name`);
+            const bytes = readFileSync(await saved.path());
+            check(Buffer.compare(bytes, readFileSync(join(out, proposed))) === 0,
+                `${name}: the downloaded bytes differ from what set ${args.join(' ')} writes`);
+            const changes = await page.$$eval('[data-field="changes"] li', (items) => items.map((i) => i.textContent));
+            const cliChanges = cliSave.out.trim().split('\n').slice(1).map((line) => line.trim());
+            checkSame(changes.slice(0, cliChanges.length), cliChanges, `${name}: list of changes`);
+        }
+    } else {
+        // A save the model refuses: the page shows the CLI's reason and downloads nothing.
+        check(saved === null, `${name}: a refused save downloaded a file`);
+        const messages = dialogs.filter((d) => d.kind === 'message');
+        check(messages.length > 0 && messages.every((m) => cliSave.err.includes(m.text) &&
+            cliSave.err.includes(m.detail.split('\n')[0])),
+        `${name}: refusal\n  page: ${JSON.stringify(messages)}\n  cli:  ${cliSave.err}`);
+    }
+    await page.close();
+    return { args, questions: questions.length, downloaded: saved !== null };
+}
+
+// --- the run ---
+const started = Date.now();
+const samples = readdirSync(samplesDir).filter((name) => /\.(rom|bin)$/i.test(name)).sort();
+check(samples.length > 0, `no samples in ${samplesDir}`);
+// A wrong file (text, not a BIOS) and damaged ones (cut short; a changed byte under the checksum).
+const bad = join(work, 'bad');
+execFileSync('mkdir', ['-p', bad]);
+const base = readFileSync(join(samplesDir, samples.find((s) => s.startsWith('fx5950')) ?? samples[0]));
+writeFileSync(join(bad, 'notes.rom'), Buffer.from('These are my notes, not a video BIOS.\n'.repeat(40)));
+writeFileSync(join(bad, 'cut-short.rom'), base.subarray(0, base.length / 2));
+const flipped = Buffer.from(base);
+flipped[0x100] ^= 0xff;
+writeFileSync(join(bad, 'wrong-checksum.rom'), flipped);
+const badFiles = readdirSync(bad).sort();
+
+for (const name of samples)
+    for (const option of [undefined, '--general-mode', '--timings'])
+        await compareOpen(samplesDir, name, option);
+for (const name of badFiles)
+    await compareOpen(bad, name);
+let downloads = 0;
+for (const name of samples)
+    downloads += (await compareSave(samplesDir, name)).downloaded ? 1 : 0;
+for (const name of badFiles) {
+    await compareSave(bad, name, 'cancel');
+    await compareSave(bad, name, 'save');
+}
+check(downloads > 0, 'no sample was saved');
+
+const foreign = requests.filter((url) => !url.startsWith(`${origin}/`) && !/^(data|blob):/.test(url));
+checkSame(foreign, [], 'requests to another origin');
+checkSame(pageErrors, [], 'errors on the page');
+await browser.close();
+server.close();
+rmSync(work, { recursive: true, force: true });
+const seconds = ((Date.now() - started) / 1000).toFixed(1);
+console.log(`web: ${samples.length} samples and ${badFiles.length} damaged files opened, ${downloads} saves ` +
+    `compared byte for byte, ${requests.length} requests all to ${origin}, ${seconds} s`);
+if (failures) {
+    console.error(`web: ${failures} failures`);
+    process.exit(1);
+}
