@@ -26,7 +26,7 @@ function check(ok, what) {
 }
 const same = (a, b) => JSON.stringify(a) === JSON.stringify(b);
 function checkSame(actual, expected, what) {
-    check(same(actual, expected), `${what}\n  page: ${JSON.stringify(actual)}\n  cli:  ${JSON.stringify(expected)}`);
+    check(same(actual, expected), `${what}\n  page:     ${JSON.stringify(actual)}\n  expected: ${JSON.stringify(expected)}`);
 }
 
 // --- the CLI, run in the file's folder so that it names the file as the page does ---
@@ -108,6 +108,16 @@ async function openIn(page, path) {
     return settle(page, (d) => (d.kind === 'question' ? 'discard' : undefined));
 }
 
+// The same by dropping the file on the page.
+async function dropIn(page, path, name = basename(path)) {
+    await page.evaluate(([fileName, base64]) => {
+        const transfer = new DataTransfer();
+        transfer.items.add(new File([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], fileName));
+        document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+    }, [name, readFileSync(path).toString('base64')]);
+    return settle(page, (d) => (d.kind === 'question' ? 'discard' : undefined));
+}
+
 // What the page shows, in the shape of `info --json`.
 async function shownState(page) {
     return page.evaluate(() => {
@@ -155,9 +165,9 @@ const notShown = ['flags', 'offsets'];
 const compared = ['file', 'device', 'deviceText', 'biosVersion', 'vendor', 'pciIds', 'generalMode', 'timingEdit',
     'voltages', 'clocks', 'memoryRates', 'timings', 'messages', 'warnings', 'levels'];
 
-async function compareOpen(page, dir, name, option) {
-    const what = `${name}${option ? ` ${option}` : ''}`;
-    const dialogs = (await openIn(page, join(dir, name))).filter((d) => d.kind !== 'question');
+async function compareOpen(page, dir, name, option, open = openIn) {
+    const what = `${name}${option ? ` ${option}` : ''}${open === dropIn ? ' (dropped)' : ''}`;
+    const dialogs = (await open(page, join(dir, name))).filter((d) => d.kind !== 'question');
     const tick = { '--general-mode': 'generalMode', '--timings': 'timingEdit' }[option];
     const expected = cliInfo(dir, name, option);
     if (tick) {
@@ -284,6 +294,14 @@ for (const name of samples) {
     for (const option of [undefined, '--general-mode', '--timings'])
         await compareOpen(page, samplesDir, name, option);
     downloads += (await compareSave(page, samplesDir, name)).downloaded ? 1 : 0;
+    await page.close();
+}
+{
+    // A drop opens a .rom or .bin file as the picker does, and nothing else.
+    const page = await freshPage();
+    await dropIn(page, join(bad, 'notes.rom'), 'notes.txt');
+    checkSame((await shownState(page)).file, '--', 'a dropped .txt file was opened');
+    await compareOpen(page, samplesDir, samples[0], undefined, dropIn);
     await page.close();
 }
 for (const name of badFiles) {
