@@ -135,6 +135,19 @@ document.getElementById('save-form').addEventListener('submit', (event) => {
     event.preventDefault();
     act(() => editor.save(saveName.value));
 });
+// The window's keys: Ctrl+O opens, Ctrl+S saves.
+document.addEventListener('keydown', (event) => {
+    if (!event.ctrlKey || event.altKey || event.shiftKey) return;
+    const key = event.key.toLowerCase();
+    if (key === 'o') document.getElementById('open-file').click();
+    else if (key === 's' && !saveButton.disabled) saveButton.click();
+    else return;
+    event.preventDefault();
+});
+// Edits not yet saved: the browser asks before the page goes.
+window.addEventListener('beforeunload', (event) => {
+    if (editor.state().modified) event.preventDefault();
+});
 document.getElementById('help-button').addEventListener('click', () => act(() => editor.help()));
 document.getElementById('about-button').addEventListener('click', () => act(() => editor.about()));
 for (const line of document.querySelectorAll('.status-line'))
