@@ -55,11 +55,13 @@ export function showState(state) {
     for (const [key, rate] of Object.entries(state.memoryRates))
         document.querySelector(`[data-rate="${key}"]`).textContent = rate;
     showLevels(state.levels);
+    // Each check's line, its details on hover; a click lists every check.
     const status = state.status;
-    setText('status.imageCheck', status.imageCheck);
-    field('status.imageCheck').classList.toggle('warn', !status.imagePassed);
-    setText('status.structureCheck', status.structureCheck);
-    field('status.structureCheck').classList.toggle('warn', status.contradicted);
+    for (const [name, warn] of [['imageCheck', !status.imagePassed], ['structureCheck', status.contradicted]]) {
+        setText(`status.${name}`, status[name]);
+        field(`status.${name}`).classList.toggle('warn', warn);
+        field(`status.${name}`).title = status[`${name}Details`] ? `${status[name]}\n\n${status[`${name}Details`]}` : '';
+    }
 }
 
 export function showChanges(lines) {

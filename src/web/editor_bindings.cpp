@@ -242,8 +242,10 @@ class PageEditor {
         val status = val::object();
         status.set("opened", opened);
         status.set("imageCheck", opened ? m_model.imageCheck().line() : std::string("No image open"));
+        status.set("imageCheckDetails", opened ? m_model.imageCheck().details() : std::string());
         status.set("imagePassed", !opened || m_model.imageCheck().passed());
         status.set("structureCheck", opened ? m_model.structureCheck().line() : std::string());
+        status.set("structureCheckDetails", opened ? m_model.structureCheck().details() : std::string());
         status.set("contradicted", opened && m_model.structureCheck().contradicted());
         s.set("status", status);
         s.set("modified", m_model.modified());

@@ -150,7 +150,7 @@ window.addEventListener('beforeunload', (event) => {
 });
 document.getElementById('help-button').addEventListener('click', () => act(() => editor.help()));
 document.getElementById('about-button').addEventListener('click', () => act(() => editor.about()));
-for (const line of document.querySelectorAll('.status-line'))
+for (const line of document.querySelectorAll('.status-line, #checks-button'))
     line.addEventListener('click', () => {
         const report = editor.checksReport();
         showDialog({ kind: 'checks', title: 'Image and structure checks', text: report ? '' : 'No image is open.',

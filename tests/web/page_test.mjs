@@ -315,6 +315,32 @@ for (const name of samples) {
     await compareOpen(page, samplesDir, samples[0], undefined, dropIn);
     await page.close();
 }
+{
+    // Unsaved edits and the next file: "Save" downloads what the page's own save would, then opens.
+    const [first, next] = samples.map((name) => [name, cliInfo(samplesDir, name)])
+        .filter(([, info]) => info.clocks.core3d.enabled).map(([name]) => name);
+    if (next) {
+        const page = await freshPage();
+        await openIn(page, join(samplesDir, first));
+        const value = String(Number(cliInfo(samplesDir, first).clocks.core3d.text) + 10);
+        await page.fill('[data-control="core3d"]', value);
+        await settle(page);
+        const proposed = await page.inputValue('#save-name');
+        await page.setInputFiles('#open-file', join(samplesDir, next));
+        const dialogs = await settle(page, (d) => (d.kind === 'question' ? 'save' : undefined));
+        checkSame(dialogs.filter((d) => d.kind === 'question').map((d) => d.text), [`Save the changes to ${first}?`],
+            'the question before opening over unsaved edits');
+        const out = join(work, 'before-next');
+        execFileSync('mkdir', ['-p', out]);
+        cliRun(samplesDir, ['set', first, '-o', join(out, proposed), '--core-3d', value]);
+        const saved = page.downloads[0] ?? await page.waitForEvent('download', { timeout: 5000 }).catch(() => null);
+        check(saved !== null && saved.suggestedFilename() === proposed &&
+            Buffer.compare(readFileSync(await saved.path()), readFileSync(join(out, proposed))) === 0,
+        'saving the unsaved edits before the next open downloads what set writes');
+        checkSame((await shownState(page)).file, next, 'the next file opens after the save');
+        await page.close();
+    }
+}
 for (const name of badFiles) {
     const page = await freshPage();
     await compareOpen(page, bad, name);
