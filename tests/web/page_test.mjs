@@ -150,7 +150,7 @@ async function shownState(page) {
             timings: keys(['A', 'B', 'C', 'D', 'E', 'F'], box),
             levels: [...document.querySelectorAll('[data-field="levels"] tr')].map(
                 (row) => [...row.cells].map((cell) => cell.textContent)),
-            imageCheck: text('status.imageCheck'),
+            status: { line: text('status.imageCheck'), structure: text('status.structureCheck') },
         };
     });
 }
@@ -168,10 +168,12 @@ function cliLevelNumbers(levels = []) {
         memory: level.memory ? level.memory.mhz : null, voltage: level.voltage ? level.voltage.volts : null }));
 }
 
-// Keys of `info --json` the page does not show: the card's internal flags and the tables' offsets.
+// The keys of `info --json`: the fields the page shows as they are, what it shows otherwise (as
+// dialogs, as a table), and what it does not show (the card's internal flags, the tables' offsets).
+const fields = ['file', 'device', 'deviceText', 'biosVersion', 'vendor', 'pciIds', 'generalMode', 'timingEdit',
+    'voltages', 'clocks', 'memoryRates', 'timings'];
+const compared = [...fields, 'messages', 'warnings', 'levels'];
 const notShown = ['flags', 'offsets'];
-const compared = ['file', 'device', 'deviceText', 'biosVersion', 'vendor', 'pciIds', 'generalMode', 'timingEdit',
-    'voltages', 'clocks', 'memoryRates', 'timings', 'messages', 'warnings', 'levels'];
 
 async function compareOpen(page, dir, name, option, open = openIn) {
     const what = `${name}${option ? ` ${option}` : ''}${open === dropIn ? ' (dropped)' : ''}`;
@@ -188,13 +190,16 @@ async function compareOpen(page, dir, name, option, open = openIn) {
     const unknown = Object.keys(expected).filter((key) => !compared.includes(key) && !notShown.includes(key));
     checkSame(unknown, [], `${what}: info --json has keys the page test does not know`);
     const visible = cliVisibleTexts(dir, name);
-    for (const key of compared.slice(0, 12))
+    for (const key of fields)
         checkSame(shown[key], visible[key] ?? expected[key], `${what}: ${key}`);
     checkSame(dialogs.filter((d) => d.kind === 'message').map((d) => d.text), expected.messages,
         `${what}: messages`);
     checkSame(dialogs.filter((d) => d.kind !== 'message').map((d) => d.kind), expected.warnings,
         `${what}: warnings`);
     checkSame(levelNumbers(shown.levels), cliLevelNumbers(expected.levels), `${what}: levels`);
+    // The status line: the image check and the structure check as `verify` words them.
+    const verified = JSON.parse(cliRun(dir, ['verify', '--json', name]).out);
+    checkSame(shown.status, { line: verified.line, structure: verified.structure.line }, `${what}: status line`);
 }
 
 // Edits a clock, a voltage and a timing where the card has them, saves, and compares the download
@@ -217,7 +222,7 @@ async function compareSave(page, dir, name, answer = 'save') {
         const position = (info.voltages[list].selected + 1) % info.voltages[list].entries.length;
         await page.selectOption(`[data-control="${list}"]`, { index: position });
         await settle(page);
-        args.push(`--voltage-${list === '3d' ? '3d' : list === '2d' ? '2d' : 'throttle'}`, `#${position}`);
+        args.push(`--voltage-${list}`, `#${position}`);
     }
     if (info.timingEdit.enabled) {
         await page.check('[data-control="timingEdit"]');
