@@ -4,7 +4,6 @@
 # Usage: scripts/serve-web.sh [PORT]   (default 8000; then open http://127.0.0.1:PORT/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-export NODE_PATH=/usr/share/nodejs # Debian's emscripten finds its JavaScript modules there
 cmake --preset web >/dev/null
 cmake --build --preset web
 port=${1:-8000}

@@ -8,7 +8,6 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 cli=$(realpath "${1:-build/dev/src/cli/zorvane-fx-cli}")
 samples=$(realpath "${2:-build/dev/samples}")
-export NODE_PATH=/usr/share/nodejs # Debian's emscripten finds its JavaScript modules there
 cmake --preset web >/dev/null
 cmake --build --preset web
 if [ ! -d tests/web/node_modules/playwright-core ]; then npm ci --prefix tests/web --no-audit --no-fund; fi
