@@ -64,13 +64,15 @@ class PageHost final : public EditorHost {
     void showDialog(Dialog dialog) override { dialogs.push_back(dialog); }
     void closeMainWindow() override {}
 
-    // The answers given for the action being run again, and the action's records.
+    // What the last action showed and asked, cleared before the next one runs.
     void forgetAction() {
         messages.clear();
         dialogs.clear();
         saved.clear();
         question.reset();
     }
+    // The page's answers, kept while it runs an action again; cleared when the action ran to its
+    // end or the user cancelled it.
     void forgetAnswers() {
         unsavedAnswer.reset();
         agreed.clear();
@@ -174,6 +176,8 @@ class PageEditor {
         m_host.agreed.insert(question + "\n" + detail);
     }
     // The user cancelled a question: the next action asks afresh.
+    // The page's answers, kept while it runs an action again; cleared when the action ran to its
+    // end or the user cancelled it.
     void forgetAnswers() { m_host.forgetAnswers(); }
     // Where a save goes when the unsaved-edits question is answered with Save.
     void setSavePath(const std::string& path) { m_host.savePath = path; }
