@@ -12,7 +12,7 @@ $SUDO apt-get install -y -q --no-install-recommends \
   libgtest-dev libgmock-dev libbenchmark-dev \
   libcli11-dev nlohmann-json3-dev \
   xvfb xauth imagemagick x11-apps fonts-dejavu-core time \
-  librsvg2-bin dpkg-dev desktop-file-utils appstream man-db groff-base openbox xdotool \
+  librsvg2-bin dpkg-dev desktop-file-utils shared-mime-info appstream man-db groff-base openbox xdotool \
   python3 jq \
   emscripten chromium
 # The page's tests drive Chromium from Node (Node and npm: Debian's, unless the machine has its own).

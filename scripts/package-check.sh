@@ -23,6 +23,7 @@ trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
 for path in usr/bin/zorvane-fx usr/bin/zorvane-fx-cli \
             usr/share/applications/org.zorvane.ZorvaneFX.desktop \
+            usr/share/mime/packages/org.zorvane.ZorvaneFX.xml \
             usr/share/metainfo/org.zorvane.ZorvaneFX.metainfo.xml \
             usr/share/icons/hicolor/scalable/apps/org.zorvane.ZorvaneFX.svg \
             usr/share/icons/hicolor/48x48/apps/org.zorvane.ZorvaneFX.png \
@@ -41,6 +42,19 @@ echo "$guides"
 grep -q "^file://$root/usr/share/doc/zorvane-fx/guide-reading-bios.md$" <<<"$guides" ||
     fail "the relocated program does not use its own guides"
 
+echo "== MIME type"
+# The type takes .rom files and images that start with 55 AA, never .bin or all binary data; the
+# desktop entry offers the editor for it.
+mimeRoot="$root/mime-check"
+mkdir -p "$mimeRoot/packages"
+cp "$root/usr/share/mime/packages/org.zorvane.ZorvaneFX.xml" "$mimeRoot/packages/"
+update-mime-database "$mimeRoot"
+grep -q '^40:application/x-nvidia-video-bios:[*][.]rom$' "$mimeRoot/globs2" || fail "no *.rom glob"
+if grep -q 'x-nvidia-video-bios:[*][.]bin' "$mimeRoot/globs2"; then fail "the type claims .bin files"; fi
+grep -aq 'application/x-nvidia-video-bios' "$mimeRoot/magic" || fail "no 55 AA magic"
+grep -q '^MimeType=application/x-nvidia-video-bios;$' "$root/usr/share/applications/org.zorvane.ZorvaneFX.desktop" ||
+    fail "the desktop entry names no MIME type"
+
 echo "== installed"
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "./$deb"
 trap '$SUDO apt-get remove -y -q zorvane-fx >/dev/null || true; rm -rf "$root"' EXIT
@@ -52,6 +66,8 @@ zorvane-fx --guides | grep -q '^file:///usr/share/doc/zorvane-fx/guide-flashing-
 man -w zorvane-fx-cli >/dev/null
 bash -c 'source /usr/share/bash-completion/completions/zorvane-fx-cli && complete -p zorvane-fx-cli' >/dev/null
 desktop-file-validate /usr/share/applications/org.zorvane.ZorvaneFX.desktop
+# The package's trigger put the type into the system's database.
+grep -q 'application/x-nvidia-video-bios:[*][.]rom' /usr/share/mime/globs2 || fail "the type was not registered"
 appstreamcli validate --no-net /usr/share/metainfo/org.zorvane.ZorvaneFX.metainfo.xml
 
 echo "== removed"

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QSpacerItem>
@@ -12,8 +13,8 @@
 namespace zfx::gui {
 
 QStringList biosFileFilters() {
-    return {QStringLiteral("Nvidia BIOS Files (.bin) (*.bin)"),
-            QStringLiteral("Nvidia BIOS Files (.rom) (*.rom)")};
+    return {QStringLiteral("ROM images (*.rom *.bin)"), QStringLiteral("Nvidia BIOS Files (.bin) (*.bin)"),
+            QStringLiteral("Nvidia BIOS Files (.rom) (*.rom)"), QStringLiteral("All files (*)")};
 }
 
 namespace {
@@ -71,30 +72,33 @@ void reportUnopenedLink(QWidget* parent, const QString& address) {
 
 namespace {
 
-// A new dialog every time, starting in the current folder, the ".rom" entry preselected.
-std::unique_ptr<QFileDialog> biosFileDialog(QWidget* parent, QFileDialog::AcceptMode mode) {
-    auto dialog = std::make_unique<QFileDialog>(parent, QString(), QDir::currentPath());
+// A new dialog every time, starting where the window says, the ROM images preselected.
+std::unique_ptr<QFileDialog> biosFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
+                                            const QString& start) {
+    auto dialog = std::make_unique<QFileDialog>(parent, QString(), start);
     dialog->setAcceptMode(mode);
     // Open takes existing files only; save allows new names and confirms replacing a file.
     dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog->setNameFilters(biosFileFilters());
-    dialog->selectNameFilter(biosFileFilters().at(1));
+    dialog->selectNameFilter(biosFileFilters().at(0));
     return dialog;
 }
 
 } // namespace
 
-std::optional<QString> QtDesktopServices::chooseOpenFile(QWidget* parent) {
-    const auto dialog = biosFileDialog(parent, QFileDialog::AcceptOpen);
+std::optional<QString> QtDesktopServices::chooseOpenFile(QWidget* parent, const QString& folder) {
+    const auto dialog = biosFileDialog(parent, QFileDialog::AcceptOpen, folder);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
     return dialog->selectedFiles().constFirst();
 }
 
-std::optional<SaveChoice> QtDesktopServices::chooseSaveFile(QWidget* parent) {
-    const auto dialog = biosFileDialog(parent, QFileDialog::AcceptSave);
+std::optional<SaveChoice> QtDesktopServices::chooseSaveFile(QWidget* parent, const QString& proposed) {
+    const auto dialog = biosFileDialog(parent, QFileDialog::AcceptSave, QFileInfo(proposed).absolutePath());
+    if (!proposed.isEmpty()) dialog->selectFile(proposed);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
+    // The name rule: a name without .rom or .bin gets the chosen entry's; .bin only from its own.
     const int entry =
-        dialog->selectedNameFilter() == biosFileFilters().at(0) ? kBinFilterEntry : kRomFilterEntry;
+        dialog->selectedNameFilter() == biosFileFilters().at(1) ? kBinFilterEntry : kRomFilterEntry;
     return SaveChoice{dialog->selectedFiles().constFirst().toStdString(), entry};
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs.h"
 
+#include "help_window.h"
 #include "link_label.h"
 
 #include <QCoreApplication>
@@ -14,29 +15,10 @@
 
 namespace zfx::gui {
 
-namespace {
-
-// The guides: installed in share/doc/zorvane-fx beside the program's bin folder (wherever the
-// installation was moved), or, when the program runs from a build tree, in the docs folder of
-// the sources that the tree lies in.
-QString docsFile(const QString& name) {
-    const QDir programDir(QCoreApplication::applicationDirPath());
-    QStringList candidates{programDir.filePath(QStringLiteral("../share/doc/zorvane-fx"))};
-    QDir up = programDir;
-    for (int level = 0; level < 6 && up.cdUp(); ++level)
-        candidates << up.filePath(QStringLiteral("docs"));
-    for (const QString& folder : candidates) {
-        const QFileInfo file(QDir(folder).filePath(name));
-        if (file.exists()) return QUrl::fromLocalFile(QDir::cleanPath(file.absoluteFilePath())).toString();
-    }
-    return QUrl::fromLocalFile(QDir::cleanPath(QDir(candidates.front()).filePath(name))).toString();
-}
-
-} // namespace
-
 LinkTargets defaultLinkTargets() {
-    return {docsFile(QStringLiteral("guide-reading-bios.md")),
-            docsFile(QStringLiteral("guide-flashing-bios.md")), docsFile(QStringLiteral("releases.md"))};
+    return {guideUrl(QStringLiteral("guide-reading-bios.md")).toString(),
+            guideUrl(QStringLiteral("guide-flashing-bios.md")).toString(),
+            guideUrl(QStringLiteral("releases.md")).toString()};
 }
 
 SecondaryDialog::SecondaryDialog(const QString& objectName, const QString& caption, QRect geometry) {

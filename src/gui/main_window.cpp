@@ -2,6 +2,7 @@
 #include "main_window.h"
 
 #include "dialogs.h"
+#include "help_window.h"
 #include "text/number_text.h"
 
 #include <QAction>
@@ -10,10 +11,13 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,6 +28,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -37,7 +42,8 @@ namespace zfx::gui {
 // the whole of it is in the tool tip. wanted is the width it asks for (0: whatever is left).
 class ElidingLabel final : public QLabel {
   public:
-    ElidingLabel(QWidget* parent, int wanted) : QLabel(parent), m_wanted(wanted) {}
+    ElidingLabel(QWidget* parent, int wanted, Qt::TextElideMode mode = Qt::ElideRight)
+        : QLabel(parent), m_wanted(wanted), m_mode(mode) {}
     void setWanted(int wanted) {
         m_wanted = wanted;
         updateGeometry();
@@ -52,13 +58,14 @@ class ElidingLabel final : public QLabel {
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         const QRect room = contentsRect();
-        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, room.width());
+        const QString shown = fontMetrics().elidedText(text(), m_mode, room.width());
         style()->drawItemText(&painter, room, Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), shown,
                               foregroundRole());
     }
 
   private:
     int m_wanted;
+    Qt::TextElideMode m_mode;
 };
 
 namespace {
@@ -99,6 +106,9 @@ QIcon projectIcon() {
 }
 
 constexpr int kStructureLineWidth = 280;
+constexpr int kRecentFiles = 8;
+// A window manager's title bar and borders, in the window's own pixels.
+constexpr QSize kFrameAllowance(8, 32);
 constexpr int kStructureWarningWidth = 430;
 
 // A file a drop may open: a local .rom or .bin file.
@@ -111,9 +121,13 @@ QString droppedBiosFile(const QMimeData* mime) {
 
 } // namespace
 
-TarvEdit::TarvEdit(DesktopServices& services) : m_services(services), m_model(*this) {
+TarvEdit::TarvEdit(DesktopServices& services, QSettings* settings)
+    : m_services(services), m_model(*this),
+      m_settings(settings ? settings
+                          : new QSettings(QStringLiteral("Zorvane"), QStringLiteral("Zorvane FX"), this)) {
     setObjectName(QStringLiteral("TarvEdit"));
     m_model.setDecimalSeparator(QLocale().decimalPoint().toStdString());
+    // The design's 8-point font, in pixels that the scale factor scales.
     QFont referenceFont = font();
     referenceFont.setPixelSize(11);
     setFont(referenceFont);
@@ -124,7 +138,7 @@ TarvEdit::TarvEdit(DesktopServices& services) : m_services(services), m_model(*t
     setWindowIcon(projectIcon());
     setAcceptDrops(true);
     syncFromModel();
-    fixSizeAndPlace();
+    restoreSizeAndPlace();
 }
 
 void TarvEdit::setTabOrderFollowingTheLayout() {
@@ -142,18 +156,22 @@ void TarvEdit::setTabOrderFollowingTheLayout() {
         setTabOrder(order[i - 1], order[i]);
 }
 
-void TarvEdit::fixSizeAndPlace() {
-    // Title, menu, minimise and close: a window of fixed size has nothing to maximise.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    adjustSize();
-    setFixedSize(sizeHint());
-    // The design's place, moved as little as needed to lie fully on the screen (or, on a screen
-    // smaller than the window, to its top-left corner).
+void TarvEdit::restoreSizeAndPlace() {
     const QRect screen = this->screen()->availableGeometry();
+    // Room for the window manager's frame, which is not known before the window is shown.
+    const QSize room = screen.size() - QSize(kFrameAllowance.width(), kFrameAllowance.height());
+    // No smaller than the layout needs, unless the screen is smaller still.
+    setMinimumSize(minimumSizeHint().boundedTo(room));
+    if (restoreGeometry(m_settings->value(QStringLiteral("window/geometry")).toByteArray()) &&
+        screen.intersects(geometry()))
+        return;
+    // The design's size and place, moved and shrunk as little as needed to lie on the screen.
+    resize(QSize(710, 526).expandedTo(minimumSizeHint()).boundedTo(room));
     const QPoint wanted(304, 232);
-    const int x = std::max(screen.left(), std::min(wanted.x(), screen.right() + 1 - width()));
-    const int y = std::max(screen.top(), std::min(wanted.y(), screen.bottom() + 1 - height()));
+    const int x =
+        std::max(screen.left(), std::min(wanted.x(), screen.right() + 1 - width() - kFrameAllowance.width()));
+    const int y = std::max(screen.top(),
+                           std::min(wanted.y(), screen.bottom() + 1 - height() - kFrameAllowance.height()));
     move(x, y);
 }
 
@@ -167,6 +185,8 @@ void TarvEdit::buildMenus() {
                                     [this] { act([this] { m_model.OpenBIOS1Click(); }); });
     open->setObjectName(QStringLiteral("OpenBIOS1"));
     open->setShortcut(QKeySequence::Open);
+    m_recentMenu = file->addMenu(QStringLiteral("Open &Recent"));
+    m_recentMenu->setObjectName(QStringLiteral("OpenRecent"));
     QAction* save = file->addAction(QStringLiteral("&Save BIOS..."), this,
                                     [this] { act([this] { (void)m_model.SaveBIOS1Click(); }); });
     save->setObjectName(QStringLiteral("SaveBIOS1"));
@@ -175,6 +195,8 @@ void TarvEdit::buildMenus() {
         file->addAction(QStringLiteral("E&xit"), this, [this] { act([this] { m_model.Exit1Click(); }); });
     exit->setObjectName(QStringLiteral("Exit1"));
     exit->setShortcut(QKeySequence::Quit);
+    updateRecentMenu();
+    buildEditMenu();
     QMenu* info = menuBar()->addMenu(QStringLiteral("&Info"));
     info->setObjectName(QStringLiteral("Info1"));
     QAction* howTo = info->addAction(QStringLiteral("&How do I ?"), this, [this] { m_model.HowdoI1Click(); });
@@ -183,6 +205,110 @@ void TarvEdit::buildMenus() {
     about->setObjectName(QStringLiteral("About1"));
     QAction* checks = info->addAction(QStringLiteral("&Checks..."), this, [this] { showChecks(); });
     checks->setObjectName(QStringLiteral("Checks1"));
+    buildHelpMenu();
+}
+
+void TarvEdit::buildEditMenu() {
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("EditMenu"));
+    m_undo = edit->addAction(QStringLiteral("&Undo"), this, [this] { act([this] { m_model.undo(); }); });
+    m_undo->setObjectName(QStringLiteral("Undo"));
+    m_undo->setShortcut(QKeySequence::Undo);
+    m_redo = edit->addAction(QStringLiteral("&Redo"), this, [this] { act([this] { m_model.redo(); }); });
+    m_redo->setObjectName(QStringLiteral("Redo"));
+    m_redo->setShortcut(QKeySequence::Redo);
+    edit->addSeparator();
+    m_revertField = edit->addAction(QStringLiteral("Revert &Field"), this, [this] {
+        if (const auto control = revertTarget()) act([&] { m_model.revertControl(*control); });
+    });
+    m_revertField->setObjectName(QStringLiteral("RevertField"));
+    m_revertAll = edit->addAction(QStringLiteral("Revert &All"), this,
+                                  [this] { act([this] { m_model.revertAll(); }); });
+    m_revertAll->setObjectName(QStringLiteral("RevertAll"));
+    // The field to revert is the focused one when the menu opens.
+    connect(edit, &QMenu::aboutToShow, this, [this] { showEditState(); });
+}
+
+void TarvEdit::buildHelpMenu() {
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("HelpMenu"));
+    QAction* guides = help->addAction(QStringLiteral("&Guides"), this, [this] { helpWindow().showGuide(); });
+    guides->setObjectName(QStringLiteral("Guides"));
+    guides->setShortcut(QKeySequence::HelpContents);
+    const std::array<std::pair<QString, QString>, 4> shortcuts{{
+        {QStringLiteral("&Reading the BIOS from your card"), QStringLiteral("guide-reading-bios.md")},
+        {QStringLiteral("What each &field means"), QStringLiteral("guide-fields.md")},
+        {QStringLiteral("&Before you flash"), QStringLiteral("guide-before-you-flash.md")},
+        {QStringLiteral("&Flashing the modified BIOS"), QStringLiteral("guide-flashing-bios.md")},
+    }};
+    for (const auto& [caption, name] : shortcuts)
+        help->addAction(caption, this, [this, name = name] { helpWindow().showGuide(guideUrl(name)); });
+}
+
+HelpWindow& TarvEdit::helpWindow() {
+    if (!m_helpWindow) m_helpWindow = new HelpWindow(this);
+    return *m_helpWindow;
+}
+
+QStringList TarvEdit::recentFiles() const {
+    return m_settings->value(QStringLiteral("files/recent")).toStringList();
+}
+
+void TarvEdit::remember(const QString& path) {
+    QStringList recent = recentFiles();
+    recent.removeAll(path);
+    recent.prepend(path);
+    while (recent.size() > kRecentFiles)
+        recent.removeLast();
+    m_settings->setValue(QStringLiteral("files/recent"), recent);
+    m_settings->setValue(QStringLiteral("files/lastFolder"), QFileInfo(path).absolutePath());
+    updateRecentMenu();
+}
+
+void TarvEdit::updateRecentMenu() {
+    m_recentMenu->clear();
+    const QStringList recent = recentFiles();
+    for (int i = 0; i < recent.size(); ++i) {
+        // "&1 card.rom", the folder in the tool tip; a name's "&" is no mnemonic.
+        const QString name = QFileInfo(recent[i]).fileName().replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* entry = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name), this,
+                                                 [this, path = recent[i]] { openRecent(path); });
+        entry->setToolTip(recent[i]);
+        entry->setStatusTip(recent[i]);
+    }
+    m_recentMenu->addSeparator();
+    QAction* clear = m_recentMenu->addAction(QStringLiteral("&Clear"), this, [this] {
+        m_settings->remove(QStringLiteral("files/recent"));
+        updateRecentMenu();
+    });
+    clear->setObjectName(QStringLiteral("ClearRecent"));
+    clear->setEnabled(!recent.isEmpty());
+    m_recentMenu->setEnabled(!recent.isEmpty());
+}
+
+void TarvEdit::openRecent(const QString& path) {
+    // A file that is gone leaves the list; the open says why it cannot be read.
+    if (!QFileInfo::exists(path)) {
+        QStringList recent = recentFiles();
+        recent.removeAll(path);
+        m_settings->setValue(QStringLiteral("files/recent"), recent);
+        updateRecentMenu();
+    }
+    act([&] { m_model.openAfterAsking(path.toStdString()); });
+}
+
+QString TarvEdit::startFolder() const {
+    const QString last = m_settings->value(QStringLiteral("files/lastFolder")).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+    const std::string& document = m_model.documentPath();
+    if (!document.empty()) return QFileInfo(QString::fromStdString(document)).absolutePath();
+    return QDir::homePath();
+}
+
+std::optional<Control> TarvEdit::revertTarget() const {
+    const auto control = controlOf(focusWidget());
+    if (!control || !m_model.changedFromFile(*control)) return std::nullopt;
+    return control;
 }
 
 void TarvEdit::showChecks() {
@@ -210,40 +336,41 @@ void TarvEdit::showChecks() {
 }
 
 void TarvEdit::buildControls() {
+    // The design's arrangement, in layouts: the Info box across the top; below it the voltages,
+    // the clock rates and the memory timings side by side; the notices under them. Sizes follow
+    // the font and the scale factor, and the window may grow.
     auto* form = new QWidget(this);
     form->setObjectName(QStringLiteral("form"));
-    form->setFixedSize(710, 490);
     setCentralWidget(form);
-
-    auto place = [](QWidget* widget, const char* name, int x, int y, int w = 0, int h = 0) {
-        widget->setObjectName(QString::fromLatin1(name));
-        widget->move(x, y);
-        if (w > 0)
-            widget->resize(QSize(w, h).expandedTo(widget->sizeHint()));
-        else
-            widget->adjustSize();
+    auto* formLayout = new QVBoxLayout(form);
+    formLayout->setContentsMargins(8, 8, 8, 8);
+    formLayout->setSpacing(10);
+    const QFontMetrics metrics(font());
+    // Room for a number of digits, as the design's boxes had.
+    const auto boxWidth = [&metrics](int digits) {
+        return metrics.horizontalAdvance(QString(digits, QLatin1Char('0'))) + 14;
     };
-    auto label = [&](QWidget* parent, const char* name, int x, int y, const QString& caption,
-                     const QString& hint = {}) {
+
+    auto label = [](QWidget* parent, const char* name, const QString& caption, const QString& hint = {}) {
         auto* l = new QLabel(caption, parent);
+        l->setObjectName(QString::fromLatin1(name));
         l->setToolTip(hint);
-        place(l, name, x, y);
         return l;
     };
-    auto group = [&](const char* name, QRect r, const QString& title, const QString& hint) {
+    auto group = [&](const char* name, const QString& title, const QString& hint) {
         auto* g = new QGroupBox(title, form);
+        g->setObjectName(QString::fromLatin1(name));
         g->setToolTip(hint);
-        place(g, name, r.x(), r.y(), r.width(), r.height());
-        g->resize(r.size());
         return g;
     };
-    auto edit = [&](QWidget* parent, Control box, int x, int y, int w, const QString& hint) {
+    auto edit = [&](QWidget* parent, Control box, int digits, const QString& hint) {
         const ControlInfo& info = controlInfo(box);
         auto* e = new QLineEdit(parent);
+        e->setObjectName(
+            QString::fromLatin1(info.objectName.data(), static_cast<int>(info.objectName.size())));
         e->setValidator(new DigitsOnlyValidator(e));
-        e->setToolTip(hint);
-        place(e, std::string(info.objectName).c_str(), x, y);
-        e->resize(w, 21);
+        e->setProperty("designHint", hint);
+        e->setFixedWidth(boxWidth(digits));
         m_edits[info.index] = e;
         connect(e, &QLineEdit::textEdited, this, [this, box](const QString& text) {
             act([&] { m_model.typeText(box, text.toStdString()); });
@@ -252,112 +379,175 @@ void TarvEdit::buildControls() {
         e->installEventFilter(this);
         return e;
     };
-
-    // Info area
-    auto* infoArea = group("GroupBox3", QRect(8, 16, 689, 121), QStringLiteral("Info"), {});
-    infoArea->lower();
-    // The captions end where the values begin, whatever the width of the platform's font.
-    auto infoCaption = [&](const char* name, int y, const QString& text) {
-        QLabel* l = label(form, name, 0, y, text);
-        l->move(std::max(8, 89 - l->width()), y);
-    };
-    infoCaption("StaticText1", 41, QStringLiteral("File :"));
-    infoCaption("StaticText2", 60, QStringLiteral("Device :"));
-    infoCaption("StaticText3", 80, QStringLiteral("BIOS Version :"));
-    infoCaption("StaticText4", 100, QStringLiteral("Vendor :"));
-    m_Pfad = label(form, "Pfad", 91, 42, QStringLiteral("--"));
-    m_devicename = label(form, "devicename", 91, 60, QStringLiteral("--"));
-    m_Biosversion = label(form, "Biosversion", 91, 80, QStringLiteral("--"));
-    m_manufactor = label(form, "manufactor", 91, 100, QStringLiteral("--"));
-    // The right of the Info box shows the performance levels, below the file's line.
-    m_levels = new QLabel(form);
-    m_levels->setObjectName(QStringLiteral("PerformanceLevels"));
-    m_levels->setTextFormat(Qt::RichText); // a table of numbers the program writes, no text of the image
-    m_levels->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QFont levelsFont = m_levels->font();
-    levelsFont.setPixelSize(11);
-    m_levels->setFont(levelsFont);
-    m_levels->setGeometry(392, 60, 298, 72);
-
-    // Voltages
-    auto* voltages = group("GroupBox1", QRect(8, 160, 153, 169), QStringLiteral("VGPU"), kVoltageHint);
-    voltages->lower();
-    auto checkBox = [&](QWidget* parent, Control box, int x, int y, int w, int h) {
+    auto checkBox = [&](QWidget* parent, Control box) {
         const ControlInfo& info = controlInfo(box);
         auto* check = new QCheckBox(
             QString::fromLatin1(info.label.data(), static_cast<int>(info.label.size())), parent);
-        place(check, std::string(info.objectName).c_str(), x, y, w, h);
+        check->setObjectName(
+            QString::fromLatin1(info.objectName.data(), static_cast<int>(info.objectName.size())));
         m_checks[info.index] = check;
         return check;
     };
-    checkBox(voltages, Control::GeneralMode, 24, 136, 105, 17)
-        ->setToolTip(QStringLiteral("Generalmode allows soem cards to select more voltages."));
-    label(form, "StaticText7", 48, 196, QStringLiteral("3D"), k3DHint);
-    label(form, "StaticText6", 40, 228, QStringLiteral("Thrtl."), kThrottleHint);
-    label(form, "StaticText5", 48, 260, QStringLiteral("2D"), k2DHint);
-    const std::array<std::pair<Control, int>, 3> combos{
-        {{Control::Voltage2D, 256}, {Control::VoltageThrottle, 224}, {Control::Voltage3D, 192}}};
-    for (const auto& [list, y] : combos) {
+
+    // Info area: the captions end where the values begin; the performance levels at the right,
+    // below the file's line.
+    auto* infoArea = group("GroupBox3", QStringLiteral("Info"), {});
+    auto* infoGrid = new QGridLayout(infoArea);
+    infoGrid->setHorizontalSpacing(6);
+    infoGrid->setVerticalSpacing(3);
+    const std::array<std::pair<const char*, QString>, 4> captions{
+        {{"StaticText1", QStringLiteral("File :")},
+         {"StaticText2", QStringLiteral("Device :")},
+         {"StaticText3", QStringLiteral("BIOS Version :")},
+         {"StaticText4", QStringLiteral("Vendor :")}}};
+    for (int row = 0; row < 4; ++row)
+        infoGrid->addWidget(label(infoArea, captions[static_cast<std::size_t>(row)].first,
+                                  captions[static_cast<std::size_t>(row)].second),
+                            row, 0, Qt::AlignRight | Qt::AlignTop);
+    m_Pfad = new ElidingLabel(infoArea, 0, Qt::ElideMiddle);
+    m_Pfad->setObjectName(QStringLiteral("Pfad"));
+    infoGrid->addWidget(m_Pfad, 0, 1, 1, 2);
+    m_devicename = label(infoArea, "devicename", QStringLiteral("--"));
+    m_Biosversion = label(infoArea, "Biosversion", QStringLiteral("--"));
+    m_manufactor = label(infoArea, "manufactor", QStringLiteral("--"));
+    infoGrid->addWidget(m_devicename, 1, 1, Qt::AlignTop);
+    infoGrid->addWidget(m_Biosversion, 2, 1, Qt::AlignTop);
+    infoGrid->addWidget(m_manufactor, 3, 1, Qt::AlignTop);
+    m_levels = new QLabel(infoArea);
+    m_levels->setObjectName(QStringLiteral("PerformanceLevels"));
+    m_levels->setTextFormat(Qt::RichText); // a table of numbers the program writes, no text of the image
+    m_levels->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    infoGrid->addWidget(m_levels, 1, 2, 4, 1, Qt::AlignLeft | Qt::AlignTop);
+    infoGrid->setColumnStretch(1, 1);
+    infoGrid->setColumnStretch(2, 1);
+    infoGrid->setRowStretch(4, 1);
+    formLayout->addWidget(infoArea);
+
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(14);
+    formLayout->addLayout(middle);
+
+    // Voltages
+    auto* voltages = group("GroupBox1", QStringLiteral("VGPU"), kVoltageHint);
+    auto* voltageGrid = new QGridLayout(voltages);
+    voltageGrid->setVerticalSpacing(10);
+    const std::array<std::tuple<Control, const char*, QString, QString>, 3> modes{{
+        {Control::Voltage3D, "StaticText7", QStringLiteral("3D"), k3DHint},
+        {Control::VoltageThrottle, "StaticText6", QStringLiteral("Thrtl."), kThrottleHint},
+        {Control::Voltage2D, "StaticText5", QStringLiteral("2D"), k2DHint},
+    }};
+    for (int row = 0; row < 3; ++row) {
+        const auto& [list, name, caption, hint] = modes[static_cast<std::size_t>(row)];
+        voltageGrid->addWidget(label(voltages, name, caption, hint), row, 0, Qt::AlignRight);
         const ControlInfo& info = controlInfo(list);
-        auto* c = new QComboBox(form);
-        place(c, std::string(info.objectName).c_str(), 72, y);
-        c->resize(QSize(57, 21).expandedTo(QSize(64, c->sizeHint().height())));
+        auto* c = new QComboBox(voltages);
+        c->setObjectName(
+            QString::fromLatin1(info.objectName.data(), static_cast<int>(info.objectName.size())));
+        c->setMinimumWidth(boxWidth(4) + 20);
         m_combos[info.index] = c;
         c->installEventFilter(this);
         connect(c, &QComboBox::activated, this,
                 [this, list = list](int position) { act([&] { m_model.selectEntry(list, position); }); });
+        voltageGrid->addWidget(c, row, 1);
     }
+    checkBox(voltages, Control::GeneralMode)
+        ->setToolTip(QStringLiteral("Generalmode allows soem cards to select more voltages."));
+    voltageGrid->addWidget(m_checks[controlInfo(Control::GeneralMode).index], 3, 0, 1, 2);
+    voltageGrid->setRowStretch(4, 1);
+    voltageGrid->setColumnStretch(2, 1);
+    middle->addWidget(voltages, 3);
 
-    // Clock rates
-    auto* clocks = group("GroupBox2", QRect(184, 160, 289, 177), QStringLiteral("Clockrates"), kClockHint);
-    label(clocks, "StaticText11", 64, 40, QStringLiteral("Core"), kClockHint);
-    label(clocks, "StaticText12", 164, 40, QStringLiteral("Memory"), kClockHint);
-    label(clocks, "StaticText10", 24, 70, QStringLiteral("3D"), k3DHint);
-    edit(clocks, Control::Core3D, 56, 64, 49, kClockHint);
-    edit(clocks, Control::Mem3D, 128, 64, 49, kClockHint);
-    m_rates[0] = label(clocks, "StaticText20", 192, 66, QStringLiteral("--"), kRateHint);
-    label(clocks, "StaticText9", 16, 100, QStringLiteral("Thrtl."), kThrottleHint + ".");
-    edit(clocks, Control::CoreThrottle, 56, 96, 49, kClockHint);
-    edit(clocks, Control::MemThrottle, 128, 96, 49, kClockHint);
-    m_rates[1] = label(clocks, "StaticText21", 192, 100, QStringLiteral("--"), kRateHint);
-    label(clocks, "StaticText8", 24, 130, QStringLiteral("2D"), k2DHint);
-    // Edit1 never shows a hint, not even its group's.
-    QLineEdit* core2d = edit(clocks, Control::Core2D, 56, 128, 49, {});
-    core2d->setProperty("suppressHint", true);
-    edit(clocks, Control::Mem2D, 128, 128, 49,
-         QStringLiteral("This shows the memory speed your card has in 3D Mode."));
-    m_rates[2] = label(clocks, "StaticText22", 192, 132, QStringLiteral("--"), kRateHint);
+    // Clock rates: a row per mode, core and memory with the memory's effective rate beside it
+    auto* clocks = group("GroupBox2", QStringLiteral("Clockrates"), kClockHint);
+    auto* clockGrid = new QGridLayout(clocks);
+    clockGrid->setVerticalSpacing(8);
+    clockGrid->addWidget(label(clocks, "StaticText11", QStringLiteral("Core"), kClockHint), 0, 1,
+                         Qt::AlignHCenter);
+    clockGrid->addWidget(label(clocks, "StaticText12", QStringLiteral("Memory"), kClockHint), 0, 2,
+                         Qt::AlignHCenter);
+    const std::array<std::tuple<const char*, QString, QString, Control, Control, const char*>, 3> rows{{
+        {"StaticText10", QStringLiteral("3D"), k3DHint, Control::Core3D, Control::Mem3D, "StaticText20"},
+        {"StaticText9", QStringLiteral("Thrtl."), kThrottleHint + ".", Control::CoreThrottle,
+         Control::MemThrottle, "StaticText21"},
+        {"StaticText8", QStringLiteral("2D"), k2DHint, Control::Core2D, Control::Mem2D, "StaticText22"},
+    }};
+    for (int row = 0; row < 3; ++row) {
+        const auto& [name, caption, hint, core, memory, rateName] = rows[static_cast<std::size_t>(row)];
+        clockGrid->addWidget(label(clocks, name, caption, hint), row + 1, 0, Qt::AlignRight);
+        // Edit1 never showed a hint of its own, not even its group's; Edit4 had the design's own.
+        const QString coreHint = core == Control::Core2D ? QString() : kClockHint;
+        const QString memoryHint =
+            memory == Control::Mem2D ? QStringLiteral("This shows the memory speed your card has in 3D Mode.")
+                                     : kClockHint;
+        clockGrid->addWidget(edit(clocks, core, 5, coreHint), row + 1, 1);
+        clockGrid->addWidget(edit(clocks, memory, 5, memoryHint), row + 1, 2);
+        QLabel* rate = label(clocks, rateName, QStringLiteral("--"), kRateHint);
+        rate->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("(0000Mhz DDR)")));
+        m_rates[static_cast<std::size_t>(row)] = rate;
+        clockGrid->addWidget(rate, row + 1, 3);
+    }
+    clockGrid->setRowStretch(4, 1);
+    clockGrid->setColumnStretch(3, 1);
+    middle->addWidget(clocks, 4);
 
-    // Memory timings
-    checkBox(form, Control::TimingEdit, 512, 168, 129, 17);
-    auto* timings =
-        group("GroupBox4", QRect(496, 192, 201, 145), QStringLiteral("Memory timings"), kTimingHint);
-    label(timings, "StaticText14", 16, 24, QStringLiteral("Timing A:"), kTimingHint);
-    edit(timings, Control::TimingA, 72, 20, 25, kTimingHint);
+    // Memory timings, with the box that allows editing them above
+    auto* timingColumn = new QVBoxLayout;
+    timingColumn->setSpacing(4);
+    timingColumn->addWidget(checkBox(form, Control::TimingEdit), 0, Qt::AlignLeft);
+    m_checks[controlInfo(Control::TimingEdit).index]->setContentsMargins(12, 0, 0, 0);
+    auto* timings = group("GroupBox4", QStringLiteral("Memory timings"), kTimingHint);
+    auto* timingGrid = new QGridLayout(timings);
+    timingGrid->addWidget(label(timings, "StaticText14", QStringLiteral("Timing A:"), kTimingHint), 0, 0, 1,
+                          2, Qt::AlignRight);
+    timingGrid->addWidget(edit(timings, Control::TimingA, 3, kTimingHint), 0, 2);
+    timingGrid->setRowMinimumHeight(1, 8);
     for (int i = 0; i < 5; ++i) {
         const Control box = kTimingBoxes[static_cast<std::size_t>(i) + 1];
         const QString letter = QString::fromLatin1(controlInfo(box).jsonKey.data(), 1);
-        label(timings, ("StaticText" + std::to_string(15 + i)).c_str(), 40 + 32 * i, 64, letter, kTimingHint);
-        edit(timings, box, 32 + 32 * i, 88, 25, kTimingHint);
+        timingGrid->addWidget(
+            label(timings, ("StaticText" + std::to_string(15 + i)).c_str(), letter, kTimingHint), 2, i,
+            Qt::AlignHCenter);
+        timingGrid->addWidget(edit(timings, box, 3, kTimingHint), 3, i);
     }
+    timingGrid->setRowStretch(4, 1);
+    timingColumn->addWidget(timings, 1);
+    middle->addLayout(timingColumn, 3);
     for (const Control box : kCheckBoxes)
         connect(m_checks[controlInfo(box).index], &QCheckBox::clicked, this,
                 [this, box](bool ticked) { act([&] { m_model.setChecked(box, ticked); }); });
 
-    // Notices
-    auto notice = [&](const char* name, int x, int y, const QString& caption, int pixels) {
-        auto* l = new QLabel(caption, form);
+    // Notices: the numbered lines under the first's "1.", the last apart and larger
+    auto notice = [&](const char* name, const QString& caption, int pixels) {
+        auto* l = label(form, name, caption);
         QFont f = l->font();
         f.setBold(true);
         f.setPixelSize(pixels);
         l->setFont(f);
-        place(l, name, x, y);
+        return l;
     };
-    notice("Label5", 120, 368, QStringLiteral("Remember:  1. Always keep a clean backup of your old BIOS."),
-           11);
-    notice("Label9", 192, 387, QStringLiteral("2. Have a PCI card at hand to flash if things go wrong."), 11);
-    notice("StaticText13", 192, 408, QStringLiteral("3. Probaly not every BIOS will be read correctly."), 11);
-    notice("Label10", 192, 448, QStringLiteral("You do all modifications at your own risk!"), 19);
+    QLabel* first =
+        notice("Label5", QStringLiteral("Remember:  1. Always keep a clean backup of your old BIOS."), 11);
+    const int indent = QFontMetrics(first->font()).horizontalAdvance(QStringLiteral("Remember:  "));
+    auto* notices = new QGridLayout;
+    notices->setVerticalSpacing(4);
+    notices->addWidget(first, 0, 0, 1, 2);
+    notices->setColumnMinimumWidth(0, indent);
+    notices->addWidget(
+        notice("Label9", QStringLiteral("2. Have a PCI card at hand to flash if things go wrong."), 11), 1,
+        1);
+    notices->addWidget(
+        notice("StaticText13", QStringLiteral("3. Probaly not every BIOS will be read correctly."), 11), 2,
+        1);
+    notices->setRowMinimumHeight(3, 12);
+    notices->addWidget(notice("Label10", QStringLiteral("You do all modifications at your own risk!"), 19), 4,
+                       1);
+    auto* centred = new QHBoxLayout;
+    centred->addStretch(1);
+    centred->addLayout(notices);
+    centred->addStretch(2);
+    formLayout->addStretch(1);
+    formLayout->addLayout(centred);
+    formLayout->addStretch(1);
 }
 
 void TarvEdit::buildStatusBar() {
@@ -390,7 +580,11 @@ std::optional<Control> TarvEdit::controlOf(const QObject* widget) const {
 
 void TarvEdit::showPlaceOf(const QObject* widget) {
     const auto control = widget ? controlOf(widget) : std::nullopt;
-    const std::string place = control ? m_model.placeOf(*control) : std::string();
+    // A value the save would refuse says why first; otherwise where the value lives.
+    const std::string refusal = control ? m_model.refusalOf(*control) : std::string();
+    const std::string place = !refusal.empty() ? refusal
+                              : control        ? m_model.placeOf(*control)
+                                               : std::string();
     if (place.empty())
         statusBar()->clearMessage();
     else
@@ -424,8 +618,17 @@ void TarvEdit::syncFromModel() {
     m_devicename->setToolTip(ids);
     m_manufactor->setToolTip(ids);
     // A field's place changes with the image: the bar shows the focused field's anew.
-    if (!statusBar()->currentMessage().isEmpty()) showPlaceOf(m_placeShownFor);
+    const QObject* focused = m_placeShownFor ? m_placeShownFor : focusWidget();
+    const auto focusedControl = controlOf(focused);
+    if (!statusBar()->currentMessage().isEmpty() ||
+        (focusedControl && !m_model.refusalOf(*focusedControl).empty()))
+        showPlaceOf(focused);
     setWindowTitle(QString::fromStdString(m_model.windowTitle()));
+    // A file opened or saved goes to the top of the recent files.
+    if (m_model.documentPath() != m_rememberedDocument) {
+        m_rememberedDocument = m_model.documentPath();
+        if (!m_rememberedDocument.empty()) remember(QString::fromStdString(m_rememberedDocument));
+    }
     for (std::size_t i = 0; i < m_edits.size(); ++i) {
         const QString text = QString::fromStdString(f.edits[i].text);
         if (m_edits[i]->text() != text) m_edits[i]->setText(text);
@@ -465,11 +668,44 @@ void TarvEdit::syncFromModel() {
         // visible escapes, and never as rich text.
         label->setTextFormat(Qt::PlainText);
         const QString text = QString::fromStdString(visibleText(*caption));
-        if (label->text() != text) {
-            label->setText(text);
-            label->adjustSize();
-        }
+        if (label->text() != text) label->setText(text);
     }
+    m_Pfad->setToolTip(m_Pfad->text());
+    showEditState();
+}
+
+void TarvEdit::showEditState() {
+    m_undo->setEnabled(m_model.canUndo());
+    m_redo->setEnabled(m_model.canRedo());
+    m_revertField->setEnabled(revertTarget().has_value());
+    bool anyChanged = false;
+    // A value the user changed is bold, and its tool tip says what the file holds; a text the save
+    // would refuse is in the palette's warning red, with the reason.
+    const bool dark = palette().color(QPalette::Base).lightness() < 128;
+    const QColor refusedColor = dark ? QColor(255, 120, 110) : QColor(200, 0, 0);
+    std::vector<std::pair<Control, QWidget*>> fields;
+    for (const Control box : kEditBoxes)
+        fields.emplace_back(box, editFor(box));
+    for (const Control list : kVoltageLists)
+        fields.emplace_back(list, m_combos[controlInfo(list).index]);
+    for (const auto& [control, widget] : fields) {
+        const bool changed = m_model.changedFromFile(control);
+        anyChanged = anyChanged || changed;
+        QFont f = widget->font();
+        f.setBold(changed);
+        widget->setFont(f);
+        const std::string refusal = m_model.refusalOf(control);
+        QPalette colours = palette();
+        if (!refusal.empty()) colours.setColor(QPalette::Text, refusedColor);
+        widget->setPalette(colours);
+        widget->setProperty("refused", !refusal.empty());
+        QString tip = QString::fromStdString(
+            refusal.empty() ? m_model.controlHint(control) : refusal + "\n\n" + m_model.controlHint(control));
+        const QString designHint = widget->property("designHint").toString();
+        if (!designHint.isEmpty()) tip += QStringLiteral("\n\n") + designHint;
+        widget->setToolTip(tip);
+    }
+    m_revertAll->setEnabled(anyChanged || m_model.modified());
 }
 
 void TarvEdit::showLevels(const EditorModel::LevelsPreview& preview) {
@@ -509,12 +745,19 @@ void TarvEdit::openFile(const QString& path) {
     act([&] { m_model.openAfterAsking(QFileInfo(path).absoluteFilePath().toStdString()); });
 }
 
+void TarvEdit::changeEvent(QEvent* event) {
+    // A dark palette needs another red for the refused values.
+    if (event->type() == QEvent::PaletteChange && m_undo) showEditState();
+    QMainWindow::changeEvent(event);
+}
+
 void TarvEdit::closeEvent(QCloseEvent* event) {
     bool mayClose = false;
     act([&] { mayClose = m_model.closeRequested(); });
-    if (mayClose)
+    if (mayClose) {
+        m_settings->setValue(QStringLiteral("window/geometry"), saveGeometry());
         event->accept();
-    else
+    } else
         event->ignore();
 }
 
@@ -523,7 +766,14 @@ bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonRelease) showChecks();
         return QMainWindow::eventFilter(watched, event);
     }
-    if (watched == editFor(Control::Core2D) && event->type() == QEvent::ToolTip) return true;
+    // Undo and redo in a box are the window's: they take back the list and check box changes too.
+    if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit*>(watched)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) {
+            event->ignore();
+            return true;
+        }
+    }
     switch (event->type()) {
     case QEvent::FocusIn: {
         // The user's own moves only: the focus a window gives its first control when it opens
@@ -595,13 +845,20 @@ bool TarvEdit::confirmSave(const std::string& question, const std::string& detai
 }
 
 std::optional<std::string> TarvEdit::chooseOpenPath() {
-    const auto path = m_services.chooseOpenFile(this);
+    const auto path = m_services.chooseOpenFile(this, startFolder());
     if (!path) return std::nullopt;
+    m_settings->setValue(QStringLiteral("files/lastFolder"), QFileInfo(*path).absolutePath());
     return path->toStdString();
 }
 
 std::optional<SaveChoice> TarvEdit::chooseSavePath() {
-    return m_services.chooseSaveFile(this);
+    const std::string proposed = m_model.proposedSavePath(
+        [](const std::string& path) { return QFileInfo::exists(QString::fromStdString(path)); });
+    auto choice = m_services.chooseSaveFile(this, QString::fromStdString(proposed));
+    if (choice)
+        m_settings->setValue(QStringLiteral("files/lastFolder"),
+                             QFileInfo(QString::fromStdString(choice->path)).absolutePath());
+    return choice;
 }
 
 void TarvEdit::showDialog(Dialog dialog) {

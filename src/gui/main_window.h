@@ -10,8 +10,11 @@
 #include <optional>
 #include <vector>
 
+class QAction;
 class QCheckBox;
 class QDialog;
+class QMenu;
+class QSettings;
 class QPlainTextEdit;
 class QComboBox;
 class QLabel;
@@ -20,13 +23,16 @@ class QLineEdit;
 namespace zfx::gui {
 
 class ElidingLabel;
+class HelpWindow;
 class SecondaryDialog;
 
 // The main window: a thin view over the editor model. It shows the model's control states and
 // passes the user's menu commands, ticks, selections and typing to it.
 class TarvEdit final : public QMainWindow, private EditorHost {
   public:
-    explicit TarvEdit(DesktopServices& services);
+    // settings keeps the window's place, the last folder and the recent files (the user's own
+    // settings when null).
+    explicit TarvEdit(DesktopServices& services, QSettings* settings = nullptr);
     ~TarvEdit() override;
 
     // The secondary windows, created after this one.
@@ -36,10 +42,15 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     const std::string& versionText() const { return m_model.versionText(); }
     // Opens a file as Open BIOS... would, without the dialog (command line, drop).
     void openFile(const QString& path);
+    // The guides inside the program; the "How do I ?" links and the Help menu open them.
+    HelpWindow& helpWindow();
+    // The files opened or saved last, newest first.
+    QStringList recentFiles() const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -54,6 +65,19 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     void closeMainWindow() override;
 
     void buildMenus();
+    void buildEditMenu();
+    void buildHelpMenu();
+    void updateRecentMenu();
+    // Keeps a file opened or saved at the top of the recent files, and its folder as the last.
+    void remember(const QString& path);
+    void openRecent(const QString& path);
+    // The folder the file dialogs start in: the last one used, or the open file's.
+    QString startFolder() const;
+    // Undo, redo and revert follow the model; the boxes show what the user changed and what the
+    // save would refuse.
+    void showEditState();
+    // The edit box or list whose value Revert Field puts back: the one with the focus.
+    std::optional<Control> revertTarget() const;
     // The window that lists every check of the open image, readable and selectable; the Info menu
     // and a click on the status bar show it.
     void showChecks();
@@ -64,8 +88,8 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     std::optional<Control> controlOf(const QObject* widget) const;
     // The status bar shows where the widget's value lives, or the image check when it has none.
     void showPlaceOf(const QObject* widget);
-    // Fixed to its layout's size, inside the screen it opens on.
-    void fixSizeAndPlace();
+    // The size and place of the last run, or the design's, inside the screen it opens on.
+    void restoreSizeAndPlace();
     // Brings every widget in line with the model.
     void syncFromModel();
     void showLevels(const EditorModel::LevelsPreview& preview);
@@ -85,12 +109,20 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     DesktopServices& m_services;
     EditorModel m_model;
     std::array<SecondaryDialog*, 4> m_forms{};
+    QSettings* m_settings = nullptr;
+    HelpWindow* m_helpWindow = nullptr;
+    QMenu* m_recentMenu = nullptr;
+    QAction* m_undo = nullptr;
+    QAction* m_redo = nullptr;
+    QAction* m_revertField = nullptr;
+    QAction* m_revertAll = nullptr;
+    std::string m_rememberedDocument; // the document the recent files last took
     QDialog* m_checksWindow = nullptr;
     QPlainTextEdit* m_checksText = nullptr;
     std::array<QLineEdit*, 12> m_edits{};
     std::array<QComboBox*, 3> m_combos{};
     std::array<QCheckBox*, 2> m_checks{};
-    QLabel* m_Pfad = nullptr;
+    ElidingLabel* m_Pfad = nullptr;
     QLabel* m_devicename = nullptr;
     QLabel* m_Biosversion = nullptr;
     QLabel* m_manufactor = nullptr;

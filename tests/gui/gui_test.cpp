@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "editor_windows.h"
+#include "help_window.h"
 #include "link_label.h"
+#include "save/risky_values.h"
 #include "test_support.h"
 
 #include <QAction>
@@ -17,7 +19,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QtTest>
 
 #include <deque>
@@ -38,13 +42,15 @@ class FakeServices final : public DesktopServices {
             labels << parent->findChild<QLabel*>(QString::fromLatin1(name))->text();
         windowWhileShown.push_back(labels);
     }
-    std::optional<QString> chooseOpenFile(QWidget*) override {
+    std::optional<QString> chooseOpenFile(QWidget*, const QString& folder) override {
+        openFolders << folder;
         if (openAnswers.empty()) return std::nullopt;
         const QString answer = openAnswers.front();
         openAnswers.pop_front();
         return answer;
     }
-    std::optional<SaveChoice> chooseSaveFile(QWidget*) override {
+    std::optional<SaveChoice> chooseSaveFile(QWidget*, const QString& proposed) override {
+        proposals << proposed;
         if (saveAnswers.empty()) return std::nullopt;
         auto answer = saveAnswers.front();
         saveAnswers.pop_front();
@@ -64,6 +70,8 @@ class FakeServices final : public DesktopServices {
     std::vector<Message> messages;
     std::vector<QStringList> windowWhileShown;
     QStringList saveQuestions;
+    QStringList openFolders;
+    QStringList proposals;
     bool saveAnyway = true;
     QStringList questions;
     std::deque<UnsavedChanges> unsavedAnswers;
@@ -90,6 +98,7 @@ class GuiTest : public QObject {
     std::unique_ptr<FakeServices> services;
     std::unique_ptr<EditorWindows> windows;
     std::unique_ptr<test::TempDir> dir;
+    std::unique_ptr<QSettings> settings;
     QWidget* main() { return &windows->TarvEdit; }
     QLineEdit* edit(int n) { return child<QLineEdit>(main(), ("Edit" + std::to_string(n)).c_str()); }
 
@@ -117,13 +126,17 @@ class GuiTest : public QObject {
   private slots:
     void init() {
         services = std::make_unique<FakeServices>();
-        windows = std::make_unique<EditorWindows>(*services);
         dir = std::make_unique<test::TempDir>();
+        // Settings of the test's own, never the user's.
+        settings = std::make_unique<QSettings>(QString::fromStdString(dir->file("settings.ini").string()),
+                                               QSettings::IniFormat);
+        windows = std::make_unique<EditorWindows>(*services, defaultLinkTargets(), settings.get());
         windows->TarvEdit.show();
     }
     void cleanup() {
         windows.reset();
         services.reset();
+        settings.reset();
         dir.reset();
     }
 
@@ -144,16 +157,25 @@ class GuiTest : public QObject {
             QVERIFY(!form->isVisible());
     }
 
-    void hintsFollowTheGroupRule() {
+    // Every box's tool tip names its field, unit and range, then the design's hint for its group.
+    void hintsGiveTheFieldThenTheGroupsHint() {
+        openThroughMenu("fx5600.rom");
         const QString clockHint = child<QWidget>(main(), "GroupBox2")->toolTip();
         QVERIFY(clockHint.startsWith("Change the clockspeeds"));
-        QCOMPARE(edit(3)->toolTip(), clockHint);
-        QCOMPARE(edit(4)->toolTip(), QStringLiteral("This shows the memory speed your card has in 3D Mode."));
-        QCOMPARE(edit(1)->toolTip(), QString());
-        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), edit(1)->mapToGlobal(QPoint(2, 2)));
-        QVERIFY(main()->eventFilter(edit(1), &help)); // swallowed: not even the group's hint
-        QCOMPARE(edit(9)->toolTip(), child<QWidget>(main(), "GroupBox4")->toolTip());
-        QCOMPARE(child<QWidget>(main(), "ComboBox1")->toolTip(), QString());
+        QVERIFY(edit(3)->toolTip().startsWith(
+            QStringLiteral("3D core clock, in MHz.\nThe save takes 0 to 655 MHz.\n"
+                           "In the file: 325 MHz.")));
+        QVERIFY(edit(3)->toolTip().endsWith(clockHint));
+        QVERIFY(edit(4)->toolTip().contains(QStringLiteral("real clock; the DDR rate is twice it")));
+        QVERIFY(edit(4)->toolTip().endsWith(
+            QStringLiteral("This shows the memory speed your card has in 3D Mode.")));
+        // Edit1 had no hint of its group: it has its field's alone.
+        QVERIFY(edit(1)->toolTip().startsWith(QStringLiteral("2D core clock, in MHz.")));
+        QVERIFY(!edit(1)->toolTip().contains(clockHint));
+        QVERIFY(edit(9)->toolTip().endsWith(child<QWidget>(main(), "GroupBox4")->toolTip()));
+        QVERIFY(child<QWidget>(main(), "ComboBox1")
+                    ->toolTip()
+                    .startsWith(QStringLiteral("2D voltage, in volts")));
         QCOMPARE(child<QWidget>(main(), "CheckBox2")->toolTip(), QString());
     }
 
@@ -499,23 +521,42 @@ class GuiTest : public QObject {
         QCOMPARE(opened.size(), std::size_t{2});
     }
 
-    void windowHasTheFixedSizeOfItsLayoutAndLiesOnTheScreen() {
-        QCOMPARE(main()->minimumSize(), main()->maximumSize());
-        QCOMPARE(main()->size(), main()->minimumSize());
-        QVERIFY(main()->width() >= 710);
-        QVERIFY(!(main()->windowFlags() & Qt::WindowMaximizeButtonHint));
+    // The window is laid out, not placed: it opens at the design's size on the screen, grows with
+    // its controls, and keeps its size and place for the next run.
+    void windowResizesAndRemembersItsPlace() {
+        QVERIFY(main()->minimumWidth() < main()->maximumWidth());
+        QVERIFY(main()->windowFlags() & Qt::WindowMaximizeButtonHint ||
+                !(main()->windowFlags() & Qt::CustomizeWindowHint));
         const QRect screen = main()->screen()->availableGeometry();
         const QRect window(main()->pos(), main()->size());
-        if (screen.width() >= window.width() && screen.height() >= window.height())
-            QVERIFY2(screen.contains(window), qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
-                                                             .arg(window.x())
-                                                             .arg(window.y())
-                                                             .arg(window.width())
-                                                             .arg(window.height())
-                                                             .arg(screen.width())
-                                                             .arg(screen.height())));
-        else
-            QCOMPARE(window.topLeft(), screen.topLeft());
+        QVERIFY2(screen.contains(window), qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
+                                                         .arg(window.x())
+                                                         .arg(window.y())
+                                                         .arg(window.width())
+                                                         .arg(window.height())
+                                                         .arg(screen.width())
+                                                         .arg(screen.height())));
+        openThroughMenu("fx5600.rom");
+        main()->resize(main()->width() + 200, main()->height() + 120);
+        QApplication::processEvents();
+        QCOMPARE(main()->width(), main()->size().width());
+        auto* clocks = child<QWidget>(main(), "GroupBox2");
+        const int before = clocks->width();
+        main()->resize(main()->minimumSize());
+        QApplication::processEvents();
+        QVERIFY(clocks->width() < before);
+        // Nothing of the window is cut off at its smallest: Timing F and the status bar are inside.
+        for (QWidget* w : {static_cast<QWidget*>(edit(12)), child<QWidget>(main(), "StatusBar"),
+                           child<QWidget>(main(), "Label10")}) {
+            const QRect inWindow(w->mapTo(main(), QPoint(0, 0)), w->size());
+            QVERIFY2(main()->rect().contains(inWindow), qPrintable(w->objectName()));
+        }
+        main()->resize(800, 600);
+        main()->move(screen.topLeft() + QPoint(20, 30));
+        windows->TarvEdit.close();
+        settings->sync();
+        EditorWindows next(*services, defaultLinkTargets(), settings.get());
+        QCOMPARE(next.TarvEdit.size(), QSize(800, 600));
     }
 
     // The Info box shows the card's PCI IDs and the performance levels, and while the user edits,
@@ -549,7 +590,6 @@ class GuiTest : public QObject {
         auto* bar = child<QStatusBar>(main(), "StatusBar");
         auto* line = child<QLabel>(main(), "ImageCheck");
         QCOMPARE(line->text(), QStringLiteral("No image open"));
-        QCOMPARE(windows->TarvEdit.centralWidget()->geometry().size(), QSize(710, 490));
         QCOMPARE(bar->geometry().top(), windows->TarvEdit.centralWidget()->geometry().bottom() + 1);
 
         openThroughMenu("fx5700.rom");
@@ -663,6 +703,130 @@ class GuiTest : public QObject {
         auto* releases = child<TKydUrlLabel>(&windows->Form2, "KydUrlLabel2");
         QVERIFY(releases->URL.isEmpty());
         QVERIFY(QFileInfo::exists(QUrl(releases->text()).toLocalFile()));
+    }
+    // Ctrl+Z in a box undoes through the window's history (lists and ticks too), and the changed
+    // fields are bold with what the file holds in their tool tips.
+    void undoRevertAndTheMarksOfChangedFields() {
+        openThroughMenu("fx5600.rom");
+        main()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main()));
+        QLineEdit* core = edit(3);
+        core->setFocus(Qt::MouseFocusReason);
+        core->selectAll();
+        QTest::keyClicks(core, QStringLiteral("400"));
+        QCOMPARE(windows->TarvEdit.model().form().edit(Control::Core3D).text, std::string("400"));
+        QVERIFY(core->font().bold());
+        QVERIFY(core->toolTip().contains(QStringLiteral("In the file: 325 MHz.")));
+        QVERIFY(action(main(), "RevertField")->isEnabled());
+        QTest::keySequence(core, QKeySequence::Undo);
+        QCOMPARE(core->text(), QStringLiteral("325"));
+        QVERIFY(!core->font().bold());
+        QVERIFY(action(main(), "Redo")->isEnabled());
+        action(main(), "Redo")->trigger();
+        QCOMPARE(core->text(), QStringLiteral("400"));
+
+        auto* list = child<QComboBox>(main(), "ComboBox3");
+        const int voltage = list->currentIndex();
+        windows->TarvEdit.model().selectEntry(Control::Voltage3D, voltage == 0 ? 1 : 0);
+        child<QCheckBox>(main(), "CheckBox2")->click();
+        edit(7)->setText(QStringLiteral("9"));
+        emit edit(7)->textEdited(QStringLiteral("9"));
+        action(main(), "RevertAll")->trigger();
+        QCOMPARE(core->text(), QStringLiteral("325"));
+        QCOMPARE(list->currentIndex(), voltage);
+        QVERIFY(!child<QCheckBox>(main(), "CheckBox2")->isChecked());
+        QVERIFY(!main()->windowTitle().endsWith(QLatin1Char('*')));
+        action(main(), "Undo")->trigger();
+        QCOMPARE(core->text(), QStringLiteral("400"));
+    }
+
+    // A text the save would refuse is marked as it is typed, with the save's reason in the tool tip
+    // and the status bar; the save still refuses it.
+    void aRefusedValueIsMarkedAsItIsTyped() {
+        openThroughMenu("fx5600.rom");
+        main()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main()));
+        QLineEdit* core = edit(3);
+        core->setFocus(Qt::TabFocusReason);
+        core->selectAll();
+        QTest::keyClicks(core, QStringLiteral("700"));
+        const QString reason = QStringLiteral("3D core clock is 700; it must be 0 to 655 MHz.");
+        QVERIFY(core->property("refused").toBool());
+        QVERIFY(core->palette().color(QPalette::Text) != main()->palette().color(QPalette::Text));
+        QVERIFY(core->toolTip().startsWith(reason));
+        QCOMPARE(child<QStatusBar>(main(), "StatusBar")->currentMessage(), reason);
+        QTest::keyClick(core, Qt::Key_Backspace);
+        QVERIFY(!core->property("refused").toBool());
+        QTest::keyClicks(core, QStringLiteral("0"));
+        services->saveAnswers.push_back(SaveChoice{dir->file("out.rom").string(), kRomFilterEntry});
+        action(main(), "SaveBIOS1")->trigger();
+        QCOMPARE(QString::fromStdString(services->messages.back().detail), reason);
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(dir->file("out.rom").string())));
+    }
+
+    // 550 MHz memory on a 250 MHz card and 650 MHz core on a 325 MHz one are questioned first.
+    void riskyValuesAreQuestionedBeforeTheSave() {
+        openThroughMenu("fx5600.rom");
+        for (const auto& [box, text] :
+             {std::pair{4, QStringLiteral("550")}, std::pair{3, QStringLiteral("650")}}) {
+            edit(box)->setText(text);
+            emit edit(box)->textEdited(text);
+        }
+        services->saveAnyway = false;
+        services->saveAnswers.push_back(SaveChoice{dir->file("out.rom").string(), kRomFilterEntry});
+        action(main(), "SaveBIOS1")->trigger();
+        QCOMPARE(services->saveQuestions.size(), 1);
+        QVERIFY(services->saveQuestions[0].startsWith(QString::fromLatin1(kSaveRiskyValues)));
+        QVERIFY(
+            services->saveQuestions[0].contains(QStringLiteral("650 MHz is 100% above the file's 325 MHz")));
+        QVERIFY(services->saveQuestions[0].contains(QStringLiteral("effective (DDR) rate")));
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(dir->file("out.rom").string())));
+        QVERIFY(main()->windowTitle().endsWith(QLatin1Char('*')));
+    }
+
+    // Opened and saved files go to File > Open Recent, newest first and at most eight; the dialogs
+    // start in the last folder, and the save proposes NAME-mod.rom beside the open file.
+    void recentFilesAndTheProposedName() {
+        QVERIFY(!child<QMenu>(main(), "OpenRecent")->isEnabled());
+        QStringList opened;
+        for (int i = 0; i < 9; ++i) {
+            const auto path = dir->file("card" + std::to_string(i) + ".rom");
+            test::writeBytes(path, test::sampleBytes("fx5600.rom"));
+            opened.prepend(QString::fromStdString(path.string()));
+            services->openAnswers.push_back(opened.front());
+            action(main(), "OpenBIOS1")->trigger();
+        }
+        const QStringList recent = windows->TarvEdit.recentFiles();
+        QCOMPARE(recent, opened.mid(0, 8));
+        QCOMPARE(services->openFolders.back(), QString::fromStdString(dir->path().string()));
+        auto* menu = child<QMenu>(main(), "OpenRecent");
+        QCOMPARE(menu->actions().size(), 8 + 2);
+        QVERIFY(menu->actions().constFirst()->text().endsWith(QStringLiteral("card8.rom")));
+        // An entry opens its file.
+        menu->actions().at(3)->trigger();
+        QCOMPARE(child<QLabel>(main(), "Pfad")->text(), opened.at(3));
+        action(main(), "SaveBIOS1")->trigger(); // cancelled: only the proposal is looked at
+        QCOMPARE(services->proposals.back(), QString::fromStdString(dir->file("card5-mod.rom").string()));
+        action(main(), "ClearRecent")->trigger();
+        QVERIFY(windows->TarvEdit.recentFiles().isEmpty());
+        QVERIFY(!menu->isEnabled());
+    }
+
+    // The guides open inside the program, from the Help menu and from the "How do I ?" links.
+    void theHelpWindowShowsTheGuides() {
+        action(main(), "Guides")->trigger();
+        auto* help = child<QDialog>(main(), "HelpWindow");
+        QVERIFY(help->isVisible());
+        auto* text = child<QTextBrowser>(help, "HelpText");
+        QVERIFY(text->toPlainText().contains(QStringLiteral("Reading the BIOS from your card")));
+        help->hide();
+        auto* reading = child<TKydUrlLabel>(&windows->Form1, "KydUrlLabel1");
+        windows->Form1.showInFront();
+        QTest::mouseClick(reading, Qt::LeftButton);
+        QVERIFY(help->isVisible());
+        QVERIFY(text->source().toString().endsWith(QStringLiteral("guide-reading-bios.md")));
+        QVERIFY(text->toPlainText().startsWith(QStringLiteral("Reading the BIOS from your card")));
+        QVERIFY(!text->toPlainText().contains(QStringLiteral("# Reading")));
     }
 };
 

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zfx {
 
@@ -44,6 +45,14 @@ class EditorHost {
     virtual UnsavedChanges askToSaveChanges(const std::string& question) = 0;
     // Asks whether to save although something speaks against it (detail: what); true saves.
     virtual bool confirmSave(const std::string& question, const std::string& detail) = 0;
+    // Asks whether to save values far from what the file holds, one line each; true saves. A
+    // front end that does not say more asks it as any other question before a save.
+    virtual bool confirmRiskyValues(const std::string& question, const std::vector<std::string>& lines) {
+        std::string detail;
+        for (const std::string& line : lines)
+            detail += (detail.empty() ? "" : "\n") + line;
+        return confirmSave(question, detail);
+    }
     // Shows a secondary window without waiting for it.
     virtual void showDialog(Dialog dialog) = 0;
     virtual void closeMainWindow() = 0;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "editor/editor_model.h"
 
+#include "save/risky_values.h"
 #include "tables/card_layout.h"
 #include "text/number_text.h"
 
@@ -80,19 +81,140 @@ void EditorModel::setTicked(Control box, bool ticked) {
 
 void EditorModel::setChecked(Control box, bool ticked) {
     if (controlInfo(box).kind != ControlKind::CheckBox || !m_form.check(box).enabled) return;
-    setTicked(box, ticked);
+    asUserChange(box, false, [&] { setTicked(box, ticked); });
 }
 
 void EditorModel::selectEntry(Control list, int position) {
     if (controlInfo(list).kind != ControlKind::List) return;
     ComboBox& combo = m_form.combo(list);
     if (!combo.enabled || position < -1 || position >= static_cast<int>(combo.entries.size())) return;
-    combo.selected = position;
+    asUserChange(list, false, [&] { combo.selected = position; });
 }
 
 void EditorModel::typeText(Control edit, const std::string& text) {
     if (controlInfo(edit).kind != ControlKind::EditBox || !m_form.edit(edit).enabled) return;
-    replaceText(edit, text);
+    asUserChange(edit, true, [&] { replaceText(edit, text); });
+}
+
+// --- undo and redo ---
+
+EditorModel::WindowState EditorModel::windowState() const {
+    return {m_form.edits,
+            m_form.combos,
+            m_form.checks,
+            {m_form.StaticText20, m_form.StaticText21, m_form.StaticText22},
+            m_card,
+            m_programTexts,
+            m_programSelections};
+}
+
+void EditorModel::restore(WindowState state) {
+    // The warnings stay shown: going back does not ask for them again.
+    state.card.generalModeWarningShown = m_card.generalModeWarningShown;
+    state.card.timingWarningShown = m_card.timingWarningShown;
+    m_form.edits = std::move(state.edits);
+    m_form.combos = std::move(state.combos);
+    m_form.checks = std::move(state.checks);
+    m_form.StaticText20 = std::move(state.memoryRates[0]);
+    m_form.StaticText21 = std::move(state.memoryRates[1]);
+    m_form.StaticText22 = std::move(state.memoryRates[2]);
+    m_card = std::move(state.card);
+    m_programTexts = std::move(state.programTexts);
+    m_programSelections = state.programSelections;
+}
+
+template <typename Change> void EditorModel::asUserChange(Control control, bool typing, Change change) {
+    // A change that changes nothing (the same entry chosen again) leaves no step, and keeps redo.
+    WindowState before = windowState();
+    const ControlValues values = controlValues();
+    change();
+    if (controlValues() != values) m_history.record(std::move(before), control, typing);
+}
+
+void EditorModel::undo() {
+    if (auto state = m_history.undo(windowState())) restore(std::move(*state));
+}
+
+void EditorModel::redo() {
+    if (auto state = m_history.redo(windowState())) restore(std::move(*state));
+}
+
+void EditorModel::moveFileValues(const std::array<std::string, 12>& before,
+                                 const std::array<int, 3>& selectionsBefore) {
+    // A kept state that took a box's value from the file now takes the saved value: what it
+    // showed against the old file it shows against the new one.
+    m_history.forEachState([&](WindowState& state) {
+        for (std::size_t i = 0; i < before.size(); ++i)
+            if (state.programTexts[i] == before[i]) state.programTexts[i] = m_programTexts[i];
+        for (std::size_t i = 0; i < selectionsBefore.size(); ++i)
+            if (state.programSelections[i] == selectionsBefore[i])
+                state.programSelections[i] = m_programSelections[i];
+    });
+}
+
+void EditorModel::revertOne(Control control) {
+    const ControlInfo& info = controlInfo(control);
+    if (info.kind == ControlKind::EditBox && m_form.edit(control).enabled)
+        replaceText(control, m_programTexts.at(info.index));
+    else if (info.kind == ControlKind::List && m_form.combo(control).enabled)
+        m_form.combo(control).selected = m_programSelections.at(info.index);
+}
+
+void EditorModel::revertControl(Control control) {
+    if (controlInfo(control).kind == ControlKind::CheckBox) return;
+    asUserChange(control, false, [&] { revertOne(control); });
+}
+
+void EditorModel::revertAll() {
+    asUserChange(Control::GeneralMode, false, [&] {
+        // The check boxes first: unticking re-reads what the lists and timing boxes show.
+        for (const Control box : kCheckBoxes)
+            if (m_form.check(box).enabled) setTicked(box, m_savedValues.ticked.at(controlInfo(box).index));
+        for (const Control box : kEditBoxes)
+            revertOne(box);
+        for (const Control list : kVoltageLists)
+            revertOne(list);
+    });
+}
+
+bool EditorModel::changedFromFile(Control control) const {
+    const ControlInfo& info = controlInfo(control);
+    if (info.kind == ControlKind::EditBox) return m_form.edit(control).text != m_programTexts.at(info.index);
+    if (info.kind == ControlKind::List)
+        return m_form.combo(control).selected != m_programSelections.at(info.index);
+    return false;
+}
+
+std::string EditorModel::fileValueText(Control control) const {
+    const ControlInfo& info = controlInfo(control);
+    if (info.kind == ControlKind::EditBox) {
+        const std::string& text = m_programTexts.at(info.index);
+        if (!textToInt(text)) return {};
+        const std::string_view unit = fieldInfo(*control.field()).unit;
+        return unit.empty() ? text : text + " " + std::string(unit);
+    }
+    if (info.kind != ControlKind::List || !m_card.voltages.table) return {};
+    // What the mode runs in the image: the level's own voltage where it has one.
+    const VoltageTable& table = *m_card.voltages.table;
+    const int position =
+        m_programSelections.at(info.index) >= 0
+            ? m_programSelections.at(info.index)
+            : levelSelection(table, m_analysis.places, info.index)
+                  .value_or(table.modes[info.index] ? table.modes[info.index]->selected : -1);
+    if (position < 0 || static_cast<std::size_t>(position) >= table.offered.size()) return {};
+    return shortVoltsText(table.offered[static_cast<std::size_t>(position)].voltage);
+}
+
+std::string EditorModel::refusalOf(Control control) const {
+    if (controlInfo(control).kind != ControlKind::EditBox || !changedFromFile(control)) return {};
+    const CardField field = *control.field();
+    const FieldTexts texts{{field, m_form.edit(control).text}};
+    std::optional<ValueFailure> failure;
+    if (fieldInfo(field).group == FieldGroup::Clock)
+        failure = writeClocks(m_card.clocks, texts).failure;
+    else if (m_card.timingEditActive && m_card.timings && m_card.timings->timings)
+        failure = writeMemoryTimings(*m_card.timings->timings, texts).failure;
+    return failure ? refusalText(*failure) : std::string();
 }
 
 void EditorModel::keyReleased(Control edit) {
@@ -187,6 +309,7 @@ void EditorModel::loadImage(std::vector<std::uint8_t> bytes, const std::string& 
     warnOfFailedCheck();
     m_contradictionsSaid.clear();
     m_lastSave.reset();
+    m_history.clear(); // undo never reaches into another image
     markUnmodified(path);
 }
 
@@ -512,6 +635,10 @@ Outcome EditorModel::saveTo(const std::string& path) {
     if (planned.refused) return {OutcomeCause::RefusedValue, kCantOpenFile, refusalText(*planned.refused)};
     SavePlan& plan = *planned.plan;
 
+    const std::vector<std::string> risky =
+        riskyValues(shownTables(), m_analysis.data.voltages, userEdits(), kRiskLimits);
+    if (!risky.empty() && !m_host.confirmRiskyValues(kSaveRiskyValues, risky))
+        return {OutcomeCause::Cancelled, {}, {}};
     if (!mayCarryOut(plan)) return {OutcomeCause::Cancelled, {}, {}};
 
     const bool overDocument = !m_documentPath.empty() && m_files.sameFile(path, m_documentPath);
@@ -521,11 +648,68 @@ Outcome EditorModel::saveTo(const std::string& path) {
     if (!done.outcome.ok()) return done.outcome;
     m_analysis = std::move(plan.after);
     // The image now holds what the boxes and lists show: that is what a later save compares with.
+    const auto textsBefore = m_programTexts;
+    const auto selectionsBefore = m_programSelections;
     for (std::size_t i = 0; i < m_programTexts.size(); ++i)
         m_programTexts[i] = m_form.edits[i].text;
     rememberSelections();
+    moveFileValues(textsBefore, selectionsBefore);
     m_lastSave = std::move(done.report);
     return done.outcome;
+}
+
+} // namespace zfx
+
+namespace zfx {
+
+std::string EditorModel::controlHint(Control control) const {
+    const ControlInfo& info = controlInfo(control);
+    if (info.kind == ControlKind::CheckBox) return {};
+    const CardField field = *control.field();
+    const FieldInfo& about = fieldInfo(field);
+    std::string hint(about.caption);
+    const bool memory = std::find(kMemoryBoxes.begin(), kMemoryBoxes.end(), control) != kMemoryBoxes.end();
+    if (about.group == FieldGroup::Voltage)
+        hint += ", in volts: the entry of the voltage table the mode runs.";
+    else if (about.group == FieldGroup::Clock)
+        hint += memory ? ", in MHz, real clock; the DDR rate is twice it." : ", in MHz.";
+    else
+        hint += ": a plain number, as the memory controller takes it.";
+    if (about.group == FieldGroup::Clock && m_card.clocks.family != ClockFamily::None)
+        hint += "\nThe save takes 0 to " + std::to_string(maxClockMhz(m_card.clocks.family)) + " MHz.";
+    else if (about.group == FieldGroup::Timing)
+        hint += "\nThe save takes 0 to 255.";
+    else if (about.group == FieldGroup::Voltage && m_card.generalModeActive)
+        hint += "\nGeneralmode offers voltages the table does not hold.";
+    if (m_analysis.image.empty()) return hint;
+    const std::string inFile = fileValueText(control);
+    if (!inFile.empty())
+        hint += "\nIn the file: " + inFile + ".";
+    else if (about.group == FieldGroup::Timing && !m_card.timingEditActive)
+        hint += "\nTick \"Edit memory timings\" to read it.";
+    return hint;
+}
+
+std::string EditorModel::proposedSavePath(const std::function<bool(const std::string&)>& taken) const {
+    if (m_documentPath.empty()) return {};
+    const std::filesystem::path document(m_documentPath);
+    std::string stem = document.stem().string();
+    // A file this program saved already ("card-mod.rom", "card-mod-2.rom") proposes the next one.
+    const auto strip = [&stem](std::string_view suffix) {
+        if (stem.size() > suffix.size() && stem.ends_with(suffix)) stem.resize(stem.size() - suffix.size());
+    };
+    const std::size_t dash = stem.rfind("-mod-");
+    if (dash != std::string::npos && dash + 5 < stem.size() &&
+        std::all_of(stem.begin() + static_cast<std::ptrdiff_t>(dash) + 5, stem.end(),
+                    [](unsigned char c) { return std::isdigit(c) != 0; }))
+        stem.resize(dash);
+    else
+        strip("-mod");
+    for (int n = 1;; ++n) {
+        const std::string name = stem + (n == 1 ? "-mod" : "-mod-" + std::to_string(n)) + ".rom";
+        const std::string path = (document.parent_path() / name).string();
+        if (!taken(path) || n >= 999) return path;
+    }
 }
 
 } // namespace zfx

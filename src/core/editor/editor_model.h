@@ -2,6 +2,7 @@
 #pragma once
 
 #include "analysis/image_analysis.h"
+#include "editor/edit_history.h"
 #include "editor/editor_host.h"
 #include "editor/window_controls.h"
 #include "image/card_identity.h"
@@ -15,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -138,6 +140,35 @@ class EditorModel {
 
     // Whether a control differs from what the last open or successful save left.
     bool modified() const;
+    // The file of the last open or successful save; empty before one.
+    const std::string& documentPath() const { return m_documentPath; }
+
+    // --- what the file holds, undo and redo ---
+    // Whether the user changed an edit box or a voltage list from what the file holds (the
+    // save would write it).
+    bool changedFromFile(Control control) const;
+    // That value in words, with its unit: "325 MHz", "1.4V", "5"; empty where the file's value is
+    // not read (a timing before "Edit memory timings" is ticked).
+    std::string fileValueText(Control control) const;
+    // Why the save would refuse an edit box's text as it stands, as the save says it; empty when it
+    // would take it (or leave it alone).
+    std::string refusalOf(Control control) const;
+    // What a control holds, in words for its tool tip: the field and its unit, the range the save
+    // takes, and the value in the file.
+    std::string controlHint(Control control) const;
+    bool canUndo() const { return m_history.canUndo(); }
+    bool canRedo() const { return m_history.canRedo(); }
+    // Undoes or redoes one change of a box, a list or a check box; typing into a box is one change.
+    void undo();
+    void redo();
+    // Puts back what the file holds into one box or list, or into every one (and the check boxes
+    // as they were at the open or the last save). Each is one change that undo takes back.
+    void revertControl(Control control);
+    void revertAll();
+
+    // The name a save proposes: NAME-mod.rom beside the open file, or NAME-mod-2.rom and on while
+    // taken says a name is in use; empty before an open.
+    std::string proposedSavePath(const std::function<bool(const std::string&)>& taken) const;
     // The window's title: the caption, the file that is open, and "*" while it is modified.
     std::string windowTitle() const;
 
@@ -177,6 +208,26 @@ class EditorModel {
     static std::string savePathFor(const std::string& chosenPath, int filterEntry);
 
   private:
+    // What undo takes back: the controls, what the program put in them, and what the window
+    // read for them.
+    struct WindowState {
+        decltype(FormState::edits) edits;
+        decltype(FormState::combos) combos;
+        decltype(FormState::checks) checks;
+        std::array<std::string, 3> memoryRates;
+        CardState card;
+        std::array<std::string, 12> programTexts;
+        std::array<int, 3> programSelections{};
+    };
+    WindowState windowState() const;
+    void restore(WindowState state);
+    // Runs a user's change of a control as one step of the history (typing into a box merges).
+    template <typename Change> void asUserChange(Control control, bool typing, Change change);
+    // After a save the file holds what the controls show: every kept state follows.
+    void moveFileValues(const std::array<std::string, 12>& before,
+                        const std::array<int, 3>& selectionsBefore);
+    void revertOne(Control control);
+
     // The controls' values that the modified flag compares.
     struct ControlValues {
         std::array<std::string, 12> texts;
@@ -248,6 +299,7 @@ class EditorModel {
     std::string m_documentPath; // the file of the last open or successful save
     bool m_closeConfirmed = false;
     std::string m_decimalSeparator = ".";
+    EditHistory<WindowState, Control> m_history;
 };
 
 } // namespace zfx
