@@ -52,6 +52,13 @@ export function showState(state) {
         if (input.value !== box.text) input.value = box.text;
         input.disabled = !box.enabled;
     }
+    // Changed from the file: marked; refused by the save: marked as an error, with the reason.
+    for (const [key, mark] of Object.entries(state.marks)) {
+        const element = control(key);
+        element.classList.toggle('changed', mark.changed);
+        element.classList.toggle('refused', mark.refusal !== '');
+        element.title = mark.refusal ? `${mark.refusal}\n\n${mark.hint}` : mark.hint;
+    }
     for (const [key, rate] of Object.entries(state.memoryRates))
         document.querySelector(`[data-rate="${key}"]`).textContent = rate;
     showLevels(state.levels);

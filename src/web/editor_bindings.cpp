@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -129,12 +130,7 @@ class PageEditor {
 
     // Open (a pick or a drop): asks about unsaved edits first, as the window does.
     val open(const std::string& path) {
-        return act([&] {
-            m_model.openAfterAsking(path);
-            // The file that opened names the next save.
-            if (!m_host.question && m_model.form().Pfad == path)
-                m_openedName = std::filesystem::path(path).filename().string();
-        });
+        return act([&] { m_model.openAfterAsking(path); });
     }
     // Save under the name the user chose, with the window's rule for its extension.
     val save(const std::string& name) {
@@ -159,6 +155,21 @@ class PageEditor {
             m_model.keyReleased(*box);
         });
     }
+    val undo() {
+        return act([&] { m_model.undo(); });
+    }
+    val redo() {
+        return act([&] { m_model.redo(); });
+    }
+    // Puts back what the file holds: into one box or list, or into every control.
+    val revert(const std::string& key) {
+        return act([&] {
+            if (const auto control = controlNamed(key)) m_model.revertControl(*control);
+        });
+    }
+    val revertAll() {
+        return act([&] { m_model.revertAll(); });
+    }
     val help() {
         return act([&] { m_model.HowdoI1Click(); });
     }
@@ -182,10 +193,14 @@ class PageEditor {
     // Where a save goes when the unsaved-edits question is answered with Save.
     void setSavePath(const std::string& path) { m_host.savePath = path; }
 
-    // The name a save proposes: the opened file's base name with "-mod.rom".
+    // The name a save proposes by the window's rule: "card-mod.rom" for card.rom, "card-mod-2.rom"
+    // when the page saved that already; empty before an open.
     std::string proposedSaveName() const {
-        if (m_openedName.empty()) return "bios-mod.rom";
-        return std::filesystem::path(m_openedName).stem().string() + "-mod.rom";
+        const std::string path = m_model.proposedSavePath([](const std::string& name) {
+            std::error_code error;
+            return std::filesystem::exists(name, error);
+        });
+        return std::filesystem::path(path).filename().string();
     }
     std::string checksReport() const { return m_model.checksReport(); }
     std::string placeOf(const std::string& key) const {
@@ -237,6 +252,20 @@ class PageEditor {
             boxes.set(keyOf(box), edit);
         }
         s.set("boxes", boxes);
+        // Of each box and list: whether it differs from the file, why a save would refuse its text,
+        // and what it holds in words, as the window marks and explains them.
+        val marks = val::object();
+        for (const ControlInfo& info : kControls) {
+            if (info.kind == ControlKind::CheckBox) continue;
+            val mark = val::object();
+            mark.set("changed", m_model.changedFromFile(info.control));
+            mark.set("refusal", m_model.refusalOf(info.control));
+            mark.set("hint", m_model.controlHint(info.control));
+            marks.set(std::string(info.jsonKey), mark);
+        }
+        s.set("marks", marks);
+        s.set("canUndo", m_model.canUndo());
+        s.set("canRedo", m_model.canRedo());
         val rates = val::object();
         rates.set("2d", f.memoryRate(Control::Mem2D));
         rates.set("throttle", f.memoryRate(Control::MemThrottle));
@@ -318,7 +347,6 @@ class PageEditor {
 
     PageHost m_host;
     EditorModel m_model;
-    std::string m_openedName;
 };
 
 } // namespace zfx::web
@@ -331,6 +359,10 @@ EMSCRIPTEN_BINDINGS(zorvane_fx) {
         .function("setChecked", &zfx::web::PageEditor::setChecked)
         .function("select", &zfx::web::PageEditor::select)
         .function("type", &zfx::web::PageEditor::type)
+        .function("undo", &zfx::web::PageEditor::undo)
+        .function("redo", &zfx::web::PageEditor::redo)
+        .function("revert", &zfx::web::PageEditor::revert)
+        .function("revertAll", &zfx::web::PageEditor::revertAll)
         .function("help", &zfx::web::PageEditor::help)
         .function("about", &zfx::web::PageEditor::about)
         .function("answerUnsaved", &zfx::web::PageEditor::answerUnsaved)

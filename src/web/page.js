@@ -18,6 +18,9 @@ function render() {
     const state = editor.state();
     showState(state);
     saveName.disabled = saveButton.disabled = !state.status.opened;
+    document.getElementById('undo-button').disabled = !state.canUndo;
+    document.getElementById('redo-button').disabled = !state.canRedo;
+    document.getElementById('revert-all-button').disabled = !state.modified;
     return state;
 }
 
@@ -135,12 +138,15 @@ document.getElementById('save-form').addEventListener('submit', (event) => {
     event.preventDefault();
     act(() => editor.save(saveName.value));
 });
-// The window's keys: Ctrl+O opens, Ctrl+S saves.
+// The window's keys: Ctrl+O opens, Ctrl+S saves, Ctrl+Z undoes and Ctrl+Y redoes (the model's
+// history, not the text box's own).
 document.addEventListener('keydown', (event) => {
     if (!event.ctrlKey || event.altKey || event.shiftKey) return;
     const key = event.key.toLowerCase();
     if (key === 'o') document.getElementById('open-file').click();
     else if (key === 's' && !saveButton.disabled) saveButton.click();
+    else if (key === 'z') act(() => editor.undo());
+    else if (key === 'y') act(() => editor.redo());
     else return;
     event.preventDefault();
 });
@@ -148,6 +154,9 @@ document.addEventListener('keydown', (event) => {
 window.addEventListener('beforeunload', (event) => {
     if (editor.state().modified) event.preventDefault();
 });
+document.getElementById('undo-button').addEventListener('click', () => act(() => editor.undo()));
+document.getElementById('redo-button').addEventListener('click', () => act(() => editor.redo()));
+document.getElementById('revert-all-button').addEventListener('click', () => act(() => editor.revertAll()));
 document.getElementById('help-button').addEventListener('click', () => act(() => editor.help()));
 document.getElementById('about-button').addEventListener('click', () => act(() => editor.about()));
 for (const line of document.querySelectorAll('.status-line, #checks-button'))
