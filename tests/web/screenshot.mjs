@@ -22,7 +22,7 @@ const server = createServer((request, response) => {
 });
 await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
 const browser = await chromium.launch({ executablePath: '/usr/bin/chromium' });
-const page = await browser.newPage({ viewport: { width: 800, height: 640 } });
+const page = await browser.newPage({ viewport: { width: 1000, height: 580 } });
 const idle = () => page.waitForSelector('body[data-idle="true"]', { state: 'attached' });
 // Each dialog on the way is answered with its first button.
 async function dismissDialogs() {
