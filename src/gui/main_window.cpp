@@ -160,8 +160,12 @@ void TarvEdit::restoreSizeAndPlace() {
     const QRect screen = this->screen()->availableGeometry();
     // Room for the window manager's frame, which is not known before the window is shown.
     const QSize room = screen.size() - QSize(kFrameAllowance.width(), kFrameAllowance.height());
-    // No smaller than the layout needs, unless the screen is smaller still.
-    setMinimumSize(minimumSizeHint().boundedTo(room));
+    // No smaller than the layout needs (the layout sees to that as its content grows), unless the
+    // screen is smaller still.
+    if (minimumSizeHint().width() > room.width() || minimumSizeHint().height() > room.height()) {
+        layout()->setSizeConstraint(QLayout::SetNoConstraint);
+        setMinimumSize(minimumSizeHint().boundedTo(room));
+    }
     if (restoreGeometry(m_settings->value(QStringLiteral("window/geometry")).toByteArray()) &&
         screen.intersects(geometry()))
         return;
@@ -417,7 +421,7 @@ void TarvEdit::buildControls() {
     m_levels->setObjectName(QStringLiteral("PerformanceLevels"));
     m_levels->setTextFormat(Qt::RichText); // a table of numbers the program writes, no text of the image
     m_levels->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    infoGrid->addWidget(m_levels, 1, 2, 4, 1, Qt::AlignLeft | Qt::AlignTop);
+    infoGrid->addWidget(m_levels, 1, 2, 4, 1);
     infoGrid->setColumnStretch(1, 1);
     infoGrid->setColumnStretch(2, 1);
     infoGrid->setRowStretch(4, 1);
@@ -695,7 +699,8 @@ void TarvEdit::showEditState() {
         f.setBold(changed);
         widget->setFont(f);
         const std::string refusal = m_model.refusalOf(control);
-        QPalette colours = palette();
+        // Only the text's colour is the box's own; the rest follows the window's palette.
+        QPalette colours;
         if (!refusal.empty()) colours.setColor(QPalette::Text, refusedColor);
         widget->setPalette(colours);
         widget->setProperty("refused", !refusal.empty());

@@ -142,6 +142,23 @@ TEST_F(CliTest, SetChangesClocksVoltagesAndTimingsAndInfoReadsThemBack) {
     EXPECT_EQ(sum % 256, 0u);
 }
 
+// set saves values far from the file's as asked and says so on standard error: a script that
+// raised the clocks on purpose keeps its exit status.
+TEST_F(CliTest, SetWarnsOfRiskyValuesAndSavesAllTheSame) {
+    const CliRun risky =
+        runCli({"set", sample("fx5600.rom"), "-o", path("risky.rom"), "--core-3d", "650", "--mem-2d", "550"});
+    EXPECT_EQ(risky.code, 0) << risky.err;
+    EXPECT_TRUE(std::filesystem::exists(path("risky.rom")));
+    const std::string file = sample("fx5600.rom");
+    EXPECT_EQ(risky.err, file + ": Warning: 3D core clock: 650 MHz is 100% above the file's 325 MHz.\n" +
+                             file +
+                             ": Warning: 2D memory clock: 550 MHz is 2.2 times the file's 250 MHz. Is it the "
+                             "effective (DDR) rate? The box takes the real clock, half of that rate.\n");
+    const CliRun calm = runCli({"set", sample("fx5600.rom"), "-o", path("calm.rom"), "--core-3d", "350"});
+    EXPECT_EQ(calm.code, 0);
+    EXPECT_EQ(calm.err, "");
+}
+
 TEST_F(CliTest, SetRefusesWhatTheCardDoesNotOfferAndWritesNothing) {
     const std::vector<std::vector<std::string>> refused{
         {"--voltage-3d", "1.7"}, {"--voltage-throttle", "1.3"}, {"--mem-3d", "500"},

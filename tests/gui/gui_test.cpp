@@ -828,6 +828,47 @@ class GuiTest : public QObject {
         QVERIFY(text->toPlainText().startsWith(QStringLiteral("Reading the BIOS from your card")));
         QVERIFY(!text->toPlainText().contains(QStringLiteral("# Reading")));
     }
+    // In a dark palette (set here, not a style sheet) the marks stay readable: the red of a refused
+    // value stands apart from the box's dark base. With ZFX_SCREENSHOT_DIR set, the window is saved
+    // there as the README's dark screenshot.
+    void theMarksReadInADarkPalette() {
+        QPalette dark;
+        for (const auto& [role, colour] : std::initializer_list<std::pair<QPalette::ColorRole, QColor>>{
+                 {QPalette::Window, QColor(45, 45, 48)},
+                 {QPalette::WindowText, QColor(230, 230, 230)},
+                 {QPalette::Base, QColor(30, 30, 32)},
+                 {QPalette::AlternateBase, QColor(50, 50, 54)},
+                 {QPalette::Text, QColor(230, 230, 230)},
+                 {QPalette::Button, QColor(60, 60, 64)},
+                 {QPalette::ButtonText, QColor(230, 230, 230)},
+                 {QPalette::ToolTipBase, QColor(60, 60, 64)},
+                 {QPalette::ToolTipText, QColor(230, 230, 230)},
+                 {QPalette::Highlight, QColor(42, 130, 218)},
+                 {QPalette::HighlightedText, Qt::white},
+                 {QPalette::Link, QColor(110, 170, 255)},
+                 {QPalette::LinkVisited, QColor(190, 150, 255)}})
+            dark.setColor(role, colour);
+        dark.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 120));
+        dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 120, 120));
+        dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 120, 120));
+        main()->setPalette(dark);
+        openThroughMenu("fx5600.rom");
+        edit(3)->setText(QStringLiteral("700"));
+        emit edit(3)->textEdited(QStringLiteral("700"));
+        edit(4)->setText(QStringLiteral("275"));
+        emit edit(4)->textEdited(QStringLiteral("275"));
+        const QColor refused = edit(3)->palette().color(QPalette::Text);
+        QVERIFY(refused.red() > refused.green() + 60);
+        QVERIFY(qAbs(refused.lightness() - dark.color(QPalette::Base).lightness()) > 80);
+        QVERIFY(edit(4)->font().bold());
+        QCOMPARE(edit(4)->palette().color(QPalette::Text), dark.color(QPalette::Text));
+        QApplication::processEvents(); // the layout takes the levels' table in
+        auto* levels = child<QLabel>(main(), "PerformanceLevels");
+        QVERIFY(levels->height() >= levels->sizeHint().height());
+        const QString shots = qEnvironmentVariable("ZFX_SCREENSHOT_DIR");
+        if (!shots.isEmpty())
+            QVERIFY(main()->grab().save(QDir(shots).filePath(QStringLiteral("screenshot-dark.png"))));
+    }
 };
 
 QTEST_MAIN(GuiTest)
