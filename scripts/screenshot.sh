@@ -4,8 +4,10 @@
 # would: the main window with a sample (screenshot.png), the question before edits are lost
 # (screenshot-unsaved.png), the File menu with its keys (screenshot-file-menu.png), and the
 # message after opening an unsupported file over a window that already shows that file
-# (screenshot-unsupported.png), and "File saved." with the list of what a save over the opened
-# file changed and where its original is kept (screenshot-saved.png).
+# (screenshot-unsupported.png), "File saved." with the list of what a save over the opened file
+# changed and where its original is kept (screenshot-saved.png), the help window
+# (screenshot-help.png), the window at scale 2 on a 1280 x 1024 screen (screenshot-scale2.png) and
+# in a dark palette with a changed and a refused value (screenshot-dark.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/dev}
@@ -15,7 +17,9 @@ export DISPLAY=:97
 work=/tmp/cards # a short path for the Info box
 rm -rf "$work"
 mkdir -p "$work"
-Xvfb "$DISPLAY" -screen 0 1280x900x24 >/dev/null 2>&1 &
+# The program's settings (its size and place, recent files) of this run only.
+export XDG_CONFIG_HOME="$work/config"
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill ${editor:-} $wm $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 sleep 1
@@ -50,8 +54,7 @@ xdotool windowactivate --sync "$window"
 shot screenshot.png
 
 # An edit of the 3D core clock, then Exit: the title has its marker, and the question comes.
-menu=$(xdotool getwindowgeometry "$window" >/dev/null; echo 24)
-click 265 $((224 + menu + 10))
+click 280 216 # the 3D core clock's box
 xdotool key ctrl+a
 xdotool type --delay 100 "520"
 xdotool key ctrl+q
@@ -78,7 +81,7 @@ sleep 1
 xdotool type --delay 30 "$work/fx5950-ultra.rom"
 xdotool key Return
 sleep 1
-click 265 $((224 + menu + 10))
+click 280 216
 xdotool key ctrl+a
 xdotool type --delay 100 "500"
 xdotool key ctrl+s
@@ -92,3 +95,28 @@ sleep 1
 xdotool key alt+y
 shot screenshot-saved.png
 xdotool key Return
+
+# The guides inside the program: the list, then a guide with its picture.
+xdotool key F1
+help=$(xdotool search --sync --onlyvisible --name "Zorvane FX guides")
+sleep 0.5
+xdotool mousemove --window "$help" 105 92 click 1 # "Before you flash"
+shot screenshot-help.png
+xdotool key Escape
+kill $editor
+wait $editor 2>/dev/null || true
+
+# At scale 2 the whole window fits a 1280 x 1024 screen.
+QT_SCALE_FACTOR=2 "$build/src/app/zorvane-fx" "$work/fx5950-ultra.rom" &
+editor=$!
+window=$(xdotool search --sync --onlyvisible --name "Zorvane FX")
+sleep 1
+import -window root "$out/screenshot-scale2.png"
+echo "wrote $out/screenshot-scale2.png"
+kill $editor
+wait $editor 2>/dev/null || true
+editor=
+
+# A dark palette, set by the window test that checks the marks stay readable in it.
+ZFX_SCREENSHOT_DIR="$out" QT_QPA_PLATFORM=xcb "$build/tests/gui/zfx_gui_tests" theMarksReadInADarkPalette >/dev/null
+echo "wrote $out/screenshot-dark.png"

@@ -302,7 +302,7 @@ void TarvEdit::openRecent(const QString& path) {
 }
 
 QString TarvEdit::startFolder() const {
-    const QString last = m_settings->value(QStringLiteral("files/lastFolder")).toString();
+    QString last = m_settings->value(QStringLiteral("files/lastFolder")).toString();
     if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
     const std::string& document = m_model.documentPath();
     if (!document.empty()) return QFileInfo(QString::fromStdString(document)).absolutePath();
@@ -595,8 +595,7 @@ void TarvEdit::showPlaceOf(const QObject* widget) {
         statusBar()->showMessage(QString::fromStdString(place));
 }
 
-void TarvEdit::syncFromModel() {
-    const FormState& f = m_model.form();
+void TarvEdit::showCheckLines() {
     const ImageCheck& check = m_model.imageCheck();
     const bool opened = !m_model.analysis().image.empty();
     m_checkLine->setText(opened ? QString::fromStdString(check.line()) : QStringLiteral("No image open"));
@@ -614,7 +613,13 @@ void TarvEdit::syncFromModel() {
     m_structureLine->setFont(structureFont);
     m_structureLine->setWanted(opened && structure.contradicted() ? kStructureWarningWidth
                                                                   : kStructureLineWidth);
+}
+
+void TarvEdit::syncFromModel() {
+    const FormState& f = m_model.form();
+    showCheckLines();
     showLevels(m_model.levelsPreview());
+    const bool opened = !m_model.analysis().image.empty();
     // The IDs a flash tool compares, as the PCI world writes them.
     const QString ids = opened ? QStringLiteral("PCI IDs: ") +
                                      QString::fromStdString(pciIdsText(m_model.analysis().data.identity))
@@ -688,6 +693,7 @@ void TarvEdit::showEditState() {
     const bool dark = palette().color(QPalette::Base).lightness() < 128;
     const QColor refusedColor = dark ? QColor(255, 120, 110) : QColor(200, 0, 0);
     std::vector<std::pair<Control, QWidget*>> fields;
+    fields.reserve(kEditBoxes.size() + kVoltageLists.size());
     for (const Control box : kEditBoxes)
         fields.emplace_back(box, editFor(box));
     for (const Control list : kVoltageLists)

@@ -92,6 +92,8 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     void restoreSizeAndPlace();
     // Brings every widget in line with the model.
     void syncFromModel();
+    // The status bar's image check and structure check.
+    void showCheckLines();
     void showLevels(const EditorModel::LevelsPreview& preview);
     // Runs a user's action, then shows the window as the action left it, and only then the
     // message boxes the action gave, in their order.

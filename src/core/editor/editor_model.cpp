@@ -114,7 +114,7 @@ void EditorModel::restore(WindowState state) {
     state.card.timingWarningShown = m_card.timingWarningShown;
     m_form.edits = std::move(state.edits);
     m_form.combos = std::move(state.combos);
-    m_form.checks = std::move(state.checks);
+    m_form.checks = state.checks;
     m_form.StaticText20 = std::move(state.memoryRates[0]);
     m_form.StaticText21 = std::move(state.memoryRates[1]);
     m_form.StaticText22 = std::move(state.memoryRates[2]);
@@ -707,7 +707,7 @@ std::string EditorModel::proposedSavePath(const std::function<bool(const std::st
         strip("-mod");
     for (int n = 1;; ++n) {
         const std::string name = stem + (n == 1 ? "-mod" : "-mod-" + std::to_string(n)) + ".rom";
-        const std::string path = (document.parent_path() / name).string();
+        std::string path = (document.parent_path() / name).string();
         if (!taken(path) || n >= 999) return path;
     }
 }
