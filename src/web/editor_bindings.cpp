@@ -161,12 +161,7 @@ class PageEditor {
     val redo() {
         return act([&] { m_model.redo(); });
     }
-    // Puts back what the file holds: into one box or list, or into every control.
-    val revert(const std::string& key) {
-        return act([&] {
-            if (const auto control = controlNamed(key)) m_model.revertControl(*control);
-        });
-    }
+    // Puts back what the file holds into every control.
     val revertAll() {
         return act([&] { m_model.revertAll(); });
     }
@@ -361,7 +356,6 @@ EMSCRIPTEN_BINDINGS(zorvane_fx) {
         .function("type", &zfx::web::PageEditor::type)
         .function("undo", &zfx::web::PageEditor::undo)
         .function("redo", &zfx::web::PageEditor::redo)
-        .function("revert", &zfx::web::PageEditor::revert)
         .function("revertAll", &zfx::web::PageEditor::revertAll)
         .function("help", &zfx::web::PageEditor::help)
         .function("about", &zfx::web::PageEditor::about)
