@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs what a fresh Debian 12 machine lacks, builds, and runs every test: the normal build
-# and the AddressSanitizer + UndefinedBehaviorSanitizer build, clang-tidy, the fuzz smoke runs and
-# the check of the Debian package.
+# and the AddressSanitizer + UndefinedBehaviorSanitizer build, clang-tidy, the fuzz smoke runs, the
+# editor's page in a browser and the check of the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${ZFX_SKIP_INSTALL:-0}" != 1 ]; then scripts/install-deps.sh; fi
@@ -24,5 +24,8 @@ cmake --build --preset headless --target zorvane-fx-cli
 echo "== tidy"
 scripts/tidy.sh
 scripts/fuzz-smoke.sh
+# The editor's page, built with Emscripten, against the CLI in headless Chromium.
+echo "== web"
+tests/web/run.sh build/dev/src/cli/zorvane-fx-cli build/dev/samples
 # The Debian package builds, installs, runs and uninstalls.
 scripts/package-check.sh
