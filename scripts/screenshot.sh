@@ -134,7 +134,7 @@ xdotool key F1
 help=$(xdotool search --sync --onlyvisible --name "Zorvane FX guides")
 sleep 0.5
 xdotool mousemove --window "$help" 105 92 click 1 # "Before you flash"
-shot screenshot-help.png
+shotWindow "$help" screenshot-help.png
 xdotool key Escape
 kill $editor
 wait $editor 2>/dev/null || true
