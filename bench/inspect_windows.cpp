@@ -22,8 +22,8 @@ using Clock = std::chrono::steady_clock;
 class NoDesktop final : public zfx::gui::DesktopServices {
   public:
     void showMessage(QWidget*, const zfx::Message&) override {}
-    std::optional<QString> chooseOpenFile(QWidget*) override { return std::nullopt; }
-    std::optional<zfx::SaveChoice> chooseSaveFile(QWidget*) override { return std::nullopt; }
+    std::optional<QString> chooseOpenFile(QWidget*, const QString&) override { return std::nullopt; }
+    std::optional<zfx::SaveChoice> chooseSaveFile(QWidget*, const QString&) override { return std::nullopt; }
     zfx::UnsavedChanges askToSaveChanges(QWidget*, const QString&) override {
         return zfx::UnsavedChanges::Discard;
     }
