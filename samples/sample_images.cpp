@@ -447,7 +447,9 @@ const std::vector<std::vector<std::uint8_t>>& readerMarkers() {
     return markers;
 }
 
-std::vector<Sample> allSamples() {
+namespace {
+
+std::vector<Sample> buildSamples() {
     std::vector<Sample> samples;
     for (const Recipe& recipe : recipes()) {
         ImageBuilder builder;
@@ -458,6 +460,16 @@ std::vector<Sample> allSamples() {
         builder.checksum();
         samples.push_back({recipe.fileName, recipe.title, builder.image()});
     }
+    return samples;
+}
+
+} // namespace
+
+std::vector<Sample> allSamples() {
+    // Built once per process: the tests ask for them while registering their cases, in every one
+    // of their processes, and an unoptimised build with sanitizers takes a good part of a second
+    // to build them.
+    static const std::vector<Sample> samples = buildSamples();
     return samples;
 }
 

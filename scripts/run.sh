@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${ZFX_SKIP_INSTALL:-0}" != 1 ]; then scripts/install-deps.sh; fi
 cmake --preset dev
-cmake --build --preset dev
+# The editor, the CLI and the samples only: scripts/test.sh builds the tests.
+cmake --build --preset dev --target zorvane-fx zorvane-fx-cli zfx_sample_files
 sample=build/dev/samples/fx5950-ultra.rom
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display here, so the editor window cannot open. What it would show for $sample:"

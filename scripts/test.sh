@@ -4,6 +4,8 @@
 # and the AddressSanitizer + UndefinedBehaviorSanitizer build, clang-tidy, the fuzz smoke runs, the
 # editor's page in a browser and the check of the Debian package. At its end (or where it fails)
 # it prints how many seconds each stage took.
+# Usage: scripts/test.sh            everything, as CI runs it
+#        scripts/test.sh --quick    the dev build, its tests and the doc examples: the loop while working
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,12 +30,22 @@ report() {
 }
 trap report EXIT
 
-if [ "${ZFX_SKIP_INSTALL:-0}" != 1 ]; then stage install scripts/install-deps.sh; fi
+quick=0
+case ${1:-} in
+--quick) quick=1 ;;
+"") ;;
+*) echo "usage: scripts/test.sh [--quick]" >&2; exit 2 ;;
+esac
+if [ "$quick" = 0 ] && [ "${ZFX_SKIP_INSTALL:-0}" != 1 ]; then stage install scripts/install-deps.sh; fi
 export QT_QPA_PLATFORM=offscreen
-for preset in dev asan; do
+# The tests keep to folders of their own, so they run side by side, one per core.
+jobs=$(nproc)
+presets=(dev asan)
+if [ "$quick" = 1 ]; then presets=(dev); fi
+for preset in "${presets[@]}"; do
     stage "$preset configure" cmake --preset "$preset"
     stage "$preset build" cmake --build --preset "$preset"
-    stage "$preset ctest" ctest --preset "$preset"
+    stage "$preset ctest" ctest --preset "$preset" -j "$jobs"
 done
 # How many examples of the README, the guides and the manual pages ran as written (ctest ran them).
 examples() {
@@ -41,10 +53,21 @@ examples() {
         docs/man/*.1 | tail -1
 }
 stage "doc examples" examples
-# The core and the CLI build without Qt.
+if [ "$quick" = 1 ]; then exit 0; fi
+# The fuzz build configures no Qt at all (no editor, no tests), and builds the CLI beside the fuzz
+# targets: it is also the check that the core and the CLI build without Qt.
+fuzz_build() {
+    cmake --preset fuzz
+    cmake --build --preset fuzz
+}
+stage "fuzz build" fuzz_build
 headless() {
-    cmake --preset headless
-    cmake --build --preset headless --target zorvane-fx-cli
+    if grep -q '^Qt6_DIR:' build/fuzz/CMakeCache.txt; then
+        echo "headless: the build without the editor looked for Qt" >&2
+        return 1
+    fi
+    build/fuzz/src/cli/zorvane-fx-cli info build/fuzz/samples/fx5950-ultra.rom >/dev/null
+    echo "headless: the core and the CLI built and ran without Qt"
 }
 stage headless headless
 # clang-tidy with the project's configuration finds nothing.
