@@ -23,6 +23,9 @@ class ScriptedHost final : public EditorHost {
     bool confirmSave(const std::string& question, const std::string& detail) override;
     void showDialog(Dialog dialog) override { dialogs.push_back(dialog); }
     void closeMainWindow() override { closed = true; }
+    void saved(const std::string& path, const SaveReport& report) override {
+        savedFiles.emplace_back(path, report.lines());
+    }
 
     std::vector<std::string> messageTexts() const;
     void clear() {
@@ -38,6 +41,7 @@ class ScriptedHost final : public EditorHost {
     std::vector<std::string> questions;
     std::vector<Message> messages;
     std::vector<Dialog> dialogs;
+    std::vector<std::pair<std::string, std::vector<std::string>>> savedFiles; // path, report lines
     bool closed = false;
 };
 

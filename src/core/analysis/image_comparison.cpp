@@ -48,7 +48,8 @@ bool sameBytes(const FieldPlace& place, const BiosImage& a, const BiosImage& b, 
 std::optional<FieldChange> compareField(const FieldPlace* before, const FieldPlace* after, const BiosImage& a,
                                         const BiosImage& b) {
     const FieldPlace& any = before ? *before : *after;
-    FieldChange change{any.caption, "not found", "not found", placeUnit(any.kind), {}, {}, {}, placeWidth(any.kind)};
+    FieldChange change{any.caption, "not found", "not found", placeUnit(any.kind),
+                       {},          {},          {},          placeWidth(any.kind)};
     if (before && after && before->offsets == after->offsets && before->kind == after->kind) {
         // The same place on both sides: only the copies whose bytes differ.
         FieldPlace differing = *after;
@@ -194,6 +195,10 @@ ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& s
     if (inB) result.checksum.after = b.at(checksumB);
     result.checksum.offset = std::max(checksumB, 0);
     return result;
+}
+
+std::vector<FieldChange> compareValues(const ImageAnalysis& before, const ImageAnalysis& after) {
+    return fieldChanges(valuePlaces(before), valuePlaces(after), before.image, after.image);
 }
 
 std::string changeLine(const FieldChange& change) {

@@ -63,6 +63,10 @@ struct ImageComparison {
 ImageComparison compareImages(const ImageAnalysis& before, const ImageAnalysis& after,
                               std::optional<std::int32_t> checksumOffset = std::nullopt);
 
+// The values the editor reads that differ between two images, as compareImages lists them: what a
+// save's plan says it changes.
+std::vector<FieldChange> compareValues(const ImageAnalysis& before, const ImageAnalysis& after);
+
 // "3D core clock: 475 -> 500 MHz at 7A31h", "2D memory clock: 250 -> 275 MHz at 24 places: levels
 // 20h, 60h, 80h, 8 copies each".
 std::string changeLine(const FieldChange& change);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "save/save_to_file.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,6 +54,11 @@ class EditorHost {
         for (const std::string& line : lines)
             detail += (detail.empty() ? "" : "\n") + line;
         return confirmSave(question, detail);
+    }
+    // A save wrote path: report says what it changed. The outcome's message follows.
+    virtual void saved(const std::string& path, const SaveReport& report) {
+        (void)path;
+        (void)report;
     }
     // Shows a secondary window without waiting for it.
     virtual void showDialog(Dialog dialog) = 0;

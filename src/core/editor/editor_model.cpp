@@ -128,15 +128,23 @@ template <typename Change> void EditorModel::asUserChange(Control control, bool 
     WindowState before = windowState();
     const ControlValues values = controlValues();
     change();
-    if (controlValues() != values) m_history.record(std::move(before), control, typing);
+    if (controlValues() == values) return;
+    m_history.record(std::move(before), control, typing);
+    updatePendingSave();
 }
 
 void EditorModel::undo() {
-    if (auto state = m_history.undo(windowState())) restore(std::move(*state));
+    if (auto state = m_history.undo(windowState())) {
+        restore(std::move(*state));
+        updatePendingSave();
+    }
 }
 
 void EditorModel::redo() {
-    if (auto state = m_history.redo(windowState())) restore(std::move(*state));
+    if (auto state = m_history.redo(windowState())) {
+        restore(std::move(*state));
+        updatePendingSave();
+    }
 }
 
 void EditorModel::moveFileValues(const std::array<std::string, 12>& before,
@@ -311,6 +319,7 @@ void EditorModel::loadImage(std::vector<std::uint8_t> bytes, const std::string& 
     m_lastSave.reset();
     m_history.clear(); // undo never reaches into another image
     markUnmodified(path);
+    updatePendingSave();
 }
 
 void EditorModel::warnOfFailedCheck() {
@@ -566,7 +575,7 @@ std::string EditorModel::placeOf(Control control) const {
     return std::string(captionOf(control)) + ": not found in this image";
 }
 
-EditorModel::LevelsPreview EditorModel::levelsPreview() const {
+void EditorModel::updatePendingSave() {
     const auto levelsOf = [](const RomStructure& structure) {
         std::vector<LevelSummary> levels;
         if (structure.perf && structure.perf->known)
@@ -574,28 +583,26 @@ EditorModel::LevelsPreview EditorModel::levelsPreview() const {
                 levels.push_back(summarizeLevel(*structure.perf, level));
         return levels;
     };
-    LevelsPreview preview;
+    m_pending.edits = userEdits();
+    m_pending.planned = planSave(m_analysis, shownTables(), m_pending.edits);
+    ++m_savesPlanned;
+    LevelsPreview& preview = m_pending.levels;
+    preview = LevelsPreview{};
     preview.levels = levelsOf(m_analysis.structure);
-    if (preview.levels.empty()) return preview;
+    if (preview.levels.empty()) return;
     preview.heading = "Performance levels";
-    if (!modified()) return preview;
-    // What a save of the window's values would write, worked out as the save itself does.
-    const SavePlanResult planned = planSave(m_analysis, shownTables(), userEdits());
-    if (!planned.plan) {
+    if (!modified()) return;
+    if (!m_pending.planned.plan) {
         preview.heading += " (the values shown cannot be saved)";
-        return preview;
+        return;
     }
     preview.heading += " after a save";
-    preview.levels = levelsOf(planned.plan->after.structure);
-    return preview;
-}
-
-SavePlanResult EditorModel::plannedSave() const {
-    return planSave(m_analysis, shownTables(), userEdits());
+    preview.levels = levelsOf(m_pending.planned.plan->after.structure);
 }
 
 Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
     const std::string path = savePathFor(chosenPath, filterEntry);
+    m_lastSaveTarget = path;
     m_lastSave.reset();
     Outcome outcome = saveTo(path);
     if (outcome.cause == OutcomeCause::Cancelled) return outcome; // nothing happened
@@ -603,6 +610,8 @@ Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
     if (outcome.ok()) {
         m_form.Pfad = path;
         markUnmodified(path);
+        updatePendingSave();
+        m_host.saved(path, *m_lastSave);
     }
     show(outcome);
     return outcome;
@@ -635,12 +644,13 @@ bool EditorModel::mayReplaceDocument(const std::string& path) {
 Outcome EditorModel::saveTo(const std::string& path) {
     if (m_analysis.image.empty())
         return {OutcomeCause::NoImage, kCantOpenFile, "There is no image to save: open a BIOS file first."};
-    SavePlanResult planned = planSave(m_analysis, shownTables(), userEdits());
+    // The plan of the edits as they stand: the window's preview and this save are the same plan.
+    const SavePlanResult& planned = m_pending.planned;
     if (planned.refused) return {OutcomeCause::RefusedValue, kCantOpenFile, refusalText(*planned.refused)};
-    SavePlan& plan = *planned.plan;
+    const SavePlan& plan = *planned.plan;
 
     const std::vector<std::string> risky =
-        riskyValues(shownTables(), m_analysis.data.voltages, userEdits(), kRiskLimits);
+        riskyValues(shownTables(), m_analysis.data.voltages, m_pending.edits, kRiskLimits);
     if (!risky.empty() && !m_host.confirmRiskyValues(kSaveRiskyValues, risky))
         return {OutcomeCause::Cancelled, {}, {}};
     if (!mayCarryOut(plan)) return {OutcomeCause::Cancelled, {}, {}};
@@ -648,9 +658,9 @@ Outcome EditorModel::saveTo(const std::string& path) {
     const bool overDocument = !m_documentPath.empty() && m_files.sameFile(path, m_documentPath);
     if (overDocument && !mayReplaceDocument(path)) return {OutcomeCause::Cancelled, {}, {}};
     const bool keepBackup = m_keepBackups && overDocument;
-    SaveDone done = saveToFile(plan, m_analysis, m_files, path, keepBackup);
+    SaveDone done = saveToFile(plan, m_files, path, keepBackup);
     if (!done.outcome.ok()) return done.outcome;
-    m_analysis = std::move(plan.after);
+    m_analysis = std::move(m_pending.planned.plan->after);
     // The image now holds what the boxes and lists show: that is what a later save compares with.
     const auto textsBefore = m_programTexts;
     const auto selectionsBefore = m_programSelections;

@@ -4,6 +4,7 @@
 #include "analysis/image_analysis.h"
 #include "editor/edit_history.h"
 #include "editor/editor_host.h"
+#include "editor/pending_save.h"
 #include "editor/window_controls.h"
 #include "image/card_identity.h"
 #include "io/file_io.h"
@@ -130,21 +131,23 @@ class EditorModel {
     // 7A35h to 7A51h"; empty for other controls or before an open.
     std::string placeOf(Control control) const;
 
-    // The performance levels as the card would run them if the window's values were saved now,
-    // one line each under a heading; empty when the image has no decoded levels.
-    struct LevelsPreview {
-        std::string heading; // "Performance levels", or "... after a save" while edited
-        std::vector<LevelSummary> levels;
-    };
-    LevelsPreview levelsPreview() const;
-    // The save the window's values would make now, planned as Save BIOS plans it: its writes are
-    // the bytes the unsaved edits change.
-    SavePlanResult plannedSave() const;
+    // What a save of the window's values would do now, planned once when the edits last changed.
+    const PendingSave& pendingSave() const { return m_pending; }
+    // How many saves the model planned since it was made: one per change of the edits.
+    std::size_t savesPlanned() const { return m_savesPlanned; }
+    // The performance levels as the card would run them if the window's values were saved now.
+    using LevelsPreview = zfx::LevelsPreview;
+    const LevelsPreview& levelsPreview() const { return m_pending.levels; }
+    // The save the window's values would make now, as Save BIOS writes it: its writes are the bytes
+    // the unsaved edits change.
+    const SavePlanResult& plannedSave() const { return m_pending.planned; }
 
     // Whether a control differs from what the last open or successful save left.
     bool modified() const;
     // The file of the last open or successful save; empty before one.
     const std::string& documentPath() const { return m_documentPath; }
+    // The file the last Save BIOS went to (the chosen name with its extension rule), saved or not.
+    const std::string& lastSaveTarget() const { return m_lastSaveTarget; }
 
     // --- what the file holds, undo and redo ---
     // Whether the user changed an edit box or a voltage list from what the file holds (the
@@ -271,6 +274,8 @@ class EditorModel {
     CardData shownTables() const;
     // Records the lists' selections as the program's own.
     void rememberSelections();
+    // Plans the save of the window's values again: the edits changed.
+    void updatePendingSave();
     // The whole save after the path is known; saveBios shows what it returns.
     Outcome saveTo(const std::string& path);
     // Asks the host about what speaks against a plan; false when the user said no.
@@ -298,6 +303,9 @@ class EditorModel {
     ImageAnalysis m_analysis;
     std::string m_contradictionsSaid; // what the question before a save said about this image
     std::optional<SaveReport> m_lastSave;
+    PendingSave m_pending;
+    std::size_t m_savesPlanned = 0;
+    std::string m_lastSaveTarget;
     bool m_keepBackups = true;
     std::string m_documentPath; // the file of the last open or successful save
     bool m_closeConfirmed = false;

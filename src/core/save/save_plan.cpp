@@ -147,7 +147,14 @@ SavePlanResult planSave(const ImageAnalysis& opened, const CardData& shown, cons
     for (const ByteWrite& w : plan.writes)
         saved.set(w.offset, w.value);
     setChecksum(opened, plan, saved);
-    plan.after = analyseImage(std::move(saved));
+    plan.checksumChange.offset = std::max(plan.checksumOffset, 0);
+    if (opened.image.contains(plan.checksumOffset, plan.checksumOffset)) {
+        plan.checksumChange.before = opened.image.at(plan.checksumOffset);
+        plan.checksumChange.after = plan.checksum;
+    }
+    // A save that changes no byte leaves the image as it was analysed already.
+    plan.after = saved.bytes() == opened.image.bytes() ? opened : analyseImage(std::move(saved));
+    plan.changes = compareValues(opened, plan.after);
     if (auto dropped = dropsLevel(opened, plan, edits)) return {std::nullopt, std::move(dropped)};
     noteCopiesLeft(opened.places, plan);
     if (opened.dumpDamage)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "analysis/image_analysis.h"
+#include "analysis/image_comparison.h"
 #include "tables/card_data.h"
 #include "tables/card_field.h"
 
@@ -36,12 +37,14 @@ struct SaveObjection {
 };
 
 // Every byte a save changes, each naming its field, then the checksum byte, the image that
-// results, analysed, and what speaks against writing it.
+// results, analysed, the values that change with it, and what speaks against writing it.
 struct SavePlan {
     std::vector<ByteWrite> writes;
     std::int32_t checksumOffset = 0;
     std::uint8_t checksum = 0;
     ImageAnalysis after;
+    std::vector<FieldChange> changes; // every value whose bytes the writes change, in the window's order
+    ChecksumChange checksumChange;    // the checksum byte before and after
     std::vector<SaveObjection> objections;
     std::vector<std::string> notes; // what the report adds for the user
 };

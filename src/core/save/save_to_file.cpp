@@ -30,8 +30,7 @@ std::vector<std::string> SaveReport::changeLines() const {
     return lines;
 }
 
-SaveDone saveToFile(const SavePlan& plan, const ImageAnalysis& opened, ImageFiles& files,
-                    const std::string& path, bool keepBackup) {
+SaveDone saveToFile(const SavePlan& plan, ImageFiles& files, const std::string& path, bool keepBackup) {
     SaveReport report;
     if (keepBackup) {
         report.backupPath = backupPathFor(path).string();
@@ -48,9 +47,8 @@ SaveDone saveToFile(const SavePlan& plan, const ImageAnalysis& opened, ImageFile
         if (report.backupCreated) detail += " The original is kept as " + report.backupPath + ".";
         return {{OutcomeCause::WriteFailed, kCantOpenFile, detail}, {}};
     }
-    const ImageComparison compared = compareImages(opened, plan.after, plan.checksumOffset);
-    report.changes = compared.fields;
-    report.checksum = compared.checksum;
+    report.changes = plan.changes;
+    report.checksum = plan.checksumChange;
     report.notes = plan.notes;
     report.notes.insert(report.notes.end(), written.notes.begin(), written.notes.end());
     std::string detail;

@@ -32,9 +32,8 @@ struct SaveDone {
 };
 
 // Carries out a plan: keeps the original beside the target first when keepBackup is set (a save
-// over the opened file), then writes the plan's image in one atomic step, and reports what
-// changed against the opened image. A failure leaves every file as it was.
-SaveDone saveToFile(const SavePlan& plan, const ImageAnalysis& opened, ImageFiles& files,
-                    const std::string& path, bool keepBackup);
+// over the opened file), then writes the plan's image in one atomic step, and reports the changes
+// the plan lists. A failure leaves every file as it was.
+SaveDone saveToFile(const SavePlan& plan, ImageFiles& files, const std::string& path, bool keepBackup);
 
 } // namespace zfx
