@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "editor/editor_state.h"
+
 #include <nlohmann/json_fwd.hpp>
 
 namespace zfx {
@@ -30,15 +32,8 @@ inline constexpr int kExitUsage = 2;
 // Runs zorvane-fx-cli with args (without the program name), printing to out and err.
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-// One JSON value as one line of output: every character outside printable ASCII (C0, DEL, C1 and
-// the rest) escaped as \uXXXX, so the line is plain ASCII that no terminal acts on, and bytes of a
-// file name that are no UTF-8 replaced by U+FFFD instead of ending the program.
-std::string jsonLine(const nlohmann::ordered_json& value);
-
-// The editor's state as the info contract gives it.
+// The editor's state as the info contract gives it, with the messages and warnings the host kept.
 nlohmann::ordered_json stateJson(const EditorModel& model, const RecordingHost& host);
-// The card's PCI IDs: device "10DE:0312", subsystem "107D:2971", the subsystem vendor's name.
-nlohmann::ordered_json pciIdsJson(const CardIdentity& id);
 // A list of changed values, a checksum byte and an image check, as set, diff and verify give them.
 nlohmann::ordered_json changesJson(const std::vector<FieldChange>& changes);
 nlohmann::ordered_json checksumJson(const ChecksumChange& checksum);

@@ -22,7 +22,7 @@ function showLevels(levels) {
     setText('levels.heading', levels.heading);
     const rows = levels.rows.map((level) => {
         const row = document.createElement('tr');
-        const memory = level.memory + (level.copies ? ` \u00d7${level.copies.split(' ')[0]}` : '');
+        const memory = level.memory + (level.copies > 1 ? ` \u00d7${level.copies}` : '');
         for (const text of [level.id, level.core, memory, level.voltage]) {
             const cell = document.createElement('td');
             cell.textContent = text;
@@ -34,12 +34,16 @@ function showLevels(levels) {
     field('levels').replaceChildren(...rows);
 }
 
+// state is the editor's state as info --json gives it; state.view what the window adds to it.
 export function showState(state) {
-    document.title = state.title;
-    for (const name of ['file', 'device', 'deviceText', 'biosVersion', 'vendor'])
+    const view = state.view;
+    document.title = view.title;
+    for (const name of ['device', 'deviceText', 'vendor'])
         setText(name, state[name]);
+    for (const name of ['file', 'biosVersion'])
+        setText(name, view[name]);
     for (const name of ['device', 'subsystem', 'subsystemVendor'])
-        setText(`pciIds.${name}`, state.pciIds[name]);
+        setText(`pciIds.${name}`, state.pciIds[name] ?? '');
     for (const key of ['generalMode', 'timingEdit']) {
         const box = control(key);
         box.checked = state[key].ticked;
@@ -47,13 +51,13 @@ export function showState(state) {
     }
     for (const [key, list] of Object.entries(state.voltages))
         showList(control(key), list);
-    for (const [key, box] of Object.entries(state.boxes)) {
+    for (const [key, box] of Object.entries({ ...state.clocks, ...state.timings })) {
         const input = control(key);
         if (input.value !== box.text) input.value = box.text;
         input.disabled = !box.enabled;
     }
     // Changed from the file: marked; refused by the save: marked as an error, with the reason.
-    for (const [key, mark] of Object.entries(state.marks)) {
+    for (const [key, mark] of Object.entries(view.marks)) {
         const element = control(key);
         element.classList.toggle('changed', mark.changed);
         element.classList.toggle('refused', mark.refusal !== '');
@@ -61,9 +65,9 @@ export function showState(state) {
     }
     for (const [key, rate] of Object.entries(state.memoryRates))
         document.querySelector(`[data-rate="${key}"]`).textContent = rate;
-    showLevels(state.levels);
+    showLevels(view.levels);
     // Each check's line, its details on hover; a click lists every check.
-    const status = state.status;
+    const status = view.status;
     for (const [name, warn] of [['imageCheck', !status.imagePassed], ['structureCheck', status.contradicted]]) {
         setText(`status.${name}`, status[name]);
         field(`status.${name}`).classList.toggle('warn', warn);

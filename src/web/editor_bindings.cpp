@@ -3,7 +3,9 @@
 // asks, and the controls by their JSON keys. The page writes a picked file into the in-memory file
 // system, opens it by name, and offers the saved file back as a download.
 #include "editor/editor_model.h"
-#include "text/number_text.h"
+#include "editor/editor_state.h"
+
+#include <nlohmann/json.hpp>
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
@@ -40,11 +42,9 @@ struct SavedFile {
 // gave; a question without an answer is recorded and refused, which leaves the model unchanged.
 class PageHost final : public EditorHost {
   public:
-    void showMessage(const Message& message) override {
-        messages.push_back(message);
-        // The model shows the outcome of a save once the report is complete.
-        if (model && message.text == kFileSaved && model->lastSave())
-            saved.push_back({model->form().Pfad, model->lastSave()->lines()});
+    void showMessage(const Message& message) override { messages.push_back(message); }
+    void saved(const std::string& path, const SaveReport& report) override {
+        savedFiles.push_back({path, report.lines()});
     }
     std::optional<std::string> chooseOpenPath() override { return std::nullopt; }
     // A save that the unsaved-edits question asks for goes where the page's own save would.
@@ -69,7 +69,7 @@ class PageHost final : public EditorHost {
     void forgetAction() {
         messages.clear();
         dialogs.clear();
-        saved.clear();
+        savedFiles.clear();
         question.reset();
     }
     // The page's answers, kept while it runs an action again; cleared when the action ran to its
@@ -79,13 +79,12 @@ class PageHost final : public EditorHost {
         agreed.clear();
     }
 
-    const EditorModel* model = nullptr;
     std::string savePath;
     std::optional<UnsavedChanges> unsavedAnswer;
     std::set<std::string> agreed; // question and detail of each save the user let go on
     std::vector<Message> messages;
     std::vector<Dialog> dialogs;
-    std::vector<SavedFile> saved;
+    std::vector<SavedFile> savedFiles;
     std::optional<Question> question;
 };
 
@@ -94,10 +93,6 @@ std::optional<Control> controlNamed(const std::string& key) {
     for (const ControlInfo& info : kControls)
         if (info.jsonKey == key) return info.control;
     return std::nullopt;
-}
-
-std::string keyOf(Control control) {
-    return std::string(controlInfo(control).jsonKey);
 }
 
 val textList(const std::vector<std::string>& texts) {
@@ -126,7 +121,7 @@ val dialogName(Dialog dialog) {
 // The window model as the page drives it.
 class PageEditor {
   public:
-    PageEditor() : m_model(m_host) { m_host.model = &m_model; }
+    PageEditor() : m_model(m_host) {}
 
     // Open (a pick or a drop): asks about unsaved edits first, as the window does.
     val open(const std::string& path) {
@@ -203,81 +198,12 @@ class PageEditor {
         return control ? m_model.placeOf(*control) : std::string();
     }
 
-    // What the window shows, by the CLI's JSON keys.
+    // What the window shows: the editor's state as info --json gives it, and under "view" what
+    // the window adds to it.
     val state() const {
-        const FormState& f = m_model.form();
-        const bool opened = !m_model.analysis().image.empty();
-        val s = val::object();
-        s.set("title", m_model.windowTitle());
-        s.set("caption", f.caption);
-        s.set("file", visibleText(f.Pfad));
-        s.set("device", f.devicename);
-        s.set("deviceText", m_model.card().identity.deviceText);
-        s.set("biosVersion", visibleText(f.Biosversion));
-        s.set("vendor", f.manufactor);
-        // The IDs a flash tool compares, as the PCI world writes them; the vendor only when known.
-        const CardIdentity& id = m_model.analysis().data.identity;
-        val pci = val::object();
-        pci.set("device", opened ? pciIdText(id) : std::string());
-        pci.set("subsystem", opened ? subsystemIdText(id) : std::string());
-        const bool knownVendor = opened && id.subsystemVendorId && id.vendorName != kUnknownVendor;
-        pci.set("subsystemVendor", knownVendor ? id.vendorName : std::string());
-        s.set("pciIds", pci);
-        for (const Control box : kCheckBoxes) {
-            val check = val::object();
-            check.set("ticked", f.check(box).ticked);
-            check.set("enabled", f.check(box).enabled);
-            check.set("label", std::string(controlInfo(box).label));
-            s.set(keyOf(box), check);
-        }
-        val lists = val::object();
-        for (const Control list : kVoltageLists) {
-            val combo = val::object();
-            combo.set("entries", textList(f.combo(list).entries));
-            combo.set("selected", f.combo(list).selected);
-            combo.set("enabled", f.combo(list).enabled);
-            lists.set(keyOf(list), combo);
-        }
-        s.set("voltages", lists);
-        val boxes = val::object();
-        for (const Control box : kEditBoxes) {
-            val edit = val::object();
-            edit.set("text", f.edit(box).text);
-            edit.set("enabled", f.edit(box).enabled);
-            boxes.set(keyOf(box), edit);
-        }
-        s.set("boxes", boxes);
-        // Of each box and list: whether it differs from the file, why a save would refuse its text,
-        // and what it holds in words, as the window marks and explains them.
-        val marks = val::object();
-        for (const ControlInfo& info : kControls) {
-            if (info.kind == ControlKind::CheckBox) continue;
-            val mark = val::object();
-            mark.set("changed", m_model.changedFromFile(info.control));
-            mark.set("refusal", m_model.refusalOf(info.control));
-            mark.set("hint", m_model.controlHint(info.control));
-            marks.set(std::string(info.jsonKey), mark);
-        }
-        s.set("marks", marks);
-        s.set("canUndo", m_model.canUndo());
-        s.set("canRedo", m_model.canRedo());
-        val rates = val::object();
-        rates.set("2d", f.memoryRate(Control::Mem2D));
-        rates.set("throttle", f.memoryRate(Control::MemThrottle));
-        rates.set("3d", f.memoryRate(Control::Mem3D));
-        s.set("memoryRates", rates);
-        s.set("levels", levels());
-        val status = val::object();
-        status.set("opened", opened);
-        status.set("imageCheck", opened ? m_model.imageCheck().line() : std::string("No image open"));
-        status.set("imageCheckDetails", opened ? m_model.imageCheck().details() : std::string());
-        status.set("imagePassed", !opened || m_model.imageCheck().passed());
-        status.set("structureCheck", opened ? m_model.structureCheck().line() : std::string());
-        status.set("structureCheckDetails", opened ? m_model.structureCheck().details() : std::string());
-        status.set("contradicted", opened && m_model.structureCheck().contradicted());
-        s.set("status", status);
-        s.set("modified", m_model.modified());
-        return s;
+        nlohmann::ordered_json state = editorStateJson(m_model, {}, {});
+        state["view"] = windowViewJson(m_model);
+        return val::global("JSON").call<val>("parse", jsonLine(state));
     }
 
   private:
@@ -300,7 +226,7 @@ class PageEditor {
             dialogs.call<void>("push", dialogName(dialog));
         result.set("dialogs", dialogs);
         val saved = val::array();
-        for (const SavedFile& file : m_host.saved) {
+        for (const SavedFile& file : m_host.savedFiles) {
             val item = val::object();
             item.set("path", file.path);
             item.set("name", std::filesystem::path(file.path).filename().string());
@@ -318,25 +244,6 @@ class PageEditor {
             result.set("question", val::null());
             m_host.forgetAnswers(); // the action ran to its end: the next one asks afresh
         }
-        return result;
-    }
-
-    val levels() const {
-        const EditorModel::LevelsPreview preview = m_model.levelsPreview();
-        val rows = val::array();
-        for (const LevelSummary& level : preview.levels) {
-            val row = val::object();
-            row.set("id", level.id);
-            row.set("core", level.core);
-            row.set("memory", level.memory);
-            row.set("copies", level.copies);
-            row.set("voltage", level.voltage);
-            row.set("text", levelText(level));
-            rows.call<void>("push", row);
-        }
-        val result = val::object();
-        result.set("heading", preview.heading);
-        result.set("rows", rows);
         return result;
     }
 

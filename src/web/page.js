@@ -17,10 +17,10 @@ const saveButton = document.getElementById('save-button');
 function render() {
     const state = editor.state();
     showState(state);
-    saveName.disabled = saveButton.disabled = !state.status.opened;
-    document.getElementById('undo-button').disabled = !state.canUndo;
-    document.getElementById('redo-button').disabled = !state.canRedo;
-    document.getElementById('revert-all-button').disabled = !state.modified;
+    saveName.disabled = saveButton.disabled = !state.view.status.opened;
+    document.getElementById('undo-button').disabled = !state.view.canUndo;
+    document.getElementById('redo-button').disabled = !state.view.canRedo;
+    document.getElementById('revert-all-button').disabled = !state.view.modified;
     return state;
 }
 
@@ -99,7 +99,7 @@ async function runAction(action, measure) {
     }
     const proposal = editor.proposedSaveName();
     if (proposal !== proposedName) saveName.value = proposedName = proposal;
-    const shown = result.dialogs.map((name) => showSecondary(name, state.caption));
+    const shown = result.dialogs.map((name) => showSecondary(name, state.view.caption));
     for (const message of result.messages)
         shown.push(showDialog({ kind: 'message', title: message.isError ? 'Error' : 'Zorvane FX',
             text: message.text, detail: message.detail }));

@@ -170,6 +170,7 @@ LevelSummary summarizeLevel(const PerfTable& perf, const PerfLevel& level) {
             summary.memory += (summary.memory.empty() ? "" : "/") +
                               (hundredths ? hundredthsText(value) : std::to_string(value));
         summary.memory += " MHz";
+        summary.copyCount = static_cast<int>(level.memory.size());
         if (level.memory.size() > 1)
             summary.copies =
                 std::to_string(level.memory.size()) + " copies" + (distinct.size() > 1 ? " differ" : "");

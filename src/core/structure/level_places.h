@@ -71,7 +71,8 @@ struct LevelSummary {
     std::string id;
     std::string core;
     std::string memory;
-    std::string copies;
+    std::string copies; // "8 copies", "8 copies differ"; empty for one
+    int copyCount = 0;  // the memory copies the level keeps
     std::string voltage;
 };
 LevelSummary summarizeLevel(const PerfTable& perf, const PerfLevel& level);
