@@ -299,9 +299,9 @@ ImageCheck checkImage(const BiosImage& image, const CardIdentity& identity, cons
 }
 
 std::optional<std::string> dumpDamage(const BiosImage& image) {
-    constexpr std::int32_t kBlock = 512;
-    if (image.size() < 3 || image.at(0) != 0x55 || image.at(1) != 0xAA) return std::nullopt;
-    const std::int32_t length = image.at(2) * kBlock;
+    const std::optional<OptionRomHeader> header = readOptionRomHeader(image);
+    if (!header || !header->complete) return std::nullopt;
+    const std::int32_t length = header->size;
     if (image.size() < length)
         return "The dump was cut short: the file has " + std::to_string(image.size()) +
                " bytes, its image says " + std::to_string(length) + ". Read the BIOS from the card again.";

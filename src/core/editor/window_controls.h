@@ -3,10 +3,12 @@
 
 #include "tables/card_field.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace zfx {
 
@@ -94,18 +96,26 @@ constexpr Control controlFor(CardField field) {
     return Control(field);
 }
 
-// The controls of each kind, in the window's numbering.
-inline constexpr std::array<Control, 12> kEditBoxes{
-    Control::Core2D,      Control::CoreThrottle, Control::Core3D,  Control::Mem2D,
-    Control::MemThrottle, Control::Mem3D,        Control::TimingA, Control::TimingB,
-    Control::TimingC,     Control::TimingD,      Control::TimingE, Control::TimingF};
-inline constexpr std::array<Control, 6> kClockBoxes{Control::Core2D, Control::CoreThrottle, Control::Core3D,
-                                                    Control::Mem2D,  Control::MemThrottle,  Control::Mem3D};
-inline constexpr std::array<Control, 6> kTimingBoxes{Control::TimingA, Control::TimingB, Control::TimingC,
-                                                     Control::TimingD, Control::TimingE, Control::TimingF};
+// The controls that show a list of fields, in the list's order.
+template <std::size_t N>
+constexpr std::array<Control, N> controlsFor(const std::array<CardField, N>& fields) {
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+        return std::array<Control, N>{Control(fields[I])...};
+    }
+    (std::make_index_sequence<N>{});
+}
+
+// The controls of each kind, in the window's numbering: the fields' own lists.
+inline constexpr std::array<Control, 6> kClockBoxes = controlsFor(kClockFields);
+inline constexpr std::array<Control, 6> kTimingBoxes = controlsFor(kTimingFields);
+inline constexpr std::array<Control, 12> kEditBoxes = [] {
+    std::array<CardField, 12> fields{};
+    std::copy(kClockFields.begin(), kClockFields.end(), fields.begin());
+    std::copy(kTimingFields.begin(), kTimingFields.end(), fields.begin() + kClockFields.size());
+    return controlsFor(fields);
+}();
 inline constexpr std::array<Control, 3> kMemoryBoxes{Control::Mem2D, Control::MemThrottle, Control::Mem3D};
-inline constexpr std::array<Control, 3> kVoltageLists{Control::Voltage2D, Control::VoltageThrottle,
-                                                      Control::Voltage3D};
+inline constexpr std::array<Control, 3> kVoltageLists = controlsFor(kVoltageModes);
 inline constexpr std::array<Control, 2> kCheckBoxes{Control::GeneralMode, Control::TimingEdit};
 // The clock boxes mode by mode, as the window's rows and the CLI's JSON give them.
 inline constexpr std::array<Control, 6> kClockBoxesByMode{Control::Core2D,       Control::Mem2D,

@@ -13,24 +13,34 @@ namespace {
 constexpr int kMaxImages = 16;
 constexpr std::int32_t kBlock = 512;
 
-bool hasSignature(const BiosImage& image, std::int64_t at) {
-    return image.at(at) == 0x55 && image.at(at + 1) == 0xAA && image.contains(at, at + 1);
-}
-
 } // namespace
+
+std::optional<OptionRomHeader> readOptionRomHeader(std::span<const std::uint8_t> bytes, std::int64_t at) {
+    const auto inside = [&](std::int64_t i) {
+        return i >= 0 && static_cast<std::uint64_t>(i) < bytes.size();
+    };
+    if (!inside(at + 1) || !inside(at) || bytes[static_cast<std::size_t>(at)] != 0x55 ||
+        bytes[static_cast<std::size_t>(at + 1)] != 0xAA)
+        return std::nullopt;
+    OptionRomHeader header;
+    header.complete = inside(at + 2);
+    if (header.complete) header.size = bytes[static_cast<std::size_t>(at + 2)] * kBlock;
+    return header;
+}
 
 OptionRomChain readOptionRomChain(const BiosImage& image) {
     OptionRomChain chain;
     std::int64_t start = 0;
     for (int n = 0; n < kMaxImages; ++n) {
-        if (!hasSignature(image, start)) {
+        const std::optional<OptionRomHeader> header = readOptionRomHeader(image, start);
+        if (!header) {
             chain.broken = n == 0 ? "there is no 55 AA at the start"
                                   : "no image starts at " + hexOffset(start) + ", where the chain goes on";
             return chain;
         }
         OptionRomImage rom;
         rom.start = static_cast<std::int32_t>(start);
-        rom.headerSize = image.at(start + 2) * kBlock;
+        rom.headerSize = header->size;
         rom.pciPointer = image.word(start + 0x18);
         const std::int64_t pcir = start + rom.pciPointer;
         if (image.contains(pcir, pcir + 0x17) && image.at(pcir) == 'P' && image.at(pcir + 1) == 'C' &&

@@ -5,10 +5,22 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace zfx {
+
+// The header every option ROM image starts with: 55 AA, then its size in 512-byte blocks at +2.
+struct OptionRomHeader {
+    std::int32_t size = 0; // byte +2 x 512; 0 where the file ends before that byte
+    bool complete = false; // the size byte lies inside the file
+};
+// The header of the image that starts at `at`; absent where no 55 AA stands there.
+std::optional<OptionRomHeader> readOptionRomHeader(std::span<const std::uint8_t> bytes, std::int64_t at = 0);
+inline std::optional<OptionRomHeader> readOptionRomHeader(const BiosImage& image, std::int64_t at = 0) {
+    return readOptionRomHeader(image.bytes(), at);
+}
 
 // One image of a PCI option ROM: 55 AA, its size in 512-byte blocks at +2, and at +18h the
 // pointer to its PCI data structure ("PCIR", vendor, device, image length, code type, last-image bit).

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "io/file_io.h"
 
+#include "image/option_rom.h"
+
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -377,7 +379,7 @@ bool sameFile(const fs::path& a, const fs::path& b, FileSystem& system) {
 namespace {
 
 bool startsAsOptionRom(const std::vector<std::uint8_t>& bytes) {
-    return bytes.size() >= 2 && bytes[0] == 0x55 && bytes[1] == 0xAA;
+    return readOptionRomHeader(bytes).has_value();
 }
 
 // Why what stands under the backup's name is no kept original, or nothing when it is one.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "save/save_plan.h"
 
+#include "image/option_rom.h"
 #include "text/number_text.h"
 
 #include <algorithm>
@@ -30,10 +31,10 @@ bool writesIntoContradiction(const StructureCheck& check, const std::vector<Byte
 // agreed to keeps the image's sum as far off as it was, so the image check (and verify) still
 // names the fault. A correct checksum would make a damaged dump look sound.
 void keepDamageVisible(const ImageAnalysis& opened, SavePlan& plan) {
-    constexpr std::int32_t kBlock = 512;
     const BiosImage& image = opened.image;
-    if (image.size() < 3 || image.at(0) != 0x55 || image.at(1) != 0xAA) return;
-    const std::int32_t length = image.at(2) * kBlock;
+    const std::optional<OptionRomHeader> header = readOptionRomHeader(image);
+    if (!header || !header->complete) return;
+    const std::int32_t length = header->size;
     if (length == 0 || length > image.size() || plan.checksumOffset >= length) return;
     std::uint8_t offBy = 0;
     for (std::int32_t i = 0; i < length; ++i)

@@ -151,11 +151,6 @@ std::optional<int> levelSelection(const VoltageTable& table, const LevelPlaces& 
     return std::nullopt;
 }
 
-bool clocksInHundredths(const PerfTable& perf) {
-    constexpr std::uint8_t kFirstGeForce6Version = 0x20;
-    return perf.version < kFirstGeForce6Version;
-}
-
 LevelSummary summarizeLevel(const PerfTable& perf, const PerfLevel& level) {
     const bool hundredths = clocksInHundredths(perf);
     LevelSummary summary;

@@ -78,7 +78,5 @@ struct LevelSummary {
 LevelSummary summarizeLevel(const PerfTable& perf, const PerfLevel& level);
 // The same in one line: "20h: core 270 MHz, memory 250 MHz (8 copies), 1.29 V".
 std::string levelText(const LevelSummary& level);
-// Whether a performance table keeps its clocks in 10 kHz (GeForce FX) rather than in MHz.
-bool clocksInHundredths(const PerfTable& perf);
 
 } // namespace zfx

@@ -137,7 +137,8 @@ PerfTable readPerfHeader(const BiosImage& image, std::int32_t at, bool fromBit) 
     PerfTable t;
     t.offset = at;
     const std::uint8_t first = image.at(at);
-    t.bitHeader = fromBit && first >= 0x20 && first <= 0x3F;
+    // A BIT's table begins with its version, a GeForce 6 one; a BMP's with its header length.
+    t.bitHeader = fromBit && first >= kFirstGeForce6PerfVersion && first <= 0x3F;
     if (t.bitHeader) {
         t.version = first;
         t.headerLength = image.at(at + 1);

@@ -81,6 +81,14 @@ struct PerfTable {
     std::vector<PerfLevel> levels;
 };
 
+// Performance tables from version 20h on are the GeForce 6's (BIT layout, clocks in MHz); the
+// GeForce FX's come before them (clocks in 10 kHz).
+inline constexpr std::uint8_t kFirstGeForce6PerfVersion = 0x20;
+// Whether a performance table keeps its clocks in 10 kHz (GeForce FX) rather than in MHz.
+inline bool clocksInHundredths(const PerfTable& perf) {
+    return perf.version < kFirstGeForce6PerfVersion;
+}
+
 struct StructureVoltage {
     std::int32_t offset = 0;  // of the voltage byte; the VID's byte follows it
     std::uint8_t voltage = 0; // 10 mV

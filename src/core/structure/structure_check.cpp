@@ -14,8 +14,6 @@ namespace {
 
 constexpr const char* kNoStructure = "the image has no BMP or BIT structure";
 constexpr std::int32_t kTimingBlockLength = 14;
-// GeForce 6 performance tables start at version 20h; the FX ones come before.
-constexpr std::uint8_t kFirstGeForce6PerfVersion = 0x20;
 // The fan byte of a performance level: +55 in an FX entry, +4 in a GeForce 6 one.
 constexpr std::int32_t kFxFanByte = 55;
 constexpr std::int32_t kGeForce6FanByte = 4;
@@ -185,8 +183,7 @@ bool touchesMeaningfulField(const PerfTable& perf, const PerfLevel& level, std::
     auto overlaps = [&](std::int64_t first, std::int64_t last) {
         return first != 0 && offset <= last && offset + 1 >= first;
     };
-    const std::int32_t fan =
-        level.offset + (perf.version < kFirstGeForce6PerfVersion ? kFxFanByte : kGeForce6FanByte);
+    const std::int32_t fan = level.offset + (clocksInHundredths(perf) ? kFxFanByte : kGeForce6FanByte);
     bool meaningful = overlaps(level.offset, level.offset) ||
                       overlaps(level.core.offset, level.core.offset + level.core.width - 1) ||
                       overlaps(level.timingBlock, level.timingBlock + kTimingBlockLength - 1) ||

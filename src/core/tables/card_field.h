@@ -64,7 +64,10 @@ constexpr const FieldInfo& fieldInfo(CardField field) {
     return kCardFields[static_cast<std::size_t>(field)];
 }
 
-// The clock fields mode by mode and the timing fields, in the window's order.
+// The voltage fields of the three modes (2D, throttle, 3D), the clock fields mode by mode and the
+// timing fields, in the window's order: the one list of each kind.
+inline constexpr std::array<CardField, 3> kVoltageModes{CardField::Voltage2D, CardField::VoltageThrottle,
+                                                        CardField::Voltage3D};
 inline constexpr std::array<CardField, 6> kClockFields{CardField::Core2D,      CardField::CoreThrottle,
                                                        CardField::Core3D,      CardField::Mem2D,
                                                        CardField::MemThrottle, CardField::Mem3D};

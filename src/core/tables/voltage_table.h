@@ -26,10 +26,6 @@ struct StoredVoltage {
     std::int32_t codeOffset;
 };
 
-// The three modes, in the order of their fields: 2D, throttle, 3D.
-inline constexpr std::array<CardField, 3> kVoltageModes{CardField::Voltage2D, CardField::VoltageThrottle,
-                                                        CardField::Voltage3D};
-
 // A mode's place in the table: the stored pair its choice is written over, and the list
 // position the reader selects for it.
 struct VoltageMode {
