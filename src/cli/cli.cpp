@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli.h"
+#include "commands.h"
 
 #include "editor/editor_model.h"
 #include "editor/settings.h"
@@ -25,70 +26,6 @@ namespace zfx::cli {
 
 namespace {
 
-void printSummary(std::ostream& out, const EditorModel& model, const RecordingHost& host) {
-    const FormState& f = model.form();
-    auto list = [](const ComboBox& combo) {
-        if (combo.entries.empty()) return std::string("-");
-        std::string text;
-        for (std::size_t i = 0; i < combo.entries.size(); ++i) {
-            const bool chosen = static_cast<int>(i) == combo.selected;
-            text += (i ? " " : "") + (chosen ? "[" + combo.entries[i] + "]" : combo.entries[i]);
-        }
-        return text;
-    };
-    auto clocks = [&](Control core, Control memory) {
-        return "core " + f.edit(core).text + ", memory " + f.edit(memory).text + " " + f.memoryRate(memory);
-    };
-    // What comes from the image or the file's name is shown escaped: it must not act on the terminal.
-    out << "File:          " << visibleText(f.Pfad) << "\n"
-        << "Device:        " << f.devicename << " (" << model.card().identity.deviceText << ")\n"
-        << "BIOS version:  " << visibleText(f.Biosversion) << "\n"
-        << "Vendor:        " << f.manufactor << "\n"
-        << "PCI IDs:       "
-        << (model.analysis().image.empty() ? "--" : pciIdsText(model.analysis().data.identity)) << "\n"
-        << "Voltages:      2D " << list(f.combo(Control::Voltage2D)) << " | Thrtl. "
-        << list(f.combo(Control::VoltageThrottle)) << " | 3D " << list(f.combo(Control::Voltage3D)) << "\n"
-        << "Clocks 3D:     " << clocks(Control::Core3D, Control::Mem3D) << "\n"
-        << "Clocks Thrtl.: " << clocks(Control::CoreThrottle, Control::MemThrottle) << "\n"
-        << "Clocks 2D:     " << clocks(Control::Core2D, Control::Mem2D) << "\n";
-    if (f.edit(Control::TimingA).enabled || f.edit(Control::TimingB).enabled) {
-        const char* separator = "Timings:       ";
-        for (const Control box : kTimingBoxes) {
-            out << separator << controlInfo(box).jsonKey << " " << f.edit(box).text;
-            separator = ", ";
-        }
-        out << "\n";
-    }
-    for (const Message& message : host.messages)
-        out << "Message:       " << visibleText(message.text) << "\n";
-}
-
-// Text of one or more lines, each shown escaped; the line breaks between them stay.
-std::string visibleLines(std::string_view text) {
-    std::string shown;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        shown += visibleText(text.substr(start, end - start));
-        if (end == text.size()) return shown;
-        shown += '\n';
-        start = end + 1;
-    }
-}
-
-// One line that names the file: "card.rom: Cant open File! No such file or directory".
-void reportFailure(std::ostream& err, const std::string& file, const Outcome& outcome) {
-    std::string detail = outcome.detail;
-    // A failed write names its file already.
-    if (detail.starts_with(file + ": ")) detail.erase(0, file.size() + 2);
-    // The name and a detail that may hold other names are shown escaped, as all text from files.
-    err << visibleText(file) << ": " << outcome.text << (detail.empty() ? "" : " " + visibleLines(detail))
-        << "\n";
-}
-
-int exitCodeFor(const Outcome& outcome) {
-    return outcome.ok() ? kExitOk : kExitFailed;
-}
-
 struct SetOptions {
     std::string file;
     std::string out;
@@ -98,11 +35,6 @@ struct SetOptions {
     bool force = false;
     ValueRequest values;
 };
-
-// set's refusals name a control by its option.
-std::string optionOf(Control control) {
-    return std::string(controlInfo(control).cliOption);
-}
 
 // What set prints after the save: the state with the changes as JSON, or the saved file's name
 // and one line for each change.
