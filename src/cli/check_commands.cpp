@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// zorvane-fx-cli verify and diff: the image check and the comparison of two images, for scripts.
-#include "cli.h"
+// zorvane-fx-cli verify, diff and structure: the image check, the comparison of two images and the
+// decoded BIOS structure, for scripts.
+#include "commands.h"
 
 #include "analysis/image_analysis.h"
 #include "analysis/image_comparison.h"
@@ -8,10 +9,14 @@
 #include "io/outcome.h"
 #include "text/number_text.h"
 
+#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <memory>
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace zfx::cli {
 
@@ -244,6 +249,42 @@ int runDiff(const std::string& beforePath, const std::string& afterPath, bool js
     else
         printComparison(out, compared);
     return compared.identical ? kExitOk : kExitFailed;
+}
+
+Command addVerify(CLI::App& command) {
+    struct Options {
+        std::vector<std::string> files;
+        bool json = false;
+    };
+    auto o = std::make_shared<Options>();
+    command.add_flag("--json", o->json, "One JSON object per file, one per line");
+    command.add_option("FILE", o->files, "ROM image files")->required();
+    return [o](std::ostream& out, std::ostream& err) { return runVerify(o->files, o->json, out, err); };
+}
+
+Command addDiff(CLI::App& command) {
+    struct Options {
+        std::string before;
+        std::string after;
+        bool json = false;
+    };
+    auto o = std::make_shared<Options>();
+    command.add_flag("--json", o->json, "One JSON object");
+    command.add_option("A", o->before, "The first image, the original")->required();
+    command.add_option("B", o->after, "The second image, the edited one")->required();
+    return
+        [o](std::ostream& out, std::ostream& err) { return runDiff(o->before, o->after, o->json, out, err); };
+}
+
+Command addStructure(CLI::App& command) {
+    struct Options {
+        std::string file;
+        bool json = false;
+    };
+    auto o = std::make_shared<Options>();
+    command.add_flag("--json", o->json, "One JSON object");
+    command.add_option("FILE", o->file, "ROM image file")->required();
+    return [o](std::ostream& out, std::ostream& err) { return runStructure(o->file, o->json, out, err); };
 }
 
 } // namespace zfx::cli
