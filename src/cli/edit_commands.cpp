@@ -63,8 +63,43 @@ void printSaveResult(const SaveOptions& o, const EditorModel& model, const Recor
 // or of a settings file.
 using EditRequest = std::function<std::optional<std::string>(EditorModel&, std::ostream& err)>;
 
-// Opens the image, lets the request change the window's values, saves through the window's plan
-// and reports it: the one way set and apply write an image.
+// The save dialog's file type that --bin chooses: .bin with it, .rom without.
+int saveFilterOf(const SaveOptions& o) {
+    return o.bin ? kBinFilterEntry : kRomFilterEntry;
+}
+
+// The file the save writes: --output with the file type's extension where it has none. The model
+// works it out for its save; this is the one place the CLI works it out again, for its messages,
+// until the model tells where it saved.
+std::string saveTargetOf(const SaveOptions& o) {
+    return EditorModel::savePathFor(o.out, saveFilterOf(o));
+}
+
+// Saves the edited image through the window's plan and reports the save.
+int saveAndReport(const SaveOptions& o, EditorModel& model, const RecordingHost& host, std::ostream& out,
+                  std::ostream& err) {
+    const Outcome saved = model.saveBios(o.out, saveFilterOf(o));
+    const std::string target = saveTargetOf(o);
+    if (saved.cause == OutcomeCause::Cancelled) {
+        // Something spoke against the save and no --force overrode it: a refused save like any other.
+        for (const std::string& refusal : host.refusals)
+            err << visibleText(target) << ": " << kCantOpenFile << " " << visibleLines(refusal)
+                << " Nothing was written; --force saves anyway.\n";
+        if (o.json) out << jsonLine(stateJson(model, host)) << "\n";
+        return kExitFailed;
+    }
+    if (!saved.ok()) reportFailure(err, target, saved);
+    for (const std::string& warning : host.saveWarnings)
+        err << visibleText(o.file) << ": Warning: " << visibleLines(warning) << "\n";
+    if (const std::optional<SaveReport>& report = model.lastSave(); report)
+        for (const std::string& note : report->notes)
+            err << visibleLines(note) << "\n"; // what the user should know about the saved file
+    printSaveResult(o, model, host, saved, out);
+    return exitCodeFor(saved);
+}
+
+// Opens the image, lets the request change the window's values, then saves and reports it: the one
+// way set and apply write an image.
 int editAndSave(const SaveOptions& o, const EditRequest& request, std::ostream& out, std::ostream& err) {
     if (o.out.empty()) {
         err << "--output: the file name is empty. Nothing was written.\n";
@@ -84,25 +119,7 @@ int editAndSave(const SaveOptions& o, const EditRequest& request, std::ostream& 
         err << visibleText(o.file) << ": " << visibleLines(*usage) << " Nothing was written.\n";
         return kExitUsage;
     }
-    const Outcome saved = model.saveBios(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
-    const std::optional<SaveReport>& report = model.lastSave();
-    const std::string target = EditorModel::savePathFor(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
-    if (saved.cause == OutcomeCause::Cancelled) {
-        // Something spoke against the save and no --force overrode it: a refused save like any other.
-        for (const std::string& refusal : host.refusals)
-            err << visibleText(target) << ": " << kCantOpenFile << " " << visibleLines(refusal)
-                << " Nothing was written; --force saves anyway.\n";
-        if (o.json) out << jsonLine(stateJson(model, host)) << "\n";
-        return kExitFailed;
-    }
-    if (!saved.ok()) reportFailure(err, target, saved);
-    for (const std::string& warning : host.saveWarnings)
-        err << visibleText(o.file) << ": Warning: " << visibleLines(warning) << "\n";
-    if (report)
-        for (const std::string& note : report->notes)
-            err << visibleLines(note) << "\n"; // what the user should know about the saved file
-    printSaveResult(o, model, host, saved, out);
-    return exitCodeFor(saved);
+    return saveAndReport(o, model, host, out, err);
 }
 
 int runSet(const SaveOptions& o, const ValueRequest& values, std::ostream& out, std::ostream& err) {
