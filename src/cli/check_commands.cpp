@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// zorvane-fx-cli verify and diff: the image check and the comparison of two images, for scripts.
-#include "cli.h"
+// zorvane-fx-cli verify, diff and structure: the image check, the comparison of two images and the
+// decoded BIOS structure, for scripts.
+#include "commands.h"
 
 #include "analysis/image_analysis.h"
 #include "analysis/image_comparison.h"
@@ -8,10 +9,14 @@
 #include "io/outcome.h"
 #include "text/number_text.h"
 
+#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <memory>
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace zfx::cli {
 
@@ -27,7 +32,9 @@ std::string agreementTag(Severity severity) {
     return kWords.at(static_cast<std::size_t>(severity));
 }
 
-std::string hex(std::uint32_t value, int digits = 2) {
+// A value wider than a byte in hex with its unit, at least the given digits: the BIT version (4)
+// and a register (6).
+std::string hex(std::uint32_t value, int digits) {
     return hexDigits(value, digits) + "h";
 }
 
@@ -39,8 +46,8 @@ std::string clockText(const PerfClock& clock) {
 }
 
 void printBmp(std::ostream& out, const BmpStructure& bmp) {
-    out << "BMP at " << hexOffset(bmp.offset) << ": version " << hex(bmp.major, 1).substr(0, 1) << "."
-        << hex(bmp.minor).substr(0, 2) << ", checksum " << (bmp.checksumOk ? "correct" : "off") << ", BIOS "
+    out << "BMP at " << hexOffset(bmp.offset) << ": version " << hexDigits(bmp.major, 1).substr(0, 1) << "."
+        << hexDigits(bmp.minor, 2) << ", checksum " << (bmp.checksumOk ? "correct" : "off") << ", BIOS "
         << bmp.biosVersion << "; performance table " << hexOffset(bmp.perfPointer) << ", voltage table "
         << hexOffset(bmp.voltagePointer) << ", init scripts " << hexOffset(bmp.scriptPointer) << "\n";
 }
@@ -49,7 +56,8 @@ void printBit(std::ostream& out, const BitStructure& bit) {
     out << "BIT at " << hexOffset(bit.offset) << ": version " << hex(bit.version, 4) << ", checksum "
         << (bit.checksumOk ? "correct" : "off") << ", tokens";
     for (const BitToken& t : bit.tokens)
-        out << " " << (t.id >= 32 && t.id < 127 ? std::string(1, t.id) : hex(static_cast<std::uint8_t>(t.id)))
+        out << " "
+            << (t.id >= 32 && t.id < 127 ? std::string(1, t.id) : hexByte(static_cast<std::uint8_t>(t.id)))
             << int(t.version) << "@" << hexOffset(t.dataOffset);
     out << "; performance table " << hexOffset(bit.perfPointer) << ", timing table "
         << hexOffset(bit.timingPointer) << ", voltage table " << hexOffset(bit.voltagePointer)
@@ -57,11 +65,11 @@ void printBit(std::ostream& out, const BitStructure& bit) {
 }
 
 void printPerf(std::ostream& out, const PerfTable& perf) {
-    out << "Performance table at " << hexOffset(perf.offset) << ": version " << hex(perf.version) << ", "
+    out << "Performance table at " << hexOffset(perf.offset) << ": version " << hexByte(perf.version) << ", "
         << perf.levels.size() << " levels of " << int(perf.entryLength) << " bytes"
         << (perf.known ? "" : " (version not known)") << "\n";
     for (const PerfLevel& level : perf.levels) {
-        out << "  level id " << hex(level.id) << " at " << hexOffset(level.offset) << ": core "
+        out << "  level id " << hexByte(level.id) << " at " << hexOffset(level.offset) << ": core "
             << clockText(level.core);
         if (!level.memory.empty()) out << ", memory " << clockText(level.memory.front());
         if (level.memory.size() > 1) out << " (" << level.memory.size() << " copies)";
@@ -73,8 +81,8 @@ void printPerf(std::ostream& out, const PerfTable& perf) {
 }
 
 void printVoltageTable(std::ostream& out, const StructureVoltageTable& table) {
-    out << "Voltage table at " << hexOffset(table.offset) << ": version " << hex(table.version) << ", "
-        << table.entries.size() << " entries, VID mask " << hex(table.mask)
+    out << "Voltage table at " << hexOffset(table.offset) << ": version " << hexByte(table.version) << ", "
+        << table.entries.size() << " entries, VID mask " << hexByte(table.mask)
         << (table.known ? "" : " (version not known)") << "\n";
     for (const StructureVoltage& e : table.entries)
         out << "  " << voltsText(e.voltage) << ", VID " << int(e.vid) << " at " << hexOffset(e.offset)
@@ -106,7 +114,7 @@ void printStructure(std::ostream& out, const RomStructure& s) {
     if (s.perf) printPerf(out, *s.perf);
     if (s.voltage) printVoltageTable(out, *s.voltage);
     if (s.timing)
-        out << "Timing table at " << hexOffset(s.timing->offset) << ": version " << hex(s.timing->version)
+        out << "Timing table at " << hexOffset(s.timing->offset) << ": version " << hexByte(s.timing->version)
             << ", " << s.timing->entries.size() << (s.timing->entries.size() == 1 ? " entry" : " entries")
             << " of " << int(s.timing->entryLength) << " bytes\n";
     if (s.scripts) printScripts(out, *s.scripts);
@@ -244,6 +252,42 @@ int runDiff(const std::string& beforePath, const std::string& afterPath, bool js
     else
         printComparison(out, compared);
     return compared.identical ? kExitOk : kExitFailed;
+}
+
+Command addVerify(CLI::App& command) {
+    struct Options {
+        std::vector<std::string> files;
+        bool json = false;
+    };
+    auto o = std::make_shared<Options>();
+    command.add_flag("--json", o->json, "One JSON object per file, one per line");
+    command.add_option("FILE", o->files, "ROM image files")->required();
+    return [o](std::ostream& out, std::ostream& err) { return runVerify(o->files, o->json, out, err); };
+}
+
+Command addDiff(CLI::App& command) {
+    struct Options {
+        std::string before;
+        std::string after;
+        bool json = false;
+    };
+    auto o = std::make_shared<Options>();
+    command.add_flag("--json", o->json, "One JSON object");
+    command.add_option("A", o->before, "The first image, the original")->required();
+    command.add_option("B", o->after, "The second image, the edited one")->required();
+    return
+        [o](std::ostream& out, std::ostream& err) { return runDiff(o->before, o->after, o->json, out, err); };
+}
+
+Command addStructure(CLI::App& command) {
+    struct Options {
+        std::string file;
+        bool json = false;
+    };
+    auto o = std::make_shared<Options>();
+    command.add_flag("--json", o->json, "One JSON object");
+    command.add_option("FILE", o->file, "ROM image file")->required();
+    return [o](std::ostream& out, std::ostream& err) { return runStructure(o->file, o->json, out, err); };
 }
 
 } // namespace zfx::cli

@@ -1,265 +1,42 @@
 // SPDX-License-Identifier: MIT
+// zorvane-fx-cli: the subcommands, the parse of the arguments and what a wrong one is told.
 #include "cli.h"
+#include "commands.h"
 
 #include "editor/editor_model.h"
-#include "editor/settings.h"
-#include "recording_host.h"
 #include "text/number_text.h"
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <functional>
+#include <array>
 #include <optional>
 #include <ostream>
-#include <sstream>
 #include <string>
-#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zfx::cli {
 
 namespace {
 
-void printSummary(std::ostream& out, const EditorModel& model, const RecordingHost& host) {
-    const FormState& f = model.form();
-    auto list = [](const ComboBox& combo) {
-        if (combo.entries.empty()) return std::string("-");
-        std::string text;
-        for (std::size_t i = 0; i < combo.entries.size(); ++i) {
-            const bool chosen = static_cast<int>(i) == combo.selected;
-            text += (i ? " " : "") + (chosen ? "[" + combo.entries[i] + "]" : combo.entries[i]);
-        }
-        return text;
-    };
-    auto clocks = [&](Control core, Control memory) {
-        return "core " + f.edit(core).text + ", memory " + f.edit(memory).text + " " + f.memoryRate(memory);
-    };
-    // What comes from the image or the file's name is shown escaped: it must not act on the terminal.
-    out << "File:          " << visibleText(f.Pfad) << "\n"
-        << "Device:        " << f.devicename << " (" << model.card().identity.deviceText << ")\n"
-        << "BIOS version:  " << visibleText(f.Biosversion) << "\n"
-        << "Vendor:        " << f.manufactor << "\n"
-        << "PCI IDs:       "
-        << (model.analysis().image.empty() ? "--" : pciIdsText(model.analysis().data.identity)) << "\n"
-        << "Voltages:      2D " << list(f.combo(Control::Voltage2D)) << " | Thrtl. "
-        << list(f.combo(Control::VoltageThrottle)) << " | 3D " << list(f.combo(Control::Voltage3D)) << "\n"
-        << "Clocks 3D:     " << clocks(Control::Core3D, Control::Mem3D) << "\n"
-        << "Clocks Thrtl.: " << clocks(Control::CoreThrottle, Control::MemThrottle) << "\n"
-        << "Clocks 2D:     " << clocks(Control::Core2D, Control::Mem2D) << "\n";
-    if (f.edit(Control::TimingA).enabled || f.edit(Control::TimingB).enabled) {
-        const char* separator = "Timings:       ";
-        for (const Control box : kTimingBoxes) {
-            out << separator << controlInfo(box).jsonKey << " " << f.edit(box).text;
-            separator = ", ";
-        }
-        out << "\n";
-    }
-    for (const Message& message : host.messages)
-        out << "Message:       " << visibleText(message.text) << "\n";
-}
-
-// Text of one or more lines, each shown escaped; the line breaks between them stay.
-std::string visibleLines(std::string_view text) {
-    std::string shown;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        shown += visibleText(text.substr(start, end - start));
-        if (end == text.size()) return shown;
-        shown += '\n';
-        start = end + 1;
-    }
-}
-
-// One line that names the file: "card.rom: Cant open File! No such file or directory".
-void reportFailure(std::ostream& err, const std::string& file, const Outcome& outcome) {
-    std::string detail = outcome.detail;
-    // A failed write names its file already.
-    if (detail.starts_with(file + ": ")) detail.erase(0, file.size() + 2);
-    // The name and a detail that may hold other names are shown escaped, as all text from files.
-    err << visibleText(file) << ": " << outcome.text << (detail.empty() ? "" : " " + visibleLines(detail))
-        << "\n";
-}
-
-int exitCodeFor(const Outcome& outcome) {
-    return outcome.ok() ? kExitOk : kExitFailed;
-}
-
-struct SetOptions {
-    std::string file;
-    std::string out;
-    bool bin = false;
-    bool json = false;
-    bool noBackup = false;
-    bool force = false;
-    ValueRequest values;
+struct Subcommand {
+    const char* name;
+    const char* description;
+    Command (*add)(CLI::App& command);
 };
 
-// set's refusals name a control by its option.
-std::string optionOf(Control control) {
-    return std::string(controlInfo(control).cliOption);
-}
-
-// What set prints after the save: the state with the changes as JSON, or the saved file's name
-// and one line for each change.
-void printSaveResult(const SetOptions& o, const EditorModel& model, const RecordingHost& host,
-                     const Outcome& saved, std::ostream& out) {
-    const std::optional<SaveReport>& report = model.lastSave();
-    if (o.json) {
-        nlohmann::ordered_json state = stateJson(model, host);
-        if (report) {
-            state["changes"] = changesJson(report->changes);
-            state["checksum"] = checksumJson(report->checksum);
-            state["backup"] = report->backupPath.empty()
-                                  ? nlohmann::ordered_json(nullptr)
-                                  : nlohmann::ordered_json{{"path", report->backupPath},
-                                                           {"created", report->backupCreated}};
-        }
-        out << jsonLine(state) << "\n";
-    } else if (saved.ok()) {
-        out << saved.text << " " << visibleText(model.form().Pfad) << "\n";
-        for (const std::string& line : report->changeLines())
-            out << "  " << line << "\n";
-    }
-}
-
-// What set and apply ask of the window, after the image is open: the values of set's options,
-// or of a settings file.
-using EditRequest = std::function<std::optional<std::string>(EditorModel&, std::ostream& err)>;
-
-// Opens the image, lets the request change the window's values, saves through the window's plan
-// and reports it: the one way set and apply write an image.
-int editAndSave(const SetOptions& o, const EditRequest& request, std::ostream& out, std::ostream& err) {
-    if (o.out.empty()) {
-        err << "--output: the file name is empty. Nothing was written.\n";
-        return kExitUsage;
-    }
-    RecordingHost host;
-    EditorModel model(host);
-    model.setKeepBackups(!o.noBackup);
-    host.force = o.force;
-    const Outcome opened = model.openBios(o.file);
-    if (!opened.ok()) {
-        reportFailure(err, o.file, opened);
-        if (o.json) out << jsonLine(stateJson(model, host)) << "\n";
-        return exitCodeFor(opened);
-    }
-    if (const std::optional<std::string> usage = request(model, err)) {
-        err << visibleText(o.file) << ": " << visibleLines(*usage) << " Nothing was written.\n";
-        return kExitUsage;
-    }
-    const Outcome saved = model.saveBios(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
-    const std::optional<SaveReport>& report = model.lastSave();
-    const std::string target = EditorModel::savePathFor(o.out, o.bin ? kBinFilterEntry : kRomFilterEntry);
-    if (saved.cause == OutcomeCause::Cancelled) {
-        // Something spoke against the save and no --force overrode it: a refused save like any other.
-        for (const std::string& refusal : host.refusals)
-            err << visibleText(target) << ": " << kCantOpenFile << " " << visibleLines(refusal)
-                << " Nothing was written; --force saves anyway.\n";
-        if (o.json) out << jsonLine(stateJson(model, host)) << "\n";
-        return kExitFailed;
-    }
-    if (!saved.ok()) reportFailure(err, target, saved);
-    for (const std::string& warning : host.saveWarnings)
-        err << visibleText(o.file) << ": Warning: " << visibleLines(warning) << "\n";
-    if (report)
-        for (const std::string& note : report->notes)
-            err << visibleLines(note) << "\n"; // what the user should know about the saved file
-    printSaveResult(o, model, host, saved, out);
-    return exitCodeFor(saved);
-}
-
-int runSet(const SetOptions& o, std::ostream& out, std::ostream& err) {
-    return editAndSave(
-        o, [&](EditorModel& model, std::ostream&) { return applyRequest(model, o.values, optionOf); }, out,
-        err);
-}
-
-// The settings file's text, or why it cannot be had.
-struct SettingsFile {
-    std::optional<Settings> settings;
-    std::string error;
-    int exitCode = kExitOk;
-};
-
-SettingsFile loadSettings(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (in) text << in.rdbuf();
-    if (!in || in.bad())
-        return {std::nullopt, visibleText(path) + ": " + kCantOpenFile + " " + std::strerror(errno),
-                kExitFailed};
-    SettingsRead read = readSettings(text.str());
-    if (!read.settings) return {std::nullopt, visibleText(path) + ": " + read.error, kExitUsage};
-    return {std::move(read.settings), {}, kExitOk};
-}
-
-int runApply(const std::string& settingsPath, const SetOptions& o, std::ostream& out, std::ostream& err) {
-    const SettingsFile file = loadSettings(settingsPath);
-    if (!file.settings) {
-        err << file.error << " Nothing was written.\n";
-        return file.exitCode;
-    }
-    const Settings& settings = *file.settings;
-    bool otherCard = false;
-    const int code = editAndSave(
-        o,
-        [&](EditorModel& model, std::ostream& warn) -> std::optional<std::string> {
-            if (const std::optional<std::string> other = otherDevice(settings, model)) {
-                if (!o.force) {
-                    otherCard = true;
-                    return *other + " --force applies them anyway.";
-                }
-                warn << visibleText(o.file) << ": Warning: " << visibleLines(*other) << "\n";
-            }
-            return applySettings(model, settings);
-        },
-        out, err);
-    // Another card's values are refused like a save the structure speaks against.
-    return otherCard ? kExitFailed : code;
-}
-
-int runExport(const std::string& file, std::ostream& out, std::ostream& err) {
-    RecordingHost host;
-    EditorModel model(host);
-    const Outcome opened = model.openBios(file);
-    if (!opened.ok()) {
-        reportFailure(err, file, opened);
-        return exitCodeFor(opened);
-    }
-    // The timings are part of the values an image holds; the window shows them when ticked.
-    model.setChecked(Control::TimingEdit, true);
-    out << settingsText(settingsShown(model));
-    return kExitOk;
-}
-
-int runInfo(const std::vector<std::string>& files, bool json, bool generalMode, bool timings,
-            std::ostream& out, std::ostream& err) {
-    int exitCode = kExitOk;
-    for (const std::string& file : files) {
-        RecordingHost host;
-        EditorModel model(host);
-        const Outcome opened = model.openBios(file);
-        if (opened.ok()) {
-            if (generalMode) model.setChecked(Control::GeneralMode, true);
-            if (timings) model.setChecked(Control::TimingEdit, true);
-        } else {
-            exitCode = exitCodeFor(opened);
-            reportFailure(err, file, opened);
-        }
-        if (json) {
-            out << jsonLine(stateJson(model, host)) << "\n";
-        } else {
-            if (&file != &files.front()) out << "\n";
-            printSummary(out, model, host);
-        }
-    }
-    return exitCode;
-}
+// The subcommands, in the order --help lists them.
+constexpr std::array<Subcommand, 7> kSubcommands{{
+    {"info", "Show what the editor reads from each image.", addInfo},
+    {"set", "Change voltages, clocks and timings and save a new image.", addSet},
+    {"verify", "Check each image as a PCI option ROM before you flash it.", addVerify},
+    {"diff", "Compare two images value by value and byte by byte.", addDiff},
+    {"structure", "Print the image's BMP or BIT structure and the tables it points to.", addStructure},
+    {"export", "Print the image's editable values as a settings file (JSON) for apply.", addExport},
+    {"apply", "Set the values of a settings file that export wrote and save a new image, as set does.",
+     addApply},
+}};
 
 // The number of single-character edits between two words.
 std::size_t editDistance(const std::string& a, const std::string& b) {
@@ -305,99 +82,10 @@ std::vector<std::string> suggestionsFor(const CLI::App& app, const std::vector<s
     return suggestions;
 }
 
-std::string tickHelp(Control box, const char* when) {
-    return "Tick \"" + std::string(captionOf(box)) + "\" " + when;
-}
-
-} // namespace
-
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    CLI::App app{
-        "Zorvane FX: read and edit the video BIOS images of GeForce FX, GeForce 6800 and Quadro FX cards.",
-        "zorvane-fx-cli"};
-    app.set_version_flag("--version", std::string("zorvane-fx-cli") + kVersionText);
-    app.require_subcommand(1);
-
-    std::vector<std::string> infoFiles;
-    bool infoJson = false, infoGeneral = false, infoTimings = false;
-    CLI::App* info = app.add_subcommand("info", "Show what the editor reads from each image.");
-    info->add_flag("--json", infoJson, "One JSON object per file, one per line");
-    info->add_flag(optionOf(Control::GeneralMode), infoGeneral,
-                   tickHelp(Control::GeneralMode, "after the load"));
-    info->add_flag(optionOf(Control::TimingEdit), infoTimings,
-                   tickHelp(Control::TimingEdit, "after the load"));
-    info->add_option("FILE", infoFiles, "ROM image files")->required();
-
-    SetOptions set;
-    CLI::App* setCommand =
-        app.add_subcommand("set", "Change voltages, clocks and timings and save a new image.");
-    setCommand->add_option("FILE", set.file, "ROM image to open")->required();
-    setCommand->add_option("-o,--output", set.out, "File to save to (may be FILE itself)")->required();
-    setCommand->add_flag("--bin", set.bin, "Append .bin instead of .rom when OUT has neither");
-    setCommand->add_flag("--json", set.json,
-                         "Print the editor's state and the changes after the save as JSON");
-    setCommand->add_flag("--no-backup", set.noBackup,
-                         "Do not keep the original as NAME.orig.rom when saving over the open file");
-    setCommand->add_flag("--force", set.force,
-                         "Save although the opened file is damaged (cut short, wrong checksum) or the BIOS "
-                         "structure contradicts a table the save writes into");
-    setCommand->add_flag(optionOf(Control::GeneralMode), set.values.generalMode,
-                         tickHelp(Control::GeneralMode, "first"));
-    setCommand->add_flag(optionOf(Control::TimingEdit), set.values.timings,
-                         tickHelp(Control::TimingEdit, "first"));
-    for (const Control combo : kVoltageLists)
-        setCommand->add_option_function<std::string>(
-            optionOf(combo), [&set, combo](const std::string& v) { set.values.voltages[combo] = v; },
-            "Voltage entry: 1.5, 1.5V or #position");
-    for (const Control box : kClockBoxesByMode)
-        setCommand->add_option_function<std::string>(
-            optionOf(box), [&set, box](const std::string& v) { set.values.boxes[box] = v; }, "Clock in MHz");
-    for (const Control box : kTimingBoxes)
-        setCommand->add_option_function<std::string>(
-            optionOf(box), [&set, box](const std::string& v) { set.values.boxes[box] = v; },
-            "Timing value 0..255");
-
-    std::vector<std::string> verifyFiles;
-    bool verifyJson = false;
-    CLI::App* verify =
-        app.add_subcommand("verify", "Check each image as a PCI option ROM before you flash it.");
-    verify->add_flag("--json", verifyJson, "One JSON object per file, one per line");
-    verify->add_option("FILE", verifyFiles, "ROM image files")->required();
-
-    std::string diffBefore, diffAfter;
-    bool diffJson = false;
-    CLI::App* diff = app.add_subcommand("diff", "Compare two images value by value and byte by byte.");
-    diff->add_flag("--json", diffJson, "One JSON object");
-    diff->add_option("A", diffBefore, "The first image, the original")->required();
-    diff->add_option("B", diffAfter, "The second image, the edited one")->required();
-
-    std::string structureFile;
-    bool structureJson = false;
-    CLI::App* structure = app.add_subcommand(
-        "structure", "Print the image's BMP or BIT structure and the tables it points to.");
-    structure->add_flag("--json", structureJson, "One JSON object");
-    structure->add_option("FILE", structureFile, "ROM image file")->required();
-
-    std::string exportFile;
-    CLI::App* exportCommand = app.add_subcommand(
-        "export", "Print the image's editable values as a settings file (JSON) for apply.");
-    exportCommand->add_option("FILE", exportFile, "ROM image file")->required();
-
-    SetOptions apply;
-    std::string applySettingsFile;
-    CLI::App* applyCommand = app.add_subcommand(
-        "apply", "Set the values of a settings file that export wrote and save a new image, as set does.");
-    applyCommand->add_option("SETTINGS", applySettingsFile, "Settings file (JSON)")->required();
-    applyCommand->add_option("FILE", apply.file, "ROM image to open")->required();
-    applyCommand->add_option("-o,--output", apply.out, "File to save to (may be FILE itself)")->required();
-    applyCommand->add_flag("--bin", apply.bin, "Append .bin instead of .rom when OUT has neither");
-    applyCommand->add_flag("--json", apply.json,
-                           "Print the editor's state and the changes after the save as JSON");
-    applyCommand->add_flag("--no-backup", apply.noBackup,
-                           "Do not keep the original as NAME.orig.rom when saving over the open file");
-    applyCommand->add_flag("--force", apply.force,
-                           "Apply settings made for another device, and save where set --force would");
-
+// Reads the arguments into the options. Gives the exit code where that ends the run already: help
+// and the version are printed, a wrong argument is told why and what was meant.
+std::optional<int> parse(CLI::App& app, const std::vector<std::string>& args, std::ostream& out,
+                         std::ostream& err) {
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
@@ -415,13 +103,28 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         err << "Run with --help for usage.\n";
         return kExitUsage;
     }
-    if (*info) return runInfo(infoFiles, infoJson, infoGeneral, infoTimings, out, err);
-    if (*verify) return runVerify(verifyFiles, verifyJson, out, err);
-    if (*diff) return runDiff(diffBefore, diffAfter, diffJson, out, err);
-    if (*structure) return runStructure(structureFile, structureJson, out, err);
-    if (*exportCommand) return runExport(exportFile, out, err);
-    if (*applyCommand) return runApply(applySettingsFile, apply, out, err);
-    return runSet(set, out, err);
+    return std::nullopt;
+}
+
+} // namespace
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    // Each subcommand beside how it runs; made before the parser, so that the options it writes
+    // into outlive it.
+    std::vector<std::pair<const CLI::App*, Command>> commands;
+    CLI::App app{
+        "Zorvane FX: read and edit the video BIOS images of GeForce FX, GeForce 6800 and Quadro FX cards.",
+        "zorvane-fx-cli"};
+    app.set_version_flag("--version", std::string("zorvane-fx-cli") + kVersionText);
+    app.require_subcommand(1);
+    for (const Subcommand& subcommand : kSubcommands) {
+        CLI::App* command = app.add_subcommand(subcommand.name, subcommand.description);
+        commands.emplace_back(command, subcommand.add(*command));
+    }
+    if (const std::optional<int> code = parse(app, args, out, err)) return *code;
+    for (const auto& [command, runCommand] : commands)
+        if (*command) return runCommand(out, err);
+    return kExitUsage; // not reached: the parser lets no run through without its one subcommand
 }
 
 } // namespace zfx::cli

@@ -7,11 +7,22 @@
 
 #include <nlohmann/json.hpp>
 
+#include <string>
+#include <vector>
+
 namespace zfx::cli {
 
 namespace {
 
 using json = nlohmann::ordered_json;
+
+// Each item of a list as JSON, in the list's order.
+template <typename Item, typename ToJson> json arrayJson(const std::vector<Item>& items, ToJson toJson) {
+    json array = json::array();
+    for (const Item& item : items)
+        array.push_back(toJson(item));
+    return array;
+}
 
 json clockJson(const PerfClock& clock) {
     return {{"offset", clock.offset}, {"width", clock.width}, {"value", clock.value}};
@@ -20,14 +31,14 @@ json clockJson(const PerfClock& clock) {
 } // namespace
 
 json structureCheckJson(const StructureCheck& check) {
-    json verdicts = json::array();
-    for (const Finding& f : check.findings)
-        verdicts.push_back({{"subject", subjectName(f)},
-                            {"table", tableName(f)},
-                            {"verdict", agreementName(f.severity)},
-                            {"text", f.text},
-                            {"found", offsetsNamed(f, "found")},
-                            {"structure", offsetsNamed(f, "structure")}});
+    const json verdicts = arrayJson(check.findings, [](const Finding& f) -> json {
+        return {{"subject", subjectName(f)},
+                {"table", tableName(f)},
+                {"verdict", agreementName(f.severity)},
+                {"text", f.text},
+                {"found", offsetsNamed(f, "found")},
+                {"structure", offsetsNamed(f, "structure")}};
+    });
     return {{"line", check.line()}, {"contradicted", check.contradicted()}, {"verdicts", verdicts}};
 }
 
@@ -46,13 +57,13 @@ json bmpJson(const BmpStructure& bmp) {
 }
 
 json bitJson(const BitStructure& bit) {
-    json tokens = json::array();
-    for (const BitToken& t : bit.tokens)
-        tokens.push_back({{"id", std::string(1, t.id)},
-                          {"version", t.version},
-                          {"offset", t.offset},
-                          {"dataLength", t.dataLength},
-                          {"dataOffset", t.dataOffset}});
+    const json tokens = arrayJson(bit.tokens, [](const BitToken& t) -> json {
+        return {{"id", std::string(1, t.id)},
+                {"version", t.version},
+                {"offset", t.offset},
+                {"dataLength", t.dataLength},
+                {"dataOffset", t.dataOffset}};
+    });
     return {{"offset", bit.offset},
             {"version", bit.version},
             {"checksumOk", bit.checksumOk},
@@ -64,13 +75,10 @@ json bitJson(const BitStructure& bit) {
 }
 
 json levelJson(const PerfLevel& level) {
-    json memory = json::array();
-    for (const PerfClock& clock : level.memory)
-        memory.push_back(clockJson(clock));
     return {{"offset", level.offset},
             {"id", level.id},
             {"core", clockJson(level.core)},
-            {"memory", memory},
+            {"memory", arrayJson(level.memory, clockJson)},
             {"voltage", level.voltage ? json(*level.voltage) : json(nullptr)},
             {"voltageOffset", level.voltage ? json(level.voltageOffset) : json(nullptr)},
             {"timingBlock", level.timingBlock ? json(level.timingBlock) : json(nullptr)},
@@ -78,21 +86,18 @@ json levelJson(const PerfLevel& level) {
 }
 
 json perfJson(const PerfTable& perf) {
-    json levels = json::array();
-    for (const PerfLevel& level : perf.levels)
-        levels.push_back(levelJson(level));
     return {{"offset", perf.offset},
             {"version", perf.version},
             {"known", perf.known},
             {"headerLength", perf.headerLength},
             {"entryLength", perf.entryLength},
-            {"levels", levels}};
+            {"levels", arrayJson(perf.levels, levelJson)}};
 }
 
 json voltageJson(const StructureVoltageTable& table) {
-    json entries = json::array();
-    for (const StructureVoltage& e : table.entries)
-        entries.push_back({{"offset", e.offset}, {"voltage", e.voltage}, {"vid", e.vid}});
+    const json entries = arrayJson(table.entries, [](const StructureVoltage& e) -> json {
+        return {{"offset", e.offset}, {"voltage", e.voltage}, {"vid", e.vid}};
+    });
     return {{"offset", table.offset},
             {"version", table.version},
             {"known", table.known},
@@ -109,16 +114,13 @@ json timingJson(const TimingTable& table) {
 }
 
 json scriptsJson(const InitScripts& scripts) {
-    json programs = json::array();
-    for (const RestrictedProgram& p : scripts.programs)
-        programs.push_back({{"offset", p.offset},
-                            {"register", p.reg},
-                            {"count", p.count},
-                            {"valuesOffset", p.valuesOffset}});
-    json plls = json::array();
-    for (const PllSetting& p : scripts.plls)
-        plls.push_back(
-            {{"offset", p.offset}, {"opcode", p.opcode}, {"register", p.reg}, {"values", p.values}});
+    const json programs = arrayJson(scripts.programs, [](const RestrictedProgram& p) -> json {
+        return {
+            {"offset", p.offset}, {"register", p.reg}, {"count", p.count}, {"valuesOffset", p.valuesOffset}};
+    });
+    const json plls = arrayJson(scripts.plls, [](const PllSetting& p) -> json {
+        return {{"offset", p.offset}, {"opcode", p.opcode}, {"register", p.reg}, {"values", p.values}};
+    });
     return {{"offset", scripts.tableOffset},
             {"scripts", scripts.scripts},
             {"commands", scripts.commandCount},
@@ -135,21 +137,17 @@ template <typename Part> json partJson(const std::optional<Part>& part, json (*t
 
 json romStructureJson(const RomStructure& s) {
     json out = json::object();
-    json images = json::array();
-    for (const OptionRomImage& rom : s.chain.images)
-        images.push_back(
-            {{"start", rom.start}, {"length", rom.length()}, {"codeType", rom.codeType}, {"last", rom.last}});
-    out["images"] = images;
+    out["images"] = arrayJson(s.chain.images, [](const OptionRomImage& rom) -> json {
+        return {
+            {"start", rom.start}, {"length", rom.length()}, {"codeType", rom.codeType}, {"last", rom.last}};
+    });
     out["bmp"] = partJson(s.bmp, bmpJson);
     out["bit"] = partJson(s.bit, bitJson);
     out["perfTable"] = partJson(s.perf, perfJson);
     out["voltageTable"] = partJson(s.voltage, voltageJson);
     out["timingTable"] = partJson(s.timing, timingJson);
     out["initScripts"] = partJson(s.scripts, scriptsJson);
-    json problems = json::array();
-    for (const DecodeProblem& problem : s.problems)
-        problems.push_back(problem.text);
-    out["problems"] = problems;
+    out["problems"] = arrayJson(s.problems, [](const DecodeProblem& problem) { return json(problem.text); });
     return out;
 }
 

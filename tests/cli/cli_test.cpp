@@ -118,6 +118,51 @@ TEST_F(CliTest, UsageErrorsExitTwo) {
     EXPECT_EQ(runCli({"--version"}).out, "zorvane-fx-cli 1.4\n");
 }
 
+// The options a help text lists, by their names and in its order: "-o,--output", "--bin".
+std::vector<std::string> optionNames(const std::string& help) {
+    std::vector<std::string> names;
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with("  -")) names.push_back(line.substr(2, line.find(' ', 2) - 2));
+    return names;
+}
+
+TEST_F(CliTest, HelpListsTheSubcommandsInTheirOrder) {
+    const CliRun help = runCli({"--help"});
+    ASSERT_EQ(help.code, 0);
+    std::size_t previous = 0;
+    for (const char* name : {"info", "set", "verify", "diff", "structure", "export", "apply"}) {
+        const std::size_t at = help.out.find("\n  " + std::string(name) + " ");
+        ASSERT_NE(at, std::string::npos) << name;
+        EXPECT_GT(at, previous) << name;
+        previous = at;
+    }
+}
+
+TEST_F(CliTest, SetAndApplyOfferTheSaveOptionsInOneOrderEachWithItsOwnForce) {
+    const CliRun set = runCli({"set", "--help"});
+    const CliRun apply = runCli({"apply", "--help"});
+    ASSERT_EQ(set.code, 0);
+    ASSERT_EQ(apply.code, 0);
+    const std::vector<std::string> save{"-h,--help", "-o,--output", "--bin",
+                                        "--json",    "--no-backup", "--force"};
+    const std::vector<std::string> setNames = optionNames(set.out);
+    ASSERT_GT(setNames.size(), save.size());
+    EXPECT_EQ(std::vector<std::string>(setNames.begin(), setNames.begin() + std::ssize(save)), save);
+    // set's values follow the save options; apply has no others.
+    EXPECT_EQ(setNames[save.size()], "--general-mode");
+    EXPECT_EQ(optionNames(apply.out), save);
+    EXPECT_NE(set.out.find("Usage: zorvane-fx-cli set [OPTIONS] FILE\n"), std::string::npos);
+    EXPECT_NE(apply.out.find("Usage: zorvane-fx-cli apply [OPTIONS] SETTINGS FILE\n"), std::string::npos);
+    EXPECT_NE(set.out.find("  --force                     Save although the opened file is damaged"),
+              std::string::npos);
+    EXPECT_NE(apply.out.find("  --force                     Apply settings made for another device"),
+              std::string::npos);
+    for (const CliRun* help : {&set, &apply})
+        EXPECT_NE(help->out.find("  --no-backup                 Do not keep the original as NAME.orig.rom"),
+                  std::string::npos);
+}
+
 TEST_F(CliTest, SetChangesClocksVoltagesAndTimingsAndInfoReadsThemBack) {
     const CliRun r =
         runCli({"set", sample("fx5950-ultra.rom"), "-o", path("mod"), "--voltage-3d", "1.5", "--voltage-2d",
