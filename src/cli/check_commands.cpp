@@ -32,12 +32,6 @@ std::string agreementTag(Severity severity) {
     return kWords.at(static_cast<std::size_t>(severity));
 }
 
-// A value wider than a byte in hex with its unit, at least the given digits: the BIT version (4)
-// and a register (6).
-std::string hex(std::uint32_t value, int digits) {
-    return hexDigits(value, digits) + "h";
-}
-
 // A performance level's clock: hundredths of a MHz with both decimals in a u32 on GeForce FX,
 // whole MHz on GeForce 6.
 std::string clockText(const PerfClock& clock) {
@@ -53,7 +47,7 @@ void printBmp(std::ostream& out, const BmpStructure& bmp) {
 }
 
 void printBit(std::ostream& out, const BitStructure& bit) {
-    out << "BIT at " << hexOffset(bit.offset) << ": version " << hex(bit.version, 4) << ", checksum "
+    out << "BIT at " << hexOffset(bit.offset) << ": version " << hexValue(bit.version, 4) << ", checksum "
         << (bit.checksumOk ? "correct" : "off") << ", tokens";
     for (const BitToken& t : bit.tokens)
         out << " "
@@ -94,10 +88,10 @@ void printScripts(std::ostream& out, const InitScripts& scripts) {
         << (scripts.scripts.size() == 1 ? " script, " : " scripts, ") << scripts.commandCount
         << (scripts.commandCount == 1 ? " command\n" : " commands\n");
     for (const RestrictedProgram& p : scripts.programs)
-        out << "  restricted program for register " << hex(p.reg, 6) << " at " << hexOffset(p.offset) << ": "
-            << int(p.count) << " values from " << hexOffset(p.valuesOffset) << "\n";
+        out << "  restricted program for register " << hexValue(p.reg, 6) << " at " << hexOffset(p.offset)
+            << ": " << int(p.count) << " values from " << hexOffset(p.valuesOffset) << "\n";
     for (const PllSetting& p : scripts.plls) {
-        out << "  PLL " << hex(p.reg, 6) << " at " << hexOffset(p.offset) << ":";
+        out << "  PLL " << hexValue(p.reg, 6) << " at " << hexOffset(p.offset) << ":";
         for (const std::uint16_t value : p.values)
             out << " " << fixedHundredthsText(value) << " MHz";
         out << "\n";

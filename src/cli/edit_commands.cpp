@@ -68,18 +68,12 @@ int saveFilterOf(const SaveOptions& o) {
     return o.bin ? kBinFilterEntry : kRomFilterEntry;
 }
 
-// The file the save writes: --output with the file type's extension where it has none. The model
-// works it out for its save; this is the one place the CLI works it out again, for its messages,
-// until the model tells where it saved.
-std::string saveTargetOf(const SaveOptions& o) {
-    return EditorModel::savePathFor(o.out, saveFilterOf(o));
-}
-
 // Saves the edited image through the window's plan and reports the save.
 int saveAndReport(const SaveOptions& o, EditorModel& model, const RecordingHost& host, std::ostream& out,
                   std::ostream& err) {
     const Outcome saved = model.saveBios(o.out, saveFilterOf(o));
-    const std::string target = saveTargetOf(o);
+    // --output with the file type's extension where it has none, as the model saved to it.
+    const std::string& target = model.lastSaveTarget();
     if (saved.cause == OutcomeCause::Cancelled) {
         // Something spoke against the save and no --force overrode it: a refused save like any other.
         for (const std::string& refusal : host.refusals)

@@ -171,8 +171,12 @@ std::string hexDigits(std::uint32_t value, int digits) {
     return padded;
 }
 
+std::string hexValue(std::uint32_t value, int digits) {
+    return hexDigits(value, digits) + "h";
+}
+
 std::string hexByte(std::uint8_t value) {
-    return hexDigits(value, 2) + "h";
+    return hexValue(value, 2);
 }
 
 std::string hexBytes(const std::uint8_t* bytes, std::size_t count) {

@@ -39,6 +39,8 @@ std::string visibleText(std::string_view utf8);
 
 // Upper-case hex digits, at least the given count: (0x312, 4) -> "0312", (0x3A, 2) -> "3A".
 std::string hexDigits(std::uint32_t value, int digits);
+// A value in hex with its unit, at least the given digits: (0x20, 4) -> "0020h".
+std::string hexValue(std::uint32_t value, int digits);
 // A byte as the checks name it: 0x3A -> "3Ah".
 std::string hexByte(std::uint8_t value);
 // Bytes as a dump shows them: "55 AA 7E".
