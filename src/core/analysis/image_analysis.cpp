@@ -51,6 +51,7 @@ void placeModeInLevels(std::vector<FieldPlace>& layout, std::size_t at, const Vo
         own.levels.push_back(level.levelId);
     }
     entry.field.reset();
+    entry.voltageEntry = static_cast<int>(table.modes[mode]->storedIndex);
     entry.caption = "voltage entry " + std::to_string(table.modes[mode]->storedIndex + 1);
     layout.insert(layout.begin() + static_cast<std::ptrdiff_t>(at) + 1, std::move(entry));
 }

@@ -32,9 +32,10 @@ std::string familyText(const CardFlags& flags) {
     return text.empty() ? "none" : text;
 }
 
-const FieldPlace* placeNamed(const std::vector<FieldPlace>& layout, const std::string& caption) {
+// The place of the other image's layout that holds the same value, if it has one.
+const FieldPlace* samePlaceIn(const std::vector<FieldPlace>& layout, const FieldPlace& place) {
     const auto it = std::find_if(layout.begin(), layout.end(),
-                                 [&](const FieldPlace& place) { return place.caption == caption; });
+                                 [&](const FieldPlace& other) { return other.holdsSameValueAs(place); });
     return it == layout.end() ? nullptr : &*it;
 }
 
@@ -122,10 +123,10 @@ std::vector<FieldChange> fieldChanges(const std::vector<FieldPlace>& layoutBefor
                                       const BiosImage& b) {
     std::vector<FieldChange> changes;
     for (const FieldPlace& place : layoutBefore)
-        if (auto change = compareField(&place, placeNamed(layoutAfter, place.caption), a, b))
+        if (auto change = compareField(&place, samePlaceIn(layoutAfter, place), a, b))
             changes.push_back(std::move(*change));
     for (const FieldPlace& place : layoutAfter)
-        if (!placeNamed(layoutBefore, place.caption))
+        if (!samePlaceIn(layoutBefore, place))
             if (auto change = compareField(nullptr, &place, a, b)) changes.push_back(std::move(*change));
     return changes;
 }

@@ -42,7 +42,9 @@ void addVoltagePlaces(const VoltageTable& table, std::vector<FieldPlace>& places
             places.push_back({"voltage entry " + std::to_string(i + 1),
                               std::nullopt,
                               PlaceKind::VoltagePair,
-                              {table.stored[i].voltageOffset}});
+                              {table.stored[i].voltageOffset},
+                              {},
+                              static_cast<int>(i)});
     places.push_back({"highest voltage code", std::nullopt, PlaceKind::Byte, {table.maxCodeOffset}});
 }
 

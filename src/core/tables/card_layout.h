@@ -30,6 +30,15 @@ struct FieldPlace {
     // The id of the performance level each copy lies in, where the BIOS structure places them;
     // empty otherwise.
     std::vector<std::uint8_t> levels{};
+    // The voltage table's entry, by its position, of a place that holds one no control shows; -1
+    // for every other place.
+    int voltageEntry = -1;
+
+    // Whether two places, of one image or of two, hold the same value: the same card field, the
+    // same voltage entry, or both the table's highest code.
+    bool holdsSameValueAs(const FieldPlace& other) const {
+        return field == other.field && voltageEntry == other.voltageEntry;
+    }
 };
 
 // The bytes a value of the kind takes.
