@@ -11,14 +11,10 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -122,44 +118,25 @@ int runSet(const SaveOptions& o, const ValueRequest& values, std::ostream& out, 
         err);
 }
 
-// The settings file's text, or why it cannot be had.
-struct SettingsFile {
-    std::optional<Settings> settings;
-    std::string error;
-    int exitCode = kExitOk;
-};
-
-SettingsFile loadSettings(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (in) text << in.rdbuf();
-    if (!in || in.bad())
-        return {std::nullopt, visibleText(path) + ": " + kCantOpenFile + " " + std::strerror(errno),
-                kExitFailed};
-    SettingsRead read = readSettings(text.str());
-    if (!read.settings) return {std::nullopt, visibleText(path) + ": " + read.error, kExitUsage};
-    return {std::move(read.settings), {}, kExitOk};
-}
-
 int runApply(const std::string& settingsPath, const SaveOptions& o, std::ostream& out, std::ostream& err) {
-    const SettingsFile file = loadSettings(settingsPath);
+    const SettingsFileRead file = readSettingsFile(diskFiles(), settingsPath);
     if (!file.settings) {
-        err << file.error << " Nothing was written.\n";
-        return file.exitCode;
+        err << visibleText(settingsPath) << ": " << (file.unreadable ? std::string(kCantOpenFile) + " " : "")
+            << file.error << " Nothing was written.\n";
+        return file.unreadable ? kExitFailed : kExitUsage;
     }
-    const Settings& settings = *file.settings;
     bool otherCard = false;
     const int code = editAndSave(
         o,
         [&](EditorModel& model, std::ostream& warn) -> std::optional<std::string> {
-            if (const std::optional<std::string> other = otherDevice(settings, model)) {
-                if (!o.force) {
-                    otherCard = true;
-                    return *other + " --force applies them anyway.";
-                }
-                warn << visibleText(o.file) << ": Warning: " << visibleLines(*other) << "\n";
-            }
-            return applySettings(model, settings);
+            const SettingsApplied applied =
+                applySettingsFile(model, *file.settings, [&](const std::string& why) {
+                    if (o.force) warn << visibleText(o.file) << ": Warning: " << visibleLines(why) << "\n";
+                    return o.force;
+                });
+            otherCard = applied.declined;
+            if (applied.declined) return *applied.otherCard + " --force applies them anyway.";
+            return applied.refused;
         },
         out, err);
     // Another card's values are refused like a save the structure speaks against.

@@ -245,6 +245,26 @@ std::optional<std::string> otherDevice(const Settings& settings, const EditorMod
     return "The settings were made for " + named(settings.device) + ", this image is " + named(device) + ".";
 }
 
+SettingsFileRead readSettingsFile(ImageFiles& files, const std::string& path) {
+    const ReadResult file = files.read(path);
+    if (!file.ok()) return {std::nullopt, file.error, true};
+    SettingsRead read =
+        readSettings(std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()));
+    return {std::move(read.settings), std::move(read.error), false};
+}
+
+SettingsApplied applySettingsFile(EditorModel& model, const Settings& settings,
+                                  const std::function<bool(const std::string& why)>& mayApplyToOtherCard) {
+    SettingsApplied applied;
+    applied.otherCard = otherDevice(settings, model);
+    if (applied.otherCard && !mayApplyToOtherCard(*applied.otherCard)) {
+        applied.declined = true;
+        return applied;
+    }
+    applied.refused = applySettings(model, settings);
+    return applied;
+}
+
 std::optional<std::string> applySettings(EditorModel& model, const Settings& settings) {
     ValueRequest request = settings.values;
     // A list that shows the wanted voltage already keeps its selection: another entry of the same

@@ -4,6 +4,7 @@
 #include "editor/editor_model.h"
 #include "editor/window_controls.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -61,6 +62,26 @@ std::optional<std::string> otherDevice(const Settings& settings, const EditorMod
 // ("clocks.core3d"). A list that already shows the wanted voltage is left alone, so applying an
 // image's own settings changes nothing.
 std::optional<std::string> applySettings(EditorModel& model, const Settings& settings);
+
+// A settings file read through the file layer, as images are read: a plain file only, never
+// waiting on a pipe or a device.
+struct SettingsFileRead {
+    std::optional<Settings> settings;
+    std::string error;       // the file layer's cause, or why the text is no settings file
+    bool unreadable = false; // the file itself could not be read, rather than read and refused
+};
+SettingsFileRead readSettingsFile(ImageFiles& files, const std::string& path);
+
+// How applying a settings file to the window ended.
+struct SettingsApplied {
+    std::optional<std::string> otherCard; // why the settings are another card's, when they are
+    bool declined = false;                // another card's, and the front end said not to apply them
+    std::optional<std::string> refused;   // the first value the window refused, as applySettings says
+};
+// Applies settings as every front end does: settings made for another card go on only when
+// mayApplyToOtherCard, given why they are another card's, says so; then applySettings.
+SettingsApplied applySettingsFile(EditorModel& model, const Settings& settings,
+                                  const std::function<bool(const std::string& why)>& mayApplyToOtherCard);
 
 // A control's key in a settings file: "voltages.3d", "clocks.core3d", "timings.A", "generalMode".
 std::string settingsKey(Control control);
