@@ -1,18 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "main_window.h"
 
+#include "checks_window.h"
 #include "dialogs.h"
+#include "eliding_label.h"
 #include "help_window.h"
 #include "inspection.h"
+#include "levels_table.h"
+#include "recent_files.h"
 #include "text/number_text.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -26,48 +27,15 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPainter>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
-#include <QStyle>
 #include <QVBoxLayout>
 #include <QValidator>
 
 #include <algorithm>
 
 namespace zfx::gui {
-
-// A status-bar label that never widens the window: a text longer than its room ends in "...";
-// the whole of it is in the tool tip. wanted is the width it asks for (0: whatever is left).
-class ElidingLabel final : public QLabel {
-  public:
-    ElidingLabel(QWidget* parent, int wanted, Qt::TextElideMode mode = Qt::ElideRight)
-        : QLabel(parent), m_wanted(wanted), m_mode(mode) {}
-    void setWanted(int wanted) {
-        m_wanted = wanted;
-        updateGeometry();
-    }
-    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
-    QSize sizeHint() const override {
-        const int natural = QLabel::sizeHint().width();
-        return {m_wanted == 0 ? 0 : std::min(natural, m_wanted), QLabel::sizeHint().height()};
-    }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        const QRect room = contentsRect();
-        const QString shown = fontMetrics().elidedText(text(), m_mode, room.width());
-        style()->drawItemText(&painter, room, Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), shown,
-                              foregroundRole());
-    }
-
-  private:
-    int m_wanted;
-    Qt::TextElideMode m_mode;
-};
 
 namespace {
 
@@ -107,7 +75,6 @@ QIcon projectIcon() {
 }
 
 constexpr int kStructureLineWidth = 280;
-constexpr int kRecentFiles = 8;
 // A window manager's title bar and borders, in the window's own pixels.
 constexpr QSize kFrameAllowance(8, 32);
 constexpr int kStructureWarningWidth = 430;
@@ -201,7 +168,9 @@ void TarvEdit::buildMenus() {
         file->addAction(QStringLiteral("E&xit"), this, [this] { act([this] { m_model.Exit1Click(); }); });
     exit->setObjectName(QStringLiteral("Exit1"));
     exit->setShortcut(QKeySequence::Quit);
-    updateRecentMenu();
+    m_recent = std::make_unique<RecentFiles>(*m_settings, *m_recentMenu, [this](const QString& path) {
+        act([&] { m_model.openAfterAsking(path.toStdString()); });
+    });
     buildEditMenu();
     QMenu* info = menuBar()->addMenu(QStringLiteral("&Info"));
     info->setObjectName(QStringLiteral("Info1"));
@@ -257,58 +226,7 @@ HelpWindow& TarvEdit::helpWindow() {
 }
 
 QStringList TarvEdit::recentFiles() const {
-    return m_settings->value(QStringLiteral("files/recent")).toStringList();
-}
-
-void TarvEdit::remember(const QString& path) {
-    QStringList recent = recentFiles();
-    recent.removeAll(path);
-    recent.prepend(path);
-    while (recent.size() > kRecentFiles)
-        recent.removeLast();
-    m_settings->setValue(QStringLiteral("files/recent"), recent);
-    m_settings->setValue(QStringLiteral("files/lastFolder"), QFileInfo(path).absolutePath());
-    updateRecentMenu();
-}
-
-void TarvEdit::updateRecentMenu() {
-    m_recentMenu->clear();
-    const QStringList recent = recentFiles();
-    for (int i = 0; i < recent.size(); ++i) {
-        // "&1 card.rom", the folder in the tool tip; a name's "&" is no mnemonic.
-        const QString name = QFileInfo(recent[i]).fileName().replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* entry = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name), this,
-                                                 [this, path = recent[i]] { openRecent(path); });
-        entry->setToolTip(recent[i]);
-        entry->setStatusTip(recent[i]);
-    }
-    m_recentMenu->addSeparator();
-    QAction* clear = m_recentMenu->addAction(QStringLiteral("&Clear"), this, [this] {
-        m_settings->remove(QStringLiteral("files/recent"));
-        updateRecentMenu();
-    });
-    clear->setObjectName(QStringLiteral("ClearRecent"));
-    clear->setEnabled(!recent.isEmpty());
-    m_recentMenu->setEnabled(!recent.isEmpty());
-}
-
-void TarvEdit::openRecent(const QString& path) {
-    // A file that is gone leaves the list; the open says why it cannot be read.
-    if (!QFileInfo::exists(path)) {
-        QStringList recent = recentFiles();
-        recent.removeAll(path);
-        m_settings->setValue(QStringLiteral("files/recent"), recent);
-        updateRecentMenu();
-    }
-    act([&] { m_model.openAfterAsking(path.toStdString()); });
-}
-
-QString TarvEdit::startFolder() const {
-    QString last = m_settings->value(QStringLiteral("files/lastFolder")).toString();
-    if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
-    const std::string& document = m_model.documentPath();
-    if (!document.empty()) return QFileInfo(QString::fromStdString(document)).absolutePath();
-    return QDir::homePath();
+    return m_recent->files();
 }
 
 std::optional<Control> TarvEdit::revertTarget() const {
@@ -318,27 +236,8 @@ std::optional<Control> TarvEdit::revertTarget() const {
 }
 
 void TarvEdit::showChecks() {
-    if (!m_checksWindow) {
-        m_checksWindow = new QDialog(this);
-        m_checksWindow->setObjectName(QStringLiteral("ChecksWindow"));
-        m_checksWindow->setWindowTitle(QStringLiteral("Image and structure checks"));
-        auto* layout = new QVBoxLayout(m_checksWindow);
-        m_checksText = new QPlainTextEdit(m_checksWindow);
-        m_checksText->setObjectName(QStringLiteral("ChecksText"));
-        m_checksText->setReadOnly(true);
-        m_checksText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        layout->addWidget(m_checksText);
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, m_checksWindow);
-        connect(buttons, &QDialogButtonBox::rejected, m_checksWindow, &QDialog::hide);
-        layout->addWidget(buttons);
-        m_checksWindow->resize(640, 420);
-    }
-    const std::string report = m_model.checksReport();
-    m_checksText->setPlainText(report.empty() ? QStringLiteral("No image is open.")
-                                              : QString::fromStdString(report));
-    m_checksWindow->show();
-    m_checksWindow->raise();
-    m_checksWindow->activateWindow();
+    if (!m_checksWindow) m_checksWindow = new ChecksWindow(this);
+    m_checksWindow->showReport(m_model.checksReport());
 }
 
 void TarvEdit::buildControls() {
@@ -638,7 +537,7 @@ void TarvEdit::syncFromModel() {
     // A file opened or saved goes to the top of the recent files.
     if (m_model.documentPath() != m_rememberedDocument) {
         m_rememberedDocument = m_model.documentPath();
-        if (!m_rememberedDocument.empty()) remember(QString::fromStdString(m_rememberedDocument));
+        if (!m_rememberedDocument.empty()) m_recent->remember(QString::fromStdString(m_rememberedDocument));
     }
     if (m_inspection) m_inspection->refresh();
     for (std::size_t i = 0; i < m_edits.size(); ++i) {
@@ -728,30 +627,9 @@ void TarvEdit::showLevels(const EditorModel::LevelsPreview& preview) {
         m_levels->setToolTip({});
         return;
     }
-    auto cell = [](const std::string& text) {
-        return QStringLiteral("<td style=\"padding-right:12px\">%1</td>")
-            .arg(QString::fromStdString(text).toHtmlEscaped());
-    };
-    QString table =
-        QStringLiteral("<b>%1</b><table cellspacing=\"0\" cellpadding=\"0\"><tr style=\"color:gray\">")
-            .arg(QString::fromStdString(preview.heading).toHtmlEscaped());
-    for (const char* caption : {"Level", "Core", "Memory", "Voltage"})
-        table += cell(caption);
-    table += QStringLiteral("</tr>");
-    QString lines = QString::fromStdString(preview.heading);
-    for (const LevelSummary& level : preview.levels) {
-        const std::string memory =
-            level.memory +
-            (level.copies.empty() ? "" : " \u00D7" + level.copies.substr(0, level.copies.find(' ')));
-        table += QStringLiteral("<tr>") + cell(level.id) + cell(level.core) + cell(memory) +
-                 cell(level.voltage) + QStringLiteral("</tr>");
-        lines += QStringLiteral("\n") + QString::fromStdString(levelText(level));
-    }
-    m_levels->setText(table + QStringLiteral("</table>"));
-    m_levels->setToolTip(lines +
-                         QStringLiteral("\n\nLevel, core clock, memory clock and its copies (one per "
-                                        "memory configuration), voltage. The card picks a level by its "
-                                        "load; while you edit, the levels show what a save would write."));
+    const LevelsTable table = levelsTable(preview);
+    m_levels->setText(table.html);
+    m_levels->setToolTip(table.toolTip);
 }
 
 void TarvEdit::openFile(const QString& path) {
@@ -865,9 +743,9 @@ bool TarvEdit::confirmSave(const std::string& question, const std::string& detai
 }
 
 std::optional<std::string> TarvEdit::chooseOpenPath() {
-    const auto path = m_services.chooseOpenFile(this, startFolder());
+    const auto path = m_services.chooseOpenFile(this, m_recent->startFolder(m_model.documentPath()));
     if (!path) return std::nullopt;
-    m_settings->setValue(QStringLiteral("files/lastFolder"), QFileInfo(*path).absolutePath());
+    m_recent->rememberFolderOf(*path);
     return path->toStdString();
 }
 
@@ -875,9 +753,7 @@ std::optional<SaveChoice> TarvEdit::chooseSavePath() {
     const std::string proposed = m_model.proposedSavePath(
         [](const std::string& path) { return QFileInfo::exists(QString::fromStdString(path)); });
     auto choice = m_services.chooseSaveFile(this, QString::fromStdString(proposed));
-    if (choice)
-        m_settings->setValue(QStringLiteral("files/lastFolder"),
-                             QFileInfo(QString::fromStdString(choice->path)).absolutePath());
+    if (choice) m_recent->rememberFolderOf(QString::fromStdString(choice->path));
     return choice;
 }
 

@@ -8,24 +8,25 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class QAction;
 class QCheckBox;
-class QDialog;
 class QMenu;
 class QSettings;
-class QPlainTextEdit;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 
 namespace zfx::gui {
 
+class ChecksWindow;
 class ElidingLabel;
 class HelpWindow;
 class Inspection;
+class RecentFiles;
 class SecondaryDialog;
 
 // The main window: a thin view over the editor model. It shows the model's control states and
@@ -73,12 +74,6 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     void buildMenus();
     void buildEditMenu();
     void buildHelpMenu();
-    void updateRecentMenu();
-    // Keeps a file opened or saved at the top of the recent files, and its folder as the last.
-    void remember(const QString& path);
-    void openRecent(const QString& path);
-    // The folder the file dialogs start in: the last one used, or the open file's.
-    QString startFolder() const;
     // Undo, redo and revert follow the model; the boxes show what the user changed and what the
     // save would refuse.
     void showEditState();
@@ -120,13 +115,13 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     QSettings* m_settings = nullptr;
     HelpWindow* m_helpWindow = nullptr;
     QMenu* m_recentMenu = nullptr;
+    std::unique_ptr<RecentFiles> m_recent;
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
     QAction* m_revertField = nullptr;
     QAction* m_revertAll = nullptr;
     std::string m_rememberedDocument; // the document the recent files last took
-    QDialog* m_checksWindow = nullptr;
-    QPlainTextEdit* m_checksText = nullptr;
+    ChecksWindow* m_checksWindow = nullptr;
     std::array<QLineEdit*, 12> m_edits{};
     std::array<QComboBox*, 3> m_combos{};
     std::array<QCheckBox*, 2> m_checks{};
