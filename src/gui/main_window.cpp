@@ -17,12 +17,10 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
@@ -30,41 +28,12 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
-#include <QVBoxLayout>
-#include <QValidator>
 
 #include <algorithm>
 
 namespace zfx::gui {
 
 namespace {
-
-const QString kVoltageHint =
-    QStringLiteral("Change the supply voltage for your GFX card chip in different modes. "
-                   "Available voltages vary from card and bios.");
-const QString kClockHint =
-    QStringLiteral("Change the clockspeeds of your card in different modes. Not all modes are "
-                   "available for some cards.");
-const QString kTimingHint =
-    QStringLiteral("Change some timings of your GFX cards memory. Sorry currently not available "
-                   "for 6800 class.");
-const QString k3DHint =
-    QStringLiteral("3D is the mode your card has when a game / program is performing 3D operations.");
-const QString k2DHint = QStringLiteral("2D is the mode your card has in Windows.");
-const QString kThrottleHint =
-    QStringLiteral("Throttle is the mode some cards go into when they overheat or dont know "
-                   "if to use 3D or 2D mode");
-const QString kRateHint = QStringLiteral("Your effective Memory speed as displayed in your driver.");
-
-// The edit boxes' rule, the model's: digits only, typed or pasted; a paste with anything else is
-// refused.
-class DigitsOnlyValidator final : public QValidator {
-  public:
-    explicit DigitsOnlyValidator(QObject* parent) : QValidator(parent) {}
-    State validate(QString& input, int&) const override {
-        return EditorModel::acceptsTypedText(input.toStdString()) ? Acceptable : Invalid;
-    }
-};
 
 // The project's icon, rendered from its SVG at build time.
 QIcon projectIcon() {
@@ -108,21 +77,6 @@ TarvEdit::TarvEdit(DesktopServices& services, QSettings* settings)
     m_inspection = new Inspection(*this);
     syncFromModel();
     restoreSizeAndPlace();
-}
-
-void TarvEdit::setTabOrderFollowingTheLayout() {
-    std::vector<QWidget*> order{m_combos[controlInfo(Control::Voltage3D).index],
-                                m_combos[controlInfo(Control::VoltageThrottle).index],
-                                m_combos[controlInfo(Control::Voltage2D).index],
-                                m_checks[controlInfo(Control::GeneralMode).index]};
-    for (const Control box : {Control::Core3D, Control::Mem3D, Control::CoreThrottle, Control::MemThrottle,
-                              Control::Core2D, Control::Mem2D})
-        order.push_back(editFor(box));
-    order.push_back(m_checks[controlInfo(Control::TimingEdit).index]);
-    for (const Control box : kTimingBoxes)
-        order.push_back(editFor(box));
-    for (std::size_t i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
 }
 
 void TarvEdit::restoreSizeAndPlace() {
@@ -240,221 +194,6 @@ void TarvEdit::showChecks() {
     m_checksWindow->showReport(m_model.checksReport());
 }
 
-void TarvEdit::buildControls() {
-    // The design's arrangement, in layouts: the Info box across the top; below it the voltages,
-    // the clock rates and the memory timings side by side; the notices under them. Sizes follow
-    // the font and the scale factor, and the window may grow.
-    auto* form = new QWidget(this);
-    form->setObjectName(QStringLiteral("form"));
-    setCentralWidget(form);
-    auto* formLayout = new QVBoxLayout(form);
-    formLayout->setContentsMargins(8, 8, 8, 8);
-    formLayout->setSpacing(10);
-    const QFontMetrics metrics(font());
-    // Room for a number of digits, as the design's boxes had.
-    const auto boxWidth = [&metrics](int digits) {
-        return metrics.horizontalAdvance(QString(digits, QLatin1Char('0'))) + 14;
-    };
-
-    auto label = [](QWidget* parent, const char* name, const QString& caption, const QString& hint = {}) {
-        auto* l = new QLabel(caption, parent);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setToolTip(hint);
-        return l;
-    };
-    auto group = [&](const char* name, const QString& title, const QString& hint) {
-        auto* g = new QGroupBox(title, form);
-        g->setObjectName(QString::fromLatin1(name));
-        g->setToolTip(hint);
-        return g;
-    };
-    auto edit = [&](QWidget* parent, Control box, int digits, const QString& hint) {
-        const ControlInfo& info = controlInfo(box);
-        auto* e = new QLineEdit(parent);
-        e->setObjectName(
-            QString::fromLatin1(info.objectName.data(), static_cast<int>(info.objectName.size())));
-        e->setValidator(new DigitsOnlyValidator(e));
-        e->setProperty("designHint", hint);
-        e->setFixedWidth(boxWidth(digits));
-        m_edits[info.index] = e;
-        connect(e, &QLineEdit::textEdited, this, [this, box](const QString& text) {
-            act([&] { m_model.typeText(box, text.toStdString()); });
-        });
-        // Key releases of the memory boxes, focus and hover of every box for the status bar.
-        e->installEventFilter(this);
-        return e;
-    };
-    auto checkBox = [&](QWidget* parent, Control box) {
-        const ControlInfo& info = controlInfo(box);
-        auto* check = new QCheckBox(
-            QString::fromLatin1(info.label.data(), static_cast<int>(info.label.size())), parent);
-        check->setObjectName(
-            QString::fromLatin1(info.objectName.data(), static_cast<int>(info.objectName.size())));
-        m_checks[info.index] = check;
-        return check;
-    };
-
-    // Info area: the captions end where the values begin; the performance levels at the right,
-    // below the file's line.
-    auto* infoArea = group("GroupBox3", QStringLiteral("Info"), {});
-    auto* infoGrid = new QGridLayout(infoArea);
-    infoGrid->setHorizontalSpacing(6);
-    infoGrid->setVerticalSpacing(3);
-    const std::array<std::pair<const char*, QString>, 4> captions{
-        {{"StaticText1", QStringLiteral("File :")},
-         {"StaticText2", QStringLiteral("Device :")},
-         {"StaticText3", QStringLiteral("BIOS Version :")},
-         {"StaticText4", QStringLiteral("Vendor :")}}};
-    for (int row = 0; row < 4; ++row)
-        infoGrid->addWidget(label(infoArea, captions[static_cast<std::size_t>(row)].first,
-                                  captions[static_cast<std::size_t>(row)].second),
-                            row, 0, Qt::AlignRight | Qt::AlignTop);
-    m_Pfad = new ElidingLabel(infoArea, 0, Qt::ElideMiddle);
-    m_Pfad->setObjectName(QStringLiteral("Pfad"));
-    infoGrid->addWidget(m_Pfad, 0, 1, 1, 2);
-    m_devicename = label(infoArea, "devicename", QStringLiteral("--"));
-    m_Biosversion = label(infoArea, "Biosversion", QStringLiteral("--"));
-    m_manufactor = label(infoArea, "manufactor", QStringLiteral("--"));
-    infoGrid->addWidget(m_devicename, 1, 1, Qt::AlignTop);
-    infoGrid->addWidget(m_Biosversion, 2, 1, Qt::AlignTop);
-    infoGrid->addWidget(m_manufactor, 3, 1, Qt::AlignTop);
-    m_levels = new QLabel(infoArea);
-    m_levels->setObjectName(QStringLiteral("PerformanceLevels"));
-    m_levels->setTextFormat(Qt::RichText); // a table of numbers the program writes, no text of the image
-    m_levels->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    infoGrid->addWidget(m_levels, 1, 2, 4, 1);
-    infoGrid->setColumnStretch(1, 1);
-    infoGrid->setColumnStretch(2, 1);
-    infoGrid->setRowStretch(4, 1);
-    formLayout->addWidget(infoArea);
-
-    auto* middle = new QHBoxLayout;
-    middle->setSpacing(14);
-    formLayout->addLayout(middle);
-
-    // Voltages
-    auto* voltages = group("GroupBox1", QStringLiteral("VGPU"), kVoltageHint);
-    auto* voltageGrid = new QGridLayout(voltages);
-    voltageGrid->setVerticalSpacing(10);
-    const std::array<std::tuple<Control, const char*, QString, QString>, 3> modes{{
-        {Control::Voltage3D, "StaticText7", QStringLiteral("3D"), k3DHint},
-        {Control::VoltageThrottle, "StaticText6", QStringLiteral("Thrtl."), kThrottleHint},
-        {Control::Voltage2D, "StaticText5", QStringLiteral("2D"), k2DHint},
-    }};
-    for (int row = 0; row < 3; ++row) {
-        const auto& [list, name, caption, hint] = modes[static_cast<std::size_t>(row)];
-        voltageGrid->addWidget(label(voltages, name, caption, hint), row, 0, Qt::AlignRight);
-        const ControlInfo& info = controlInfo(list);
-        auto* c = new QComboBox(voltages);
-        c->setObjectName(
-            QString::fromLatin1(info.objectName.data(), static_cast<int>(info.objectName.size())));
-        c->setMinimumWidth(boxWidth(4) + 20);
-        m_combos[info.index] = c;
-        c->installEventFilter(this);
-        connect(c, &QComboBox::activated, this,
-                [this, list = list](int position) { act([&] { m_model.selectEntry(list, position); }); });
-        voltageGrid->addWidget(c, row, 1);
-    }
-    checkBox(voltages, Control::GeneralMode)
-        ->setToolTip(QStringLiteral("Generalmode allows soem cards to select more voltages."));
-    voltageGrid->addWidget(m_checks[controlInfo(Control::GeneralMode).index], 3, 0, 1, 2);
-    voltageGrid->setRowStretch(4, 1);
-    voltageGrid->setColumnStretch(2, 1);
-    middle->addWidget(voltages, 3);
-
-    // Clock rates: a row per mode, core and memory with the memory's effective rate beside it
-    auto* clocks = group("GroupBox2", QStringLiteral("Clockrates"), kClockHint);
-    auto* clockGrid = new QGridLayout(clocks);
-    clockGrid->setVerticalSpacing(8);
-    clockGrid->addWidget(label(clocks, "StaticText11", QStringLiteral("Core"), kClockHint), 0, 1,
-                         Qt::AlignHCenter);
-    clockGrid->addWidget(label(clocks, "StaticText12", QStringLiteral("Memory"), kClockHint), 0, 2,
-                         Qt::AlignHCenter);
-    const std::array<std::tuple<const char*, QString, QString, Control, Control, const char*>, 3> rows{{
-        {"StaticText10", QStringLiteral("3D"), k3DHint, Control::Core3D, Control::Mem3D, "StaticText20"},
-        {"StaticText9", QStringLiteral("Thrtl."), kThrottleHint + ".", Control::CoreThrottle,
-         Control::MemThrottle, "StaticText21"},
-        {"StaticText8", QStringLiteral("2D"), k2DHint, Control::Core2D, Control::Mem2D, "StaticText22"},
-    }};
-    for (int row = 0; row < 3; ++row) {
-        const auto& [name, caption, hint, core, memory, rateName] = rows[static_cast<std::size_t>(row)];
-        clockGrid->addWidget(label(clocks, name, caption, hint), row + 1, 0, Qt::AlignRight);
-        // Edit1 never showed a hint of its own, not even its group's; Edit4 had the design's own.
-        const QString coreHint = core == Control::Core2D ? QString() : kClockHint;
-        const QString memoryHint =
-            memory == Control::Mem2D ? QStringLiteral("This shows the memory speed your card has in 3D Mode.")
-                                     : kClockHint;
-        clockGrid->addWidget(edit(clocks, core, 5, coreHint), row + 1, 1);
-        clockGrid->addWidget(edit(clocks, memory, 5, memoryHint), row + 1, 2);
-        QLabel* rate = label(clocks, rateName, QStringLiteral("--"), kRateHint);
-        rate->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("(0000Mhz DDR)")));
-        m_rates[static_cast<std::size_t>(row)] = rate;
-        clockGrid->addWidget(rate, row + 1, 3);
-    }
-    clockGrid->setRowStretch(4, 1);
-    clockGrid->setColumnStretch(3, 1);
-    middle->addWidget(clocks, 4);
-
-    // Memory timings, with the box that allows editing them above
-    auto* timingColumn = new QVBoxLayout;
-    timingColumn->setSpacing(4);
-    timingColumn->addWidget(checkBox(form, Control::TimingEdit), 0, Qt::AlignLeft);
-    m_checks[controlInfo(Control::TimingEdit).index]->setContentsMargins(12, 0, 0, 0);
-    auto* timings = group("GroupBox4", QStringLiteral("Memory timings"), kTimingHint);
-    auto* timingGrid = new QGridLayout(timings);
-    timingGrid->addWidget(label(timings, "StaticText14", QStringLiteral("Timing A:"), kTimingHint), 0, 0, 1,
-                          2, Qt::AlignRight);
-    timingGrid->addWidget(edit(timings, Control::TimingA, 3, kTimingHint), 0, 2);
-    timingGrid->setRowMinimumHeight(1, 8);
-    for (int i = 0; i < 5; ++i) {
-        const Control box = kTimingBoxes[static_cast<std::size_t>(i) + 1];
-        const QString letter = QString::fromLatin1(controlInfo(box).jsonKey.data(), 1);
-        timingGrid->addWidget(
-            label(timings, ("StaticText" + std::to_string(15 + i)).c_str(), letter, kTimingHint), 2, i,
-            Qt::AlignHCenter);
-        timingGrid->addWidget(edit(timings, box, 3, kTimingHint), 3, i);
-    }
-    timingGrid->setRowStretch(4, 1);
-    timingColumn->addWidget(timings, 1);
-    middle->addLayout(timingColumn, 3);
-    for (const Control box : kCheckBoxes)
-        connect(m_checks[controlInfo(box).index], &QCheckBox::clicked, this,
-                [this, box](bool ticked) { act([&] { m_model.setChecked(box, ticked); }); });
-
-    // Notices: the numbered lines under the first's "1.", the last apart and larger
-    auto notice = [&](const char* name, const QString& caption, int pixels) {
-        auto* l = label(form, name, caption);
-        QFont f = l->font();
-        f.setBold(true);
-        f.setPixelSize(pixels);
-        l->setFont(f);
-        return l;
-    };
-    QLabel* first =
-        notice("Label5", QStringLiteral("Remember:  1. Always keep a clean backup of your old BIOS."), 11);
-    const int indent = QFontMetrics(first->font()).horizontalAdvance(QStringLiteral("Remember:  "));
-    auto* notices = new QGridLayout;
-    notices->setVerticalSpacing(4);
-    notices->addWidget(first, 0, 0, 1, 2);
-    notices->setColumnMinimumWidth(0, indent);
-    notices->addWidget(
-        notice("Label9", QStringLiteral("2. Have a PCI card at hand to flash if things go wrong."), 11), 1,
-        1);
-    notices->addWidget(
-        notice("StaticText13", QStringLiteral("3. Probaly not every BIOS will be read correctly."), 11), 2,
-        1);
-    notices->setRowMinimumHeight(3, 12);
-    notices->addWidget(notice("Label10", QStringLiteral("You do all modifications at your own risk!"), 19), 4,
-                       1);
-    auto* centred = new QHBoxLayout;
-    centred->addStretch(1);
-    centred->addLayout(notices);
-    centred->addStretch(2);
-    formLayout->addStretch(1);
-    formLayout->addLayout(centred);
-    formLayout->addStretch(1);
-}
-
 void TarvEdit::buildStatusBar() {
     // The bar adds its height below the form; nothing above it moves.
     auto* bar = new QStatusBar(this);
@@ -540,6 +279,12 @@ void TarvEdit::syncFromModel() {
         if (!m_rememberedDocument.empty()) m_recent->remember(QString::fromStdString(m_rememberedDocument));
     }
     if (m_inspection) m_inspection->refresh();
+    showFormValues(f);
+    showCaptions(f);
+    showEditState();
+}
+
+void TarvEdit::showFormValues(const FormState& f) {
     for (std::size_t i = 0; i < m_edits.size(); ++i) {
         const QString text = QString::fromStdString(f.edits[i].text);
         if (m_edits[i]->text() != text) m_edits[i]->setText(text);
@@ -567,6 +312,9 @@ void TarvEdit::syncFromModel() {
         m_checks[i]->setChecked(f.checks[i].ticked);
         m_checks[i]->setEnabled(f.checks[i].enabled);
     }
+}
+
+void TarvEdit::showCaptions(const FormState& f) {
     const std::array<std::pair<QLabel*, const std::string*>, 7> captions{{{m_Pfad, &f.Pfad},
                                                                           {m_devicename, &f.devicename},
                                                                           {m_Biosversion, &f.Biosversion},
@@ -582,7 +330,6 @@ void TarvEdit::syncFromModel() {
         if (label->text() != text) label->setText(text);
     }
     m_Pfad->setToolTip(m_Pfad->text());
-    showEditState();
 }
 
 void TarvEdit::showEditState() {
@@ -672,6 +419,15 @@ bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    showPlaceOnFocusOrHover(watched, event);
+    if (event->type() == QEvent::KeyRelease) {
+        for (const Control box : kMemoryBoxes)
+            if (watched == editFor(box)) act([&] { m_model.keyReleased(box); });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TarvEdit::showPlaceOnFocusOrHover(const QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::FocusIn: {
         // The user's own moves only: the focus a window gives its first control when it opens
@@ -698,11 +454,6 @@ bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
     default:
         break;
     }
-    if (event->type() == QEvent::KeyRelease) {
-        for (const Control box : kMemoryBoxes)
-            if (watched == editFor(box)) act([&] { m_model.keyReleased(box); });
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void TarvEdit::dragEnterEvent(QDragEnterEvent* event) {

@@ -18,6 +18,7 @@ class QMenu;
 class QSettings;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 
 namespace zfx::gui {
@@ -82,17 +83,31 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     // The window that lists every check of the open image, readable and selectable; the Info menu
     // and a click on the status bar show it.
     void showChecks();
+    // The controls, group by group (main_window_controls.cpp).
     void buildControls();
+    QWidget* buildInfoGroup(QWidget* form);
+    QWidget* buildVoltageGroup(QWidget* form);
+    QWidget* buildClockGroup(QWidget* form);
+    QLayout* buildTimingColumn(QWidget* form);
+    // An edit box, voltage list or check box of the model's, in its place among the controls.
+    QLineEdit* addEdit(QWidget* parent, Control box, int digits, const QString& hint);
+    QComboBox* addVoltageList(QWidget* parent, Control list);
+    QCheckBox* addCheckBox(QWidget* parent, Control box);
     void buildStatusBar();
     void setTabOrderFollowingTheLayout();
     // The edit box or voltage list a widget is, if any.
     std::optional<Control> controlOf(const QObject* widget) const;
     // The status bar shows where the widget's value lives, or the image check when it has none.
     void showPlaceOf(const QObject* widget);
+    // The field given the focus or under the mouse shows its place there.
+    void showPlaceOnFocusOrHover(const QObject* watched, QEvent* event);
     // The size and place of the last run, or the design's, inside the screen it opens on.
     void restoreSizeAndPlace();
     // Brings every widget in line with the model.
     void syncFromModel();
+    // The boxes, lists and check boxes; the captions of the image and the file.
+    void showFormValues(const FormState& f);
+    void showCaptions(const FormState& f);
     // The status bar's image check and structure check.
     void showCheckLines();
     void showLevels(const EditorModel::LevelsPreview& preview);
