@@ -5,9 +5,9 @@
 #include "dialogs.h"
 #include "eliding_label.h"
 #include "help_window.h"
-#include "inspection.h"
 #include "levels_table.h"
 #include "recent_files.h"
+#include "structure_and_comparison_menu.h"
 #include "text/number_text.h"
 
 #include <QAction>
@@ -74,7 +74,7 @@ TarvEdit::TarvEdit(DesktopServices& services, QSettings* settings)
     setTabOrderFollowingTheLayout();
     setWindowIcon(projectIcon());
     setAcceptDrops(true);
-    m_inspection = new Inspection(*this);
+    m_structureAndComparison = new StructureAndComparisonMenu(*this);
     syncFromModel();
     restoreSizeAndPlace();
 }
@@ -278,7 +278,7 @@ void TarvEdit::syncFromModel() {
         m_rememberedDocument = m_model.documentPath();
         if (!m_rememberedDocument.empty()) m_recent->remember(QString::fromStdString(m_rememberedDocument));
     }
-    if (m_inspection) m_inspection->refresh();
+    if (m_structureAndComparison) m_structureAndComparison->refresh();
     showFormValues(f);
     showCaptions(f);
     showEditState();
@@ -405,7 +405,7 @@ bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonRelease) {
             // The structure line leads to the structure itself, the image check to every check.
             if (watched == m_structureLine)
-                m_inspection->showStructure();
+                m_structureAndComparison->showStructure();
             else
                 showChecks();
         }

@@ -26,7 +26,7 @@ namespace zfx::gui {
 class ChecksWindow;
 class ElidingLabel;
 class HelpWindow;
-class Inspection;
+class StructureAndComparisonMenu;
 class RecentFiles;
 class SecondaryDialog;
 
@@ -51,7 +51,7 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     // The files opened or saved last, newest first.
     QStringList recentFiles() const;
     // The structure and comparison windows and the settings files.
-    Inspection& inspection() { return *m_inspection; }
+    StructureAndComparisonMenu& structureAndComparison() { return *m_structureAndComparison; }
     // Runs a change of the model from outside the window as a user's action: the window shows it.
     void runAction(const std::function<void()>& action) { act(action); }
 
@@ -151,7 +151,7 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     const QObject* m_placeShownFor = nullptr; // the field the user gave the focus
     std::vector<Message> m_pendingMessages;
     int m_acting = 0;
-    Inspection* m_inspection = nullptr; // a child of the window
+    StructureAndComparisonMenu* m_structureAndComparison = nullptr; // a child of the window
 };
 
 } // namespace zfx::gui

@@ -3,9 +3,9 @@
 #include "editor_windows.h"
 #include "help_window.h"
 #include "hex_view.h"
-#include "inspection.h"
 #include "link_label.h"
 #include "save/risky_values.h"
+#include "structure_and_comparison_menu.h"
 #include "structure_window.h"
 #include "test_support.h"
 
@@ -105,7 +105,9 @@ class GuiTest : public QObject {
     std::unique_ptr<test::TempDir> dir;
     std::unique_ptr<QSettings> settings;
     QWidget* main() { return &windows->TarvEdit; }
-    StructureWindow* structureWindow() { return windows->TarvEdit.inspection().structureWindow(); }
+    StructureWindow* structureWindow() {
+        return windows->TarvEdit.structureAndComparison().structureWindow();
+    }
     static QTreeWidgetItem* topItem(QTreeWidget* tree, const char* label) {
         const QList<QTreeWidgetItem*> found = tree->findItems(QString::fromLatin1(label), Qt::MatchExactly);
         if (found.isEmpty()) qFatal("no tree item %s", label);
@@ -151,8 +153,8 @@ class GuiTest : public QObject {
         asked.clear();
         told.clear();
         answerYes = true;
-        windows->TarvEdit.inspection().setDialogs(
-            {[this](QWidget*, InspectedFile) -> std::optional<QString> {
+        windows->TarvEdit.structureAndComparison().setDialogs(
+            {[this](QWidget*, ChosenFile) -> std::optional<QString> {
                  if (inspectionFiles.empty()) return std::nullopt;
                  const QString answer = inspectionFiles.front();
                  inspectionFiles.pop_front();
@@ -844,7 +846,7 @@ class GuiTest : public QObject {
         openThroughMenu("fx5700.rom");
         inspectionFiles.push_back(QString::fromStdString(dir->file("saved.rom").string()));
         action(main(), "CompareWith")->trigger();
-        ComparisonWindow* compared = windows->TarvEdit.inspection().comparisonWindow();
+        ComparisonWindow* compared = windows->TarvEdit.structureAndComparison().comparisonWindow();
         QVERIFY(compared->isVisible());
         QStringList expected;
         for (const std::string& line : saved)
