@@ -74,7 +74,7 @@ TarvEdit::TarvEdit(DesktopServices& services, QSettings* settings)
     setTabOrderFollowingTheLayout();
     setWindowIcon(projectIcon());
     setAcceptDrops(true);
-    m_structureAndComparison = new StructureAndComparisonMenu(*this);
+    m_structureAndComparison = new StructureAndComparisonMenu(*this, m_services);
     syncFromModel();
     restoreSizeAndPlace();
 }
@@ -175,7 +175,7 @@ void TarvEdit::buildHelpMenu() {
 }
 
 HelpWindow& TarvEdit::helpWindow() {
-    if (!m_helpWindow) m_helpWindow = new HelpWindow(this);
+    if (!m_helpWindow) m_helpWindow = new HelpWindow(m_services, this);
     return *m_helpWindow;
 }
 

@@ -27,44 +27,44 @@ QString plannedChanges(const EditorModel& model) {
 
 } // namespace
 
-void exportSettingsFile(TarvEdit& window, const MenuDialogs& dialogs) {
-    const std::optional<QString> path = chooseFileForOpenImage(window, dialogs, ChosenFile::ExportSettings);
+void exportSettingsFile(TarvEdit& window, DesktopServices& services) {
+    const std::optional<QString> path = chooseFileForOpenImage(window, services, ChosenFile::ExportSettings);
     if (!path) return;
     QSaveFile file(*path);
     const std::string text = settingsText(settingsShown(window.model()));
     if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
         !file.commit())
-        dialogs.tell(&window, QStringLiteral("Cannot write ") + *path, file.errorString());
+        services.tell(&window, QStringLiteral("Cannot write ") + *path, file.errorString());
 }
 
-void applySettingsFile(TarvEdit& window, const MenuDialogs& dialogs) {
-    const std::optional<QString> path = chooseFileForOpenImage(window, dialogs, ChosenFile::ApplySettings);
+void applySettingsFile(TarvEdit& window, DesktopServices& services) {
+    const std::optional<QString> path = chooseFileForOpenImage(window, services, ChosenFile::ApplySettings);
     if (!path) return;
     QFile file(*path);
     if (!file.open(QIODevice::ReadOnly)) {
-        dialogs.tell(&window, QStringLiteral("Cannot read ") + *path, file.errorString());
+        services.tell(&window, QStringLiteral("Cannot read ") + *path, file.errorString());
         return;
     }
     const SettingsRead read = readSettings(file.readAll().toStdString());
     if (!read.settings) {
-        dialogs.tell(&window, QStringLiteral("Cannot apply ") + *path, QString::fromStdString(read.error));
+        services.tell(&window, QStringLiteral("Cannot apply ") + *path, QString::fromStdString(read.error));
         return;
     }
     EditorModel& model = window.model();
     if (const std::optional<std::string> other = otherDevice(*read.settings, model))
-        if (!dialogs.ask(&window, QStringLiteral("These settings are for another card. Apply them anyway?"),
-                         QString::fromStdString(*other)))
+        if (!services.ask(&window, QStringLiteral("These settings are for another card. Apply them anyway?"),
+                          QString::fromStdString(*other)))
             return;
     std::optional<std::string> refused;
     window.runAction([&] { refused = zfx::applySettings(model, *read.settings); });
     // Nothing is saved here: the window shows the values as unsaved edits, and what a save would
     // change.
     if (refused)
-        dialogs.tell(&window, QStringLiteral("Some settings could not be applied."),
-                     QString::fromStdString(*refused));
+        services.tell(&window, QStringLiteral("Some settings could not be applied."),
+                      QString::fromStdString(*refused));
     else
-        dialogs.tell(&window, QStringLiteral("Settings applied. Save BIOS writes these changes:"),
-                     plannedChanges(model));
+        services.tell(&window, QStringLiteral("Settings applied. Save BIOS writes these changes:"),
+                      plannedChanges(model));
 }
 
 } // namespace zfx::gui

@@ -6,9 +6,9 @@
 namespace zfx::gui {
 
 // File > Export Settings...: the window's values, written to a settings file the user chooses.
-void exportSettingsFile(TarvEdit& window, const MenuDialogs& dialogs);
+void exportSettingsFile(TarvEdit& window, DesktopServices& services);
 // File > Apply Settings...: the values of a settings file the user chooses, as unsaved edits of
 // the window, with the changes a save would make; another card's only when the user says so.
-void applySettingsFile(TarvEdit& window, const MenuDialogs& dialogs);
+void applySettingsFile(TarvEdit& window, DesktopServices& services);
 
 } // namespace zfx::gui

@@ -8,65 +8,22 @@
 
 #include <QAction>
 #include <QEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 
 namespace zfx::gui {
 
-namespace {
-
-const QString kSettingsFilter = QStringLiteral("Settings (*.json);;All files (*)");
-
-std::optional<QString> chooseWithDialog(QWidget* parent, ChosenFile file) {
-    QString path;
-    switch (file) {
-    case ChosenFile::CompareWith:
-        path = QFileDialog::getOpenFileName(parent, QStringLiteral("Compare With"), {},
-                                            QStringLiteral("BIOS images (*.rom *.bin);;All files (*)"));
-        break;
-    case ChosenFile::ExportSettings:
-        path = QFileDialog::getSaveFileName(parent, QStringLiteral("Export Settings"), {}, kSettingsFilter);
-        break;
-    case ChosenFile::ApplySettings:
-        path = QFileDialog::getOpenFileName(parent, QStringLiteral("Apply Settings"), {}, kSettingsFilter);
-        break;
-    }
-    if (path.isEmpty()) return std::nullopt;
-    return path;
-}
-
-} // namespace
-
-MenuDialogs qtMenuDialogs() {
-    return {chooseWithDialog,
-            [](QWidget* parent, const QString& question, const QString& detail) {
-                QMessageBox box(QMessageBox::Warning, QStringLiteral("Zorvane FX"), question,
-                                QMessageBox::Yes | QMessageBox::No, parent);
-                box.setInformativeText(detail);
-                box.setDefaultButton(QMessageBox::No);
-                return box.exec() == QMessageBox::Yes;
-            },
-            [](QWidget* parent, const QString& text, const QString& detail) {
-                QMessageBox box(QMessageBox::Information, QStringLiteral("Zorvane FX"), text, QMessageBox::Ok,
-                                parent);
-                box.setInformativeText(detail);
-                box.exec();
-            }};
-}
-
-std::optional<QString> chooseFileForOpenImage(TarvEdit& window, const MenuDialogs& dialogs, ChosenFile file) {
+std::optional<QString> chooseFileForOpenImage(TarvEdit& window, DesktopServices& services, ChosenFile file) {
     if (window.model().analysis().image.empty()) {
-        dialogs.tell(&window, QStringLiteral("Open a BIOS file first."), {});
+        services.tell(&window, QStringLiteral("Open a BIOS file first."), {});
         return std::nullopt;
     }
-    return dialogs.chooseFile(&window, file);
+    return services.chooseFile(&window, file);
 }
 
-StructureAndComparisonMenu::StructureAndComparisonMenu(TarvEdit& window)
-    : QObject(&window), m_window(window), m_dialogs(qtMenuDialogs()) {
+StructureAndComparisonMenu::StructureAndComparisonMenu(TarvEdit& window, DesktopServices& services)
+    : QObject(&window), m_window(window), m_services(services) {
     addMenuEntries();
     // A box or list given the focus shows its bytes in the structure window.
     for (const ControlInfo& info : kControls)
@@ -97,9 +54,9 @@ void StructureAndComparisonMenu::addMenuEntries() {
     };
     entry(file, QStringLiteral("&Compare With..."), "CompareWith", [this] { compareWith(); });
     entry(file, QStringLiteral("&Export Settings..."), "ExportSettings",
-          [this] { exportSettingsFile(m_window, m_dialogs); });
+          [this] { exportSettingsFile(m_window, m_services); });
     entry(file, QStringLiteral("&Apply Settings..."), "ApplySettings",
-          [this] { applySettingsFile(m_window, m_dialogs); });
+          [this] { applySettingsFile(m_window, m_services); });
     if (exit) file->insertSeparator(exit);
     entry(view, QStringLiteral("BIOS &Structure"), "BiosStructure", [this] {
         showStructure();
@@ -128,12 +85,13 @@ bool StructureAndComparisonMenu::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void StructureAndComparisonMenu::compareWith() {
-    const std::optional<QString> path = chooseFileForOpenImage(m_window, m_dialogs, ChosenFile::CompareWith);
+    const std::optional<QString> path = chooseFileForOpenImage(m_window, m_services, ChosenFile::CompareWith);
     if (!path) return;
     const EditorModel& model = m_window.model();
     const ReadResult read = diskFiles().read(path->toStdString());
     if (!read.ok()) {
-        m_dialogs.tell(&m_window, QStringLiteral("Cannot read ") + *path, QString::fromStdString(read.error));
+        m_services.tell(&m_window, QStringLiteral("Cannot read ") + *path,
+                        QString::fromStdString(read.error));
         return;
     }
     if (!m_comparison) m_comparison = new ComparisonWindow(&m_window);

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "desktop_services.h"
 #include "editor/window_controls.h"
 
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 namespace zfx::gui {
@@ -15,21 +15,9 @@ class TarvEdit;
 class StructureWindow;
 class ComparisonWindow;
 
-// The files the menu's entries ask for.
-enum class ChosenFile { CompareWith, ExportSettings, ApplySettings };
-
-// The questions the menu's entries ask the user, replaceable so tests answer them from a script.
-struct MenuDialogs {
-    std::function<std::optional<QString>(QWidget*, ChosenFile)> chooseFile;
-    // A question with Yes and No; true: Yes.
-    std::function<bool(QWidget*, const QString& question, const QString& detail)> ask;
-    std::function<void(QWidget*, const QString& text, const QString& detail)> tell;
-};
-MenuDialogs qtMenuDialogs();
-
 // The file the user chooses for the open image; nothing when no image is open (the user is told
 // so) or the choice is cancelled.
-std::optional<QString> chooseFileForOpenImage(TarvEdit& window, const MenuDialogs& dialogs, ChosenFile file);
+std::optional<QString> chooseFileForOpenImage(TarvEdit& window, DesktopServices& services, ChosenFile file);
 
 // What the main window offers to look inside the image: View > BIOS Structure and File > Compare
 // With..., whose windows it keeps, and File > Export Settings... and File > Apply Settings...,
@@ -37,10 +25,9 @@ std::optional<QString> chooseFileForOpenImage(TarvEdit& window, const MenuDialog
 // focus of the window's boxes and lists.
 class StructureAndComparisonMenu final : public QObject {
   public:
-    explicit StructureAndComparisonMenu(TarvEdit& window);
+    // services asks the user for the files and tells what went wrong.
+    StructureAndComparisonMenu(TarvEdit& window, DesktopServices& services);
     ~StructureAndComparisonMenu() override;
-
-    void setDialogs(MenuDialogs dialogs) { m_dialogs = std::move(dialogs); }
 
     void showStructure();
     void compareWith();
@@ -57,7 +44,7 @@ class StructureAndComparisonMenu final : public QObject {
     void addMenuEntries();
 
     TarvEdit& m_window;
-    MenuDialogs m_dialogs;
+    DesktopServices& m_services;
     StructureWindow* m_structure = nullptr;
     ComparisonWindow* m_comparison = nullptr;
 };
