@@ -60,11 +60,17 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, const Q
     return l;
 }
 
-QGroupBox* group(QWidget* form, const char* name, const QString& title, const QString& hint) {
+// A group of the form with its controls in a grid, rows spacing apart (-1: the style's spacing);
+// the rows below them take the room left.
+QGridLayout* groupGrid(QWidget* form, const char* name, const QString& title, const QString& hint,
+                       int spacing) {
     auto* g = new QGroupBox(title, form);
     g->setObjectName(QString::fromLatin1(name));
     g->setToolTip(hint);
-    return g;
+    auto* grid = new QGridLayout(g);
+    grid->setVerticalSpacing(spacing);
+    grid->setRowStretch(4, 1);
+    return grid;
 }
 
 // A line of the notices, bold.
@@ -132,10 +138,9 @@ void TarvEdit::buildControls() {
 QWidget* TarvEdit::buildInfoGroup(QWidget* form) {
     // The captions end where the values begin; the performance levels at the right, below the
     // file's line.
-    auto* infoArea = group(form, "GroupBox3", QStringLiteral("Info"), {});
-    auto* infoGrid = new QGridLayout(infoArea);
+    QGridLayout* infoGrid = groupGrid(form, "GroupBox3", QStringLiteral("Info"), {}, 3);
+    QWidget* infoArea = infoGrid->parentWidget();
     infoGrid->setHorizontalSpacing(6);
-    infoGrid->setVerticalSpacing(3);
     const std::array<std::pair<const char*, QString>, 4> captions{
         {{"StaticText1", QStringLiteral("File :")},
          {"StaticText2", QStringLiteral("Device :")},
@@ -161,14 +166,12 @@ QWidget* TarvEdit::buildInfoGroup(QWidget* form) {
     infoGrid->addWidget(m_levels, 1, 2, 4, 1);
     infoGrid->setColumnStretch(1, 1);
     infoGrid->setColumnStretch(2, 1);
-    infoGrid->setRowStretch(4, 1);
     return infoArea;
 }
 
 QWidget* TarvEdit::buildVoltageGroup(QWidget* form) {
-    auto* voltages = group(form, "GroupBox1", QStringLiteral("VGPU"), kVoltageHint);
-    auto* voltageGrid = new QGridLayout(voltages);
-    voltageGrid->setVerticalSpacing(10);
+    QGridLayout* voltageGrid = groupGrid(form, "GroupBox1", QStringLiteral("VGPU"), kVoltageHint, 10);
+    QWidget* voltages = voltageGrid->parentWidget();
     const std::array<std::tuple<Control, const char*, QString, QString>, 3> modes{{
         {Control::Voltage3D, "StaticText7", QStringLiteral("3D"), k3DHint},
         {Control::VoltageThrottle, "StaticText6", QStringLiteral("Thrtl."), kThrottleHint},
@@ -182,16 +185,14 @@ QWidget* TarvEdit::buildVoltageGroup(QWidget* form) {
     addCheckBox(voltages, Control::GeneralMode)
         ->setToolTip(QStringLiteral("Generalmode allows soem cards to select more voltages."));
     voltageGrid->addWidget(m_checks[controlInfo(Control::GeneralMode).index], 3, 0, 1, 2);
-    voltageGrid->setRowStretch(4, 1);
     voltageGrid->setColumnStretch(2, 1);
     return voltages;
 }
 
 QWidget* TarvEdit::buildClockGroup(QWidget* form) {
     // A row per mode, core and memory with the memory's effective rate beside it.
-    auto* clocks = group(form, "GroupBox2", QStringLiteral("Clockrates"), kClockHint);
-    auto* clockGrid = new QGridLayout(clocks);
-    clockGrid->setVerticalSpacing(8);
+    QGridLayout* clockGrid = groupGrid(form, "GroupBox2", QStringLiteral("Clockrates"), kClockHint, 8);
+    QWidget* clocks = clockGrid->parentWidget();
     clockGrid->addWidget(label(clocks, "StaticText11", QStringLiteral("Core"), kClockHint), 0, 1,
                          Qt::AlignHCenter);
     clockGrid->addWidget(label(clocks, "StaticText12", QStringLiteral("Memory"), kClockHint), 0, 2,
@@ -217,7 +218,6 @@ QWidget* TarvEdit::buildClockGroup(QWidget* form) {
         m_rates[static_cast<std::size_t>(row)] = rate;
         clockGrid->addWidget(rate, row + 1, 3);
     }
-    clockGrid->setRowStretch(4, 1);
     clockGrid->setColumnStretch(3, 1);
     return clocks;
 }
@@ -228,8 +228,8 @@ QLayout* TarvEdit::buildTimingColumn(QWidget* form) {
     timingColumn->setSpacing(4);
     timingColumn->addWidget(addCheckBox(form, Control::TimingEdit), 0, Qt::AlignLeft);
     m_checks[controlInfo(Control::TimingEdit).index]->setContentsMargins(12, 0, 0, 0);
-    auto* timings = group(form, "GroupBox4", QStringLiteral("Memory timings"), kTimingHint);
-    auto* timingGrid = new QGridLayout(timings);
+    QGridLayout* timingGrid = groupGrid(form, "GroupBox4", QStringLiteral("Memory timings"), kTimingHint, -1);
+    QWidget* timings = timingGrid->parentWidget();
     timingGrid->addWidget(label(timings, "StaticText14", QStringLiteral("Timing A:"), kTimingHint), 0, 0, 1,
                           2, Qt::AlignRight);
     timingGrid->addWidget(addEdit(timings, Control::TimingA, 3, kTimingHint), 0, 2);
@@ -242,7 +242,6 @@ QLayout* TarvEdit::buildTimingColumn(QWidget* form) {
             Qt::AlignHCenter);
         timingGrid->addWidget(addEdit(timings, box, 3, kTimingHint), 3, i);
     }
-    timingGrid->setRowStretch(4, 1);
     timingColumn->addWidget(timings, 1);
     return timingColumn;
 }
