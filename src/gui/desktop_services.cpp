@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "desktop_services.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -62,7 +63,7 @@ bool QtDesktopServices::confirmSave(QWidget* parent, const QString& question, co
     return box.exec() == QMessageBox::Save;
 }
 
-void reportUnopenedLink(QWidget* parent, const QString& address) {
+void QtDesktopServices::reportUnopenedLink(QWidget* parent, const QString& address) {
     QMessageBox box(QMessageBox::Information, QStringLiteral("Zorvane FX"),
                     QStringLiteral("No program could open this link. Its address:"), QMessageBox::Ok, parent);
     box.setInformativeText(address);
@@ -101,5 +102,58 @@ std::optional<SaveChoice> QtDesktopServices::chooseSaveFile(QWidget* parent, con
         dialog->selectedNameFilter() == biosFileFilters().at(1) ? kBinFilterEntry : kRomFilterEntry;
     return SaveChoice{dialog->selectedFiles().constFirst().toStdString(), entry};
 }
+
+std::optional<QString> QtDesktopServices::chooseFile(QWidget* parent, ChosenFile file) {
+    const QString settingsFilter = QStringLiteral("Settings (*.json);;All files (*)");
+    QString path;
+    switch (file) {
+    case ChosenFile::CompareWith:
+        path = QFileDialog::getOpenFileName(parent, QStringLiteral("Compare With"), {},
+                                            QStringLiteral("BIOS images (*.rom *.bin);;All files (*)"));
+        break;
+    case ChosenFile::ExportSettings:
+        path = QFileDialog::getSaveFileName(parent, QStringLiteral("Export Settings"), {}, settingsFilter);
+        break;
+    case ChosenFile::ApplySettings:
+        path = QFileDialog::getOpenFileName(parent, QStringLiteral("Apply Settings"), {}, settingsFilter);
+        break;
+    }
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+}
+
+bool QtDesktopServices::ask(QWidget* parent, const QString& question, const QString& detail) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Zorvane FX"), question,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setInformativeText(detail);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtDesktopServices::tell(QWidget* parent, const QString& text, const QString& detail) {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Zorvane FX"), text, QMessageBox::Ok, parent);
+    box.setInformativeText(detail);
+    box.exec();
+}
+
+bool QtDesktopServices::openLink(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
+
+std::optional<QString> DesktopServices::chooseFile(QWidget*, ChosenFile) {
+    return std::nullopt;
+}
+
+bool DesktopServices::ask(QWidget*, const QString&, const QString&) {
+    return false;
+}
+
+void DesktopServices::tell(QWidget*, const QString&, const QString&) {}
+
+bool DesktopServices::openLink(const QUrl&) {
+    return false;
+}
+
+void DesktopServices::reportUnopenedLink(QWidget*, const QString&) {}
 
 } // namespace zfx::gui

@@ -66,9 +66,9 @@ QPushButton* SecondaryDialog::button(QRect geometry, const QString& caption, boo
     return Button1;
 }
 
-TKydUrlLabel* SecondaryDialog::link(const QString& name, QRect geometry, const QString& caption,
-                                    const QString& url) {
-    auto* label = new TKydUrlLabel(this);
+TKydUrlLabel* SecondaryDialog::link(DesktopServices& services, const QString& name, QRect geometry,
+                                    const QString& caption, const QString& url) {
+    auto* label = new TKydUrlLabel(services, this);
     label->setObjectName(name);
     label->setText(caption);
     label->URL = url;
@@ -80,19 +80,19 @@ TKydUrlLabel* SecondaryDialog::link(const QString& name, QRect geometry, const Q
     return label;
 }
 
-TForm1::TForm1(const LinkTargets& links)
+TForm1::TForm1(DesktopServices& services, const LinkTargets& links)
     : SecondaryDialog(QStringLiteral("Form1"), QStringLiteral("How do I ?"), QRect(426, 245, 416, 519)) {
     text("StaticText1", 8, 24, "How do I get the BIOS from my card ?", true);
     text("StaticText4", 32, 56, "Use nvflash or a BIOS tool provided by your card vendor.");
     // The links follow their sentence, which may run past 260 in a wider font.
     const QWidget* lead1 = text("StaticText9", 32, 72, "There are several guides for this on the net, like");
-    link("KydUrlLabel1", QRect(std::max(260, lead1->geometry().right() + 4), 72, 16, 13), "this",
+    link(services, "KydUrlLabel1", QRect(std::max(260, lead1->geometry().right() + 4), 72, 16, 13), "this",
          links.readingGuide);
     text("StaticText2", 8, 104, "How do I get the modified BIOS on my card ?", true);
     text("StaticText5", 32, 128, "Use nvflash or a BIOS tool provided by your card vendor.");
     const QWidget* lead2 =
         text("StaticText10", 32, 144, "There are several guides for this on the net, like");
-    link("KydUrlLabel2", QRect(std::max(260, lead2->geometry().right() + 4), 144, 16, 13), "this",
+    link(services, "KydUrlLabel2", QRect(std::max(260, lead2->geometry().right() + 4), 144, 16, 13), "this",
          links.flashingGuide);
     text("StaticText3", 8, 176, "How do I ensure I dont screw up ?", true);
     text("StaticText6", 32, 200, "Dont change values which are obviously not read out correctly.");
@@ -109,7 +109,7 @@ TForm1::TForm1(const LinkTargets& links)
     button(QRect(144, 448, 113, 33), "k, thx!", true);
 }
 
-TForm2::TForm2(const std::string& versionText, const LinkTargets& links)
+TForm2::TForm2(DesktopServices& services, const std::string& versionText, const LinkTargets& links)
     : SecondaryDialog(QStringLiteral("Form2"), QStringLiteral("About"), QRect(486, 332, 332, 420)) {
     text("StaticText1", 64, 16, "Zorvane FX Version" + QString::fromStdString(versionText), true);
     const QWidget* heading = text("StaticText2", 24, 64, "Should support :");
@@ -135,7 +135,7 @@ TForm2::TForm2(const std::string& versionText, const LinkTargets& links)
     text("StaticText8", 40, 232, "Best is to use a fresh BIOS.");
     text("StaticText9", 56, 280, "For new versions look here:");
     // The caption is the address itself: an empty URL makes a click open the caption.
-    link("KydUrlLabel2", QRect(56, 304, 222, 13), links.releasesPage, QString());
+    link(services, "KydUrlLabel2", QRect(56, 304, 222, 13), links.releasesPage, QString());
     button(QRect(104, 344, 105, 33), "Ok!", true);
 }
 

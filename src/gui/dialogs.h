@@ -9,6 +9,7 @@ class QPushButton;
 
 namespace zfx::gui {
 
+class DesktopServices;
 class TKydUrlLabel;
 
 // Where the three links lead: the guides shipped in docs/ and the project's releases page.
@@ -30,17 +31,20 @@ class SecondaryDialog : public QDialog {
   protected:
     QWidget* text(const QString& name, int x, int y, const QString& caption, bool bold = false);
     QPushButton* button(QRect geometry, const QString& caption, bool isDefault);
-    TKydUrlLabel* link(const QString& name, QRect geometry, const QString& caption, const QString& url);
+    TKydUrlLabel* link(DesktopServices& services, const QString& name, QRect geometry, const QString& caption,
+                       const QString& url);
 };
 
 class TForm1 final : public SecondaryDialog { // "How do I ?"
   public:
-    explicit TForm1(const LinkTargets& links = defaultLinkTargets());
+    // services opens the links.
+    explicit TForm1(DesktopServices& services, const LinkTargets& links = defaultLinkTargets());
 };
 
 class TForm2 final : public SecondaryDialog { // "About"
   public:
-    explicit TForm2(const std::string& versionText, const LinkTargets& links = defaultLinkTargets());
+    TForm2(DesktopServices& services, const std::string& versionText,
+           const LinkTargets& links = defaultLinkTargets());
 };
 
 class TForm3 final : public SecondaryDialog { // general-mode warning

@@ -13,7 +13,8 @@ namespace zfx::gui {
 struct EditorWindows {
     explicit EditorWindows(DesktopServices& services, const LinkTargets& links = defaultLinkTargets(),
                            QSettings* settings = nullptr)
-        : TarvEdit(services, settings), Form1(links), Form2(TarvEdit.versionText(), links) {
+        : TarvEdit(services, settings), Form1(services, links),
+          Form2(services, TarvEdit.versionText(), links) {
         TarvEdit.setDialogs({&Form1, &Form2, &Form3, &Form4});
         // The links to the guides open them in the program's help window; web links in the browser.
         for (QDialog* form : {static_cast<QDialog*>(&Form1), static_cast<QDialog*>(&Form2)})
@@ -21,10 +22,8 @@ struct EditorWindows {
                  form->findChildren<QLabel*>()) // the link label has no meta-object of its own
                 if (auto* link = dynamic_cast<TKydUrlLabel*>(label);
                     link && isGuide(QUrl(link->URL.isEmpty() ? link->text() : link->URL)))
-                    link->setOpener([this](const QString& target) {
-                        TarvEdit.helpWindow().showGuide(QUrl(target));
-                        return true;
-                    });
+                    link->setViewer(
+                        [this](const QString& target) { TarvEdit.helpWindow().showGuide(QUrl(target)); });
     }
 
     gui::TarvEdit TarvEdit;

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "help_window.h"
 
+#include "desktop_services.h"
+
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -55,7 +56,7 @@ bool isGuide(const QUrl& url) {
     return url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".md"), Qt::CaseInsensitive);
 }
 
-HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
+HelpWindow::HelpWindow(DesktopServices& services, QWidget* parent) : QDialog(parent), m_services(services) {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Zorvane FX guides"));
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -78,7 +79,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
         else if (target.isLocalFile() && url.hasFragment() && url.path().isEmpty())
             m_browser->scrollToAnchor(url.fragment());
         else
-            QDesktopServices::openUrl(url);
+            m_services.openLink(url);
     });
     layout->addWidget(m_browser);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);

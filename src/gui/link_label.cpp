@@ -3,7 +3,6 @@
 
 #include "desktop_services.h"
 
-#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleOptionFocusRect>
@@ -12,7 +11,8 @@
 
 namespace zfx::gui {
 
-TKydUrlLabel::TKydUrlLabel(QWidget* parent) : QLabel(parent) {
+TKydUrlLabel::TKydUrlLabel(DesktopServices& services, QWidget* parent)
+    : QLabel(parent), m_services(services) {
     // The palette's link colours read in light and dark themes alike.
     m_linkColor = palette().color(QPalette::Link);
     m_vLinkColor = palette().color(QPalette::LinkVisited);
@@ -24,8 +24,6 @@ TKydUrlLabel::TKydUrlLabel(QWidget* parent) : QLabel(parent) {
     HotColor = fromToolkitColor(clRed);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
-    m_opener = [](const QString& target) { return QDesktopServices::openUrl(QUrl::fromUserInput(target)); };
-    m_failureReport = [this](const QString& target) { reportUnopenedLink(window(), target); };
 }
 
 QColor TKydUrlLabel::fromToolkitColor(std::uint32_t bgr) {
@@ -95,7 +93,10 @@ void TKydUrlLabel::activate() {
     m_visited = true;
     setFontColor(m_vLinkColor);
     const QString target = URL.isEmpty() ? text() : URL;
-    if (!m_opener(target)) m_failureReport(target);
+    if (m_viewer)
+        m_viewer(target);
+    else if (!m_services.openLink(QUrl::fromUserInput(target)))
+        m_services.reportUnopenedLink(window(), target);
 }
 
 void TKydUrlLabel::keyPressEvent(QKeyEvent* event) {

@@ -9,16 +9,18 @@
 
 namespace zfx::gui {
 
+class DesktopServices;
+
 // A text label that behaves like a web link: in the palette's link colour and underlined, red while
 // hovered or pressed, in the palette's visited-link colour once visited; a click (or Enter or
 // Space while it has the focus) opens URL, or the caption when URL is empty.
 class TKydUrlLabel : public QLabel {
   public:
-    // Opens a target; false when no program could.
-    using Opener = std::function<bool(const QString& target)>;
-    using FailureReport = std::function<void(const QString& target)>;
+    // Shows a target inside the program.
+    using Viewer = std::function<void(const QString& target)>;
 
-    explicit TKydUrlLabel(QWidget* parent = nullptr);
+    // services opens the target and says when no program could.
+    explicit TKydUrlLabel(DesktopServices& services, QWidget* parent = nullptr);
 
     // Colours in the toolkit's 0x00BBGGRR encoding, as the dialogs' designs give them.
     static QColor fromToolkitColor(std::uint32_t bgr);
@@ -41,10 +43,9 @@ class TKydUrlLabel : public QLabel {
     void setFontColor(const QColor& color);
 
     bool visited() const { return m_visited; }
-    // Replaces what opens the target (the desktop's default handler); tests pass a recorder.
-    void setOpener(Opener opener) { m_opener = std::move(opener); }
-    // Replaces what says that a target could not be opened (a message box); tests pass a recorder.
-    void setFailureReport(FailureReport report) { m_failureReport = std::move(report); }
+    // The target opens inside the program instead (a guide, in the help window); an empty viewer
+    // leaves it to the desktop again.
+    void setViewer(Viewer viewer) { m_viewer = std::move(viewer); }
 
   protected:
     void enterEvent(QEnterEvent* event) override;
@@ -64,8 +65,8 @@ class TKydUrlLabel : public QLabel {
     bool m_visited = false;
     bool m_pressed = false;
     bool m_hovering = false;
-    Opener m_opener;
-    FailureReport m_failureReport;
+    DesktopServices& m_services;
+    Viewer m_viewer;
 };
 
 } // namespace zfx::gui

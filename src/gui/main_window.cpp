@@ -1,102 +1,39 @@
 // SPDX-License-Identifier: MIT
 #include "main_window.h"
 
+#include "checks_window.h"
 #include "dialogs.h"
+#include "eliding_label.h"
 #include "help_window.h"
-#include "inspection.h"
+#include "levels_table.h"
+#include "recent_files.h"
+#include "structure_and_comparison_menu.h"
 #include "text/number_text.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPainter>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
-#include <QStyle>
-#include <QVBoxLayout>
-#include <QValidator>
 
 #include <algorithm>
 
 namespace zfx::gui {
 
-// A status-bar label that never widens the window: a text longer than its room ends in "...";
-// the whole of it is in the tool tip. wanted is the width it asks for (0: whatever is left).
-class ElidingLabel final : public QLabel {
-  public:
-    ElidingLabel(QWidget* parent, int wanted, Qt::TextElideMode mode = Qt::ElideRight)
-        : QLabel(parent), m_wanted(wanted), m_mode(mode) {}
-    void setWanted(int wanted) {
-        m_wanted = wanted;
-        updateGeometry();
-    }
-    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
-    QSize sizeHint() const override {
-        const int natural = QLabel::sizeHint().width();
-        return {m_wanted == 0 ? 0 : std::min(natural, m_wanted), QLabel::sizeHint().height()};
-    }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        const QRect room = contentsRect();
-        const QString shown = fontMetrics().elidedText(text(), m_mode, room.width());
-        style()->drawItemText(&painter, room, Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), shown,
-                              foregroundRole());
-    }
-
-  private:
-    int m_wanted;
-    Qt::TextElideMode m_mode;
-};
-
 namespace {
-
-const QString kVoltageHint =
-    QStringLiteral("Change the supply voltage for your GFX card chip in different modes. "
-                   "Available voltages vary from card and bios.");
-const QString kClockHint =
-    QStringLiteral("Change the clockspeeds of your card in different modes. Not all modes are "
-                   "available for some cards.");
-const QString kTimingHint =
-    QStringLiteral("Change some timings of your GFX cards memory. Sorry currently not available "
-                   "for 6800 class.");
-const QString k3DHint =
-    QStringLiteral("3D is the mode your card has when a game / program is performing 3D operations.");
-const QString k2DHint = QStringLiteral("2D is the mode your card has in Windows.");
-const QString kThrottleHint =
-    QStringLiteral("Throttle is the mode some cards go into when they overheat or dont know "
-                   "if to use 3D or 2D mode");
-const QString kRateHint = QStringLiteral("Your effective Memory speed as displayed in your driver.");
-
-// The edit boxes' rule, the model's: digits only, typed or pasted; a paste with anything else is
-// refused.
-class DigitsOnlyValidator final : public QValidator {
-  public:
-    explicit DigitsOnlyValidator(QObject* parent) : QValidator(parent) {}
-    State validate(QString& input, int&) const override {
-        return EditorModel::acceptsTypedText(input.toStdString()) ? Acceptable : Invalid;
-    }
-};
 
 // The project's icon, rendered from its SVG at build time.
 QIcon projectIcon() {
@@ -107,7 +44,6 @@ QIcon projectIcon() {
 }
 
 constexpr int kStructureLineWidth = 280;
-constexpr int kRecentFiles = 8;
 // A window manager's title bar and borders, in the window's own pixels.
 constexpr QSize kFrameAllowance(8, 32);
 constexpr int kStructureWarningWidth = 430;
@@ -138,24 +74,9 @@ TarvEdit::TarvEdit(DesktopServices& services, QSettings* settings)
     setTabOrderFollowingTheLayout();
     setWindowIcon(projectIcon());
     setAcceptDrops(true);
-    m_inspection = new Inspection(*this);
+    m_structureAndComparison = new StructureAndComparisonMenu(*this, m_services);
     syncFromModel();
     restoreSizeAndPlace();
-}
-
-void TarvEdit::setTabOrderFollowingTheLayout() {
-    std::vector<QWidget*> order{m_combos[controlInfo(Control::Voltage3D).index],
-                                m_combos[controlInfo(Control::VoltageThrottle).index],
-                                m_combos[controlInfo(Control::Voltage2D).index],
-                                m_checks[controlInfo(Control::GeneralMode).index]};
-    for (const Control box : {Control::Core3D, Control::Mem3D, Control::CoreThrottle, Control::MemThrottle,
-                              Control::Core2D, Control::Mem2D})
-        order.push_back(editFor(box));
-    order.push_back(m_checks[controlInfo(Control::TimingEdit).index]);
-    for (const Control box : kTimingBoxes)
-        order.push_back(editFor(box));
-    for (std::size_t i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
 }
 
 void TarvEdit::restoreSizeAndPlace() {
@@ -201,7 +122,9 @@ void TarvEdit::buildMenus() {
         file->addAction(QStringLiteral("E&xit"), this, [this] { act([this] { m_model.Exit1Click(); }); });
     exit->setObjectName(QStringLiteral("Exit1"));
     exit->setShortcut(QKeySequence::Quit);
-    updateRecentMenu();
+    m_recent = std::make_unique<RecentFiles>(*m_settings, *m_recentMenu, [this](const QString& path) {
+        act([&] { m_model.openAfterAsking(path.toStdString()); });
+    });
     buildEditMenu();
     QMenu* info = menuBar()->addMenu(QStringLiteral("&Info"));
     info->setObjectName(QStringLiteral("Info1"));
@@ -252,63 +175,12 @@ void TarvEdit::buildHelpMenu() {
 }
 
 HelpWindow& TarvEdit::helpWindow() {
-    if (!m_helpWindow) m_helpWindow = new HelpWindow(this);
+    if (!m_helpWindow) m_helpWindow = new HelpWindow(m_services, this);
     return *m_helpWindow;
 }
 
 QStringList TarvEdit::recentFiles() const {
-    return m_settings->value(QStringLiteral("files/recent")).toStringList();
-}
-
-void TarvEdit::remember(const QString& path) {
-    QStringList recent = recentFiles();
-    recent.removeAll(path);
-    recent.prepend(path);
-    while (recent.size() > kRecentFiles)
-        recent.removeLast();
-    m_settings->setValue(QStringLiteral("files/recent"), recent);
-    m_settings->setValue(QStringLiteral("files/lastFolder"), QFileInfo(path).absolutePath());
-    updateRecentMenu();
-}
-
-void TarvEdit::updateRecentMenu() {
-    m_recentMenu->clear();
-    const QStringList recent = recentFiles();
-    for (int i = 0; i < recent.size(); ++i) {
-        // "&1 card.rom", the folder in the tool tip; a name's "&" is no mnemonic.
-        const QString name = QFileInfo(recent[i]).fileName().replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* entry = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name), this,
-                                                 [this, path = recent[i]] { openRecent(path); });
-        entry->setToolTip(recent[i]);
-        entry->setStatusTip(recent[i]);
-    }
-    m_recentMenu->addSeparator();
-    QAction* clear = m_recentMenu->addAction(QStringLiteral("&Clear"), this, [this] {
-        m_settings->remove(QStringLiteral("files/recent"));
-        updateRecentMenu();
-    });
-    clear->setObjectName(QStringLiteral("ClearRecent"));
-    clear->setEnabled(!recent.isEmpty());
-    m_recentMenu->setEnabled(!recent.isEmpty());
-}
-
-void TarvEdit::openRecent(const QString& path) {
-    // A file that is gone leaves the list; the open says why it cannot be read.
-    if (!QFileInfo::exists(path)) {
-        QStringList recent = recentFiles();
-        recent.removeAll(path);
-        m_settings->setValue(QStringLiteral("files/recent"), recent);
-        updateRecentMenu();
-    }
-    act([&] { m_model.openAfterAsking(path.toStdString()); });
-}
-
-QString TarvEdit::startFolder() const {
-    QString last = m_settings->value(QStringLiteral("files/lastFolder")).toString();
-    if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
-    const std::string& document = m_model.documentPath();
-    if (!document.empty()) return QFileInfo(QString::fromStdString(document)).absolutePath();
-    return QDir::homePath();
+    return m_recent->files();
 }
 
 std::optional<Control> TarvEdit::revertTarget() const {
@@ -318,242 +190,8 @@ std::optional<Control> TarvEdit::revertTarget() const {
 }
 
 void TarvEdit::showChecks() {
-    if (!m_checksWindow) {
-        m_checksWindow = new QDialog(this);
-        m_checksWindow->setObjectName(QStringLiteral("ChecksWindow"));
-        m_checksWindow->setWindowTitle(QStringLiteral("Image and structure checks"));
-        auto* layout = new QVBoxLayout(m_checksWindow);
-        m_checksText = new QPlainTextEdit(m_checksWindow);
-        m_checksText->setObjectName(QStringLiteral("ChecksText"));
-        m_checksText->setReadOnly(true);
-        m_checksText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        layout->addWidget(m_checksText);
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, m_checksWindow);
-        connect(buttons, &QDialogButtonBox::rejected, m_checksWindow, &QDialog::hide);
-        layout->addWidget(buttons);
-        m_checksWindow->resize(640, 420);
-    }
-    const std::string report = m_model.checksReport();
-    m_checksText->setPlainText(report.empty() ? QStringLiteral("No image is open.")
-                                              : QString::fromStdString(report));
-    m_checksWindow->show();
-    m_checksWindow->raise();
-    m_checksWindow->activateWindow();
-}
-
-void TarvEdit::buildControls() {
-    // The design's arrangement, in layouts: the Info box across the top; below it the voltages,
-    // the clock rates and the memory timings side by side; the notices under them. Sizes follow
-    // the font and the scale factor, and the window may grow.
-    auto* form = new QWidget(this);
-    form->setObjectName(QStringLiteral("form"));
-    setCentralWidget(form);
-    auto* formLayout = new QVBoxLayout(form);
-    formLayout->setContentsMargins(8, 8, 8, 8);
-    formLayout->setSpacing(10);
-    const QFontMetrics metrics(font());
-    // Room for a number of digits, as the design's boxes had.
-    const auto boxWidth = [&metrics](int digits) {
-        return metrics.horizontalAdvance(QString(digits, QLatin1Char('0'))) + 14;
-    };
-
-    auto label = [](QWidget* parent, const char* name, const QString& caption, const QString& hint = {}) {
-        auto* l = new QLabel(caption, parent);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setToolTip(hint);
-        return l;
-    };
-    auto group = [&](const char* name, const QString& title, const QString& hint) {
-        auto* g = new QGroupBox(title, form);
-        g->setObjectName(QString::fromLatin1(name));
-        g->setToolTip(hint);
-        return g;
-    };
-    auto edit = [&](QWidget* parent, Control box, int digits, const QString& hint) {
-        const ControlInfo& info = controlInfo(box);
-        auto* e = new QLineEdit(parent);
-        e->setObjectName(
-            QString::fromLatin1(info.objectName.data(), static_cast<int>(info.objectName.size())));
-        e->setValidator(new DigitsOnlyValidator(e));
-        e->setProperty("designHint", hint);
-        e->setFixedWidth(boxWidth(digits));
-        m_edits[info.index] = e;
-        connect(e, &QLineEdit::textEdited, this, [this, box](const QString& text) {
-            act([&] { m_model.typeText(box, text.toStdString()); });
-        });
-        // Key releases of the memory boxes, focus and hover of every box for the status bar.
-        e->installEventFilter(this);
-        return e;
-    };
-    auto checkBox = [&](QWidget* parent, Control box) {
-        const ControlInfo& info = controlInfo(box);
-        auto* check = new QCheckBox(
-            QString::fromLatin1(info.label.data(), static_cast<int>(info.label.size())), parent);
-        check->setObjectName(
-            QString::fromLatin1(info.objectName.data(), static_cast<int>(info.objectName.size())));
-        m_checks[info.index] = check;
-        return check;
-    };
-
-    // Info area: the captions end where the values begin; the performance levels at the right,
-    // below the file's line.
-    auto* infoArea = group("GroupBox3", QStringLiteral("Info"), {});
-    auto* infoGrid = new QGridLayout(infoArea);
-    infoGrid->setHorizontalSpacing(6);
-    infoGrid->setVerticalSpacing(3);
-    const std::array<std::pair<const char*, QString>, 4> captions{
-        {{"StaticText1", QStringLiteral("File :")},
-         {"StaticText2", QStringLiteral("Device :")},
-         {"StaticText3", QStringLiteral("BIOS Version :")},
-         {"StaticText4", QStringLiteral("Vendor :")}}};
-    for (int row = 0; row < 4; ++row)
-        infoGrid->addWidget(label(infoArea, captions[static_cast<std::size_t>(row)].first,
-                                  captions[static_cast<std::size_t>(row)].second),
-                            row, 0, Qt::AlignRight | Qt::AlignTop);
-    m_Pfad = new ElidingLabel(infoArea, 0, Qt::ElideMiddle);
-    m_Pfad->setObjectName(QStringLiteral("Pfad"));
-    infoGrid->addWidget(m_Pfad, 0, 1, 1, 2);
-    m_devicename = label(infoArea, "devicename", QStringLiteral("--"));
-    m_Biosversion = label(infoArea, "Biosversion", QStringLiteral("--"));
-    m_manufactor = label(infoArea, "manufactor", QStringLiteral("--"));
-    infoGrid->addWidget(m_devicename, 1, 1, Qt::AlignTop);
-    infoGrid->addWidget(m_Biosversion, 2, 1, Qt::AlignTop);
-    infoGrid->addWidget(m_manufactor, 3, 1, Qt::AlignTop);
-    m_levels = new QLabel(infoArea);
-    m_levels->setObjectName(QStringLiteral("PerformanceLevels"));
-    m_levels->setTextFormat(Qt::RichText); // a table of numbers the program writes, no text of the image
-    m_levels->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    infoGrid->addWidget(m_levels, 1, 2, 4, 1);
-    infoGrid->setColumnStretch(1, 1);
-    infoGrid->setColumnStretch(2, 1);
-    infoGrid->setRowStretch(4, 1);
-    formLayout->addWidget(infoArea);
-
-    auto* middle = new QHBoxLayout;
-    middle->setSpacing(14);
-    formLayout->addLayout(middle);
-
-    // Voltages
-    auto* voltages = group("GroupBox1", QStringLiteral("VGPU"), kVoltageHint);
-    auto* voltageGrid = new QGridLayout(voltages);
-    voltageGrid->setVerticalSpacing(10);
-    const std::array<std::tuple<Control, const char*, QString, QString>, 3> modes{{
-        {Control::Voltage3D, "StaticText7", QStringLiteral("3D"), k3DHint},
-        {Control::VoltageThrottle, "StaticText6", QStringLiteral("Thrtl."), kThrottleHint},
-        {Control::Voltage2D, "StaticText5", QStringLiteral("2D"), k2DHint},
-    }};
-    for (int row = 0; row < 3; ++row) {
-        const auto& [list, name, caption, hint] = modes[static_cast<std::size_t>(row)];
-        voltageGrid->addWidget(label(voltages, name, caption, hint), row, 0, Qt::AlignRight);
-        const ControlInfo& info = controlInfo(list);
-        auto* c = new QComboBox(voltages);
-        c->setObjectName(
-            QString::fromLatin1(info.objectName.data(), static_cast<int>(info.objectName.size())));
-        c->setMinimumWidth(boxWidth(4) + 20);
-        m_combos[info.index] = c;
-        c->installEventFilter(this);
-        connect(c, &QComboBox::activated, this,
-                [this, list = list](int position) { act([&] { m_model.selectEntry(list, position); }); });
-        voltageGrid->addWidget(c, row, 1);
-    }
-    checkBox(voltages, Control::GeneralMode)
-        ->setToolTip(QStringLiteral("Generalmode allows soem cards to select more voltages."));
-    voltageGrid->addWidget(m_checks[controlInfo(Control::GeneralMode).index], 3, 0, 1, 2);
-    voltageGrid->setRowStretch(4, 1);
-    voltageGrid->setColumnStretch(2, 1);
-    middle->addWidget(voltages, 3);
-
-    // Clock rates: a row per mode, core and memory with the memory's effective rate beside it
-    auto* clocks = group("GroupBox2", QStringLiteral("Clockrates"), kClockHint);
-    auto* clockGrid = new QGridLayout(clocks);
-    clockGrid->setVerticalSpacing(8);
-    clockGrid->addWidget(label(clocks, "StaticText11", QStringLiteral("Core"), kClockHint), 0, 1,
-                         Qt::AlignHCenter);
-    clockGrid->addWidget(label(clocks, "StaticText12", QStringLiteral("Memory"), kClockHint), 0, 2,
-                         Qt::AlignHCenter);
-    const std::array<std::tuple<const char*, QString, QString, Control, Control, const char*>, 3> rows{{
-        {"StaticText10", QStringLiteral("3D"), k3DHint, Control::Core3D, Control::Mem3D, "StaticText20"},
-        {"StaticText9", QStringLiteral("Thrtl."), kThrottleHint + ".", Control::CoreThrottle,
-         Control::MemThrottle, "StaticText21"},
-        {"StaticText8", QStringLiteral("2D"), k2DHint, Control::Core2D, Control::Mem2D, "StaticText22"},
-    }};
-    for (int row = 0; row < 3; ++row) {
-        const auto& [name, caption, hint, core, memory, rateName] = rows[static_cast<std::size_t>(row)];
-        clockGrid->addWidget(label(clocks, name, caption, hint), row + 1, 0, Qt::AlignRight);
-        // Edit1 never showed a hint of its own, not even its group's; Edit4 had the design's own.
-        const QString coreHint = core == Control::Core2D ? QString() : kClockHint;
-        const QString memoryHint =
-            memory == Control::Mem2D ? QStringLiteral("This shows the memory speed your card has in 3D Mode.")
-                                     : kClockHint;
-        clockGrid->addWidget(edit(clocks, core, 5, coreHint), row + 1, 1);
-        clockGrid->addWidget(edit(clocks, memory, 5, memoryHint), row + 1, 2);
-        QLabel* rate = label(clocks, rateName, QStringLiteral("--"), kRateHint);
-        rate->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("(0000Mhz DDR)")));
-        m_rates[static_cast<std::size_t>(row)] = rate;
-        clockGrid->addWidget(rate, row + 1, 3);
-    }
-    clockGrid->setRowStretch(4, 1);
-    clockGrid->setColumnStretch(3, 1);
-    middle->addWidget(clocks, 4);
-
-    // Memory timings, with the box that allows editing them above
-    auto* timingColumn = new QVBoxLayout;
-    timingColumn->setSpacing(4);
-    timingColumn->addWidget(checkBox(form, Control::TimingEdit), 0, Qt::AlignLeft);
-    m_checks[controlInfo(Control::TimingEdit).index]->setContentsMargins(12, 0, 0, 0);
-    auto* timings = group("GroupBox4", QStringLiteral("Memory timings"), kTimingHint);
-    auto* timingGrid = new QGridLayout(timings);
-    timingGrid->addWidget(label(timings, "StaticText14", QStringLiteral("Timing A:"), kTimingHint), 0, 0, 1,
-                          2, Qt::AlignRight);
-    timingGrid->addWidget(edit(timings, Control::TimingA, 3, kTimingHint), 0, 2);
-    timingGrid->setRowMinimumHeight(1, 8);
-    for (int i = 0; i < 5; ++i) {
-        const Control box = kTimingBoxes[static_cast<std::size_t>(i) + 1];
-        const QString letter = QString::fromLatin1(controlInfo(box).jsonKey.data(), 1);
-        timingGrid->addWidget(
-            label(timings, ("StaticText" + std::to_string(15 + i)).c_str(), letter, kTimingHint), 2, i,
-            Qt::AlignHCenter);
-        timingGrid->addWidget(edit(timings, box, 3, kTimingHint), 3, i);
-    }
-    timingGrid->setRowStretch(4, 1);
-    timingColumn->addWidget(timings, 1);
-    middle->addLayout(timingColumn, 3);
-    for (const Control box : kCheckBoxes)
-        connect(m_checks[controlInfo(box).index], &QCheckBox::clicked, this,
-                [this, box](bool ticked) { act([&] { m_model.setChecked(box, ticked); }); });
-
-    // Notices: the numbered lines under the first's "1.", the last apart and larger
-    auto notice = [&](const char* name, const QString& caption, int pixels) {
-        auto* l = label(form, name, caption);
-        QFont f = l->font();
-        f.setBold(true);
-        f.setPixelSize(pixels);
-        l->setFont(f);
-        return l;
-    };
-    QLabel* first =
-        notice("Label5", QStringLiteral("Remember:  1. Always keep a clean backup of your old BIOS."), 11);
-    const int indent = QFontMetrics(first->font()).horizontalAdvance(QStringLiteral("Remember:  "));
-    auto* notices = new QGridLayout;
-    notices->setVerticalSpacing(4);
-    notices->addWidget(first, 0, 0, 1, 2);
-    notices->setColumnMinimumWidth(0, indent);
-    notices->addWidget(
-        notice("Label9", QStringLiteral("2. Have a PCI card at hand to flash if things go wrong."), 11), 1,
-        1);
-    notices->addWidget(
-        notice("StaticText13", QStringLiteral("3. Probaly not every BIOS will be read correctly."), 11), 2,
-        1);
-    notices->setRowMinimumHeight(3, 12);
-    notices->addWidget(notice("Label10", QStringLiteral("You do all modifications at your own risk!"), 19), 4,
-                       1);
-    auto* centred = new QHBoxLayout;
-    centred->addStretch(1);
-    centred->addLayout(notices);
-    centred->addStretch(2);
-    formLayout->addStretch(1);
-    formLayout->addLayout(centred);
-    formLayout->addStretch(1);
+    if (!m_checksWindow) m_checksWindow = new ChecksWindow(this);
+    m_checksWindow->showReport(m_model.checksReport());
 }
 
 void TarvEdit::buildStatusBar() {
@@ -638,9 +276,15 @@ void TarvEdit::syncFromModel() {
     // A file opened or saved goes to the top of the recent files.
     if (m_model.documentPath() != m_rememberedDocument) {
         m_rememberedDocument = m_model.documentPath();
-        if (!m_rememberedDocument.empty()) remember(QString::fromStdString(m_rememberedDocument));
+        if (!m_rememberedDocument.empty()) m_recent->remember(QString::fromStdString(m_rememberedDocument));
     }
-    if (m_inspection) m_inspection->refresh();
+    if (m_structureAndComparison) m_structureAndComparison->refresh();
+    showFormValues(f);
+    showCaptions(f);
+    showEditState();
+}
+
+void TarvEdit::showFormValues(const FormState& f) {
     for (std::size_t i = 0; i < m_edits.size(); ++i) {
         const QString text = QString::fromStdString(f.edits[i].text);
         if (m_edits[i]->text() != text) m_edits[i]->setText(text);
@@ -668,6 +312,9 @@ void TarvEdit::syncFromModel() {
         m_checks[i]->setChecked(f.checks[i].ticked);
         m_checks[i]->setEnabled(f.checks[i].enabled);
     }
+}
+
+void TarvEdit::showCaptions(const FormState& f) {
     const std::array<std::pair<QLabel*, const std::string*>, 7> captions{{{m_Pfad, &f.Pfad},
                                                                           {m_devicename, &f.devicename},
                                                                           {m_Biosversion, &f.Biosversion},
@@ -683,7 +330,6 @@ void TarvEdit::syncFromModel() {
         if (label->text() != text) label->setText(text);
     }
     m_Pfad->setToolTip(m_Pfad->text());
-    showEditState();
 }
 
 void TarvEdit::showEditState() {
@@ -728,30 +374,9 @@ void TarvEdit::showLevels(const EditorModel::LevelsPreview& preview) {
         m_levels->setToolTip({});
         return;
     }
-    auto cell = [](const std::string& text) {
-        return QStringLiteral("<td style=\"padding-right:12px\">%1</td>")
-            .arg(QString::fromStdString(text).toHtmlEscaped());
-    };
-    QString table =
-        QStringLiteral("<b>%1</b><table cellspacing=\"0\" cellpadding=\"0\"><tr style=\"color:gray\">")
-            .arg(QString::fromStdString(preview.heading).toHtmlEscaped());
-    for (const char* caption : {"Level", "Core", "Memory", "Voltage"})
-        table += cell(caption);
-    table += QStringLiteral("</tr>");
-    QString lines = QString::fromStdString(preview.heading);
-    for (const LevelSummary& level : preview.levels) {
-        const std::string memory =
-            level.memory +
-            (level.copies.empty() ? "" : " \u00D7" + level.copies.substr(0, level.copies.find(' ')));
-        table += QStringLiteral("<tr>") + cell(level.id) + cell(level.core) + cell(memory) +
-                 cell(level.voltage) + QStringLiteral("</tr>");
-        lines += QStringLiteral("\n") + QString::fromStdString(levelText(level));
-    }
-    m_levels->setText(table + QStringLiteral("</table>"));
-    m_levels->setToolTip(lines +
-                         QStringLiteral("\n\nLevel, core clock, memory clock and its copies (one per "
-                                        "memory configuration), voltage. The card picks a level by its "
-                                        "load; while you edit, the levels show what a save would write."));
+    const LevelsTable table = levelsTable(preview);
+    m_levels->setText(table.html);
+    m_levels->setToolTip(table.toolTip);
 }
 
 void TarvEdit::openFile(const QString& path) {
@@ -780,7 +405,7 @@ bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonRelease) {
             // The structure line leads to the structure itself, the image check to every check.
             if (watched == m_structureLine)
-                m_inspection->showStructure();
+                m_structureAndComparison->showStructure();
             else
                 showChecks();
         }
@@ -794,6 +419,15 @@ bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    showPlaceOnFocusOrHover(watched, event);
+    if (event->type() == QEvent::KeyRelease) {
+        for (const Control box : kMemoryBoxes)
+            if (watched == editFor(box)) act([&] { m_model.keyReleased(box); });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TarvEdit::showPlaceOnFocusOrHover(const QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::FocusIn: {
         // The user's own moves only: the focus a window gives its first control when it opens
@@ -820,11 +454,6 @@ bool TarvEdit::eventFilter(QObject* watched, QEvent* event) {
     default:
         break;
     }
-    if (event->type() == QEvent::KeyRelease) {
-        for (const Control box : kMemoryBoxes)
-            if (watched == editFor(box)) act([&] { m_model.keyReleased(box); });
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void TarvEdit::dragEnterEvent(QDragEnterEvent* event) {
@@ -865,9 +494,9 @@ bool TarvEdit::confirmSave(const std::string& question, const std::string& detai
 }
 
 std::optional<std::string> TarvEdit::chooseOpenPath() {
-    const auto path = m_services.chooseOpenFile(this, startFolder());
+    const auto path = m_services.chooseOpenFile(this, m_recent->startFolder(m_model.documentPath()));
     if (!path) return std::nullopt;
-    m_settings->setValue(QStringLiteral("files/lastFolder"), QFileInfo(*path).absolutePath());
+    m_recent->rememberFolderOf(*path);
     return path->toStdString();
 }
 
@@ -875,9 +504,7 @@ std::optional<SaveChoice> TarvEdit::chooseSavePath() {
     const std::string proposed = m_model.proposedSavePath(
         [](const std::string& path) { return QFileInfo::exists(QString::fromStdString(path)); });
     auto choice = m_services.chooseSaveFile(this, QString::fromStdString(proposed));
-    if (choice)
-        m_settings->setValue(QStringLiteral("files/lastFolder"),
-                             QFileInfo(QString::fromStdString(choice->path)).absolutePath());
+    if (choice) m_recent->rememberFolderOf(QString::fromStdString(choice->path));
     return choice;
 }
 

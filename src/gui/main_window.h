@@ -8,24 +8,26 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class QAction;
 class QCheckBox;
-class QDialog;
 class QMenu;
 class QSettings;
-class QPlainTextEdit;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 
 namespace zfx::gui {
 
+class ChecksWindow;
 class ElidingLabel;
 class HelpWindow;
-class Inspection;
+class StructureAndComparisonMenu;
+class RecentFiles;
 class SecondaryDialog;
 
 // The main window: a thin view over the editor model. It shows the model's control states and
@@ -49,7 +51,7 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     // The files opened or saved last, newest first.
     QStringList recentFiles() const;
     // The structure and comparison windows and the settings files.
-    Inspection& inspection() { return *m_inspection; }
+    StructureAndComparisonMenu& structureAndComparison() { return *m_structureAndComparison; }
     // Runs a change of the model from outside the window as a user's action: the window shows it.
     void runAction(const std::function<void()>& action) { act(action); }
 
@@ -73,12 +75,6 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     void buildMenus();
     void buildEditMenu();
     void buildHelpMenu();
-    void updateRecentMenu();
-    // Keeps a file opened or saved at the top of the recent files, and its folder as the last.
-    void remember(const QString& path);
-    void openRecent(const QString& path);
-    // The folder the file dialogs start in: the last one used, or the open file's.
-    QString startFolder() const;
     // Undo, redo and revert follow the model; the boxes show what the user changed and what the
     // save would refuse.
     void showEditState();
@@ -87,17 +83,31 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     // The window that lists every check of the open image, readable and selectable; the Info menu
     // and a click on the status bar show it.
     void showChecks();
+    // The controls, group by group (main_window_controls.cpp).
     void buildControls();
+    QWidget* buildInfoGroup(QWidget* form);
+    QWidget* buildVoltageGroup(QWidget* form);
+    QWidget* buildClockGroup(QWidget* form);
+    QLayout* buildTimingColumn(QWidget* form);
+    // An edit box, voltage list or check box of the model's, in its place among the controls.
+    QLineEdit* addEdit(QWidget* parent, Control box, int digits, const QString& hint);
+    QComboBox* addVoltageList(QWidget* parent, Control list);
+    QCheckBox* addCheckBox(QWidget* parent, Control box);
     void buildStatusBar();
     void setTabOrderFollowingTheLayout();
     // The edit box or voltage list a widget is, if any.
     std::optional<Control> controlOf(const QObject* widget) const;
     // The status bar shows where the widget's value lives, or the image check when it has none.
     void showPlaceOf(const QObject* widget);
+    // The field given the focus or under the mouse shows its place there.
+    void showPlaceOnFocusOrHover(const QObject* watched, QEvent* event);
     // The size and place of the last run, or the design's, inside the screen it opens on.
     void restoreSizeAndPlace();
     // Brings every widget in line with the model.
     void syncFromModel();
+    // The boxes, lists and check boxes; the captions of the image and the file.
+    void showFormValues(const FormState& f);
+    void showCaptions(const FormState& f);
     // The status bar's image check and structure check.
     void showCheckLines();
     void showLevels(const EditorModel::LevelsPreview& preview);
@@ -120,13 +130,13 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     QSettings* m_settings = nullptr;
     HelpWindow* m_helpWindow = nullptr;
     QMenu* m_recentMenu = nullptr;
+    std::unique_ptr<RecentFiles> m_recent;
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
     QAction* m_revertField = nullptr;
     QAction* m_revertAll = nullptr;
     std::string m_rememberedDocument; // the document the recent files last took
-    QDialog* m_checksWindow = nullptr;
-    QPlainTextEdit* m_checksText = nullptr;
+    ChecksWindow* m_checksWindow = nullptr;
     std::array<QLineEdit*, 12> m_edits{};
     std::array<QComboBox*, 3> m_combos{};
     std::array<QCheckBox*, 2> m_checks{};
@@ -141,7 +151,7 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     const QObject* m_placeShownFor = nullptr; // the field the user gave the focus
     std::vector<Message> m_pendingMessages;
     int m_acting = 0;
-    Inspection* m_inspection = nullptr; // a child of the window
+    StructureAndComparisonMenu* m_structureAndComparison = nullptr; // a child of the window
 };
 
 } // namespace zfx::gui

@@ -3,9 +3,9 @@
 #include "editor_windows.h"
 #include "help_window.h"
 #include "hex_view.h"
-#include "inspection.h"
 #include "link_label.h"
 #include "save/risky_values.h"
+#include "structure_and_comparison_menu.h"
 #include "structure_window.h"
 #include "test_support.h"
 
@@ -72,6 +72,22 @@ class FakeServices final : public DesktopServices {
         saveQuestions << question + "\n" + detail;
         return saveAnyway;
     }
+    std::optional<QString> chooseFile(QWidget*, ChosenFile) override {
+        if (chosenFiles.empty()) return std::nullopt;
+        const QString answer = chosenFiles.front();
+        chosenFiles.pop_front();
+        return answer;
+    }
+    bool ask(QWidget*, const QString& question, const QString& detail) override {
+        asked << question + "\n" + detail;
+        return answerYes;
+    }
+    void tell(QWidget*, const QString& text, const QString& detail) override { told << text + "\n" + detail; }
+    bool openLink(const QUrl& url) override {
+        openedLinks.push_back(url.toString());
+        return linksOpen;
+    }
+    void reportUnopenedLink(QWidget*, const QString& address) override { unopenedLinks.push_back(address); }
     std::vector<Message> messages;
     std::vector<QStringList> windowWhileShown;
     QStringList saveQuestions;
@@ -82,6 +98,16 @@ class FakeServices final : public DesktopServices {
     std::deque<UnsavedChanges> unsavedAnswers;
     std::deque<QString> openAnswers;
     std::deque<std::optional<SaveChoice>> saveAnswers;
+    // What the structure and comparison menu and the settings files were asked and told, and the
+    // files they are answered with.
+    std::deque<QString> chosenFiles;
+    QStringList asked;
+    QStringList told;
+    bool answerYes = true;
+    // The links opened on the desktop, whether a program opens them, and those said to be unopened.
+    std::vector<QString> openedLinks;
+    bool linksOpen = true;
+    std::vector<QString> unopenedLinks;
 };
 
 template <typename T> T* child(QWidget* root, const char* name) {
@@ -105,17 +131,14 @@ class GuiTest : public QObject {
     std::unique_ptr<test::TempDir> dir;
     std::unique_ptr<QSettings> settings;
     QWidget* main() { return &windows->TarvEdit; }
-    StructureWindow* structureWindow() { return windows->TarvEdit.inspection().structureWindow(); }
+    StructureWindow* structureWindow() {
+        return windows->TarvEdit.structureAndComparison().structureWindow();
+    }
     static QTreeWidgetItem* topItem(QTreeWidget* tree, const char* label) {
         const QList<QTreeWidgetItem*> found = tree->findItems(QString::fromLatin1(label), Qt::MatchExactly);
         if (found.isEmpty()) qFatal("no tree item %s", label);
         return found.front();
     }
-    // What the inspection's dialogs were asked and told, and the files they answer with.
-    std::deque<QString> inspectionFiles;
-    QStringList asked;
-    QStringList told;
-    bool answerYes = true;
     QLineEdit* edit(int n) { return child<QLineEdit>(main(), ("Edit" + std::to_string(n)).c_str()); }
 
     QString writeSample(const std::string& name) {
@@ -147,22 +170,6 @@ class GuiTest : public QObject {
         settings = std::make_unique<QSettings>(QString::fromStdString(dir->file("settings.ini").string()),
                                                QSettings::IniFormat);
         windows = std::make_unique<EditorWindows>(*services, defaultLinkTargets(), settings.get());
-        inspectionFiles.clear();
-        asked.clear();
-        told.clear();
-        answerYes = true;
-        windows->TarvEdit.inspection().setDialogs(
-            {[this](QWidget*, InspectedFile) -> std::optional<QString> {
-                 if (inspectionFiles.empty()) return std::nullopt;
-                 const QString answer = inspectionFiles.front();
-                 inspectionFiles.pop_front();
-                 return answer;
-             },
-             [this](QWidget*, const QString& question, const QString& detail) {
-                 asked << question + "\n" + detail;
-                 return answerYes;
-             },
-             [this](QWidget*, const QString& text, const QString& detail) { told << text + "\n" + detail; }});
         windows->TarvEdit.show();
     }
     void cleanup() {
@@ -366,14 +373,11 @@ class GuiTest : public QObject {
     }
 
     void hyperlinkLabelFollowsItsSevenRules() {
-        std::vector<QString> opened;
-        TKydUrlLabel label;
+        FakeServices desktop;
+        const std::vector<QString>& opened = desktop.openedLinks;
+        TKydUrlLabel label(desktop);
         label.setText(QStringLiteral("https://example.invalid/guide"));
         label.resize(100, 13);
-        label.setOpener([&](const QString& target) {
-            opened.push_back(target);
-            return true;
-        });
         // The palette's link colours, so links read in dark themes too.
         const QColor blue = label.palette().color(QPalette::Link);
         const QColor navy = label.palette().color(QPalette::LinkVisited);
@@ -422,7 +426,8 @@ class GuiTest : public QObject {
     }
 
     void idleColourChangeRedefinesTheLinkColour() {
-        TKydUrlLabel label;
+        FakeServices desktop;
+        TKydUrlLabel label(desktop);
         label.setFontColor(QColor(10, 20, 30));
         QCOMPARE(label.LinkColor(), QColor(10, 20, 30));
         label.SetVLinkColor(QColor(1, 2, 3));
@@ -538,12 +543,11 @@ class GuiTest : public QObject {
     void linksAreReachedAndOpenedWithTheKeyboardAndAFailureIsSaid() {
         auto* link = child<TKydUrlLabel>(&windows->Form1, "KydUrlLabel1");
         QCOMPARE(link->focusPolicy(), Qt::StrongFocus);
-        std::vector<QString> opened, failed;
-        link->setOpener([&](const QString& target) {
-            opened.push_back(target);
-            return false; // no program for it
-        });
-        link->setFailureReport([&](const QString& target) { failed.push_back(target); });
+        // On the desktop, not in the help window; and no program for it.
+        link->setViewer({});
+        services->linksOpen = false;
+        const std::vector<QString>& opened = services->openedLinks;
+        const std::vector<QString>& failed = services->unopenedLinks;
         windows->Form1.showInFront();
         link->setFocus();
         QTest::keyClick(link, Qt::Key_Return);
@@ -842,9 +846,9 @@ class GuiTest : public QObject {
         QVERIFY(saved.size() >= 3);
         services->unsavedAnswers.push_back(UnsavedChanges::Discard);
         openThroughMenu("fx5700.rom");
-        inspectionFiles.push_back(QString::fromStdString(dir->file("saved.rom").string()));
+        services->chosenFiles.push_back(QString::fromStdString(dir->file("saved.rom").string()));
         action(main(), "CompareWith")->trigger();
-        ComparisonWindow* compared = windows->TarvEdit.inspection().comparisonWindow();
+        ComparisonWindow* compared = windows->TarvEdit.structureAndComparison().comparisonWindow();
         QVERIFY(compared->isVisible());
         QStringList expected;
         for (const std::string& line : saved)
@@ -857,7 +861,7 @@ class GuiTest : public QObject {
         QVERIFY(compared->identity()->text().contains(QStringLiteral("Same device")));
 
         // Another card's image: what tells them apart comes first, loud.
-        inspectionFiles.push_back(writeSample("gf6800-ultra.rom"));
+        services->chosenFiles.push_back(writeSample("gf6800-ultra.rom"));
         action(main(), "CompareWith")->trigger();
         QVERIFY(compared->identity()->text().startsWith(QStringLiteral("<b>device: 10DE:0341")));
     }
@@ -870,26 +874,26 @@ class GuiTest : public QObject {
         edit(3)->selectAll();
         QTest::keyClicks(edit(3), "500");
         const QString settingsFile = QString::fromStdString(dir->file("s.json").string());
-        inspectionFiles.push_back(settingsFile);
+        services->chosenFiles.push_back(settingsFile);
         action(main(), "ExportSettings")->trigger();
         services->unsavedAnswers.push_back(UnsavedChanges::Discard);
         openThroughMenu("fx5950-ultra.rom");
         QCOMPARE(edit(3)->text(), QStringLiteral("475"));
-        inspectionFiles.push_back(settingsFile);
+        services->chosenFiles.push_back(settingsFile);
         action(main(), "ApplySettings")->trigger();
         QCOMPARE(edit(3)->text(), QStringLiteral("500"));
         QVERIFY(main()->windowTitle().endsWith(QLatin1Char('*')));
-        QVERIFY(told.back().contains(QStringLiteral("3D core clock: 475 -> 500 MHz")));
-        QVERIFY(asked.isEmpty());
+        QVERIFY(services->told.back().contains(QStringLiteral("3D core clock: 475 -> 500 MHz")));
+        QVERIFY(services->asked.isEmpty());
 
         services->unsavedAnswers.push_back(UnsavedChanges::Discard);
         openThroughMenu("fx5900-xt.rom");
         const QString before = edit(3)->text();
-        inspectionFiles.push_back(settingsFile);
-        answerYes = false;
+        services->chosenFiles.push_back(settingsFile);
+        services->answerYes = false;
         action(main(), "ApplySettings")->trigger();
-        QCOMPARE(asked.size(), 1);
-        QVERIFY(asked.front().contains(QStringLiteral("10DE:0333")));
+        QCOMPARE(services->asked.size(), 1);
+        QVERIFY(services->asked.front().contains(QStringLiteral("10DE:0333")));
         QCOMPARE(edit(3)->text(), before);
     }
 
