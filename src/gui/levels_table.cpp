@@ -25,7 +25,7 @@ LevelsTable levelsTable(const EditorModel::LevelsPreview& preview) {
     for (const LevelSummary& level : preview.levels) {
         const std::string memory =
             level.memory +
-            (level.copies.empty() ? "" : " \u00D7" + level.copies.substr(0, level.copies.find(' ')));
+            (level.copyCount > 1 ? " \u00D7" + std::to_string(level.copyCount) : std::string());
         table += QStringLiteral("<tr>") + cell(level.id) + cell(level.core) + cell(memory) +
                  cell(level.voltage) + QStringLiteral("</tr>");
         lines += QStringLiteral("\n") + QString::fromStdString(levelText(level));
