@@ -831,6 +831,20 @@ class GuiTest : public QObject {
         QCOMPARE(structureWindow()->hexView()->bytes()[at], std::uint8_t{0x90});
     }
 
+    // With the structure window open beside the window's own preview of the levels, each keystroke
+    // plans the save once: every reader shows the one pending plan.
+    void aKeystrokePlansTheSaveOnceWithTheStructureWindowOpen() {
+        openThroughMenu("fx5700.rom");
+        action(main(), "BiosStructure")->trigger();
+        QVERIFY(structureWindow()->isVisible());
+        edit(3)->setFocus();
+        edit(3)->selectAll();
+        const std::size_t before = windows->TarvEdit.model().savesPlanned();
+        QTest::keyClicks(edit(3), "42");
+        QCOMPARE(windows->TarvEdit.model().savesPlanned(), before + 2);
+        QVERIFY(!structureWindow()->hexView()->pending().empty());
+    }
+
     // Comparing the image with a copy saved from it lists exactly that save's changes.
     void compareWithASavedCopyListsTheChangesOfThatSave() {
         openThroughMenu("fx5700.rom");
