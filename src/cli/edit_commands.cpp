@@ -49,7 +49,7 @@ void printSaveResult(const SaveOptions& o, const EditorModel& model, const Recor
         }
         out << jsonLine(state) << "\n";
     } else if (saved.ok()) {
-        out << saved.text << " " << visibleText(model.form().Pfad) << "\n";
+        out << saved.text << " " << visibleText(model.form().filePath) << "\n";
         for (const std::string& line : report->changeLines())
             out << "  " << line << "\n";
     }

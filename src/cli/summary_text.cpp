@@ -26,10 +26,10 @@ void printSummary(std::ostream& out, const EditorModel& model, const RecordingHo
         return "core " + f.edit(core).text + ", memory " + f.edit(memory).text + " " + f.memoryRate(memory);
     };
     // What comes from the image or the file's name is shown escaped: it must not act on the terminal.
-    out << "File:          " << visibleText(f.Pfad) << "\n"
-        << "Device:        " << f.devicename << " (" << model.card().identity.deviceText << ")\n"
-        << "BIOS version:  " << visibleText(f.Biosversion) << "\n"
-        << "Vendor:        " << f.manufactor << "\n"
+    out << "File:          " << visibleText(f.filePath) << "\n"
+        << "Device:        " << f.deviceName << " (" << model.card().identity.deviceText << ")\n"
+        << "BIOS version:  " << visibleText(f.biosVersion) << "\n"
+        << "Vendor:        " << f.vendorName << "\n"
         << "PCI IDs:       "
         << (model.analysis().image.empty() ? "--" : pciIdsText(model.analysis().data.identity)) << "\n"
         << "Voltages:      2D " << list(f.combo(Control::Voltage2D)) << " | Thrtl. "

@@ -315,13 +315,13 @@ void TarvEdit::showFormValues(const FormState& f) {
 }
 
 void TarvEdit::showCaptions(const FormState& f) {
-    const std::array<std::pair<QLabel*, const std::string*>, 7> captions{{{m_Pfad, &f.Pfad},
-                                                                          {m_devicename, &f.devicename},
-                                                                          {m_Biosversion, &f.Biosversion},
-                                                                          {m_manufactor, &f.manufactor},
-                                                                          {m_rates[0], &f.StaticText20},
-                                                                          {m_rates[1], &f.StaticText21},
-                                                                          {m_rates[2], &f.StaticText22}}};
+    const std::array<std::pair<QLabel*, const std::string*>, 7> captions{{{m_Pfad, &f.filePath},
+                                                                          {m_devicename, &f.deviceName},
+                                                                          {m_Biosversion, &f.biosVersion},
+                                                                          {m_manufactor, &f.vendorName},
+                                                                          {m_rates[0], &f.memoryRate3D},
+                                                                          {m_rates[1], &f.memoryRateThrottle},
+                                                                          {m_rates[2], &f.memoryRate2D}}};
     for (const auto& [label, caption] : captions) {
         // Texts from the image (the BIOS version) and the file's name show control characters as
         // visible escapes, and never as rich text.

@@ -41,7 +41,7 @@ TEST_P(TinyFile, OpensAsAnUnsupportedDeviceAndSavesOnlyWithALastByte) {
     for (std::size_t i = 0; i < image.size(); ++i)
         image[i] = static_cast<std::uint8_t>(0x30 + i % 7);
     e.open(image);
-    EXPECT_EQ(e.form().devicename, "Unsupported!");
+    EXPECT_EQ(e.form().deviceName, "Unsupported!");
     EXPECT_EQ(e.host.messages.front().text, "Device unsupported : " + GetParam().deviceText);
     for (int n = 1; n <= 12; ++n)
         EXPECT_FALSE(e.form().edit(test::editBox(n)).enabled);
@@ -64,7 +64,7 @@ TEST(BadInput, EightyFiveBytesReadTheMissingVendorByteAsZero) {
     Bytes image(85, 0);
     image[84] = 0xB0;
     e.open(image);
-    EXPECT_EQ(e.form().manufactor, "I dont known man"); // vendor text "B000"
+    EXPECT_EQ(e.form().vendorName, "I dont known man"); // vendor text "B000"
 }
 
 TEST(BadInput, FifoOrDanglingLinkChosenAsImageIsRefused) {
@@ -77,7 +77,7 @@ TEST(BadInput, FifoOrDanglingLinkChosenAsImageIsRefused) {
     fs::create_symlink(e.dir.file("gone.rom"), link);
     EXPECT_FALSE(e.model.openBios(link.string()).ok());
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
-    EXPECT_EQ(e.form().Pfad, "--");
+    EXPECT_EQ(e.form().filePath, "--");
 }
 
 // Each family's markers in the last bytes of a small image: nothing is read or written past the end.

@@ -30,9 +30,9 @@ TEST_P(Samples, AreIdentifiedAndHaveACorrectChecksumAndNoReaderMessage) {
     EXPECT_EQ(std::accumulate(bytes.begin(), bytes.end(), 0u) % 256u, 0u);
     test::Editor e;
     e.open(bytes);
-    EXPECT_EQ(e.form().devicename, GetParam().device);
-    EXPECT_EQ(e.form().manufactor, GetParam().vendor);
-    EXPECT_EQ(e.form().Biosversion, GetParam().version);
+    EXPECT_EQ(e.form().deviceName, GetParam().device);
+    EXPECT_EQ(e.form().vendorName, GetParam().vendor);
+    EXPECT_EQ(e.form().biosVersion, GetParam().version);
     if (e.form().check(Control::TimingEdit).enabled) e.model.setChecked(Control::TimingEdit, true);
     const auto texts = e.host.messageTexts();
     const std::vector<std::string> expected = GetParam().device == "Unsupported!"

@@ -12,9 +12,9 @@
 namespace zfx {
 
 const std::string& FormState::memoryRate(Control memoryBox) const {
-    if (memoryBox == Control::Mem3D) return StaticText20;
-    if (memoryBox == Control::MemThrottle) return StaticText21;
-    return StaticText22;
+    if (memoryBox == Control::Mem3D) return memoryRate3D;
+    if (memoryBox == Control::MemThrottle) return memoryRateThrottle;
+    return memoryRate2D;
 }
 
 EditorModel::EditorModel(EditorHost& host, ImageFiles& files) : m_host(host), m_files(files) {
@@ -102,7 +102,7 @@ EditorModel::WindowState EditorModel::windowState() const {
     return {m_form.edits,
             m_form.combos,
             m_form.checks,
-            {m_form.StaticText20, m_form.StaticText21, m_form.StaticText22},
+            {m_form.memoryRate3D, m_form.memoryRateThrottle, m_form.memoryRate2D},
             m_card,
             m_programTexts,
             m_programSelections};
@@ -115,9 +115,9 @@ void EditorModel::restore(WindowState state) {
     m_form.edits = std::move(state.edits);
     m_form.combos = std::move(state.combos);
     m_form.checks = state.checks;
-    m_form.StaticText20 = std::move(state.memoryRates[0]);
-    m_form.StaticText21 = std::move(state.memoryRates[1]);
-    m_form.StaticText22 = std::move(state.memoryRates[2]);
+    m_form.memoryRate3D = std::move(state.memoryRates[0]);
+    m_form.memoryRateThrottle = std::move(state.memoryRates[1]);
+    m_form.memoryRate2D = std::move(state.memoryRates[2]);
     m_card = std::move(state.card);
     m_programTexts = std::move(state.programTexts);
     m_programSelections = state.programSelections;
@@ -341,7 +341,7 @@ std::string EditorModel::checksReport() const {
 
 void EditorModel::getinfos(const std::string& path) {
     CardState& c = m_card;
-    m_form.Pfad = path;
+    m_form.filePath = path;
     // The previous card's flags stay until the boxes below are unticked.
     CardIdentity identity = m_analysis.data.identity;
     c.offsets.pciData = identity.pciDataOffset;
@@ -365,7 +365,7 @@ void EditorModel::getinfos(const std::string& path) {
     c.generalModeActive = false;
     c.timingEditActive = false;
 
-    m_form.devicename = identity.deviceName;
+    m_form.deviceName = identity.deviceName;
     if (identity.deviceName == kUnsupportedDevice) showMessage("Device unsupported : " + identity.deviceText);
 
     c.identity = std::move(identity);
@@ -375,8 +375,8 @@ void EditorModel::getinfos(const std::string& path) {
     m_form.check(Control::TimingEdit).enabled = f.is5900 || f.is5700 || f.is5700LE || f.is5600 || f.is5200 ||
                                                 f.is5800 || f.is5500 || f.isQuadroFX1000_2000 ||
                                                 f.isQuadroFX3000;
-    m_form.Biosversion = c.identity.biosVersion;
-    m_form.manufactor = c.identity.vendorName;
+    m_form.biosVersion = c.identity.biosVersion;
+    m_form.vendorName = c.identity.vendorName;
 }
 
 // --- voltages ---
@@ -457,11 +457,11 @@ void EditorModel::getclockrates() {
 
 void EditorModel::setMemoryRateCaption(Control edit, const std::string& caption) {
     if (edit == Control::Mem3D)
-        m_form.StaticText20 = caption;
+        m_form.memoryRate3D = caption;
     else if (edit == Control::MemThrottle)
-        m_form.StaticText21 = caption;
+        m_form.memoryRateThrottle = caption;
     else
-        m_form.StaticText22 = caption;
+        m_form.memoryRate2D = caption;
 }
 
 void EditorModel::showMemoryRate(Control edit) {
@@ -608,7 +608,7 @@ Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
     if (outcome.cause == OutcomeCause::Cancelled) return outcome; // nothing happened
     // A save that failed leaves the window as it was: its file is still the one it had.
     if (outcome.ok()) {
-        m_form.Pfad = path;
+        m_form.filePath = path;
         markUnmodified(path);
         updatePendingSave();
         m_host.saved(path, *m_lastSave);

@@ -48,13 +48,15 @@ struct FormState {
     std::array<EditBox, 12> edits;  // Edit1 .. Edit12
     std::array<ComboBox, 3> combos; // ComboBox1 (2D), ComboBox2 (throttle), ComboBox3 (3D)
     std::array<CheckBox, 2> checks; // CheckBox1 "Generalmode", CheckBox2 "Edit memory timings"
-    std::string Pfad = "--";
-    std::string devicename = "--";
-    std::string Biosversion = "--";
-    std::string manufactor = "--";
-    std::string StaticText20 = "--"; // 3D effective memory rate
-    std::string StaticText21 = "--"; // throttle effective memory rate
-    std::string StaticText22 = "--"; // 2D effective memory rate
+    // The texts of the info area and the memory-rate labels (the window's Pfad, devicename,
+    // Biosversion, manufactor and StaticText20 .. StaticText22).
+    std::string filePath = "--";
+    std::string deviceName = "--";
+    std::string biosVersion = "--";
+    std::string vendorName = "--";
+    std::string memoryRate3D = "--";       // the 3D memory clock's effective rate
+    std::string memoryRateThrottle = "--"; // the throttle memory clock's
+    std::string memoryRate2D = "--";       // the 2D memory clock's
     std::string caption;
 
     // The state of an edit box, a list or a check box (the control must be of that kind).

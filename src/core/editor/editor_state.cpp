@@ -133,11 +133,11 @@ Json editorStateJson(const EditorModel& model, const std::vector<Message>& messa
         messageTexts.push_back(message.text);
     const std::vector<Control> clockBoxes(kClockBoxesByMode.begin(), kClockBoxesByMode.end());
     Json state{
-        {"file", f.Pfad},
-        {"device", f.devicename},
+        {"file", f.filePath},
+        {"device", f.deviceName},
         {"deviceText", c.identity.deviceText},
-        {"biosVersion", f.Biosversion},
-        {"vendor", f.manufactor},
+        {"biosVersion", f.biosVersion},
+        {"vendor", f.vendorName},
         {"flags", c.identity.flags.names()},
         {"pciIds", pciIdsJson(model.analysis().data.identity)},
         {keyOf(Control::GeneralMode), checkJson(f.check(Control::GeneralMode))},
@@ -167,8 +167,8 @@ Json windowViewJson(const EditorModel& model) {
     const FormState& f = model.form();
     return {{"title", model.windowTitle()},
             {"caption", f.caption},
-            {"file", visibleText(f.Pfad)},
-            {"biosVersion", visibleText(f.Biosversion)},
+            {"file", visibleText(f.filePath)},
+            {"biosVersion", visibleText(f.biosVersion)},
             {"marks", marksJson(model)},
             {"canUndo", model.canUndo()},
             {"canRedo", model.canRedo()},

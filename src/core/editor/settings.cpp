@@ -168,7 +168,7 @@ Settings settingsShown(const EditorModel& model) {
     const FormState& form = model.form();
     Settings settings;
     settings.device = pciIdText(model.analysis().data.identity);
-    settings.biosVersion = form.Biosversion;
+    settings.biosVersion = form.biosVersion;
     settings.values.generalMode = form.check(Control::GeneralMode).ticked;
     for (const Control list : kVoltageLists) {
         const ComboBox& combo = form.combo(list);

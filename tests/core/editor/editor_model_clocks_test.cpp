@@ -506,14 +506,14 @@ TEST(MemoryRate, ChangeHandlerShowsTwiceTheClockSkipsEmptyAndDashesForThePlaceho
     Editor e;
     e.open(test::sampleBytes("fx5800.rom"));
     e.model.typeText(Control::Mem2D, "275");
-    EXPECT_EQ(e.form().StaticText22, "(550Mhz DDR)");
+    EXPECT_EQ(e.form().memoryRate2D, "(550Mhz DDR)");
     e.model.typeText(Control::Mem2D, "");
-    EXPECT_EQ(e.form().StaticText22, "(550Mhz DDR)");
+    EXPECT_EQ(e.form().memoryRate2D, "(550Mhz DDR)");
     // A box that shows "--" has no clock, and its label no rate.
     e.model.typeText(Control::MemThrottle, "--");
-    EXPECT_EQ(e.form().StaticText21, "--");
+    EXPECT_EQ(e.form().memoryRateThrottle, "--");
     e.model.typeText(Control::Mem3D, "2000000000");
-    EXPECT_EQ(e.form().StaticText20, "(4000000000Mhz DDR)");
+    EXPECT_EQ(e.form().memoryRate3D, "(4000000000Mhz DDR)");
     for (const auto& m : e.host.messages)
         EXPECT_FALSE(m.isError);
 }
@@ -523,14 +523,14 @@ TEST(MemoryRate, KeyReleaseHandlerSkipsOnlyTheEmptyText) {
     e.open(test::sampleBytes("fx5800.rom"));
     e.model.typeText(Control::MemThrottle, "");
     e.model.keyReleased(Control::MemThrottle);
-    EXPECT_EQ(e.form().StaticText21, "(800Mhz DDR)");
+    EXPECT_EQ(e.form().memoryRateThrottle, "(800Mhz DDR)");
     EXPECT_TRUE(e.host.messages.empty());
     e.model.typeText(Control::MemThrottle, "--");
     e.model.keyReleased(Control::MemThrottle);
     ASSERT_EQ(e.host.messages.size(), 1u);
     EXPECT_EQ(e.host.messages[0].text, "'--' ist kein g\xC3\xBCltiger Integerwert.");
     EXPECT_TRUE(e.host.messages[0].isError);
-    EXPECT_EQ(e.form().StaticText21, "--");
+    EXPECT_EQ(e.form().memoryRateThrottle, "--");
 }
 
 TEST(MemoryRate, NumberBeyondThirtyTwoBitsReachesTheDefaultErrorReport) {
@@ -539,16 +539,16 @@ TEST(MemoryRate, NumberBeyondThirtyTwoBitsReachesTheDefaultErrorReport) {
     e.model.typeText(Control::Mem3D, "99999999999");
     ASSERT_EQ(e.host.messages.size(), 1u);
     EXPECT_EQ(e.host.messages[0].text, "'99999999999' ist kein g\xC3\xBCltiger Integerwert.");
-    EXPECT_EQ(e.form().StaticText20, "(1000Mhz DDR)");
+    EXPECT_EQ(e.form().memoryRate3D, "(1000Mhz DDR)");
 }
 
 TEST(MemoryRate, LabelsOfRowsTheNewCardDoesNotUseShowDashes) {
     Editor e;
     e.open(test::sampleBytes("fx5800.rom"));
     e.open(test::sampleBytes("fx5950-ultra.rom"), "b.rom");
-    EXPECT_EQ(e.form().StaticText20, "--");
-    EXPECT_EQ(e.form().StaticText21, "--");
-    EXPECT_EQ(e.form().StaticText22, "(950Mhz DDR)");
+    EXPECT_EQ(e.form().memoryRate3D, "--");
+    EXPECT_EQ(e.form().memoryRateThrottle, "--");
+    EXPECT_EQ(e.form().memoryRate2D, "(950Mhz DDR)");
     EXPECT_EQ(e.form().edit(Control::Mem3D).text, "--");
     EXPECT_EQ(e.form().edit(Control::MemThrottle).text, "--");
 }

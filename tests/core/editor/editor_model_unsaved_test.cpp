@@ -83,7 +83,7 @@ TEST_P(AskBeforeLosingEdits, GoesOnOnlyWhenTheEditsAreSavedOrDiscarded) {
     switch (c.point) {
     case AskPoint::Open:
         e.model.OpenBIOS1Click();
-        proceeded = e.form().Pfad == other.string();
+        proceeded = e.form().filePath == other.string();
         break;
     case AskPoint::Exit:
         e.model.Exit1Click();
@@ -94,7 +94,7 @@ TEST_P(AskBeforeLosingEdits, GoesOnOnlyWhenTheEditsAreSavedOrDiscarded) {
         break;
     case AskPoint::Drop:
         e.model.openAfterAsking(other.string());
-        proceeded = e.form().Pfad == other.string();
+        proceeded = e.form().filePath == other.string();
         break;
     }
     EXPECT_EQ(e.host.questions, std::vector<std::string>{"Save the changes to card.rom?"});

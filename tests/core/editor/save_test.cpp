@@ -107,7 +107,7 @@ TEST(Save, NothingLoadedOrEmptyImageFailsAndWritesNothing) {
     Editor e;
     EXPECT_TRUE(e.save("none.rom").empty());
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
-    EXPECT_EQ(e.form().Pfad, "--"); // a failed save names no file it did not write
+    EXPECT_EQ(e.form().filePath, "--"); // a failed save names no file it did not write
     e.open(Bytes{}, "empty.rom");
     EXPECT_TRUE(e.save("empty-out.rom").empty());
     EXPECT_FALSE(fs::exists(e.dir.file("empty-out.rom")));
@@ -117,7 +117,7 @@ TEST(Save, NothingLoadedOrEmptyImageFailsAndWritesNothing) {
 TEST(Save, FailedSaveLeavesAnExistingTargetUntouchedAndTheWindowAsItWas) {
     Editor e;
     e.open(test::sampleBytes("fx5800.rom"));
-    const std::string opened = e.form().Pfad;
+    const std::string opened = e.form().filePath;
     const Bytes backup{1, 2, 3};
     test::writeBytes(e.dir.file("backup.rom"), backup);
     e.model.typeText(Control::Core2D, "");
@@ -126,7 +126,7 @@ TEST(Save, FailedSaveLeavesAnExistingTargetUntouchedAndTheWindowAsItWas) {
     EXPECT_EQ(e.host.messages.back().text, "Cant open File!");
     EXPECT_EQ(e.host.messages.back().detail, "2D core clock holds \"\", which is not a whole number of MHz.");
     // The window still names the file that is open, and the edit is still unsaved.
-    EXPECT_EQ(e.form().Pfad, opened);
+    EXPECT_EQ(e.form().filePath, opened);
     EXPECT_TRUE(e.model.modified());
     EXPECT_EQ(e.model.windowTitle().back(), '*');
 }
@@ -135,9 +135,9 @@ TEST(Save, FailedSaveToANewNameCreatesNoFile) {
     Editor e;
     e.open(test::sampleBytes("fx5800.rom"));
     e.model.typeText(Control::Mem3D, "");
-    const std::string opened = e.form().Pfad;
+    const std::string opened = e.form().filePath;
     EXPECT_FALSE(e.model.saveBios(e.dir.file("new").string(), kBinFilterEntry).ok());
-    EXPECT_EQ(e.form().Pfad, opened);
+    EXPECT_EQ(e.form().filePath, opened);
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(e.dir.path()))
         files.push_back(entry.path().filename());
@@ -195,7 +195,7 @@ TEST(Save, DialogChoiceAndFilterDecideThePath) {
     e.host.saveAnswers.push_back(SaveChoice{e.dir.file("mod").string(), kBinFilterEntry});
     e.model.SaveBIOS1Click();
     EXPECT_TRUE(fs::exists(e.dir.file("mod.bin")));
-    EXPECT_EQ(e.form().Pfad, e.dir.file("mod.bin").string());
+    EXPECT_EQ(e.form().filePath, e.dir.file("mod.bin").string());
     e.host.clear();
     e.host.saveAnswers.push_back(std::nullopt);
     e.model.SaveBIOS1Click();

@@ -31,7 +31,7 @@ TEST_P(Identification, NamesTheDeviceSetsItsFlagsAndEnablesItsBoxes) {
     Editor editor;
     editor.open(cardImage(c.device).checksum().image());
     EXPECT_EQ(editor.card().identity.deviceText, c.deviceText);
-    EXPECT_EQ(editor.form().devicename, c.name);
+    EXPECT_EQ(editor.form().deviceName, c.name);
     EXPECT_EQ(editor.card().identity.flags.names(), c.flags);
     EXPECT_EQ(editor.form().check(Control::GeneralMode).enabled, c.generalMode);
     EXPECT_EQ(editor.form().check(Control::TimingEdit).enabled, c.timingEdit);
@@ -87,7 +87,7 @@ class VendorName : public ::testing::TestWithParam<VendorCase> {};
 TEST_P(VendorName, ComesFromTheSubsystemVendorAt0x54) {
     Editor editor;
     editor.open(cardImage(0x0330).bytes(0x54, {GetParam().low, GetParam().high}).image());
-    EXPECT_EQ(editor.form().manufactor, GetParam().name);
+    EXPECT_EQ(editor.form().vendorName, GetParam().name);
     EXPECT_EQ(editor.card().identity.vendorName, GetParam().name);
 }
 
@@ -108,25 +108,25 @@ TEST(Identification, ShowsTheVersionUpToTheFirstNul) {
     auto image =
         cardImage(0x0330).text(0x300, "Version 4.35.20").bytes(0x30F, {0x00}).text(0x310, "XY").image();
     editor.open(image);
-    EXPECT_EQ(editor.form().Biosversion, "4.35.20");
+    EXPECT_EQ(editor.form().biosVersion, "4.35.20");
 }
 
 TEST(Identification, ShowsFifteenVersionCharactersAfterTheWordAndOneByte) {
     Editor editor;
     editor.open(cardImage(0x0330).text(0x300, "Version:4.35.20.21.00.AB.CD").image());
-    EXPECT_EQ(editor.form().Biosversion, "4.35.20.21.00.A");
+    EXPECT_EQ(editor.form().biosVersion, "4.35.20.21.00.A");
 }
 
 TEST(Identification, ShowsVersionBytesAsLatin1) {
     Editor editor;
     editor.open(cardImage(0x0330).text(0x300, "Version v\xE9").image());
-    EXPECT_EQ(editor.form().Biosversion, "v\xC3\xA9");
+    EXPECT_EQ(editor.form().biosVersion, "v\xC3\xA9");
 }
 
 TEST(Identification, WithoutTheWordVersionShowsTheCharactersFromIndex8) {
     Editor editor;
     editor.open(cardImage(0x0330).text(8, "ABC").bytes(11, {0}).image());
-    EXPECT_EQ(editor.form().Biosversion, "ABC");
+    EXPECT_EQ(editor.form().biosVersion, "ABC");
 }
 
 TEST(Identification, UsesThePciDataStructureNearestTheEnd) {
@@ -134,14 +134,14 @@ TEST(Identification, UsesThePciDataStructureNearestTheEnd) {
     auto builder = cardImage(0x0330);
     builder.pciData(0x8000, 0x0332);
     editor.open(builder.image());
-    EXPECT_EQ(editor.form().devicename, "Nvidia FX5900 XT");
+    EXPECT_EQ(editor.form().deviceName, "Nvidia FX5900 XT");
     EXPECT_EQ(editor.card().offsets.pciData, 0x8000);
 }
 
 TEST(Identification, ShowsTheChosenPath) {
     Editor editor;
     const auto path = editor.open(cardImage(0x0330).image(), "my card.rom");
-    EXPECT_EQ(editor.form().Pfad, path.string());
+    EXPECT_EQ(editor.form().filePath, path.string());
 }
 
 struct TinyCase {
@@ -159,9 +159,9 @@ TEST_P(TinyImage, IsIdentifiedWithMissingBytesReadAsZero) {
     Editor editor;
     editor.open(GetParam().bytes);
     EXPECT_EQ(editor.card().identity.deviceText, GetParam().deviceText);
-    EXPECT_EQ(editor.form().devicename, "Unsupported!");
-    EXPECT_EQ(editor.form().manufactor, "<unknown>");
-    EXPECT_EQ(editor.form().Biosversion, "");
+    EXPECT_EQ(editor.form().deviceName, "Unsupported!");
+    EXPECT_EQ(editor.form().vendorName, "<unknown>");
+    EXPECT_EQ(editor.form().biosVersion, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, TinyImage,
@@ -188,8 +188,8 @@ TEST(Load, FailedLoadChangesNothing) {
     ASSERT_EQ(editor.host.messages.size(), 1u);
     EXPECT_EQ(editor.host.messages[0].text, "Cant open File!");
     EXPECT_FALSE(editor.host.messages[0].detail.empty());
-    EXPECT_EQ(editor.form().Pfad, first.string());
-    EXPECT_EQ(editor.form().devicename, before.devicename);
+    EXPECT_EQ(editor.form().filePath, first.string());
+    EXPECT_EQ(editor.form().deviceName, before.deviceName);
     EXPECT_EQ(editor.form().edit(Control::Core2D).text, before.edit(Control::Core2D).text);
     EXPECT_EQ(editor.form().combo(Control::Voltage2D).entries, before.combo(Control::Voltage2D).entries);
     EXPECT_EQ(editor.analysis().image.bytes(), imageBefore);
@@ -203,7 +203,7 @@ TEST(Load, FolderAndOversizedFileAreRefusedWithTheirCause) {
     test::writeBytes(big, std::vector<std::uint8_t>(16 * 1024 * 1024 + 1, 0));
     EXPECT_FALSE(editor.model.openBios(big.string()).ok());
     EXPECT_NE(editor.host.messages.back().detail.find("16 MiB"), std::string::npos);
-    EXPECT_EQ(editor.form().Pfad, "--");
+    EXPECT_EQ(editor.form().filePath, "--");
     EXPECT_TRUE(editor.analysis().image.empty());
 }
 
@@ -214,7 +214,7 @@ TEST(Load, CancelledDialogChangesNothing) {
     editor.host.openAnswers.push_back(std::nullopt);
     editor.model.OpenBIOS1Click();
     EXPECT_TRUE(editor.host.messages.empty());
-    EXPECT_EQ(editor.form().devicename, "Nvidia FX5800 Ultra");
+    EXPECT_EQ(editor.form().deviceName, "Nvidia FX5800 Ultra");
 }
 
 TEST(Load, DialogPathIsOpened) {
@@ -223,8 +223,8 @@ TEST(Load, DialogPathIsOpened) {
     test::writeBytes(path, test::sampleBytes("fx5200.rom"));
     editor.host.openAnswers.push_back(path.string());
     editor.model.OpenBIOS1Click();
-    EXPECT_EQ(editor.form().devicename, "Nvidia FX5200");
-    EXPECT_EQ(editor.form().Pfad, path.string());
+    EXPECT_EQ(editor.form().deviceName, "Nvidia FX5200");
+    EXPECT_EQ(editor.form().filePath, path.string());
 }
 
 TEST(StartUp, EveryControlStartsDisabledWithItsPlaceholder) {
@@ -240,8 +240,8 @@ TEST(StartUp, EveryControlStartsDisabledWithItsPlaceholder) {
         EXPECT_FALSE(f.combo(test::voltageList(n)).enabled);
     EXPECT_FALSE(f.check(Control::GeneralMode).enabled);
     EXPECT_FALSE(f.check(Control::TimingEdit).enabled);
-    EXPECT_EQ(f.Pfad, "--");
-    EXPECT_EQ(f.StaticText20, "--");
+    EXPECT_EQ(f.filePath, "--");
+    EXPECT_EQ(f.memoryRate3D, "--");
 }
 
 } // namespace

@@ -17,9 +17,9 @@ TEST_P(CardDataOfSample, AgreesWithTheWindowAfterAnOpen) {
     e.open(bytes);
     e.model.setChecked(Control::TimingEdit, true);
 
-    EXPECT_EQ(e.form().devicename, data.identity.deviceName);
-    EXPECT_EQ(e.form().Biosversion, data.identity.biosVersion);
-    EXPECT_EQ(e.form().manufactor, data.identity.vendorName);
+    EXPECT_EQ(e.form().deviceName, data.identity.deviceName);
+    EXPECT_EQ(e.form().biosVersion, data.identity.biosVersion);
+    EXPECT_EQ(e.form().vendorName, data.identity.vendorName);
     EXPECT_EQ(e.card().offsets.pciData, data.identity.pciDataOffset);
     EXPECT_EQ(e.card().identity.flags.names(), data.identity.flags.names());
 
