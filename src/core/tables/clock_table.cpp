@@ -4,6 +4,7 @@
 #include "text/number_text.h"
 
 #include <algorithm>
+#include <array>
 
 namespace zfx {
 
@@ -26,65 +27,92 @@ struct ClockLayout {
     Slots writes;
 };
 
-ClockLayout fxLayout(ClockFamily family, bool stride56) {
+// Where a family's table starts, as its marker gives it.
+struct ClockMarker {
+    std::int32_t base = 0;
+    std::int32_t notFound = 0;       // what base holds when no marker was found
+    bool recordedBeforeTest = false; // the offset is recorded even where no table follows it
+    bool stride56 = false;           // a 5600 whose entries lie 56 bytes apart behind 40 01 20
+};
+
+// The 5200, 5500 and 5600 Ultra: 18 02 20, or 18 20 a byte later.
+ClockMarker markerOf1802(const BiosImage& image) {
+    std::int32_t b = image.findPattern("180220");
+    if (b == 0) b = image.findPattern("1820") - 1;
+    return ClockMarker{b, -1};
+}
+
+ClockLayout layout5700LE(const ClockMarker&, const CardFlags&, bool) {
     ClockLayout l;
-    switch (family) {
-    case ClockFamily::FX5700LE:
-        l.reads = {{F::Core2D, 3}, {F::Mem2D, 7}, {F::Core3D, 60}, {F::Mem3D, 64}};
-        l.writes = {{F::Core3D, 60}};
-        addEightSlots(l.writes, F::Mem3D, 64);
-        l.writes.push_back({F::Core2D, 3});
-        addEightSlots(l.writes, F::Mem2D, 7);
-        break;
-    case ClockFamily::FX5800:
-        l.reads = {{F::Core2D, 3},       {F::Mem2D, 7},    {F::CoreThrottle, 59},
-                   {F::MemThrottle, 63}, {F::Core3D, 115}, {F::Mem3D, 119}};
-        l.writes = {{F::Core2D, 3}};
-        addEightSlots(l.writes, F::Mem2D, 7);
-        l.writes.push_back({F::CoreThrottle, 59});
-        addEightSlots(l.writes, F::MemThrottle, 63);
-        l.writes.push_back({F::Core3D, 115});
-        addEightSlots(l.writes, F::Mem3D, 119);
-        break;
-    case ClockFamily::FX5200:
-        l.reads = {{F::Core3D, 3}, {F::Mem3D, 7}};
-        l.writes = {{F::Core3D, 3}};
-        addEightSlots(l.writes, F::Mem3D, 7);
-        break;
-    case ClockFamily::FX5600Ultra:
-        // Its 3D and throttle cores lie the other way round from the 5600 and 5900, and its one
-        // memory clock is read from the last of the first entry's eight slots.
-        l.reads = {{F::Core2D, 3}, {F::Mem2D, 35}, {F::CoreThrottle, 117}, {F::Core3D, 60}};
-        l.writes = {{F::Core3D, 60}, {F::CoreThrottle, 117}, {F::Core2D, 3}};
-        addEightSlots(l.writes, F::Mem2D, 7);
-        break;
-    case ClockFamily::FX5600:
-        // The 5600 writes its one memory clock into each of its three entries.
-        if (stride56) {
-            l.reads = {{F::Core2D, 2}, {F::Mem2D, 34}, {F::CoreThrottle, 58}, {F::Core3D, 114}};
-            l.writes = {{F::Core2D, 2},   {F::Mem2D, 34}, {F::CoreThrottle, 58},
-                        {F::Core3D, 114}, {F::Mem2D, 90}, {F::Mem2D, 146}};
-        } else {
-            l.reads = {{F::Core2D, 2}, {F::Mem2D, 34}, {F::CoreThrottle, 59}, {F::Core3D, 116}};
-            l.writes = {{F::Core3D, 116}, {F::CoreThrottle, 59}, {F::Core2D, 2},
-                        {F::Mem2D, 34},   {F::Mem2D, 91},        {F::Mem2D, 148}};
-        }
-        break;
-    case ClockFamily::FX5900:
-        l.reads = {{F::Core2D, 3}, {F::Mem2D, 7}, {F::CoreThrottle, 60}, {F::Core3D, 117}};
-        l.writes = {{F::Core3D, 117}, {F::CoreThrottle, 60}, {F::Core2D, 3}};
-        addEightSlots(l.writes, F::Mem2D, 7);
-        break;
-    case ClockFamily::GF6800:
-    case ClockFamily::None:
-        break;
-    }
+    l.reads = {{F::Core2D, 3}, {F::Mem2D, 7}, {F::Core3D, 60}, {F::Mem3D, 64}};
+    l.writes = {{F::Core3D, 60}};
+    addEightSlots(l.writes, F::Mem3D, 64);
+    l.writes.push_back({F::Core2D, 3});
+    addEightSlots(l.writes, F::Mem2D, 7);
+    return l;
+}
+
+ClockLayout layout5800(const ClockMarker&, const CardFlags&, bool) {
+    ClockLayout l;
+    l.reads = {{F::Core2D, 3},       {F::Mem2D, 7},    {F::CoreThrottle, 59},
+               {F::MemThrottle, 63}, {F::Core3D, 115}, {F::Mem3D, 119}};
+    l.writes = {{F::Core2D, 3}};
+    addEightSlots(l.writes, F::Mem2D, 7);
+    l.writes.push_back({F::CoreThrottle, 59});
+    addEightSlots(l.writes, F::MemThrottle, 63);
+    l.writes.push_back({F::Core3D, 115});
+    addEightSlots(l.writes, F::Mem3D, 119);
+    return l;
+}
+
+ClockLayout layout5200(const ClockMarker&, const CardFlags&, bool) {
+    ClockLayout l;
+    l.reads = {{F::Core3D, 3}, {F::Mem3D, 7}};
+    l.writes = {{F::Core3D, 3}};
+    addEightSlots(l.writes, F::Mem3D, 7);
+    return l;
+}
+
+// Its 3D and throttle cores lie the other way round from the 5600 and 5900, and its one memory
+// clock is read from the last of the first entry's eight slots.
+ClockLayout layout5600Ultra(const ClockMarker&, const CardFlags&, bool) {
+    ClockLayout l;
+    l.reads = {{F::Core2D, 3}, {F::Mem2D, 35}, {F::CoreThrottle, 117}, {F::Core3D, 60}};
+    l.writes = {{F::Core3D, 60}, {F::CoreThrottle, 117}, {F::Core2D, 3}};
+    addEightSlots(l.writes, F::Mem2D, 7);
+    return l;
+}
+
+// The 5600 writes its one memory clock into each of its three entries.
+ClockLayout layout5600(const ClockMarker& marker, const CardFlags&, bool) {
+    if (marker.stride56)
+        return {{{F::Core2D, 2}, {F::Mem2D, 34}, {F::CoreThrottle, 58}, {F::Core3D, 114}},
+                {{F::Core2D, 2},
+                 {F::Mem2D, 34},
+                 {F::CoreThrottle, 58},
+                 {F::Core3D, 114},
+                 {F::Mem2D, 90},
+                 {F::Mem2D, 146}}};
+    return {{{F::Core2D, 2}, {F::Mem2D, 34}, {F::CoreThrottle, 59}, {F::Core3D, 116}},
+            {{F::Core3D, 116},
+             {F::CoreThrottle, 59},
+             {F::Core2D, 2},
+             {F::Mem2D, 34},
+             {F::Mem2D, 91},
+             {F::Mem2D, 148}}};
+}
+
+ClockLayout layout5900(const ClockMarker&, const CardFlags&, bool) {
+    ClockLayout l;
+    l.reads = {{F::Core2D, 3}, {F::Mem2D, 7}, {F::CoreThrottle, 60}, {F::Core3D, 117}};
+    l.writes = {{F::Core3D, 117}, {F::CoreThrottle, 60}, {F::Core2D, 3}};
+    addEightSlots(l.writes, F::Mem2D, 7);
     return l;
 }
 
 // The 6800 keeps two (core, memory) pairs, at +8/+13 and +38/+43. Reference boards keep the 2D
 // clocks in the first pair, vendor boards in the second.
-ClockLayout layout6800(const CardFlags& f, bool reference) {
+ClockLayout layout6800(const ClockMarker&, const CardFlags& f, bool reference) {
     if (f.is6800GT) return {{{F::Core3D, 8}, {F::Mem3D, 13}}, {{F::Core3D, 8}, {F::Mem3D, 13}}};
     if (f.is6800Plain)
         return {{{F::Core3D, 8}, {F::Mem3D, 13}, {F::Core2D, 38}},
@@ -113,6 +141,55 @@ bool layoutInside(const ClockLayout& layout, const BiosImage& image, std::int32_
     return image.contains(static_cast<std::int64_t>(b) + lowest, static_cast<std::int64_t>(b) + highest);
 }
 
+// Each family's marker and, beside it, the layout behind the marker.
+struct FamilyClocks {
+    ClockFamily family;
+    ClockMarker (*findMarker)(const BiosImage&);
+    // The layout behind the marker, for the board's flags and whether it is a reference board.
+    ClockLayout (*layout)(const ClockMarker&, const CardFlags&, bool reference);
+};
+
+const std::array<FamilyClocks, 7> kFamilyClocks{{
+    {ClockFamily::FX5700LE, [](const BiosImage& image) { return ClockMarker{image.findPattern("000220")}; },
+     layout5700LE},
+    {ClockFamily::FX5800,
+     [](const BiosImage& image) {
+         std::int32_t b = image.findPattern("895520");
+         if (b == 0) b = image.findPattern("895500") + 1;
+         return ClockMarker{b, 1};
+     },
+     layout5800},
+    {ClockFamily::FX5200, [](const BiosImage& image) { return markerOf1802(image); }, layout5200},
+    {ClockFamily::FX5600Ultra, [](const BiosImage& image) { return markerOf1802(image); }, layout5600Ultra},
+    {ClockFamily::FX5600,
+     [](const BiosImage& image) {
+         ClockMarker marker{image.findPattern("180220") + 1, 1, true};
+         if (marker.base == 1) marker.base = image.findPattern("1820");
+         if (marker.base == 0) {
+             const std::int32_t m = image.findPattern("400120");
+             marker.base = m + 1;
+             marker.stride56 = m != 0;
+         }
+         return marker;
+     },
+     layout5600},
+    {ClockFamily::GF6800,
+     [](const BiosImage& image) {
+         return ClockMarker{image.findPattern("180220FF"), 0, true};
+     },
+     layout6800},
+    {ClockFamily::FX5900,
+     [](const BiosImage& image) {
+         return ClockMarker{image.findPattern("180220"), 0, true};
+     },
+     layout5900},
+}};
+
+const FamilyClocks& familyClocks(ClockFamily family) {
+    return *std::find_if(kFamilyClocks.begin(), kFamilyClocks.end(),
+                         [&](const FamilyClocks& clocks) { return clocks.family == family; });
+}
+
 } // namespace
 
 ClockFamily clockFamilyOf(const CardFlags& f) {
@@ -135,57 +212,17 @@ ClockTableRead readClockTable(const BiosImage& image, const CardFlags& flags, co
     read.family = clockFamilyOf(flags);
     if (read.family == ClockFamily::None) return read;
 
-    std::int32_t b = 0;
-    std::int32_t notFound = 0; // what b holds when no marker was found
-    bool recordedBeforeTest = false;
-    bool stride56 = false;
-    switch (read.family) {
-    case ClockFamily::FX5700LE:
-        b = image.findPattern("000220");
-        break;
-    case ClockFamily::FX5800:
-        b = image.findPattern("895520");
-        if (b == 0) b = image.findPattern("895500") + 1;
-        notFound = 1;
-        break;
-    case ClockFamily::FX5200:
-    case ClockFamily::FX5600Ultra:
-        b = image.findPattern("180220");
-        if (b == 0) b = image.findPattern("1820") - 1;
-        notFound = -1;
-        break;
-    case ClockFamily::FX5600:
-        b = image.findPattern("180220") + 1;
-        if (b == 1) b = image.findPattern("1820");
-        if (b == 0) {
-            const std::int32_t m = image.findPattern("400120");
-            b = m + 1;
-            stride56 = m != 0;
-        }
-        notFound = 1;
-        recordedBeforeTest = true;
-        break;
-    case ClockFamily::GF6800:
-        b = image.findPattern("180220FF");
-        recordedBeforeTest = true;
-        break;
-    case ClockFamily::FX5900:
-        b = image.findPattern("180220");
-        recordedBeforeTest = true;
-        break;
-    case ClockFamily::None:
-        break;
-    }
-    const ClockLayout layout = read.family == ClockFamily::GF6800
-                                   ? layout6800(flags, isReferenceImage(vendorName))
-                                   : fxLayout(read.family, stride56);
+    const FamilyClocks& clocks = familyClocks(read.family);
+    const ClockMarker marker = clocks.findMarker(image);
+    const std::int32_t b = marker.base;
+    const ClockLayout layout = clocks.layout(marker, flags, isReferenceImage(vendorName));
     for (const ClockSlot& slot : layout.writes)
         read.writeOrder.push_back(slot.field);
-    if (recordedBeforeTest) read.recordedOffset = b;
+    if (marker.recordedBeforeTest) read.recordedOffset = b;
     // A marker so near the end that the table would run past it is no table.
-    if (b == notFound || !layoutInside(layout, image, b)) {
-        read.notFound = b == notFound ? "the family's marker is not in the image"
-                                      : "the table behind the marker runs past the end of the image";
+    if (b == marker.notFound || !layoutInside(layout, image, b)) {
+        read.notFound = b == marker.notFound ? "the family's marker is not in the image"
+                                             : "the table behind the marker runs past the end of the image";
         read.messages.emplace_back(kNoClockTable);
         return read;
     }
@@ -194,7 +231,7 @@ ClockTableRead readClockTable(const BiosImage& image, const CardFlags& flags, co
     ClockTable t;
     t.family = read.family;
     t.base = b;
-    t.stride56 = stride56;
+    t.stride56 = marker.stride56;
     t.hundredths = read.family != ClockFamily::GF6800;
     for (const ClockSlot& slot : layout.reads) {
         const std::int32_t at = b + slot.offset;
