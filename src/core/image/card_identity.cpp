@@ -16,6 +16,15 @@ struct NamedCode {
     std::string_view name;
 };
 
+// The name of a code in a table, the last row's where several have it; fallback where none does.
+template <std::size_t N>
+std::string nameOf(const std::array<NamedCode, N>& table, std::string_view code, std::string_view fallback) {
+    std::string_view name = fallback;
+    for (const NamedCode& row : table)
+        if (row.code == code) name = row.name;
+    return std::string(name);
+}
+
 constexpr std::array<NamedCode, 22> kDevices{{
     {"4000", "Nvidia 6800 Ultra"},    {"4500", "Nvidia 6800 GT"},       {"4100", "Nvidia 6800"},
     {"4200", "Nvidia 6800LE"},        {"3303", "Nvidia FX5950 Ultra"},  {"3003", "Nvidia FX5900 Ultra"},
@@ -97,10 +106,7 @@ CardFlags flagsForDevice(std::string_view d) {
 }
 
 std::string deviceNameForDevice(std::string_view deviceText) {
-    std::string_view name = kUnsupportedDevice;
-    for (const auto& row : kDevices)
-        if (row.code == deviceText) name = row.name;
-    return std::string(name);
+    return nameOf(kDevices, deviceText, kUnsupportedDevice);
 }
 
 CardIdentity identifyCard(const BiosImage& image) {
@@ -147,10 +153,7 @@ std::string pciIdsText(const CardIdentity& id) {
 }
 
 std::string vendorNameForVendor(std::string_view vendorText) {
-    std::string_view name = kUnknownVendor;
-    for (const auto& row : kVendors)
-        if (row.code == vendorText) name = row.name;
-    return std::string(name);
+    return nameOf(kVendors, vendorText, kUnknownVendor);
 }
 
 } // namespace zfx

@@ -26,6 +26,32 @@ std::uint32_t u32(const BiosImage& image, std::int64_t at) {
            (static_cast<std::uint32_t>(image.word(at + 2)) << 16);
 }
 
+// Entries that follow each other behind a table's header: where the first starts, how far apart
+// they lie, how many the header gives (within the walk's bound), and how many bytes of each must
+// lie inside the image.
+struct EntryRun {
+    std::int64_t first = 0;
+    std::int64_t stride = 0;
+    int count = 0;
+    std::int64_t bytes = 0;
+};
+
+// Where each entry starts, as far as the entries lie inside the image; where one runs past the
+// end, that problem is said and the walk ends.
+std::vector<std::int64_t> entryStarts(const BiosImage& image, const EntryRun& run, DecodeProblem pastTheEnd,
+                                      std::vector<DecodeProblem>& problems) {
+    std::vector<std::int64_t> starts;
+    for (int i = 0; i < run.count; ++i) {
+        const std::int64_t e = run.first + static_cast<std::int64_t>(i) * run.stride;
+        if (!image.contains(e, e + run.bytes - 1)) {
+            problems.push_back(std::move(pastTheEnd));
+            break;
+        }
+        starts.push_back(e);
+    }
+    return starts;
+}
+
 std::int64_t firstOccurrence(const BiosImage& image, const std::vector<std::uint8_t>& needle) {
     // Both signatures start with FF; memchr jumps from one FF to the next.
     const auto& bytes = image.bytes();
@@ -90,16 +116,11 @@ std::optional<BitStructure> readBit(const BiosImage& image, std::vector<DecodePr
                                                               std::to_string(bit.tokenSize) + " bytes"});
         return bit;
     }
-    for (int i = 0; i < std::min<int>(bit.tokenCount, kMaxTokens); ++i) {
-        const std::int64_t token = at + bit.headerSize + static_cast<std::int64_t>(i) * bit.tokenSize;
-        if (!image.contains(token, token + 5)) {
-            problems.push_back(
-                DecodeProblem{DecodeArea::Bit, "the BIT tokens run past the end of the image"});
-            break;
-        }
+    const EntryRun tokens{at + bit.headerSize, bit.tokenSize, std::min<int>(bit.tokenCount, kMaxTokens), 6};
+    for (const std::int64_t token : entryStarts(
+             image, tokens, {DecodeArea::Bit, "the BIT tokens run past the end of the image"}, problems))
         bit.tokens.push_back({static_cast<std::int32_t>(token), static_cast<char>(image.at(token)),
                               image.at(token + 1), image.word(token + 2), image.word(token + 4)});
-    }
     for (const BitToken& token : bit.tokens) {
         const std::int64_t data = token.dataOffset;
         if (token.id == 'P') {
@@ -204,13 +225,12 @@ PerfTable readPerf(const BiosImage& image, std::int32_t at, bool fromBit,
         return t;
     }
     const std::int64_t stride = t.entryLength + static_cast<std::int64_t>(t.subCount) * t.subLength;
-    for (int i = 0; i < std::min<int>(t.entryCount, kMaxLevels); ++i) {
-        const std::int64_t e = at + t.headerLength + i * stride;
-        if (t.entryLength == 0 || !image.contains(e, e + stride - 1)) {
-            problems.push_back(
-                DecodeProblem{DecodeArea::PerfTable, "the performance levels run past the end of the image"});
-            break;
-        }
+    // A level without its own bytes is no level: not even the first one lies in the image.
+    const EntryRun levels{at + t.headerLength, stride, std::min<int>(t.entryCount, kMaxLevels),
+                          t.entryLength == 0 ? 0 : stride};
+    for (const std::int64_t e : entryStarts(
+             image, levels, {DecodeArea::PerfTable, "the performance levels run past the end of the image"},
+             problems)) {
         PerfLevel level;
         level.offset = static_cast<std::int32_t>(e);
         level.id = image.at(e);
@@ -267,13 +287,11 @@ StructureVoltageTable readVoltages(const BiosImage& image, std::int32_t at,
                                              std::to_string(t.entryLength) + " bytes"});
         return t;
     }
-    for (int i = 0; i < std::min<int>(t.entryCount, kMaxVoltageEntries); ++i) {
-        const std::int64_t e = at + t.headerLength + static_cast<std::int64_t>(i) * t.entryLength;
-        if (!image.contains(e, e + 1)) {
-            problems.push_back(
-                DecodeProblem{DecodeArea::VoltageTable, "the voltage entries run past the end of the image"});
-            break;
-        }
+    const EntryRun entries{at + t.headerLength, t.entryLength,
+                           std::min<int>(t.entryCount, kMaxVoltageEntries), 2};
+    for (const std::int64_t e : entryStarts(
+             image, entries, {DecodeArea::VoltageTable, "the voltage entries run past the end of the image"},
+             problems)) {
         const std::uint8_t vid =
             t.version == 0x30 ? static_cast<std::uint8_t>(image.at(e + 1) >> 2) : image.at(e + 1);
         t.entries.push_back({static_cast<std::int32_t>(e), image.at(e), vid});
@@ -295,15 +313,12 @@ TimingTable readTimings(const BiosImage& image, std::int32_t at, std::vector<Dec
                                              hexDigits(t.version, 2) + "h, which the decoder does not know"});
         return t;
     }
-    for (int i = 0; i < std::min<int>(t.entryCount, kMaxTimingEntries); ++i) {
-        const std::int64_t e = at + t.headerLength + static_cast<std::int64_t>(i) * t.entryLength;
-        if (!image.contains(e, e + t.entryLength - 1)) {
-            problems.push_back(DecodeProblem{DecodeArea::TimingTable,
-                                             "the memory timing entries run past the end of the image"});
-            break;
-        }
+    const EntryRun entries{at + t.headerLength, t.entryLength, std::min<int>(t.entryCount, kMaxTimingEntries),
+                           t.entryLength};
+    for (const std::int64_t e : entryStarts(
+             image, entries,
+             {DecodeArea::TimingTable, "the memory timing entries run past the end of the image"}, problems))
         t.entries.push_back(static_cast<std::int32_t>(e));
-    }
     return t;
 }
 

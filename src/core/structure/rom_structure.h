@@ -68,16 +68,21 @@ struct PerfLevel {
     std::vector<std::uint8_t> timingIndices; // GeForce 6: per memory configuration, FFh none
 };
 
-struct PerfTable {
+// What the header of every table behind the BMP or BIT structure gives: where the table is, its
+// version, and where its entries lie.
+struct TableHeader {
     std::int32_t offset = 0;
-    bool bitHeader = false; // [version, header length, ...] rather than [header length, version, ...]
     std::uint8_t version = 0;
     std::uint8_t headerLength = 0;
     std::uint8_t entryCount = 0;
     std::uint8_t entryLength = 0;
+    bool known = false; // a version whose entries are decoded
+};
+
+struct PerfTable : TableHeader {
+    bool bitHeader = false; // [version, header length, ...] rather than [header length, version, ...]
     std::uint8_t subCount = 0;
     std::uint8_t subLength = 0;
-    bool known = false; // a version whose entries are decoded
     std::vector<PerfLevel> levels;
 };
 
@@ -95,25 +100,13 @@ struct StructureVoltage {
     std::uint8_t vid = 0;
 };
 
-struct StructureVoltageTable {
-    std::int32_t offset = 0;
-    std::uint8_t version = 0;
-    std::uint8_t headerLength = 0;
-    std::uint8_t entryLength = 0;
-    std::uint8_t entryCount = 0;
+struct StructureVoltageTable : TableHeader {
     std::uint8_t mask = 0;
     std::int32_t maskOffset = 0;
-    bool known = false;
     std::vector<StructureVoltage> entries;
 };
 
-struct TimingTable {
-    std::int32_t offset = 0;
-    std::uint8_t version = 0;
-    std::uint8_t headerLength = 0;
-    std::uint8_t entryCount = 0;
-    std::uint8_t entryLength = 0;
-    bool known = false;
+struct TimingTable : TableHeader {
     std::vector<std::int32_t> entries; // the offset of each entry
 };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -74,6 +75,13 @@ inline constexpr std::array<CardField, 6> kClockFields{CardField::Core2D,      C
 inline constexpr std::array<CardField, 6> kTimingFields{CardField::TimingA, CardField::TimingB,
                                                         CardField::TimingC, CardField::TimingD,
                                                         CardField::TimingE, CardField::TimingF};
+
+// Offsets in ascending order, each once: the copies of a field as its place lists them.
+inline std::vector<std::int32_t> ascendingOnce(std::vector<std::int32_t> offsets) {
+    std::sort(offsets.begin(), offsets.end());
+    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
+    return offsets;
+}
 
 // One byte a write-back stores, and the field it belongs to.
 struct ByteWrite {

@@ -250,9 +250,7 @@ std::vector<std::int32_t> clockOffsets(const ClockTable& table, CardField field)
         if (shown.field == field) offsets.push_back(shown.offset);
     for (const ClockSlot& slot : table.writes)
         if (slot.field == field) offsets.push_back(slot.offset);
-    std::sort(offsets.begin(), offsets.end());
-    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
-    return offsets;
+    return ascendingOnce(std::move(offsets));
 }
 
 TableWrite writeClocks(const ClockTableRead& read, const FieldTexts& texts) {

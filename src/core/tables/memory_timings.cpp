@@ -125,9 +125,7 @@ std::vector<std::int32_t> timingOffsets(const MemoryTimings& timings, CardField 
             offsets.push_back(base + within);
     for (const TimingByte& shown : timings.shown)
         if (shown.field == field) offsets.push_back(shown.offset);
-    std::sort(offsets.begin(), offsets.end());
-    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
-    return offsets;
+    return ascendingOnce(std::move(offsets));
 }
 
 TableWrite writeMemoryTimings(const MemoryTimings& timings, const FieldTexts& texts) {
