@@ -25,7 +25,7 @@ constexpr int kNodeRole = Qt::UserRole;
 std::map<std::int32_t, std::uint8_t> pendingBytes(const EditorModel& model) {
     std::map<std::int32_t, std::uint8_t> pending;
     if (!model.modified()) return pending;
-    const SavePlanResult planned = model.plannedSave();
+    const SavePlanResult& planned = model.plannedSave();
     if (!planned.plan) return pending;
     const BiosImage& before = model.analysis().image;
     for (const ByteWrite& write : planned.plan->writes)
