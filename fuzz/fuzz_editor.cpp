@@ -25,10 +25,17 @@ class MemoryFiles final : public zfx::ImageFiles {
         if (it == files.end()) return {{}, "No such file or directory"};
         return {it->second, {}};
     }
-    zfx::WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes) override {
+    zfx::WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes,
+                           const std::vector<std::uint8_t>* expected) override {
+        const auto it = files.find(path);
+        if (expected && it != files.end() && it->second != *expected)
+            return {"changed while it was saved", {}};
         files[path].assign(bytes.begin(), bytes.end());
         return {};
     }
+    bool removeKeptCopy(const std::string& copyPath) override { return files.erase(copyPath) == 1; }
+    std::string realPath(const std::string& path) override { return path; }
+    std::optional<std::string> refusalAsSaveTarget(const std::string&) override { return std::nullopt; }
     bool sameFile(const std::string& a, const std::string& b) override { return a == b; }
     zfx::KeepResult keepCopy(const std::string& path, const std::string& copyPath) override {
         if (files.count(copyPath)) return {false, true, {}};

@@ -128,7 +128,7 @@ int runStructure(const std::string& file, bool json, std::ostream& out, std::ost
     const ReadResult read = readImageFile(file);
     if (!read.ok()) {
         err << visibleText(file) << ": " << kCantOpenFile << " " << read.error << "\n";
-        return kExitUsage;
+        return kExitFailed; // a file that cannot be read, as for every other command; 2 is for usage
     }
     const ImageAnalysis analysis = analyseImage(BiosImage(read.bytes));
     const RomStructure& structure = analysis.structure;

@@ -483,7 +483,7 @@ TEST_F(CliTest, StructurePrintsTheWholeDecode) {
     const CliRun none = runCli({"structure", sample("unsupported.rom")});
     EXPECT_NE(none.out.find("No BMP or BIT structure."), std::string::npos);
     EXPECT_NE(none.out.find("Not checked: no BMP or BIT structure"), std::string::npos);
-    EXPECT_EQ(runCli({"structure", path("nope.rom")}).code, 2);
+    EXPECT_EQ(runCli({"structure", path("nope.rom")}).code, kExitFailed); // unreadable, not a usage error
 }
 
 // The design's own device text (the ID's bytes in file order) stays; beside it the IDs as the PCI
@@ -817,6 +817,21 @@ TEST_F(CliTest, ApplyRefusesSettingsItCannotReadAndWritesNothing) {
     const CliRun missing =
         runCli({"apply", path("none.json"), sample("fx5950-ultra.rom"), "-o", path("out.rom")});
     EXPECT_EQ(missing.code, kExitFailed);
+}
+
+// A file that cannot be read exits 1 in every command, structure too: 2 is for usage errors.
+// A folder or a device named as the output is refused with the same code, and nothing is made.
+TEST_F(CliTest, AMissingFileAndATargetThatIsNoFileExitOne) {
+    const CliRun structure = runCli({"structure", path("none.rom")});
+    EXPECT_EQ(structure.code, kExitFailed);
+    EXPECT_EQ(structure.err, path("none.rom") + ": Cant open File! No such file or directory\n");
+    std::filesystem::create_directory(path("out"));
+    for (const std::string& target : {path("out"), std::string("/dev/null")}) {
+        const CliRun set = runCli({"set", sample("fx5950-ultra.rom"), "-o", target, "--core-3d", "480"});
+        EXPECT_EQ(set.code, kExitFailed) << target;
+        EXPECT_EQ(set.err.rfind(target + ": Cant open File! It is a ", 0), 0u) << set.err;
+        EXPECT_FALSE(std::filesystem::exists(target + ".rom"));
+    }
 }
 
 } // namespace

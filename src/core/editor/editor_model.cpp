@@ -601,9 +601,16 @@ void EditorModel::updatePendingSave() {
 }
 
 Outcome EditorModel::saveBios(const std::string& chosenPath, int filterEntry) {
+    m_lastSave.reset();
+    // A folder or a device is no file to save to, whatever extension the rule would add.
+    if (const std::optional<std::string> refusal = m_files.refusalAsSaveTarget(chosenPath)) {
+        m_lastSaveTarget = chosenPath;
+        Outcome refused{OutcomeCause::WriteFailed, kCantOpenFile, chosenPath + ": " + *refusal};
+        show(refused);
+        return refused;
+    }
     const std::string path = savePathFor(chosenPath, filterEntry);
     m_lastSaveTarget = path;
-    m_lastSave.reset();
     Outcome outcome = saveTo(path);
     if (outcome.cause == OutcomeCause::Cancelled) return outcome; // nothing happened
     // A save that failed leaves the window as it was: its file is still the one it had.
@@ -630,11 +637,14 @@ bool EditorModel::mayCarryOut(const SavePlan& plan) {
     return true;
 }
 
-bool EditorModel::mayReplaceDocument(const std::string& path) {
+bool EditorModel::mayReplaceDocument(const std::string& path,
+                                     std::optional<std::vector<std::uint8_t>>& holds) {
     // Another program may have written the file, or swapped it for another, since it was read: a
     // save over it would destroy that content. A file that is gone loses nothing.
-    const ReadResult now = m_files.read(path);
-    if (!now.ok() || now.bytes == m_analysis.image.bytes()) return true;
+    ReadResult now = m_files.read(path);
+    if (!now.ok()) return true;
+    holds = std::move(now.bytes);
+    if (*holds == m_analysis.image.bytes()) return true;
     return m_host.confirmSave(kSaveOverChangedFile,
                               path +
                                   " is no longer what was read from it: another program wrote it, or it was "
@@ -656,9 +666,14 @@ Outcome EditorModel::saveTo(const std::string& path) {
     if (!mayCarryOut(plan)) return {OutcomeCause::Cancelled, {}, {}};
 
     const bool overDocument = !m_documentPath.empty() && m_files.sameFile(path, m_documentPath);
-    if (overDocument && !mayReplaceDocument(path)) return {OutcomeCause::Cancelled, {}, {}};
-    const bool keepBackup = m_keepBackups && overDocument;
-    SaveDone done = saveToFile(plan, m_files, path, keepBackup);
+    // What the opened file holds when the save starts, which it must still hold when it is replaced.
+    std::optional<std::vector<std::uint8_t>> holds;
+    if (overDocument && !mayReplaceDocument(path, holds)) return {OutcomeCause::Cancelled, {}, {}};
+    // The opened file keeps one original, whatever name or link the save reaches it by.
+    const std::string backup = m_keepBackups && overDocument
+                                   ? backupPathFor(m_files.realPath(m_documentPath)).string()
+                                   : std::string();
+    SaveDone done = saveToFile(plan, m_files, {path, backup, holds ? &*holds : nullptr});
     if (!done.outcome.ok()) return done.outcome;
     m_analysis = std::move(m_pending.planned.plan->after);
     // The image now holds what the boxes and lists show: that is what a later save compares with.

@@ -284,7 +284,8 @@ class EditorModel {
     bool mayCarryOut(const SavePlan& plan);
     // Whether the opened file may be replaced: it still holds what was read (or last saved), or
     // the user agrees to replace what another program put there.
-    bool mayReplaceDocument(const std::string& path);
+    // holds gets what the file holds now, when it can be read.
+    bool mayReplaceDocument(const std::string& path, std::optional<std::vector<std::uint8_t>>& holds);
 
     // control operations that keep the toolkit's rules; setEditText is the program's own
     // change, replaceText also the user's

@@ -297,6 +297,29 @@ ReadResult readImageFile(const fs::path& path, FileSystem& system) {
 
 namespace {
 
+// Why the file of that name in the folder no longer holds what it should: another program wrote
+// it, or it cannot be read to tell. Nothing when it holds it, or is gone (nothing of it is lost).
+std::optional<std::string> changedSince(int folder, const std::string& name,
+                                        const std::vector<std::uint8_t>& expected, FileSystem& system) {
+    const SysResult opened = system.openAt(folder, name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+    if (opened.failed() && opened.error == ENOENT) return std::nullopt;
+    if (opened.failed()) return "It could not be read again before it was replaced: " + causeOf(opened.error);
+    const Descriptor file(system, static_cast<int>(opened.value));
+    std::vector<std::uint8_t> now(expected.size() + 1);
+    std::size_t got = 0;
+    while (got < now.size()) {
+        const SysResult read = system.read(file.get(), now.data() + got, now.size() - got);
+        if (read.failed() && read.error == EINTR) continue;
+        if (read.failed()) return "It could not be read again before it was replaced: " + causeOf(read.error);
+        if (read.value == 0) break;
+        got += static_cast<std::size_t>(read.value);
+    }
+    now.resize(got);
+    if (now == expected) return std::nullopt;
+    return std::string("It changed while it was saved: another program wrote it. It holds what that program "
+                       "wrote; save again to replace it.");
+}
+
 // Why a save must not replace what stands under the target's name; nothing when it may.
 std::optional<std::string> refusalToReplace(const struct stat& existing) {
     if (S_ISDIR(existing.st_mode)) return "It is a folder, not a file.";
@@ -310,7 +333,7 @@ std::optional<std::string> refusalToReplace(const struct stat& existing) {
 } // namespace
 
 WriteResult writeFileAtomically(const fs::path& requested, std::span<const std::uint8_t> bytes,
-                                FileSystem& system) {
+                                FileSystem& system, const std::vector<std::uint8_t>* expected) {
     WriteResult result;
     const auto fail = [&](const std::string& cause) {
         result.error = requested.string() + ": " + cause;
@@ -346,6 +369,14 @@ WriteResult writeFileAtomically(const fs::path& requested, std::span<const std::
         writeTemporary(folder.get(), folderPath, bytes, targetExists ? &existing : nullptr, system);
     result.notes.insert(result.notes.end(), staged.notes.begin(), staged.notes.end());
     if (!staged.error.empty()) return fail(staged.error);
+    // What another program wrote while the save ran is not replaced.
+    if (expected)
+        if (std::optional<std::string> changed = changedSince(folder.get(), name, *expected, system)) {
+            if (std::optional<std::string> note =
+                    removeTemporary(folder.get(), folderPath, staged.name, system))
+                result.notes.push_back(std::move(*note));
+            return fail(*changed);
+        }
     // The lock is held until the rename, so no cleanup takes the file before it is in place.
     if (const SysResult s = system.renameAt(folder.get(), staged.name, name); s.failed()) {
         if (std::optional<std::string> note = removeTemporary(folder.get(), folderPath, staged.name, system))
@@ -360,6 +391,29 @@ WriteResult writeFileAtomically(const fs::path& requested, std::span<const std::
         return fail("The file was replaced, but the folder could not be flushed to the disk (" +
                     causeOf(s.error) + "): the change may be lost in a crash. Save again.");
     return result;
+}
+
+fs::path realPathOf(const fs::path& path, FileSystem& system) {
+    const Resolved resolved = followLinks(path, system);
+    return resolved.error.empty() ? resolved.path : path;
+}
+
+std::optional<std::string> refusalAsSaveTarget(const fs::path& path, FileSystem& system) {
+    // A name that ends in a slash is refused by the write itself: it names a folder.
+    const std::string name = path.filename().string();
+    if (name.empty() || name == "." || name == "..") return std::nullopt;
+    struct stat existing {};
+    if (system.stat(path.string(), existing).failed()) return std::nullopt; // nothing there yet
+    if (S_ISREG(existing.st_mode)) return std::nullopt;
+    return refusalToReplace(existing);
+}
+
+bool removeKeptCopy(const fs::path& copy, FileSystem& system) {
+    const fs::path folderPath = copy.parent_path().empty() ? fs::path(".") : copy.parent_path();
+    const SysResult openedFolder = system.open(folderPath.string(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (openedFolder.failed()) return false;
+    const Descriptor folder(system, static_cast<int>(openedFolder.value));
+    return !system.unlinkAt(folder.get(), copy.filename().string()).failed();
 }
 
 fs::path backupPathFor(const fs::path& path) {
@@ -467,8 +521,9 @@ ReadResult DiskFiles::read(const std::string& path) {
     return readImageFile(path, m_system);
 }
 
-WriteResult DiskFiles::write(const std::string& path, std::span<const std::uint8_t> bytes) {
-    return writeFileAtomically(path, bytes, m_system);
+WriteResult DiskFiles::write(const std::string& path, std::span<const std::uint8_t> bytes,
+                             const std::vector<std::uint8_t>* expected) {
+    return writeFileAtomically(path, bytes, m_system, expected);
 }
 
 bool DiskFiles::sameFile(const std::string& a, const std::string& b) {
@@ -477,6 +532,18 @@ bool DiskFiles::sameFile(const std::string& a, const std::string& b) {
 
 KeepResult DiskFiles::keepCopy(const std::string& path, const std::string& copyPath) {
     return zfx::keepCopy(path, copyPath, m_system);
+}
+
+bool DiskFiles::removeKeptCopy(const std::string& copyPath) {
+    return zfx::removeKeptCopy(copyPath, m_system);
+}
+
+std::string DiskFiles::realPath(const std::string& path) {
+    return realPathOf(path, m_system).string();
+}
+
+std::optional<std::string> DiskFiles::refusalAsSaveTarget(const std::string& path) {
+    return zfx::refusalAsSaveTarget(path, m_system);
 }
 
 ImageFiles& diskFiles() {

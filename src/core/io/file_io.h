@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -37,10 +38,24 @@ struct WriteResult {
 // rename. On failure the target is as it was, no temporary file is left, and the error names the
 // target and the cause of the call that failed. A link is followed (also a dangling one) and stays
 // a link; a target that is not a regular file, or read-only, is refused. Temporary files that an
-// earlier, interrupted save left in the folder are removed.
+// earlier, interrupted save left in the folder are removed. With expected, the target is compared
+// with it just before the rename: a target that holds anything else now (another program wrote it
+// while the save ran) is not replaced.
 [[nodiscard]] WriteResult writeFileAtomically(const std::filesystem::path& target,
                                               std::span<const std::uint8_t> bytes,
-                                              FileSystem& system = systemFileSystem());
+                                              FileSystem& system = systemFileSystem(),
+                                              const std::vector<std::uint8_t>* expected = nullptr);
+
+// The file a path names at the end of its links: the path itself where it is no link.
+std::filesystem::path realPathOf(const std::filesystem::path& path, FileSystem& system = systemFileSystem());
+
+// Why a chosen name cannot be saved to: it names a folder, a device, a pipe or a socket (also
+// through links); absent for a regular file and for a name that does not exist yet.
+std::optional<std::string> refusalAsSaveTarget(const std::filesystem::path& path,
+                                               FileSystem& system = systemFileSystem());
+
+// Removes a kept copy again; false when it could not be removed.
+bool removeKeptCopy(const std::filesystem::path& copy, FileSystem& system = systemFileSystem());
 
 // Whether a name in a folder is one of this program's temporary files.
 bool isTemporaryFileName(const std::string& name);
@@ -70,9 +85,17 @@ class ImageFiles {
   public:
     virtual ~ImageFiles() = default;
     [[nodiscard]] virtual ReadResult read(const std::string& path) = 0;
-    [[nodiscard]] virtual WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
+    // expected: what the file should hold until it is replaced, where the caller knows it.
+    [[nodiscard]] virtual WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes,
+                                            const std::vector<std::uint8_t>* expected = nullptr) = 0;
     virtual bool sameFile(const std::string& a, const std::string& b) = 0;
     [[nodiscard]] virtual KeepResult keepCopy(const std::string& path, const std::string& copyPath) = 0;
+    // Removes a copy keepCopy made, when the save it was kept for failed; false when it stays.
+    virtual bool removeKeptCopy(const std::string& copyPath) = 0;
+    // The file a path names at the end of its links.
+    virtual std::string realPath(const std::string& path) = 0;
+    // Why a chosen name cannot be saved to (a folder, a device, a pipe); absent when it can.
+    virtual std::optional<std::string> refusalAsSaveTarget(const std::string& path) = 0;
 };
 
 // The disk, through a file system's calls.
@@ -80,9 +103,13 @@ class DiskFiles final : public ImageFiles {
   public:
     explicit DiskFiles(FileSystem& system);
     ReadResult read(const std::string& path) override;
-    WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes) override;
+    WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes,
+                      const std::vector<std::uint8_t>* expected = nullptr) override;
     bool sameFile(const std::string& a, const std::string& b) override;
     KeepResult keepCopy(const std::string& path, const std::string& copyPath) override;
+    bool removeKeptCopy(const std::string& copyPath) override;
+    std::string realPath(const std::string& path) override;
+    std::optional<std::string> refusalAsSaveTarget(const std::string& path) override;
 
   private:
     FileSystem& m_system;

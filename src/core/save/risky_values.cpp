@@ -32,8 +32,16 @@ std::optional<std::int32_t> fileClock(const ClockTableRead& clocks, CardField fi
 
 std::optional<std::string> riskyClock(CardField field, std::int32_t was, std::int32_t now,
                                       const RiskLimits& limits) {
-    if (was <= 0 || now <= was) return std::nullopt;
+    if (was <= 0 || now == was) return std::nullopt;
     const std::string caption(fieldInfo(field).caption);
+    if (now == 0) return caption + ": 0 MHz stops the clock; the file's is " + std::to_string(was) + " MHz.";
+    if (now < was) {
+        if (now >= was * limits.clockFall) return std::nullopt;
+        const double fall = 1.0 - static_cast<double>(now) / was;
+        return caption + ": " + std::to_string(now) + " MHz is " +
+               std::to_string(static_cast<int>(std::lround(fall * 100))) + "% below the file's " +
+               std::to_string(was) + " MHz. Was a digit left out?";
+    }
     const double ratio = static_cast<double>(now) / was;
     const std::string values = std::to_string(now) + " MHz is ";
     const std::string file = "the file's " + std::to_string(was) + " MHz";

@@ -11,10 +11,14 @@ namespace zfx {
 
 // How far a value may move from what the file holds before a save questions it. Cards have been
 // damaged by each of these: a clock raised far past the card's own, the memory's effective (DDR)
-// rate typed where the real clock belongs, and a voltage above any the card's table offers.
+// rate typed where the real clock belongs, and a voltage above any the card's table offers. A
+// clock far below the file's is a digit lost while typing (34 for 340), and a card whose clock is
+// 0 does not start.
 struct RiskLimits {
     // A clock more than this share above the file's value.
     double clockRise = 0.20;
+    // A clock below this share of the file's value (and a clock of 0).
+    double clockFall = 0.5;
     // A memory clock between these multiples of the file's: most likely the DDR rate typed as the
     // clock, which is twice the real one.
     double ddrLow = 1.8;

@@ -30,21 +30,24 @@ std::vector<std::string> SaveReport::changeLines() const {
     return lines;
 }
 
-SaveDone saveToFile(const SavePlan& plan, ImageFiles& files, const std::string& path, bool keepBackup) {
+SaveDone saveToFile(const SavePlan& plan, ImageFiles& files, const SaveTarget& target) {
     SaveReport report;
-    if (keepBackup) {
-        report.backupPath = backupPathFor(path).string();
+    const std::string& path = target.path;
+    if (!target.backupPath.empty()) {
+        report.backupPath = target.backupPath;
         const KeepResult kept = files.keepCopy(path, report.backupPath);
         if (!kept.ok())
             return {{OutcomeCause::WriteFailed, kCantOpenFile, kept.error + " Nothing was saved."}, {}};
         report.backupCreated = kept.created;
     }
-    const WriteResult written = files.write(path, plan.after.image.bytes());
+    const WriteResult written = files.write(path, plan.after.image.bytes(), target.expected);
     if (!written.ok()) {
         std::string detail = written.error;
         for (const std::string& note : written.notes)
             detail += " " + note;
-        if (report.backupCreated) detail += " The original is kept as " + report.backupPath + ".";
+        // The file is as it was: a copy of it made for this save is no original to keep.
+        if (report.backupCreated && !files.removeKeptCopy(report.backupPath))
+            detail += " The copy of the original made for it is left as " + report.backupPath + ".";
         return {{OutcomeCause::WriteFailed, kCantOpenFile, detail}, {}};
     }
     report.changes = plan.changes;

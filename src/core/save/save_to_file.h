@@ -31,9 +31,17 @@ struct SaveDone {
     std::optional<SaveReport> report;
 };
 
-// Carries out a plan: keeps the original beside the target first when keepBackup is set (a save
-// over the opened file), then writes the plan's image in one atomic step, and reports the changes
-// the plan lists. A failure leaves every file as it was.
-SaveDone saveToFile(const SavePlan& plan, ImageFiles& files, const std::string& path, bool keepBackup);
+// Where a save goes: the file, where its original is kept first (a save over the opened file;
+// empty: nowhere), and what the file should hold until it is replaced, where the caller knows it.
+struct SaveTarget {
+    std::string path;
+    std::string backupPath;
+    const std::vector<std::uint8_t>* expected = nullptr;
+};
+
+// Carries out a plan: keeps the original first where the target says, then writes the plan's
+// image in one atomic step, and reports the changes the plan lists. A failure leaves every file as
+// it was: a copy of the original made for it is removed again.
+SaveDone saveToFile(const SavePlan& plan, ImageFiles& files, const SaveTarget& target);
 
 } // namespace zfx

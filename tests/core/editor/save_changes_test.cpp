@@ -200,8 +200,62 @@ TEST(Backup, ALinkOrAnotherNameOfTheOpenFileIsTheSameFile) {
             std::filesystem::create_hard_link(path, alias);
         e.model.typeText(Control::Core3D, "260");
         ASSERT_TRUE(e.model.saveBios(alias.string(), kRomFilterEntry).ok());
-        EXPECT_EQ(test::readBytes(e.dir.file("alias.orig.bin")), original) << "symbolic " << symbolic;
+        // The opened file has one original, kept beside it under its own name.
+        EXPECT_EQ(test::readBytes(e.dir.file("card.orig.bin")), original) << "symbolic " << symbolic;
+        EXPECT_FALSE(std::filesystem::exists(e.dir.file("alias.orig.bin")));
     }
+}
+
+// A save over the opened file through a link after a first save keeps the first original: a
+// copy named after the link would be a second "original" holding the edited image.
+TEST(Backup, ALaterSaveThroughALinkMakesNoSecondOriginal) {
+    Editor e;
+    const Bytes original = test::sampleBytes("fx5200.rom");
+    const auto path = e.openFile(original, "card.rom");
+    const auto alias = e.dir.file("alias.rom");
+    std::filesystem::create_symlink(path, alias);
+    e.model.typeText(Control::Core3D, "260");
+    ASSERT_TRUE(e.model.saveBios(path.string(), kRomFilterEntry).ok());
+    e.model.typeText(Control::Core3D, "270");
+    ASSERT_TRUE(e.model.saveBios(alias.string(), kRomFilterEntry).ok());
+    EXPECT_EQ(test::readBytes(e.dir.file("card.orig.rom")), original);
+    EXPECT_FALSE(std::filesystem::exists(e.dir.file("alias.orig.rom")));
+    EXPECT_NE(e.model.lastSave()->lines().back().find("was kept before"), std::string::npos);
+}
+
+// A save over the opened file that fails leaves no copy of the original behind: the file is as
+// it was, and a copy beside it would be taken for the original of a save that never happened.
+TEST(Backup, AFailedSaveOverTheOpenFileLeavesNoCopy) {
+    Editor e;
+    const auto path = e.openFile(test::sampleBytes("fx5200.rom"), "card.rom");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    e.model.typeText(Control::Core3D, "260");
+    const Outcome saved = e.model.saveBios(path.string(), kRomFilterEntry);
+    EXPECT_EQ(saved.cause, OutcomeCause::WriteFailed);
+    EXPECT_EQ(saved.detail, path.string() + ": The file is read-only.");
+    EXPECT_FALSE(std::filesystem::exists(e.dir.file("card.orig.rom")));
+}
+
+// A folder or a device chosen as the target is refused as it stands: no extension is added to
+// make a new file of it ("out" -> "out.rom", "/dev/null" -> "/dev/null.rom").
+TEST(Save, AFolderOrADeviceChosenAsTheTargetIsRefused) {
+    Editor e;
+    e.openFile(test::sampleBytes("fx5200.rom"), "card.rom");
+    e.model.typeText(Control::Core3D, "260");
+    const auto folder = e.dir.file("out");
+    std::filesystem::create_directory(folder);
+    const std::vector<std::pair<std::string, std::string>> targets{
+        {folder.string(), "It is a folder, not a file."},
+        {"/dev/null", "It is a device, not a regular file; only a regular file is replaced by a save."}};
+    for (const auto& [target, cause] : targets) {
+        SCOPED_TRACE(target);
+        const Outcome saved = e.model.saveBios(target, kRomFilterEntry);
+        EXPECT_EQ(saved.cause, OutcomeCause::WriteFailed);
+        EXPECT_EQ(saved.detail, target + ": " + cause);
+        EXPECT_FALSE(std::filesystem::exists(target + ".rom"));
+        EXPECT_TRUE(e.model.modified());
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 // Only a regular file that holds an image counts as the kept original. Anything else under that

@@ -153,6 +153,37 @@ TEST(WriteFileAtomically, ShortWritesStillWriteEveryByte) {
     EXPECT_GT(system.count(SysCall::Write), 100);
 }
 
+// Another program writes the target while the save runs (here: while the new file is flushed):
+// what it wrote is kept, and the save says so instead of replacing it. A target that still holds
+// what it should is replaced as always.
+TEST(WriteFileAtomically, ATargetRewrittenWhileTheSaveRunsIsNotReplaced) {
+    const Bytes theirs(1000, 0x77);
+    for (const bool rewritten : {true, false}) {
+        SCOPED_TRACE(rewritten);
+        test::TempDir dir;
+        const fs::path target = dir.file("card.rom");
+        test::writeBytes(target, kOld);
+        FaultyFileSystem system;
+        bool written = false;
+        system.before = [&](SysCall call) {
+            if (call != SysCall::Fsync || !rewritten || written) return;
+            test::writeBytes(target, theirs); // the new file's flush, before its rename
+            written = true;
+        };
+        const WriteResult result = writeFileAtomically(target, kNew, system, &kOld);
+        EXPECT_EQ(result.ok(), !rewritten) << result.error;
+        EXPECT_EQ(test::readBytes(target), rewritten ? theirs : kNew);
+        if (rewritten) {
+            EXPECT_EQ(result.error, target.string() +
+                                        ": It changed while it was saved: another program wrote "
+                                        "it. It holds what that program wrote; save again to "
+                                        "replace it.");
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
+            << "no temporary file is left";
+    }
+}
+
 TEST(WriteFileAtomically, FlushesTheFileBeforeTheRenameAndTheFolderAfterIt) {
     test::TempDir dir;
     FaultyFileSystem system;

@@ -54,7 +54,16 @@ INSTANTIATE_TEST_SUITE_P(
         RiskCase{"CoreJustPastTheRise", Control::Core3D, "391",
                  "3D core clock: 391 MHz is 20% above the file's 325 MHz."},
         RiskCase{"CoreWithinTheRise", Control::Core3D, "390", ""},
-        RiskCase{"CoreLowered", Control::Core3D, "100", ""},
+        RiskCase{"CoreLowered", Control::Core3D, "170", ""},
+        RiskCase{"CoreBelowHalf", Control::Core3D, "100",
+                 "3D core clock: 100 MHz is 69% below the file's 325 MHz. Was a digit left out?"},
+        RiskCase{"CoreWithADigitLeftOut", Control::Core3D, "34",
+                 "3D core clock: 34 MHz is 90% below the file's 325 MHz. Was a digit left out?"},
+        RiskCase{"CoreZero", Control::Core3D, "0",
+                 "3D core clock: 0 MHz stops the clock; the file's is 325 MHz."},
+        RiskCase{"MemoryZero", Control::Mem2D, "0",
+                 "2D memory clock: 0 MHz stops the clock; the file's is 250 MHz."},
+        RiskCase{"MemoryAtHalf", Control::Mem2D, "125", ""},
         RiskCase{
             "MemoryAsItsDdrRate", Control::Mem2D, "550",
             "2D memory clock: 550 MHz is 2.2 times the file's 250 MHz. Is it the effective (DDR) rate? The "
