@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
+#include "planted_faults.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 
 namespace zfx {
@@ -36,6 +38,23 @@ TEST(Modified, FollowsTheControlsAgainstTheLastOpenOrSave) {
     EXPECT_FALSE(e.model.saveBios(e.dir.file("x.rom").string(), kRomFilterEntry).ok());
     EXPECT_TRUE(e.model.modified());
     EXPECT_EQ(e.model.windowTitle(), "Zorvane FX 1.4 - mod.rom *");
+}
+
+// A dump cut short says first that it failed the image check and to read the BIOS again; the
+// tables it lacks are said after.
+TEST(Load, AFailedImageCheckIsSaidBeforeTheMissingTables) {
+    const std::vector<samples::PlantedFault> faults = samples::plantedFaults();
+    const auto cut = std::find_if(faults.begin(), faults.end(),
+                                  [](const auto& f) { return f.fileName == "fault-truncated.rom"; });
+    ASSERT_NE(cut, faults.end());
+    Editor e;
+    e.open(cut->bytes);
+    ASSERT_GE(e.host.messages.size(), 2u);
+    EXPECT_EQ(e.host.messages.front().text.rfind("This file failed the image check: ", 0), 0u)
+        << e.host.messages.front().text;
+    EXPECT_NE(e.host.messages.front().detail.find("Read the BIOS from the card again"), std::string::npos);
+    for (std::size_t i = 1; i < e.host.messages.size(); ++i)
+        EXPECT_EQ(e.host.messages[i].text.find("image check"), std::string::npos) << e.host.messages[i].text;
 }
 
 TEST(Modified, NothingIsAskedWhileNothingIsEdited) {
