@@ -95,7 +95,9 @@ void StructureAndComparisonMenu::compareWith() {
         return;
     }
     if (!m_comparison) m_comparison = new ComparisonWindow(&m_window);
-    m_comparison->compare(model.analysis(), analyseImage(BiosImage(read.bytes)), QFileInfo(*path).fileName());
+    m_comparison->compare(model.analysis(),
+                          QFileInfo(QString::fromStdString(model.documentPath())).fileName(),
+                          analyseImage(BiosImage(read.bytes)), QFileInfo(*path).fileName());
     m_comparison->show();
     m_comparison->raise();
 }

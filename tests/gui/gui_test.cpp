@@ -595,6 +595,52 @@ class GuiTest : public QObject {
         QCOMPARE(next.TarvEdit.size(), QSize(800, 600));
     }
 
+    // Every window opens whole on the screen it belongs to, at most as large as the screen's room,
+    // and can be made no larger than that room either: the main window, the structure and
+    // comparison windows, the guides, the checks and the secondary dialogs.
+    void everyWindowOpensWholeOnItsScreen() {
+        openThroughMenu("fx5700.rom");
+        windows->TarvEdit.structureAndComparison().showStructure();
+        services->chosenFiles.push_back(writeSample("fx5950-ultra.rom"));
+        action(main(), "CompareWith")->trigger();
+        windows->TarvEdit.helpWindow().showGuide();
+        action(main(), "Checks1")->trigger();
+        for (SecondaryDialog* form : std::initializer_list<SecondaryDialog*>{
+                 &windows->Form1, &windows->Form2, &windows->Form3, &windows->Form4})
+            form->showInFront();
+        QApplication::processEvents();
+        const QRect screen = main()->screen()->availableGeometry();
+        const auto shown = [&](const char* name) {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->objectName() == QLatin1String(name) && top->isVisible()) return top;
+            qFatal("no window %s", name);
+        };
+        for (const char* name : {"TarvEdit", "StructureWindow", "ComparisonWindow", "HelpWindow",
+                                 "ChecksWindow", "Form1", "Form2", "Form3", "Form4"}) {
+            QWidget* window = shown(name);
+            const QRect placed(window->pos(), window->size());
+            const QString where = QStringLiteral("%1 at %2,%3 %4x%5, minimum %6x%7, on %8x%9")
+                                      .arg(QLatin1String(name))
+                                      .arg(placed.x())
+                                      .arg(placed.y())
+                                      .arg(placed.width())
+                                      .arg(placed.height())
+                                      .arg(window->minimumWidth())
+                                      .arg(window->minimumHeight())
+                                      .arg(screen.width())
+                                      .arg(screen.height());
+            QVERIFY2(screen.contains(placed), qPrintable(where));
+            QVERIFY2(screen.contains(window->frameGeometry()), qPrintable(where));
+            // At its smallest it still fits, whatever its layout asks for.
+            const QSize before = window->size();
+            window->resize(1, 1);
+            QApplication::processEvents();
+            QVERIFY2(window->width() <= screen.width() && window->height() <= screen.height(),
+                     qPrintable(where));
+            window->resize(before);
+        }
+    }
+
     // The Info box shows the card's PCI IDs and the performance levels, and while the user edits,
     // what a save would write.
     void thePerformanceLevelsShowWhatASaveWouldWrite() {
@@ -873,6 +919,16 @@ class GuiTest : public QObject {
         QVERIFY(!compared->openView()->selection().empty());
         QCOMPARE(compared->openView()->selection(), compared->otherView()->selection());
         QVERIFY(compared->identity()->text().contains(QStringLiteral("Same device")));
+        // Each hex view under the name of its file.
+        QCOMPARE(compared->openName()->text(), QStringLiteral("fx5700.rom"));
+        QCOMPARE(compared->otherName()->text(), QStringLiteral("saved.rom"));
+        QVERIFY(compared->openName()->isVisible() && compared->otherName()->isVisible());
+        QVERIFY(compared->openName()->mapTo(compared, QPoint(0, 0)).y() <
+                compared->openView()->mapTo(compared, QPoint(0, 0)).y());
+        QCOMPARE(compared->openName()->mapTo(compared, QPoint(0, 0)).x(),
+                 compared->openView()->mapTo(compared, QPoint(0, 0)).x());
+        QCOMPARE(compared->otherName()->mapTo(compared, QPoint(0, 0)).x(),
+                 compared->otherView()->mapTo(compared, QPoint(0, 0)).x());
 
         // Another card's image: what tells them apart comes first, loud.
         services->chosenFiles.push_back(writeSample("gf6800-ultra.rom"));
