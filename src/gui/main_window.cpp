@@ -53,6 +53,13 @@ QString droppedBiosFile(const QMimeData* mime) {
     return lower.endsWith(QLatin1String(".rom")) || lower.endsWith(QLatin1String(".bin")) ? path : QString();
 }
 
+// A text without the carriage returns and line feeds at its end.
+std::string withoutLineEnd(std::string text) {
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+        text.pop_back();
+    return text;
+}
+
 } // namespace
 
 TarvEdit::TarvEdit(DesktopServices& services, QSettings* settings)
@@ -299,9 +306,11 @@ void TarvEdit::showFormValues(const FormState& f) {
 }
 
 void TarvEdit::showCaptions(const FormState& f) {
+    // The image's version text may end its line: the window shows the text alone.
+    const std::string version = withoutLineEnd(f.biosVersion);
     const std::array<std::pair<QLabel*, const std::string*>, 7> captions{{{m_Pfad, &f.filePath},
                                                                           {m_devicename, &f.deviceName},
-                                                                          {m_Biosversion, &f.biosVersion},
+                                                                          {m_Biosversion, &version},
                                                                           {m_manufactor, &f.vendorName},
                                                                           {m_rates[0], &f.memoryRate3D},
                                                                           {m_rates[1], &f.memoryRateThrottle},

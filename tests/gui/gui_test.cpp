@@ -641,6 +641,24 @@ class GuiTest : public QObject {
         }
     }
 
+    // The window shows the BIOS version without the line end the image's text has; the model
+    // keeps the text as the image has it.
+    void theBiosVersionShowsWithoutItsLineEnd() {
+        std::vector<std::uint8_t> bytes = test::sampleBytes("fx5700.rom");
+        const std::string word = "Version";
+        const auto at = std::search(bytes.begin(), bytes.end(), word.begin(), word.end());
+        QVERIFY(at != bytes.end());
+        const std::string text = std::string("4.36.20.21") + "\r\n";
+        std::copy(text.begin(), text.end(), at + 8);
+        *(at + 8 + static_cast<std::ptrdiff_t>(text.size())) = 0;
+        const auto path = dir->file("version.rom");
+        test::writeBytes(path, bytes);
+        services->openAnswers.push_back(QString::fromStdString(path.string()));
+        action(main(), "OpenBIOS1")->trigger();
+        QCOMPARE(child<QLabel>(main(), "Biosversion")->text(), QStringLiteral("4.36.20.21"));
+        QCOMPARE(windows->TarvEdit.model().form().biosVersion, text);
+    }
+
     // The Info box shows the card's PCI IDs and the performance levels, and while the user edits,
     // what a save would write.
     void thePerformanceLevelsShowWhatASaveWouldWrite() {
