@@ -641,6 +641,42 @@ class GuiTest : public QObject {
         }
     }
 
+    // The wheel turns a voltage list only while the list has the focus; over another, it goes to
+    // the window around the list and the voltage stays.
+    void theWheelOverAnUnfocusedVoltageListScrollsTheWindow() {
+        openThroughMenu("fx5700.rom");
+        main()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main()));
+        auto* list = child<QComboBox>(main(), "ComboBox1");
+        QVERIFY(list->isEnabled() && list->count() > 2);
+        list->setCurrentIndex(1);
+        emit list->activated(1);
+        edit(1)->setFocus(Qt::TabFocusReason);
+        QVERIFY(!list->hasFocus());
+        QCOMPARE(list->focusPolicy(), Qt::StrongFocus);
+        // An event the list ignores goes on to the widgets around it, up to the window.
+        int passedOn = 0;
+        const auto turn = [&](int delta) {
+            const QPointF inside(list->width() / 2.0, list->height() / 2.0);
+            QWheelEvent wheel(inside, list->mapToGlobal(inside), QPoint(), QPoint(0, delta), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(list, &wheel);
+            if (!wheel.isAccepted()) ++passedOn;
+        };
+        const int selected = windows->TarvEdit.model().form().combo(Control::Voltage3D).selected;
+        turn(-120);
+        turn(120);
+        turn(120);
+        QCOMPARE(list->currentIndex(), 1);
+        QCOMPARE(windows->TarvEdit.model().form().combo(Control::Voltage3D).selected, selected);
+        QCOMPARE(passedOn, 3);
+        // Given the focus, the list turns.
+        list->setFocus(Qt::TabFocusReason);
+        turn(-120);
+        QCOMPARE(list->currentIndex(), 2);
+        QCOMPARE(passedOn, 3);
+    }
+
     // The window shows the BIOS version without the line end the image's text has; the model
     // keeps the text as the image has it.
     void theBiosVersionShowsWithoutItsLineEnd() {
