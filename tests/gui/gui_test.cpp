@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "comparison_window.h"
+#include "editor/settings.h"
 #include "editor_windows.h"
 #include "help_window.h"
 #include "hex_view.h"
@@ -72,7 +73,8 @@ class FakeServices final : public DesktopServices {
         saveQuestions << question + "\n" + detail;
         return saveAnyway;
     }
-    std::optional<QString> chooseFile(QWidget*, ChosenFile) override {
+    std::optional<QString> chooseFile(QWidget*, ChosenFile, const QString& proposed) override {
+        chosenProposals << proposed;
         if (chosenFiles.empty()) return std::nullopt;
         const QString answer = chosenFiles.front();
         chosenFiles.pop_front();
@@ -101,6 +103,7 @@ class FakeServices final : public DesktopServices {
     // What the structure and comparison menu and the settings files were asked and told, and the
     // files they are answered with.
     std::deque<QString> chosenFiles;
+    QStringList chosenProposals;
     QStringList asked;
     QStringList told;
     bool answerYes = true;
@@ -988,6 +991,31 @@ class GuiTest : public QObject {
         services->chosenFiles.push_back(writeSample("gf6800-ultra.rom"));
         action(main(), "CompareWith")->trigger();
         QVERIFY(compared->identity()->text().startsWith(QStringLiteral("<b>device: 10DE:0341")));
+    }
+
+    // Export Settings proposes NAME-settings.json beside the open file, adds .json to a name without
+    // an extension, and writes every value the card has, the timings too, as the command line's
+    // export does; the window stays as the user left it.
+    void exportedSettingsAreNamedAfterTheFileAndHoldEveryValue() {
+        const QString image = writeSample("fx5700.rom");
+        services->openAnswers.push_back(image);
+        action(main(), "OpenBIOS1")->trigger();
+        const QString chosen = QString::fromStdString(dir->file("exported").string());
+        services->chosenFiles.push_back(chosen);
+        action(main(), "ExportSettings")->trigger();
+        QCOMPARE(services->chosenProposals,
+                 QStringList{QString::fromStdString(dir->file("fx5700-settings.json").string())});
+        QVERIFY(!QFileInfo::exists(chosen));
+        const std::vector<std::uint8_t> written = test::readBytes(dir->file("exported.json"));
+        test::Editor expected;
+        expected.open(test::sampleBytes("fx5700.rom"), "fx5700.rom");
+        expected.model.setChecked(Control::TimingEdit, true);
+        const std::string wanted = settingsText(settingsShown(expected.model));
+        QVERIFY(wanted.find("\"timings\"") != std::string::npos);
+        QCOMPARE(std::string(written.begin(), written.end()), wanted);
+        QVERIFY(!child<QCheckBox>(main(), "CheckBox2")->isChecked());
+        QVERIFY(!edit(7)->isEnabled());
+        QVERIFY(!main()->windowTitle().endsWith(QLatin1Char('*')));
     }
 
     // Settings exported from an edit and applied to the original show their values as unsaved
