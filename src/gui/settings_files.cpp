@@ -26,24 +26,12 @@ QString plannedChanges(const EditorModel& model) {
     return lines + QString::fromStdString(checksumLine(planned.plan->checksumChange));
 }
 
-// A model that reads an image for its values and asks nothing.
-class QuietHost final : public EditorHost {
-  public:
-    void showMessage(const Message&) override {}
-    std::optional<std::string> chooseOpenPath() override { return std::nullopt; }
-    std::optional<SaveChoice> chooseSavePath() override { return std::nullopt; }
-    UnsavedChanges askToSaveChanges(const std::string&) override { return UnsavedChanges::Cancel; }
-    bool confirmSave(const std::string&, const std::string&) override { return false; }
-    void showDialog(Dialog) override {}
-    void closeMainWindow() override {}
-};
-
 // The window's values, and the card's timings where the window does not show them: a second model
 // opened on the same bytes reads them, so the user's window stays as it is.
 Settings settingsToExport(const EditorModel& model) {
     Settings settings = settingsShown(model);
     if (model.form().check(Control::TimingEdit).ticked) return settings;
-    QuietHost host;
+    SilentHost host;
     EditorModel reader(host);
     reader.loadImage(model.analysis().image.bytes(), model.documentPath());
     reader.setChecked(Control::TimingEdit, true);
