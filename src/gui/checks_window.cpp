@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "checks_window.h"
 
+#include "window_place.h"
+
 #include <QDialogButtonBox>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
@@ -19,7 +21,7 @@ ChecksWindow::ChecksWindow(QWidget* parent) : QDialog(parent) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
     layout->addWidget(buttons);
-    resize(640, 420);
+    placeOnScreen(*this, QSize(640, 420));
 }
 
 void ChecksWindow::showReport(const std::string& report) {

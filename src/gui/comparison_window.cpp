@@ -3,6 +3,7 @@
 
 #include "hex_view.h"
 #include "text/number_text.h"
+#include "window_place.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -38,6 +39,22 @@ QString identityText(const std::vector<IdentityDifference>& identity) {
     return text;
 }
 
+// A hex view with the label that names its file above it, in a pane of the splitter.
+HexView* namedHexView(QSplitter* views, QLabel* name, const char* role) {
+    auto* pane = new QWidget(views);
+    auto* column = new QVBoxLayout(pane);
+    column->setContentsMargins(0, 0, 0, 0);
+    name->setParent(pane);
+    name->setObjectName(QString::fromLatin1(role) + QStringLiteral("Name"));
+    name->setTextFormat(Qt::PlainText);
+    auto* hex = new HexView(pane);
+    hex->setObjectName(QString::fromLatin1(role) + QStringLiteral("Hex"));
+    column->addWidget(name);
+    column->addWidget(hex, 1);
+    views->addWidget(pane);
+    return hex;
+}
+
 } // namespace
 
 ComparisonWindow::ComparisonWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -49,11 +66,12 @@ ComparisonWindow::ComparisonWindow(QWidget* parent) : QWidget(parent, Qt::Window
     m_rows->setObjectName(QStringLiteral("ComparisonRows"));
     m_rows->setHeaderLabels({QStringLiteral("What differs")});
     m_rows->setRootIsDecorated(false);
+    // Each image's bytes under the name of its file.
     auto* views = new QSplitter(this);
-    m_open = new HexView(views);
-    m_open->setObjectName(QStringLiteral("OpenImageHex"));
-    m_other = new HexView(views);
-    m_other->setObjectName(QStringLiteral("OtherImageHex"));
+    m_openName = new QLabel(views);
+    m_open = namedHexView(views, m_openName, "OpenImage");
+    m_otherName = new QLabel(views);
+    m_other = namedHexView(views, m_otherName, "OtherImage");
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(m_rows);
     split->addWidget(views);
@@ -65,12 +83,14 @@ ComparisonWindow::ComparisonWindow(QWidget* parent) : QWidget(parent, Qt::Window
     connect(m_rows, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item) showRow(item->data(0, kRowRole).toInt());
     });
-    resize(1100, 700);
+    placeOnScreen(*this, QSize(1100, 700));
 }
 
-void ComparisonWindow::compare(const ImageAnalysis& open, const ImageAnalysis& other,
+void ComparisonWindow::compare(const ImageAnalysis& open, const QString& openName, const ImageAnalysis& other,
                                const QString& otherName) {
     setWindowTitle(QStringLiteral("Compare with ") + otherName);
+    m_openName->setText(openName);
+    m_otherName->setText(otherName);
     const ImageComparison compared = compareImages(open, other);
     m_identity->setText(compared.identical ? QStringLiteral("The images are the same, byte for byte.")
                                            : identityText(compared.identity));

@@ -22,7 +22,9 @@ class ComparisonWindow final : public QWidget {
   public:
     explicit ComparisonWindow(QWidget* parent);
 
-    void compare(const ImageAnalysis& open, const ImageAnalysis& other, const QString& otherName);
+    // The open image against the other; the names of their files go above their hex views.
+    void compare(const ImageAnalysis& open, const QString& openName, const ImageAnalysis& other,
+                 const QString& otherName);
 
     // The rows as their texts: "3D core clock: 475 -> 500 MHz at 7A31h", "bytes 1000h..1003h: ...".
     QStringList rowTexts() const;
@@ -30,6 +32,8 @@ class ComparisonWindow final : public QWidget {
     QTreeWidget* rows() const { return m_rows; }
     HexView* openView() const { return m_open; }
     HexView* otherView() const { return m_other; }
+    QLabel* openName() const { return m_openName; }
+    QLabel* otherName() const { return m_otherName; }
 
   private:
     // Where a row's bytes lie in the open image and in the other.
@@ -44,6 +48,8 @@ class ComparisonWindow final : public QWidget {
     QTreeWidget* m_rows = nullptr;
     HexView* m_open = nullptr;
     HexView* m_other = nullptr;
+    QLabel* m_openName = nullptr;
+    QLabel* m_otherName = nullptr;
     std::vector<RowPlaces> m_places;
 };
 

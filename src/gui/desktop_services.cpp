@@ -103,19 +103,22 @@ std::optional<SaveChoice> QtDesktopServices::chooseSaveFile(QWidget* parent, con
     return SaveChoice{dialog->selectedFiles().constFirst().toStdString(), entry};
 }
 
-std::optional<QString> QtDesktopServices::chooseFile(QWidget* parent, ChosenFile file) {
+std::optional<QString> QtDesktopServices::chooseFile(QWidget* parent, ChosenFile file,
+                                                     const QString& proposed) {
     const QString settingsFilter = QStringLiteral("Settings (*.json);;All files (*)");
     QString path;
     switch (file) {
     case ChosenFile::CompareWith:
-        path = QFileDialog::getOpenFileName(parent, QStringLiteral("Compare With"), {},
+        path = QFileDialog::getOpenFileName(parent, QStringLiteral("Compare With"), proposed,
                                             QStringLiteral("BIOS images (*.rom *.bin);;All files (*)"));
         break;
     case ChosenFile::ExportSettings:
-        path = QFileDialog::getSaveFileName(parent, QStringLiteral("Export Settings"), {}, settingsFilter);
+        path =
+            QFileDialog::getSaveFileName(parent, QStringLiteral("Export Settings"), proposed, settingsFilter);
         break;
     case ChosenFile::ApplySettings:
-        path = QFileDialog::getOpenFileName(parent, QStringLiteral("Apply Settings"), {}, settingsFilter);
+        path =
+            QFileDialog::getOpenFileName(parent, QStringLiteral("Apply Settings"), proposed, settingsFilter);
         break;
     }
     if (path.isEmpty()) return std::nullopt;
@@ -140,7 +143,7 @@ bool QtDesktopServices::openLink(const QUrl& url) {
     return QDesktopServices::openUrl(url);
 }
 
-std::optional<QString> DesktopServices::chooseFile(QWidget*, ChosenFile) {
+std::optional<QString> DesktopServices::chooseFile(QWidget*, ChosenFile, const QString&) {
     return std::nullopt;
 }
 

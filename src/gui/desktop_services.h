@@ -32,8 +32,9 @@ class DesktopServices {
 
     // What the structure and comparison menu and the settings files ask. A desktop without them
     // answers as a user who cancels: no file, No, nothing to read.
-    // The image to compare with, or the settings file to export to or to apply.
-    virtual std::optional<QString> chooseFile(QWidget* parent, ChosenFile file);
+    // The image to compare with, or the settings file to export to or to apply; the dialog
+    // proposes a path unless it is empty.
+    virtual std::optional<QString> chooseFile(QWidget* parent, ChosenFile file, const QString& proposed);
     // A question with Yes and No; true: Yes.
     virtual bool ask(QWidget* parent, const QString& question, const QString& detail);
     // A note with OK.
@@ -54,7 +55,7 @@ class QtDesktopServices final : public DesktopServices {
     std::optional<SaveChoice> chooseSaveFile(QWidget* parent, const QString& proposed) override;
     UnsavedChanges askToSaveChanges(QWidget* parent, const QString& question) override;
     bool confirmSave(QWidget* parent, const QString& question, const QString& detail) override;
-    std::optional<QString> chooseFile(QWidget* parent, ChosenFile file) override;
+    std::optional<QString> chooseFile(QWidget* parent, ChosenFile file, const QString& proposed) override;
     bool ask(QWidget* parent, const QString& question, const QString& detail) override;
     void tell(QWidget* parent, const QString& text, const QString& detail) override;
     bool openLink(const QUrl& url) override;

@@ -3,13 +3,16 @@
 
 #include "help_window.h"
 #include "link_label.h"
+#include "window_place.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include <vector>
 
@@ -30,21 +33,35 @@ SecondaryDialog::SecondaryDialog(const QString& objectName, const QString& capti
     QFont referenceFont = font();
     referenceFont.setPixelSize(11);
     setFont(referenceFont);
+    // The design's texts at their places, on a page that scrolls where the screen is too small
+    // for it.
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    m_page = new QWidget;
+    scroll->setWidget(m_page);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
     resize(geometry.size());
     move(geometry.topLeft());
 }
 
 void SecondaryDialog::showInFront() {
-    // The platform's font may be wider than the design's: grow so that no text is cut off.
-    const QRect content = childrenRect();
-    resize(size().expandedTo(QSize(content.right() + 16, content.bottom() + 16)));
+    // The platform's font may be wider than the design's: grow so that no text is cut off, on the
+    // screen as far as it has room.
+    const QRect content = m_page->childrenRect();
+    const QSize page(content.right() + 16, content.bottom() + 16);
+    m_page->setMinimumSize(page);
+    if (!isVisible()) placeOnScreen(*this, size().expandedTo(page), pos());
     show();
     raise();
     activateWindow();
 }
 
 QWidget* SecondaryDialog::text(const QString& name, int x, int y, const QString& caption, bool bold) {
-    auto* label = new QLabel(caption, this);
+    auto* label = new QLabel(caption, m_page);
     label->setObjectName(name);
     if (bold) {
         QFont f = label->font();
@@ -57,7 +74,7 @@ QWidget* SecondaryDialog::text(const QString& name, int x, int y, const QString&
 }
 
 QPushButton* SecondaryDialog::button(QRect geometry, const QString& caption, bool isDefault) {
-    Button1 = new QPushButton(caption, this);
+    Button1 = new QPushButton(caption, m_page);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(geometry);
     Button1->setDefault(isDefault);
@@ -68,7 +85,7 @@ QPushButton* SecondaryDialog::button(QRect geometry, const QString& caption, boo
 
 TKydUrlLabel* SecondaryDialog::link(DesktopServices& services, const QString& name, QRect geometry,
                                     const QString& caption, const QString& url) {
-    auto* label = new TKydUrlLabel(services, this);
+    auto* label = new TKydUrlLabel(services, m_page);
     label->setObjectName(name);
     label->setText(caption);
     label->URL = url;

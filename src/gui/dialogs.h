@@ -33,6 +33,9 @@ class SecondaryDialog : public QDialog {
     QPushButton* button(QRect geometry, const QString& caption, bool isDefault);
     TKydUrlLabel* link(DesktopServices& services, const QString& name, QRect geometry, const QString& caption,
                        const QString& url);
+
+  private:
+    QWidget* m_page = nullptr; // the texts, the links and the button
 };
 
 class TForm1 final : public SecondaryDialog { // "How do I ?"

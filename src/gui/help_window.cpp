@@ -2,6 +2,7 @@
 #include "help_window.h"
 
 #include "desktop_services.h"
+#include "window_place.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -89,7 +90,7 @@ HelpWindow::HelpWindow(DesktopServices& services, QWidget* parent) : QDialog(par
     connect(m_browser, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
     back->setEnabled(false);
     connect(contents, &QPushButton::clicked, this, [this] { showIndex(); });
-    resize(760, 620);
+    placeOnScreen(*this, QSize(760, 620));
 }
 
 void HelpWindow::showIndex() {

@@ -28,8 +28,20 @@ HexView::HexView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * (kRowChars + 2) +
-                    verticalScrollBar()->sizeHint().width());
+}
+
+QSize HexView::sizeHint() const {
+    // Whole rows; narrower, the rows scroll sideways.
+    return {fontMetrics().horizontalAdvance(QLatin1Char('0')) * (kRowChars + 2) +
+                verticalScrollBar()->sizeHint().width(),
+            QAbstractScrollArea::sizeHint().height()};
+}
+
+QSize HexView::minimumSizeHint() const {
+    // The offsets and half a row of bytes.
+    return {fontMetrics().horizontalAdvance(QLatin1Char('0')) * (kBytesColumn + kBytesPerRow * 3 / 2) +
+                verticalScrollBar()->sizeHint().width(),
+            QAbstractScrollArea::minimumSizeHint().height()};
 }
 
 void HexView::setBytes(std::vector<std::uint8_t> bytes) {

@@ -34,6 +34,9 @@ class HexView final : public QAbstractScrollArea {
     std::int32_t topOffset() const;
     // Whether the byte at the offset lies in a row the view shows.
     bool showsOffset(std::int32_t offset) const;
+    // Room for whole rows; at the least the offsets and half a row.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

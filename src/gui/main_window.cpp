@@ -9,6 +9,7 @@
 #include "recent_files.h"
 #include "structure_and_comparison_menu.h"
 #include "text/number_text.h"
+#include "window_place.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -29,8 +30,6 @@
 #include <QSettings>
 #include <QStatusBar>
 
-#include <algorithm>
-
 namespace zfx::gui {
 
 namespace {
@@ -44,8 +43,6 @@ QIcon projectIcon() {
 }
 
 constexpr int kStructureLineWidth = 280;
-// A window manager's title bar and borders, in the window's own pixels.
-constexpr QSize kFrameAllowance(8, 32);
 constexpr int kStructureWarningWidth = 430;
 
 // A file a drop may open: a local .rom or .bin file.
@@ -54,6 +51,13 @@ QString droppedBiosFile(const QMimeData* mime) {
     const QString path = mime->urls().constFirst().toLocalFile();
     const QString lower = path.toLower();
     return lower.endsWith(QLatin1String(".rom")) || lower.endsWith(QLatin1String(".bin")) ? path : QString();
+}
+
+// A text without the carriage returns and line feeds at its end.
+std::string withoutLineEnd(std::string text) {
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+        text.pop_back();
+    return text;
 }
 
 } // namespace
@@ -80,26 +84,13 @@ TarvEdit::TarvEdit(DesktopServices& services, QSettings* settings)
 }
 
 void TarvEdit::restoreSizeAndPlace() {
-    const QRect screen = this->screen()->availableGeometry();
-    // Room for the window manager's frame, which is not known before the window is shown.
-    const QSize room = screen.size() - QSize(kFrameAllowance.width(), kFrameAllowance.height());
-    // No smaller than the layout needs (the layout sees to that as its content grows), unless the
-    // screen is smaller still.
-    if (minimumSizeHint().width() > room.width() || minimumSizeHint().height() > room.height()) {
-        layout()->setSizeConstraint(QLayout::SetNoConstraint);
-        setMinimumSize(minimumSizeHint().boundedTo(room));
-    }
+    // The design's size and place, moved and shrunk as little as needed to lie on the screen; the
+    // last run's instead while they lie on it.
+    placeOnScreen(*this, QSize(710, 526), QPoint(304, 232));
+    const QRect designed = geometry();
     if (restoreGeometry(m_settings->value(QStringLiteral("window/geometry")).toByteArray()) &&
-        screen.intersects(geometry()))
-        return;
-    // The design's size and place, moved and shrunk as little as needed to lie on the screen.
-    resize(QSize(710, 526).expandedTo(minimumSizeHint()).boundedTo(room));
-    const QPoint wanted(304, 232);
-    const int x =
-        std::max(screen.left(), std::min(wanted.x(), screen.right() + 1 - width() - kFrameAllowance.width()));
-    const int y = std::max(screen.top(),
-                           std::min(wanted.y(), screen.bottom() + 1 - height() - kFrameAllowance.height()));
-    move(x, y);
+        !screen()->availableGeometry().intersects(geometry()))
+        setGeometry(designed);
 }
 
 TarvEdit::~TarvEdit() = default;
@@ -315,9 +306,11 @@ void TarvEdit::showFormValues(const FormState& f) {
 }
 
 void TarvEdit::showCaptions(const FormState& f) {
+    // The image's version text may end its line: the window shows the text alone.
+    const std::string version = withoutLineEnd(f.biosVersion);
     const std::array<std::pair<QLabel*, const std::string*>, 7> captions{{{m_Pfad, &f.filePath},
                                                                           {m_devicename, &f.deviceName},
-                                                                          {m_Biosversion, &f.biosVersion},
+                                                                          {m_Biosversion, &version},
                                                                           {m_manufactor, &f.vendorName},
                                                                           {m_rates[0], &f.memoryRate3D},
                                                                           {m_rates[1], &f.memoryRateThrottle},

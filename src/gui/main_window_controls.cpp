@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <QValidator>
+#include <QWheelEvent>
 
 namespace zfx::gui {
 
@@ -41,6 +42,21 @@ class DigitsOnlyValidator final : public QValidator {
     explicit DigitsOnlyValidator(QObject* parent) : QValidator(parent) {}
     State validate(QString& input, int&) const override {
         return EditorModel::acceptsTypedText(input.toStdString()) ? Acceptable : Invalid;
+    }
+};
+
+// A voltage list that the wheel turns only while it has the focus: over a list the mouse merely
+// passes, the wheel goes to the window around it.
+class FocusedWheelComboBox final : public QComboBox {
+  public:
+    explicit FocusedWheelComboBox(QWidget* parent) : QComboBox(parent) { setFocusPolicy(Qt::StrongFocus); }
+
+  protected:
+    void wheelEvent(QWheelEvent* event) override {
+        if (hasFocus())
+            QComboBox::wheelEvent(event);
+        else
+            event->ignore();
     }
 };
 
@@ -263,7 +279,7 @@ QLineEdit* TarvEdit::addEdit(QWidget* parent, Control box, int digits, const QSt
 
 QComboBox* TarvEdit::addVoltageList(QWidget* parent, Control list) {
     const ControlInfo& info = controlInfo(list);
-    auto* c = new QComboBox(parent);
+    auto* c = new FocusedWheelComboBox(parent);
     c->setObjectName(objectNameOf(info));
     c->setMinimumWidth(boxWidth(QFontMetrics(font()), 4) + 20);
     m_combos[info.index] = c;

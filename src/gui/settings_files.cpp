@@ -4,6 +4,9 @@
 #include "editor/settings.h"
 #include "main_window.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <cstdint>
 #include <span>
 
@@ -23,13 +26,37 @@ QString plannedChanges(const EditorModel& model) {
     return lines + QString::fromStdString(checksumLine(planned.plan->checksumChange));
 }
 
+// The window's values, and the card's timings where the window does not show them: a second model
+// opened on the same bytes reads them, so the user's window stays as it is.
+Settings settingsToExport(const EditorModel& model) {
+    Settings settings = settingsShown(model);
+    if (model.form().check(Control::TimingEdit).ticked) return settings;
+    SilentHost host;
+    EditorModel reader(host);
+    reader.loadImage(model.analysis().image.bytes(), model.documentPath());
+    reader.setChecked(Control::TimingEdit, true);
+    const Settings read = settingsShown(reader);
+    for (const Control box : kTimingBoxes)
+        if (const auto value = read.values.boxes.find(box); value != read.values.boxes.end())
+            settings.values.boxes[box] = value->second;
+    return settings;
+}
+
+// NAME-settings.json beside the open file.
+QString proposedSettingsPath(const EditorModel& model) {
+    const QFileInfo document(QString::fromStdString(model.documentPath()));
+    return document.dir().filePath(document.completeBaseName() + QStringLiteral("-settings.json"));
+}
+
 } // namespace
 
 void exportSettingsFile(TarvEdit& window, DesktopServices& services) {
-    const std::optional<QString> path = chooseFileForOpenImage(window, services, ChosenFile::ExportSettings);
+    std::optional<QString> path = chooseFileForOpenImage(window, services, ChosenFile::ExportSettings,
+                                                         proposedSettingsPath(window.model()));
     if (!path) return;
+    if (QFileInfo(*path).suffix().isEmpty()) *path += QStringLiteral(".json");
     // Written as images are: atomically, through the file layer.
-    const std::string text = settingsText(settingsShown(window.model()));
+    const std::string text = settingsText(settingsToExport(window.model()));
     const WriteResult written = diskFiles().write(
         path->toStdString(), std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     if (!written.ok())
@@ -38,7 +65,8 @@ void exportSettingsFile(TarvEdit& window, DesktopServices& services) {
 }
 
 void applySettingsFile(TarvEdit& window, DesktopServices& services) {
-    const std::optional<QString> path = chooseFileForOpenImage(window, services, ChosenFile::ApplySettings);
+    const std::optional<QString> path =
+        chooseFileForOpenImage(window, services, ChosenFile::ApplySettings, QString());
     if (!path) return;
     const SettingsFileRead read = readSettingsFile(diskFiles(), path->toStdString());
     if (!read.settings) {

@@ -14,12 +14,13 @@
 
 namespace zfx::gui {
 
-std::optional<QString> chooseFileForOpenImage(TarvEdit& window, DesktopServices& services, ChosenFile file) {
+std::optional<QString> chooseFileForOpenImage(TarvEdit& window, DesktopServices& services, ChosenFile file,
+                                              const QString& proposed) {
     if (window.model().analysis().image.empty()) {
         services.tell(&window, QStringLiteral("Open a BIOS file first."), {});
         return std::nullopt;
     }
-    return services.chooseFile(&window, file);
+    return services.chooseFile(&window, file, proposed);
 }
 
 StructureAndComparisonMenu::StructureAndComparisonMenu(TarvEdit& window, DesktopServices& services)
@@ -85,7 +86,8 @@ bool StructureAndComparisonMenu::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void StructureAndComparisonMenu::compareWith() {
-    const std::optional<QString> path = chooseFileForOpenImage(m_window, m_services, ChosenFile::CompareWith);
+    const std::optional<QString> path =
+        chooseFileForOpenImage(m_window, m_services, ChosenFile::CompareWith, QString());
     if (!path) return;
     const EditorModel& model = m_window.model();
     const ReadResult read = diskFiles().read(path->toStdString());
@@ -95,7 +97,9 @@ void StructureAndComparisonMenu::compareWith() {
         return;
     }
     if (!m_comparison) m_comparison = new ComparisonWindow(&m_window);
-    m_comparison->compare(model.analysis(), analyseImage(BiosImage(read.bytes)), QFileInfo(*path).fileName());
+    m_comparison->compare(model.analysis(),
+                          QFileInfo(QString::fromStdString(model.documentPath())).fileName(),
+                          analyseImage(BiosImage(read.bytes)), QFileInfo(*path).fileName());
     m_comparison->show();
     m_comparison->raise();
 }

@@ -15,9 +15,10 @@ class TarvEdit;
 class StructureWindow;
 class ComparisonWindow;
 
-// The file the user chooses for the open image; nothing when no image is open (the user is told
-// so) or the choice is cancelled.
-std::optional<QString> chooseFileForOpenImage(TarvEdit& window, DesktopServices& services, ChosenFile file);
+// The file the user chooses for the open image, the dialog proposing a path (none when empty);
+// nothing when no image is open (the user is told so) or the choice is cancelled.
+std::optional<QString> chooseFileForOpenImage(TarvEdit& window, DesktopServices& services, ChosenFile file,
+                                              const QString& proposed);
 
 // What the main window offers to look inside the image: View > BIOS Structure and File > Compare
 // With..., whose windows it keeps, and File > Export Settings... and File > Apply Settings...,

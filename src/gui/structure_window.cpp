@@ -3,6 +3,7 @@
 
 #include "hex_view.h"
 #include "text/number_text.h"
+#include "window_place.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -55,7 +56,7 @@ StructureWindow::StructureWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
             [this](QTreeWidgetItem* item) { showNode(item); });
     auto* goTo = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this);
     connect(goTo, &QShortcut::activated, this, &StructureWindow::askForOffset);
-    resize(1000, 600);
+    placeOnScreen(*this, QSize(1000, 600));
 }
 
 void StructureWindow::showModel(const EditorModel& model) {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "comparison_window.h"
+#include "editor/settings.h"
 #include "editor_windows.h"
 #include "help_window.h"
 #include "hex_view.h"
@@ -72,7 +73,8 @@ class FakeServices final : public DesktopServices {
         saveQuestions << question + "\n" + detail;
         return saveAnyway;
     }
-    std::optional<QString> chooseFile(QWidget*, ChosenFile) override {
+    std::optional<QString> chooseFile(QWidget*, ChosenFile, const QString& proposed) override {
+        chosenProposals << proposed;
         if (chosenFiles.empty()) return std::nullopt;
         const QString answer = chosenFiles.front();
         chosenFiles.pop_front();
@@ -101,6 +103,7 @@ class FakeServices final : public DesktopServices {
     // What the structure and comparison menu and the settings files were asked and told, and the
     // files they are answered with.
     std::deque<QString> chosenFiles;
+    QStringList chosenProposals;
     QStringList asked;
     QStringList told;
     bool answerYes = true;
@@ -595,6 +598,106 @@ class GuiTest : public QObject {
         QCOMPARE(next.TarvEdit.size(), QSize(800, 600));
     }
 
+    // Every window opens whole on the screen it belongs to, at most as large as the screen's room,
+    // and can be made no larger than that room either: the main window, the structure and
+    // comparison windows, the guides, the checks and the secondary dialogs.
+    void everyWindowOpensWholeOnItsScreen() {
+        openThroughMenu("fx5700.rom");
+        windows->TarvEdit.structureAndComparison().showStructure();
+        services->chosenFiles.push_back(writeSample("fx5950-ultra.rom"));
+        action(main(), "CompareWith")->trigger();
+        windows->TarvEdit.helpWindow().showGuide();
+        action(main(), "Checks1")->trigger();
+        for (SecondaryDialog* form : std::initializer_list<SecondaryDialog*>{
+                 &windows->Form1, &windows->Form2, &windows->Form3, &windows->Form4})
+            form->showInFront();
+        QApplication::processEvents();
+        const QRect screen = main()->screen()->availableGeometry();
+        const auto shown = [&](const char* name) {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->objectName() == QLatin1String(name) && top->isVisible()) return top;
+            qFatal("no window %s", name);
+        };
+        for (const char* name : {"TarvEdit", "StructureWindow", "ComparisonWindow", "HelpWindow",
+                                 "ChecksWindow", "Form1", "Form2", "Form3", "Form4"}) {
+            QWidget* window = shown(name);
+            const QRect placed(window->pos(), window->size());
+            const QString where = QStringLiteral("%1 at %2,%3 %4x%5, minimum %6x%7, on %8x%9")
+                                      .arg(QLatin1String(name))
+                                      .arg(placed.x())
+                                      .arg(placed.y())
+                                      .arg(placed.width())
+                                      .arg(placed.height())
+                                      .arg(window->minimumWidth())
+                                      .arg(window->minimumHeight())
+                                      .arg(screen.width())
+                                      .arg(screen.height());
+            QVERIFY2(screen.contains(placed), qPrintable(where));
+            QVERIFY2(screen.contains(window->frameGeometry()), qPrintable(where));
+            // At its smallest it still fits, whatever its layout asks for.
+            const QSize before = window->size();
+            window->resize(1, 1);
+            QApplication::processEvents();
+            QVERIFY2(window->width() <= screen.width() && window->height() <= screen.height(),
+                     qPrintable(where));
+            window->resize(before);
+        }
+    }
+
+    // The wheel turns a voltage list only while the list has the focus; over another, it goes to
+    // the window around the list and the voltage stays.
+    void theWheelOverAnUnfocusedVoltageListScrollsTheWindow() {
+        openThroughMenu("fx5700.rom");
+        main()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main()));
+        auto* list = child<QComboBox>(main(), "ComboBox1");
+        QVERIFY(list->isEnabled() && list->count() > 2);
+        list->setCurrentIndex(1);
+        emit list->activated(1);
+        edit(1)->setFocus(Qt::TabFocusReason);
+        QVERIFY(!list->hasFocus());
+        QCOMPARE(list->focusPolicy(), Qt::StrongFocus);
+        // An event the list ignores goes on to the widgets around it, up to the window.
+        int passedOn = 0;
+        const auto turn = [&](int delta) {
+            const QPointF inside(list->width() / 2.0, list->height() / 2.0);
+            QWheelEvent wheel(inside, list->mapToGlobal(inside), QPoint(), QPoint(0, delta), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(list, &wheel);
+            if (!wheel.isAccepted()) ++passedOn;
+        };
+        const int selected = windows->TarvEdit.model().form().combo(Control::Voltage3D).selected;
+        turn(-120);
+        turn(120);
+        turn(120);
+        QCOMPARE(list->currentIndex(), 1);
+        QCOMPARE(windows->TarvEdit.model().form().combo(Control::Voltage3D).selected, selected);
+        QCOMPARE(passedOn, 3);
+        // Given the focus, the list turns.
+        list->setFocus(Qt::TabFocusReason);
+        turn(-120);
+        QCOMPARE(list->currentIndex(), 2);
+        QCOMPARE(passedOn, 3);
+    }
+
+    // The window shows the BIOS version without the line end the image's text has; the model
+    // keeps the text as the image has it.
+    void theBiosVersionShowsWithoutItsLineEnd() {
+        std::vector<std::uint8_t> bytes = test::sampleBytes("fx5700.rom");
+        const std::string word = "Version";
+        const auto at = std::search(bytes.begin(), bytes.end(), word.begin(), word.end());
+        QVERIFY(at != bytes.end());
+        const std::string text = std::string("4.36.20.21") + "\r\n";
+        std::copy(text.begin(), text.end(), at + 8);
+        *(at + 8 + static_cast<std::ptrdiff_t>(text.size())) = 0;
+        const auto path = dir->file("version.rom");
+        test::writeBytes(path, bytes);
+        services->openAnswers.push_back(QString::fromStdString(path.string()));
+        action(main(), "OpenBIOS1")->trigger();
+        QCOMPARE(child<QLabel>(main(), "Biosversion")->text(), QStringLiteral("4.36.20.21"));
+        QCOMPARE(windows->TarvEdit.model().form().biosVersion, text);
+    }
+
     // The Info box shows the card's PCI IDs and the performance levels, and while the user edits,
     // what a save would write.
     void thePerformanceLevelsShowWhatASaveWouldWrite() {
@@ -873,11 +976,46 @@ class GuiTest : public QObject {
         QVERIFY(!compared->openView()->selection().empty());
         QCOMPARE(compared->openView()->selection(), compared->otherView()->selection());
         QVERIFY(compared->identity()->text().contains(QStringLiteral("Same device")));
+        // Each hex view under the name of its file.
+        QCOMPARE(compared->openName()->text(), QStringLiteral("fx5700.rom"));
+        QCOMPARE(compared->otherName()->text(), QStringLiteral("saved.rom"));
+        QVERIFY(compared->openName()->isVisible() && compared->otherName()->isVisible());
+        QVERIFY(compared->openName()->mapTo(compared, QPoint(0, 0)).y() <
+                compared->openView()->mapTo(compared, QPoint(0, 0)).y());
+        QCOMPARE(compared->openName()->mapTo(compared, QPoint(0, 0)).x(),
+                 compared->openView()->mapTo(compared, QPoint(0, 0)).x());
+        QCOMPARE(compared->otherName()->mapTo(compared, QPoint(0, 0)).x(),
+                 compared->otherView()->mapTo(compared, QPoint(0, 0)).x());
 
         // Another card's image: what tells them apart comes first, loud.
         services->chosenFiles.push_back(writeSample("gf6800-ultra.rom"));
         action(main(), "CompareWith")->trigger();
         QVERIFY(compared->identity()->text().startsWith(QStringLiteral("<b>device: 10DE:0341")));
+    }
+
+    // Export Settings proposes NAME-settings.json beside the open file, adds .json to a name without
+    // an extension, and writes every value the card has, the timings too, as the command line's
+    // export does; the window stays as the user left it.
+    void exportedSettingsAreNamedAfterTheFileAndHoldEveryValue() {
+        const QString image = writeSample("fx5700.rom");
+        services->openAnswers.push_back(image);
+        action(main(), "OpenBIOS1")->trigger();
+        const QString chosen = QString::fromStdString(dir->file("exported").string());
+        services->chosenFiles.push_back(chosen);
+        action(main(), "ExportSettings")->trigger();
+        QCOMPARE(services->chosenProposals,
+                 QStringList{QString::fromStdString(dir->file("fx5700-settings.json").string())});
+        QVERIFY(!QFileInfo::exists(chosen));
+        const std::vector<std::uint8_t> written = test::readBytes(dir->file("exported.json"));
+        test::Editor expected;
+        expected.open(test::sampleBytes("fx5700.rom"), "fx5700.rom");
+        expected.model.setChecked(Control::TimingEdit, true);
+        const std::string wanted = settingsText(settingsShown(expected.model));
+        QVERIFY(wanted.find("\"timings\"") != std::string::npos);
+        QCOMPARE(std::string(written.begin(), written.end()), wanted);
+        QVERIFY(!child<QCheckBox>(main(), "CheckBox2")->isChecked());
+        QVERIFY(!edit(7)->isEnabled());
+        QVERIFY(!main()->windowTitle().endsWith(QLatin1Char('*')));
     }
 
     // Settings exported from an edit and applied to the original show their values as unsaved

@@ -312,9 +312,10 @@ Outcome EditorModel::openBios(const std::string& path) {
 void EditorModel::loadImage(std::vector<std::uint8_t> bytes, const std::string& path) {
     m_analysis = analyseImage(BiosImage(std::move(bytes)));
     getinfos(path);
+    // What to do with a damaged dump comes before what its tables lack.
+    warnOfFailedCheck();
     getvoltages();
     getclockrates();
-    warnOfFailedCheck();
     m_contradictionsSaid.clear();
     m_lastSave.reset();
     m_history.clear(); // undo never reaches into another image

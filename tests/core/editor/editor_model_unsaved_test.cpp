@@ -38,6 +38,21 @@ TEST(Modified, FollowsTheControlsAgainstTheLastOpenOrSave) {
     EXPECT_EQ(e.model.windowTitle(), "Zorvane FX 1.4 - mod.rom *");
 }
 
+// A dump cut short before its voltage and clock tables says first that it failed the image check
+// and to read the BIOS again; the tables it lacks are said after.
+TEST(Load, AFailedImageCheckIsSaidBeforeTheMissingTables) {
+    std::vector<std::uint8_t> cut = test::sampleBytes("fx5700.rom");
+    cut.resize(0x1000);
+    Editor e;
+    e.open(cut);
+    ASSERT_EQ(e.host.messages.size(), 3u);
+    EXPECT_EQ(e.host.messages[0].text.rfind("This file failed the image check: truncated dump", 0), 0u)
+        << e.host.messages[0].text;
+    EXPECT_NE(e.host.messages[0].detail.find("Read the BIOS from the card again"), std::string::npos);
+    EXPECT_EQ(e.host.messages[1].text, "Couldnt find VGPU info. ;(");
+    EXPECT_EQ(e.host.messages[2].text, "Couldnt find Clockrates. ;(");
+}
+
 TEST(Modified, NothingIsAskedWhileNothingIsEdited) {
     Editor e;
     e.open(test::sampleBytes("fx5800.rom"));
