@@ -248,8 +248,19 @@ void EditorModel::markUnmodified(const std::string& path) {
     m_documentPath = path;
 }
 
+EditorModel::ControlValues EditorModel::valuesASaveKeeps(ControlValues values) {
+    // Ticking "Edit memory timings" only reads the timings into their boxes.
+    for (const Control box : kTimingBoxes)
+        values.texts.at(controlInfo(box).index).clear();
+    values.ticked.at(controlInfo(Control::TimingEdit).index) = false;
+    return values;
+}
+
 bool EditorModel::modified() const {
-    return !m_documentPath.empty() && controlValues() != m_savedValues;
+    if (m_documentPath.empty()) return false;
+    const bool timingTyped = std::any_of(kTimingBoxes.begin(), kTimingBoxes.end(),
+                                         [this](Control box) { return changedFromFile(box); });
+    return timingTyped || valuesASaveKeeps(controlValues()) != valuesASaveKeeps(m_savedValues);
 }
 
 std::string EditorModel::windowTitle() const {

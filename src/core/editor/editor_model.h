@@ -144,7 +144,9 @@ class EditorModel {
     // the unsaved edits change.
     const SavePlanResult& plannedSave() const { return m_pending.planned; }
 
-    // Whether a control differs from what the last open or successful save left.
+    // Whether a control differs from what the last open or successful save left; a timing box only
+    // when the user changed it from what the file holds (ticking "Edit memory timings" alone reads
+    // them and changes nothing).
     bool modified() const;
     // The file of the last open or successful save; empty before one.
     const std::string& documentPath() const { return m_documentPath; }
@@ -244,6 +246,8 @@ class EditorModel {
         bool operator==(const ControlValues&) const = default;
     };
     ControlValues controlValues() const;
+    // The values without what the timing tick alone puts in: the timing boxes and the tick.
+    static ControlValues valuesASaveKeeps(ControlValues values);
     // Records the controls as saved (after an open or a successful save).
     void markUnmodified(const std::string& path);
     bool mayDiscardChanges();

@@ -30,12 +30,41 @@ TEST(Modified, FollowsTheControlsAgainstTheLastOpenOrSave) {
     EXPECT_FALSE(e.model.modified());
     EXPECT_EQ(e.model.windowTitle(), "Zorvane FX 1.4 - mod.rom");
     e.model.setChecked(Control::TimingEdit, true);
-    EXPECT_TRUE(e.model.modified());
+    EXPECT_FALSE(e.model.modified()); // the tick only reads the timings
     // A refused save keeps the edits unsaved.
     e.model.typeText(Control::Core3D, "");
     EXPECT_FALSE(e.model.saveBios(e.dir.file("x.rom").string(), kRomFilterEntry).ok());
     EXPECT_TRUE(e.model.modified());
     EXPECT_EQ(e.model.windowTitle(), "Zorvane FX 1.4 - mod.rom *");
+}
+
+// Ticking "Edit memory timings" reads the timings and changes no value: nothing to save until a
+// timing is typed. The tick is still a step that undo takes back.
+TEST(Modified, TickingTimingEditingAloneChangesNothing) {
+    Editor e;
+    e.open(test::sampleBytes("fx5800.rom"), "card.rom");
+    e.model.setChecked(Control::TimingEdit, true);
+    ASSERT_TRUE(e.form().check(Control::TimingEdit).ticked);
+    ASSERT_NE(e.form().edit(Control::TimingB).text, "-");
+    EXPECT_FALSE(e.model.modified());
+    EXPECT_EQ(e.model.windowTitle(), "Zorvane FX 1.4 - card.rom");
+    e.model.Exit1Click();
+    EXPECT_TRUE(e.host.questions.empty());
+    e.host.closed = false;
+    e.model.typeText(Control::TimingB, "9");
+    EXPECT_TRUE(e.model.modified());
+    e.model.undo();
+    EXPECT_FALSE(e.model.modified());
+    EXPECT_TRUE(e.form().check(Control::TimingEdit).ticked);
+    e.model.undo();
+    EXPECT_FALSE(e.form().check(Control::TimingEdit).ticked);
+    EXPECT_EQ(e.form().edit(Control::TimingB).text, "-");
+    e.model.redo();
+    EXPECT_TRUE(e.form().check(Control::TimingEdit).ticked);
+    EXPECT_FALSE(e.model.modified());
+    // The general mode's tick changes the lists: that one is an edit.
+    e.model.setChecked(Control::GeneralMode, true);
+    EXPECT_TRUE(e.model.modified());
 }
 
 // A dump cut short before its voltage and clock tables says first that it failed the image check
