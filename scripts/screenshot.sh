@@ -122,6 +122,7 @@ xdotool key alt+f c
 sleep 1
 xdotool type --delay 30 "$work/fx5950-ultra.orig.rom"
 xdotool key Return
+sleep 1 # the file dialog's windows are gone before the search walks the tree
 compare=$(xdotool search --sync --onlyvisible --name "Compare with")
 xdotool windowmove "$compare" 0 0
 xdotool windowactivate --sync "$compare"
