@@ -20,9 +20,10 @@ namespace {
 // Files in memory: the target holds "old" before every save.
 class MemoryFiles final : public zfx::ImageFiles {
   public:
-    zfx::ReadResult read(const std::string& path) override {
+    zfx::ReadResult read(const std::string& path, std::uintmax_t maxBytes) override {
         const auto it = files.find(path);
         if (it == files.end()) return {{}, "No such file or directory"};
+        if (it->second.size() > maxBytes) return {{}, "too large", true, it->second.size()};
         return {it->second, {}};
     }
     zfx::WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes,

@@ -121,21 +121,32 @@ int runSet(const SaveOptions& o, const ValueRequest& values, std::ostream& out, 
 int runApply(const std::string& settingsPath, const SaveOptions& o, std::ostream& out, std::ostream& err) {
     const SettingsFileRead file = readSettingsFile(diskFiles(), settingsPath);
     if (!file.settings) {
+        // The error is one sentence; it may quote the file's keys and values, which stay on its line.
         err << visibleText(settingsPath) << ": " << (file.unreadable ? std::string(kCantOpenFile) + " " : "")
-            << file.error << " Nothing was written.\n";
+            << visibleText(file.error) << " Nothing was written.\n";
         return file.unreadable ? kExitFailed : kExitUsage;
     }
     bool otherCard = false;
+    // --force applies another card's settings and leaves out what this card lacks, each with a warning.
+    const LackingValues lacking = o.force ? LackingValues::Skip : LackingValues::Refuse;
     const int code = editAndSave(
         o,
         [&](EditorModel& model, std::ostream& warn) -> std::optional<std::string> {
-            const SettingsApplied applied =
-                applySettingsFile(model, *file.settings, [&](const std::string& why) {
-                    if (o.force) warn << visibleText(o.file) << ": Warning: " << visibleLines(why) << "\n";
+            auto warning = [&](const std::string& text) {
+                warn << visibleText(o.file) << ": Warning: " << visibleText(text) << "\n";
+            };
+            const SettingsApplied applied = applySettingsFile(
+                model, *file.settings,
+                [&](const std::string& why) {
+                    if (o.force) warning(why);
                     return o.force;
-                });
+                },
+                lacking);
             otherCard = applied.declined;
             if (applied.declined) return *applied.otherCard + " --force applies them anyway.";
+            if (!applied.refused)
+                for (const std::string& key : applied.skipped)
+                    warning(key + ": this card does not have the value, so it was left out.");
             return applied.refused;
         },
         out, err);
@@ -265,8 +276,10 @@ Command addApply(CLI::App& command) {
     };
     auto o = std::make_shared<Options>();
     command.add_option("SETTINGS", o->settingsFile, "Settings file (JSON)")->required();
-    addSaveOptions(command, o->save,
-                   "Apply settings made for another device, and save where set --force would");
+    addSaveOptions(
+        command, o->save,
+        "Apply settings made for another device, leave out the values this card lacks, and save where "
+        "set --force would");
     return [o](std::ostream& out, std::ostream& err) { return runApply(o->settingsFile, o->save, out, err); };
 }
 

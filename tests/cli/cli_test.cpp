@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli.h"
+#include "editor/settings.h"
 #include "planted_faults.h"
 #include "test_support.h"
 #include "text/number_text.h"
@@ -795,8 +796,8 @@ TEST_F(CliTest, ApplyRefusesSettingsItCannotReadAndWritesNothing) {
         std::string error;
     };
     const std::vector<Case> cases{
-        {"{not json", kExitUsage, "no JSON"},
-        {R"({"format":"other","version":1})", kExitUsage, "no settings file"},
+        {"{not json", kExitUsage, "not valid JSON"},
+        {R"({"format":"other","version":1})", kExitUsage, "not a settings file"},
         {R"({"format":"zorvane-fx-settings","version":2})", kExitUsage, "version 2"},
         {R"({"format":"zorvane-fx-settings","version":1,"clocks":{"core4d":300}})", kExitUsage,
          "clocks.core4d"},
@@ -831,6 +832,169 @@ TEST_F(CliTest, AMissingFileAndATargetThatIsNoFileExitOne) {
         EXPECT_EQ(set.code, kExitFailed) << target;
         EXPECT_EQ(set.err.rfind(target + ": Cant open File! It is a ", 0), 0u) << set.err;
         EXPECT_FALSE(std::filesystem::exists(target + ".rom"));
+    }
+}
+
+// The one line a settings file that cannot be applied gives: it names the file, says why in one
+// sentence and that nothing was written.
+void expectRefusedInOneLine(const CliRun& r, const std::string& file, const std::string& why) {
+    EXPECT_EQ(r.err, file + ": " + why + " Nothing was written.\n");
+    EXPECT_TRUE(r.out.empty()) << r.out;
+}
+
+class CliApplyTest : public CliTest {
+  public:
+    CliRun apply(const std::string& text, const std::vector<std::string>& options = {},
+                 const std::string& image = "fx5950-ultra.rom") {
+        test::writeBytes(path("s.json"), Bytes(text.begin(), text.end()));
+        std::vector<std::string> args{"apply"};
+        args.insert(args.end(), options.begin(), options.end());
+        for (const std::string& arg : {path("s.json"), sample(image), std::string("-o"), path("out.rom")})
+            args.push_back(arg);
+        return runCli(args);
+    }
+    const std::string head = R"({"format":"zorvane-fx-settings","version":1,)";
+};
+
+// A file nested tens of thousands of levels deep used to exhaust the stack of the reader.
+TEST_F(CliApplyTest, DeeplyNestedSettingsAreRefusedInOneLine) {
+    for (const std::size_t levels :
+         {std::size_t{kMaxSettingsDepth}, std::size_t{70000}, std::size_t{500000}}) {
+        SCOPED_TRACE(levels);
+        const CliRun r = apply(head + R"("a":)" + std::string(levels, '[') + std::string(levels, ']') + "}");
+        EXPECT_EQ(r.code, kExitUsage);
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.err.rfind(path("s.json") + ": The settings file nests its values more than " +
+                                  std::to_string(kMaxSettingsDepth) + " levels deep at line 1, column ",
+                              0),
+                  0U)
+            << r.err;
+        EXPECT_FALSE(std::filesystem::exists(path("out.rom")));
+    }
+}
+
+// What is no settings file of the one version, exactly: each refused in one line, exit 2.
+TEST_F(CliApplyTest, WhatIsNotExactlyASettingsFileIsRefusedSayingWhatAndWhere) {
+    const std::string lastLine = R"("clocks":{"core3d":450})";
+    struct Case {
+        std::string text;
+        std::string error;
+    };
+    const std::vector<Case> cases{
+        {head + R"("clock":{"core3d":450}})", "clock: a settings file has no such key."},
+        {head + R"("clocks":{"core3d":450},"Clocks":{}})", "Clocks: a settings file has no such key."},
+        {R"({"format":"zorvane-fx-settings","version":4294967297,"clocks":{"core3d":450}})",
+         "The settings file has version 4294967297, but this editor reads version 1 only."},
+        {head + R"("clocks":{"core3d":450}})" + std::string(1, '\0') + R"({"clocks":{"core3d":1}})",
+         "The settings file holds a NUL byte at line 1, column " + std::to_string(head.size() + 25) +
+             "; a settings file is text."},
+        {head + R"("clocks":{"core3d":[450]}})",
+         "clocks.core3d: the value is a list, but it must be a whole number or a text."},
+        {head + "\n" + lastLine, "The settings file ends at line 2, column " +
+                                     std::to_string(lastLine.size() + 1) + " before its JSON is complete."},
+        // Text from the file is shown escaped, as any text the command prints, and stays on the line.
+        {head + R"("clock\u001B]0;x\u0007\n":1})",
+         "clock\\x1B]0;x\\x07\\n: a settings file has no such key."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error);
+        const CliRun r = apply(c.text);
+        EXPECT_EQ(r.code, kExitUsage);
+        expectRefusedInOneLine(r, path("s.json"), c.error);
+        EXPECT_FALSE(std::filesystem::exists(path("out.rom")));
+    }
+}
+
+// A device, a pipe or a file larger than any settings file is never read as one.
+TEST_F(CliApplyTest, OnlyAPlainFileOfAtMostTheCapIsRead) {
+    ASSERT_EQ(mkfifo(path("fifo.json").c_str(), 0600), 0);
+    // A valid settings file, padded with spaces to a size.
+    const std::string valid = head + R"("device":"10DE:0333","clocks":{"core3d":450}})";
+    auto padded = [&](std::size_t size) {
+        const std::string text = valid + std::string(size - valid.size(), ' ');
+        test::writeBytes(path("big.json"), Bytes(text.begin(), text.end()));
+        return path("big.json");
+    };
+    auto huge = [&](std::uintmax_t size) {
+        test::writeBytes(path("huge.json"), Bytes(valid.begin(), valid.end()));
+        std::filesystem::resize_file(path("huge.json"), size); // sparse: nothing of it is on the disk
+        return path("huge.json");
+    };
+    struct Case {
+        std::string file;
+        std::string error;
+    };
+    const std::vector<Case> cases{
+        {path("fifo.json"), "It is not a plain file."},
+        {"/dev/zero", "It is not a plain file."},
+        {"/dev/urandom", "It is not a plain file."},
+        {padded(kMaxSettingsBytes + 1), "The file is " + std::to_string(kMaxSettingsBytes + 1) +
+                                            " bytes long; a settings file is at most 1 MiB (" +
+                                            std::to_string(kMaxSettingsBytes) + " bytes)."},
+        // Larger than any image too: refused by its size as a settings file, not read.
+        {huge(std::uintmax_t{200} * 1024 * 1024), "The file is 209715200 bytes long; a settings file is at "
+                                                  "most 1 MiB (1048576 bytes)."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const CliRun r = runCli({"apply", c.file, sample("fx5950-ultra.rom"), "-o", path("out.rom")});
+        EXPECT_EQ(r.code, kExitFailed);
+        expectRefusedInOneLine(r, c.file, std::string(kCantOpenFile) + " " + c.error);
+        EXPECT_FALSE(std::filesystem::exists(path("out.rom")));
+    }
+    const CliRun atTheCap =
+        runCli({"apply", padded(kMaxSettingsBytes), sample("fx5950-ultra.rom"), "-o", path("out.rom")});
+    EXPECT_EQ(atTheCap.code, 0) << atTheCap.err;
+    EXPECT_NE(atTheCap.out.find(" -> 450 MHz"), std::string::npos) << atTheCap.out;
+}
+
+// The PCI world writes hex digits in either case: lower-case settings are this card's.
+TEST_F(CliApplyTest, ALowerCaseDeviceIsTheSameCard) {
+    const CliRun r = apply(head + R"("device":"10de:0333","clocks":{"core3d":450}})");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    EXPECT_NE(r.out.find(" -> 450 MHz"), std::string::npos) << r.out;
+}
+
+// --force leaves out each value the card lacks, with a warning that names its key, and saves the
+// rest; without it nothing is written, as before.
+TEST_F(CliApplyTest, ForceSkipsTheValuesTheCardLacksAndNamesEach) {
+    const std::string exported = runCli({"export", sample("fx5950-ultra.rom")}).out;
+    json settings = json::parse(exported);
+    settings["voltages"] = json::object(); // the other cards' lists offer other voltages
+    settings["clocks"]["core3d"] = 299;    // no card's own
+    const std::string text = settings.dump();
+    for (const char* image : {"gf6800-gt.rom", "fx5200.rom", "fx5600-ultra.rom", "fx5800.rom"}) {
+        SCOPED_TRACE(image);
+        std::filesystem::remove(path("out.rom"));
+        // What the card has, as info shows it with the timings ticked.
+        const json info = runCli({"info", "--json", "--timings", sample(image)}).firstJson();
+        std::vector<std::string> warnings;
+        for (const char* group : {"clocks", "timings"})
+            for (const auto& [key, value] : settings[group].items())
+                if (!info[group][key]["enabled"].get<bool>())
+                    warnings.push_back(sample(image) + ": Warning: " + group + "." + key +
+                                       ": this card does not have the value, so it was left out.");
+        ASSERT_FALSE(warnings.empty());
+
+        const CliRun refused = apply(text, {}, image);
+        EXPECT_NE(refused.code, 0);
+        EXPECT_FALSE(std::filesystem::exists(path("out.rom")));
+
+        const CliRun forced = apply(text, {"--force"}, image);
+        EXPECT_EQ(forced.code, 0) << forced.err;
+        EXPECT_EQ(forced.err.rfind(sample(image) + ": Warning: The settings were made for 10DE:0333", 0), 0U)
+            << forced.err;
+        // One line for each value left out, in the window's order; the save's own warnings follow.
+        std::vector<std::string> leftOut;
+        std::istringstream lines(forced.err);
+        for (std::string line; std::getline(lines, line);)
+            if (line.find("left out") != std::string::npos) leftOut.push_back(line);
+        std::sort(leftOut.begin(), leftOut.end());
+        std::sort(warnings.begin(), warnings.end());
+        EXPECT_EQ(leftOut, warnings);
+        const json saved = runCli({"info", "--json", path("out.rom")}).firstJson();
+        EXPECT_EQ(saved["clocks"]["core3d"]["text"], "299");
     }
 }
 

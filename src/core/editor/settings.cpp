@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <exception>
+#include <span>
 
 namespace zfx {
 
@@ -59,31 +61,46 @@ std::string offeredEntries(const ComboBox& list) {
     return offered.empty() ? "nothing" : offered;
 }
 
-std::optional<std::string> chooseVoltage(EditorModel& model, Control combo, const std::string& wanted,
-                                         const std::string& name) {
+// Why a value was not set, and whether that is because the card does not have it at all.
+struct Unset {
+    std::string why;
+    bool cardLacksIt = false;
+};
+
+std::optional<Unset> chooseVoltage(EditorModel& model, Control combo, const std::string& wanted,
+                                   const std::string& name) {
     const ComboBox& list = model.form().combo(combo);
-    if (!list.enabled) return name + ": the list is not available for this card.";
+    if (!list.enabled) return Unset{name + ": the list is not available for this card.", true};
     int position = -1;
     if (!wanted.empty() && wanted[0] == '#') {
         position = listPosition(wanted);
         if (position < 0 || position >= static_cast<int>(list.entries.size()))
-            return name + ": the list has no position " + wanted.substr(1) + ".";
+            return Unset{name + ": the list has no position " + wanted.substr(1) + "."};
     } else {
         position = matchingEntry(list, wanted);
         if (position < 0)
-            return name + ": no entry " + wanted + " (the list offers " + offeredEntries(list) + ").";
+            return Unset{name + ": no entry " + wanted + " (the list offers " + offeredEntries(list) + ")."};
     }
     model.selectEntry(combo, position);
     return std::nullopt;
 }
 
-std::optional<std::string> typeIntoBox(EditorModel& model, Control edit, const std::string& value,
-                                       const std::string& name) {
+std::optional<Unset> typeIntoBox(EditorModel& model, Control edit, const std::string& value,
+                                 const std::string& name) {
     if (!EditorModel::acceptsTypedText(value))
-        return name + ": \"" + value + "\" is not a number (the box takes digits only).";
-    if (!model.form().edit(edit).enabled) return name + ": the box is not available for this card.";
+        return Unset{name + ": \"" + value + "\" is not a number (the box takes digits only)."};
+    if (!model.form().edit(edit).enabled)
+        return Unset{name + ": the box is not available for this card.", true};
     model.typeText(edit, value);
     model.keyReleased(edit);
+    return std::nullopt;
+}
+
+std::optional<Unset> tick(EditorModel& model, Control box, const std::string& name) {
+    if (!model.form().check(box).enabled)
+        return Unset{name + ": " + std::string(controlInfo(box).label) + " is not available for this card.",
+                     true};
+    model.setChecked(box, true);
     return std::nullopt;
 }
 
@@ -93,6 +110,22 @@ std::string keyOf(Control control) {
     return std::string(controlInfo(control).jsonKey);
 }
 
+// A value as a message shows it: a list or an object by its kind, a long text by its length, any
+// other value as the file writes it ("yes" in quotes, -5, null).
+std::string described(const Json& value) {
+    constexpr std::size_t kLongestShown = 40;
+    if (value.is_array()) return "a list";
+    if (value.is_object()) return "an object";
+    if (value.is_string() && value.get_ref<const std::string&>().size() > kLongestShown)
+        return "a text of " + std::to_string(value.get_ref<const std::string&>().size()) + " bytes";
+    return value.dump(-1, ' ', true, Json::error_handler_t::replace);
+}
+
+// "clocks.core3d: the value is a list, but it must be a whole number or a text."
+std::string wrongKind(const std::string& path, const Json& value, const char* wanted) {
+    return path + ": the value is " + described(value) + ", but it must be " + wanted + ".";
+}
+
 // A value of the file as the box takes it: a whole number, or a text.
 std::optional<std::string> valueText(const Json& value) {
     if (value.is_number_unsigned()) return std::to_string(value.get<std::uint64_t>());
@@ -100,54 +133,150 @@ std::optional<std::string> valueText(const Json& value) {
     return std::nullopt;
 }
 
+// The groups of values, by their keys in the file: the controls their keys name, and where a
+// request holds them.
+struct Group {
+    const char* key;
+    std::span<const Control> controls;
+    std::map<Control, std::string> ValueRequest::*values;
+};
+constexpr std::array kGroups{Group{"voltages", kVoltageLists, &ValueRequest::voltages},
+                             Group{"clocks", kClockBoxesByMode, &ValueRequest::boxes},
+                             Group{"timings", kTimingBoxes, &ValueRequest::boxes}};
+// The keys at the top besides the groups and "generalMode".
+constexpr std::array<std::string_view, 4> kFields{"format", "version", "device", "biosVersion"};
+
 // Reads one group of the file ("clocks") into the controls it names; the error for anything else.
-template <std::size_t N>
-std::optional<std::string> readGroup(const Json& file, const char* group,
-                                     const std::array<Control, N>& controls,
-                                     std::map<Control, std::string>& into) {
-    if (!file.contains(group)) return std::nullopt;
-    const Json& values = file.at(group);
-    if (!values.is_object()) return std::string(group) + " is not an object.";
+std::optional<std::string> readGroup(const Json& file, const Group& group, ValueRequest& into) {
+    if (!file.contains(group.key)) return std::nullopt;
+    const Json& values = file.at(group.key);
+    if (!values.is_object()) return wrongKind(group.key, values, "an object");
     for (const auto& [key, value] : values.items()) {
-        const auto control = std::find_if(controls.begin(), controls.end(),
-                                          [&key = key](Control c) { return keyOf(c) == key; });
-        if (control == controls.end())
-            return std::string(group) + "." + key + " is no value this editor knows.";
+        const std::string path = std::string(group.key) + "." + key;
+        const auto control =
+            std::ranges::find_if(group.controls, [&key = key](Control c) { return keyOf(c) == key; });
+        if (control == group.controls.end()) return path + ": a settings file has no such key.";
         const std::optional<std::string> text = valueText(value);
-        if (!text) return std::string(group) + "." + key + " is neither a whole number nor a text.";
-        into[*control] = *text;
+        if (!text) return wrongKind(path, value, "a whole number or a text");
+        (into.*group.values)[*control] = *text;
     }
     return std::nullopt;
 }
 
 std::optional<std::string> stringField(const Json& file, const char* key, std::string& into) {
     if (!file.contains(key)) return std::nullopt;
-    if (!file.at(key).is_string()) return std::string(key) + " is not a text.";
+    if (!file.at(key).is_string()) return wrongKind(key, file.at(key), "a text");
     into = file.at(key).get<std::string>();
+    return std::nullopt;
+}
+
+// The first key at the top of the file that the format does not have.
+std::optional<std::string> unknownKey(const Json& file) {
+    for (const auto& [key, value] : file.items()) {
+        const bool known =
+            std::ranges::find(kFields, key) != kFields.end() || key == keyOf(Control::GeneralMode) ||
+            std::ranges::any_of(kGroups, [&key = key](const Group& g) { return key == g.key; });
+        if (!known) return key;
+    }
+    return std::nullopt;
+}
+
+// Where a byte of the text is, as an editor counts from 1: "line 3, column 7".
+std::string placeOf(std::string_view text, std::size_t offset) {
+    const std::string_view before = text.substr(0, std::min(offset, text.size()));
+    const std::size_t lastBreak = before.rfind('\n');
+    const std::size_t lineStart = lastBreak == std::string_view::npos ? 0 : lastBreak + 1;
+    const auto breaks = std::count(before.begin(), before.end(), '\n');
+    return "line " + std::to_string(breaks + 1) + ", column " + std::to_string(before.size() - lineStart + 1);
+}
+
+// Where the text opens a level of brackets deeper than kMaxSettingsDepth, counting only brackets
+// outside strings: in JSON these are all the levels there are. npos when it never does.
+std::size_t tooDeepAt(std::string_view text) {
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            inString = escaped || c != '"';
+            escaped = !escaped && c == '\\';
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxSettingsDepth) return i;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// Parses the text into file, or says why it cannot: it is empty, holds a NUL byte, nests deeper
+// than any walk of it may go, or is not JSON.
+std::optional<std::string> parsed(std::string_view text, Json& file) {
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return "The settings file is empty.";
+    if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos)
+        return "The settings file holds a NUL byte at " + placeOf(text, nul) + "; a settings file is text.";
+    if (const std::size_t deep = tooDeepAt(text); deep != std::string_view::npos)
+        return "The settings file nests its values more than " + std::to_string(kMaxSettingsDepth) +
+               " levels deep at " + placeOf(text, deep) + ".";
+    try {
+        file = Json::parse(text);
+    } catch (const Json::parse_error& error) {
+        // The parser counts bytes from 1, and one past the end when the text stops too soon.
+        if (error.byte > text.size())
+            return "The settings file ends at " + placeOf(text, text.size()) +
+                   " before its JSON is complete.";
+        return "The settings file is not valid JSON at " + placeOf(text, error.byte - 1) + ".";
+    }
+    return std::nullopt;
+}
+
+// Why the file is not a settings file of the version this editor reads.
+std::optional<std::string> formatAndVersion(const Json& file) {
+    if (!file.contains("format")) return R"(The file is not a settings file: it has no "format" key.)";
+    if (file.at("format") != kSettingsFormat)
+        return R"(The file is not a settings file: its "format" is )" + described(file.at("format")) +
+               ", not \"" + kSettingsFormat + "\".";
+    if (!file.contains("version")) return R"(The settings file has no "version" key.)";
+    const Json& version = file.at("version");
+    if (!version.is_number_unsigned() || version.get<std::uint64_t>() != std::uint64_t{kSettingsVersion})
+        return "The settings file has version " + described(version) + ", but this editor reads version " +
+               std::to_string(kSettingsVersion) + " only.";
     return std::nullopt;
 }
 
 } // namespace
 
-std::optional<std::string> applyRequest(EditorModel& model, const ValueRequest& request, ControlName nameOf) {
+RequestApplied applyRequest(EditorModel& model, const ValueRequest& request, ControlName nameOf,
+                            LackingValues lacking) {
     const bool anyTiming = std::any_of(request.boxes.begin(), request.boxes.end(), [](const auto& box) {
         return std::find(kTimingBoxes.begin(), kTimingBoxes.end(), box.first) != kTimingBoxes.end();
     });
-    std::optional<std::string> refused;
-    auto tick = [&](Control box) {
-        if (!model.form().check(box).enabled)
-            refused =
-                nameOf(box) + ": " + std::string(controlInfo(box).label) + " is not available for this card.";
-        else
-            model.setChecked(box, true);
+    RequestApplied applied;
+    // What became of one control's value: set, left out (named unless told not to), or refused.
+    auto settle = [&](Control control, std::optional<Unset> unset, bool named = true) {
+        if (!unset) return;
+        if (!unset->cardLacksIt || lacking == LackingValues::Refuse)
+            applied.refused = std::move(unset->why);
+        else if (named)
+            applied.skipped.push_back(nameOf(control));
     };
-    if (request.generalMode) tick(Control::GeneralMode);
-    if (!refused && (request.timings || anyTiming)) tick(Control::TimingEdit);
+    if (request.generalMode)
+        settle(Control::GeneralMode, tick(model, Control::GeneralMode, nameOf(Control::GeneralMode)));
+    if (!applied.refused && (request.timings || anyTiming))
+        settle(Control::TimingEdit, tick(model, Control::TimingEdit, nameOf(Control::TimingEdit)),
+               request.timings);
     for (const auto& [combo, wanted] : request.voltages)
-        if (!refused) refused = chooseVoltage(model, combo, wanted, nameOf(combo));
+        if (!applied.refused) settle(combo, chooseVoltage(model, combo, wanted, nameOf(combo)));
     for (const auto& [edit, value] : request.boxes)
-        if (!refused) refused = typeIntoBox(model, edit, value, nameOf(edit));
-    return refused;
+        if (!applied.refused) settle(edit, typeIntoBox(model, edit, value, nameOf(edit)));
+    return applied;
+}
+
+std::optional<std::string> applyRequest(EditorModel& model, const ValueRequest& request, ControlName nameOf) {
+    return applyRequest(model, request, nameOf, LackingValues::Refuse).refused;
 }
 
 std::string settingsKey(Control control) {
@@ -156,7 +285,7 @@ std::string settingsKey(Control control) {
     case ControlKind::List:
         return "voltages." + keyOf(control);
     case ControlKind::CheckBox:
-        return keyOf(control);
+        return control == Control::TimingEdit ? "timings" : keyOf(control);
     case ControlKind::EditBox:
         break;
     }
@@ -210,18 +339,14 @@ std::string settingsText(const Settings& settings) {
 }
 
 SettingsRead readSettings(std::string_view text) {
-    const Json file = Json::parse(text, nullptr, false);
-    if (file.is_discarded()) return {std::nullopt, "The settings file is no JSON."};
-    if (!file.is_object() || !file.contains("format") || file.at("format") != kSettingsFormat)
-        return {std::nullopt, std::string(R"(The file is no settings file: its "format" is not ")") +
-                                  kSettingsFormat + "\"."};
-    if (!file.contains("version") || !file.at("version").is_number_integer())
-        return {std::nullopt, "The settings file has no version."};
+    Json file;
+    if (std::optional<std::string> error = parsed(text, file)) return {std::nullopt, std::move(*error)};
+    if (!file.is_object())
+        return {std::nullopt, "The settings file is " + described(file) + ", but it must be an object."};
+    if (std::optional<std::string> error = formatAndVersion(file)) return {std::nullopt, std::move(*error)};
+    if (const std::optional<std::string> key = unknownKey(file))
+        return {std::nullopt, *key + ": a settings file has no such key."};
     Settings settings;
-    settings.version = file.at("version").get<int>();
-    if (settings.version != kSettingsVersion)
-        return {std::nullopt, "The settings file has version " + std::to_string(settings.version) +
-                                  "; this editor reads version " + std::to_string(kSettingsVersion) + "."};
     std::optional<std::string> error = stringField(file, "device", settings.device);
     if (!error) error = stringField(file, "biosVersion", settings.biosVersion);
     const std::string general = keyOf(Control::GeneralMode);
@@ -229,24 +354,34 @@ SettingsRead readSettings(std::string_view text) {
         if (file.at(general).is_boolean())
             settings.values.generalMode = file.at(general).get<bool>();
         else
-            error = general + " is not true or false.";
+            error = wrongKind(general, file.at(general), "true or false");
     }
-    if (!error) error = readGroup(file, "voltages", kVoltageLists, settings.values.voltages);
-    if (!error) error = readGroup(file, "clocks", kClockBoxesByMode, settings.values.boxes);
-    if (!error) error = readGroup(file, "timings", kTimingBoxes, settings.values.boxes);
-    if (error) return {std::nullopt, "The settings file is not valid: " + *error};
+    for (const Group& group : kGroups)
+        if (!error) error = readGroup(file, group, settings.values);
+    if (error) return {std::nullopt, std::move(*error)};
     return {std::move(settings), {}};
 }
 
 std::optional<std::string> otherDevice(const Settings& settings, const EditorModel& model) {
     const std::string device = pciIdText(model.analysis().data.identity);
-    if (settings.device == device) return std::nullopt;
+    // "10de:0333" is the card pciIdText writes "10DE:0333".
+    const auto sameDigit = [](char a, char b) {
+        return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+    };
+    if (std::ranges::equal(settings.device, device, sameDigit)) return std::nullopt;
     auto named = [](const std::string& id) { return id.empty() ? std::string("no device") : id; };
     return "The settings were made for " + named(settings.device) + ", this image is " + named(device) + ".";
 }
 
 SettingsFileRead readSettingsFile(ImageFiles& files, const std::string& path) {
-    const ReadResult file = files.read(path);
+    // A larger file is refused by its size before a byte of it is read.
+    const ReadResult file = files.read(path, kMaxSettingsBytes);
+    if (file.tooLarge)
+        return {std::nullopt,
+                "The file is " + std::to_string(file.fileSize) +
+                    " bytes long; a settings file is at most 1 MiB (" + std::to_string(kMaxSettingsBytes) +
+                    " bytes).",
+                true};
     if (!file.ok()) return {std::nullopt, file.error, true};
     SettingsRead read =
         readSettings(std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()));
@@ -254,18 +389,21 @@ SettingsFileRead readSettingsFile(ImageFiles& files, const std::string& path) {
 }
 
 SettingsApplied applySettingsFile(EditorModel& model, const Settings& settings,
-                                  const std::function<bool(const std::string& why)>& mayApplyToOtherCard) {
+                                  const std::function<bool(const std::string& why)>& mayApplyToOtherCard,
+                                  LackingValues lacking) {
     SettingsApplied applied;
     applied.otherCard = otherDevice(settings, model);
     if (applied.otherCard && !mayApplyToOtherCard(*applied.otherCard)) {
         applied.declined = true;
         return applied;
     }
-    applied.refused = applySettings(model, settings);
+    RequestApplied done = applySettings(model, settings, lacking);
+    applied.refused = std::move(done.refused);
+    applied.skipped = std::move(done.skipped);
     return applied;
 }
 
-std::optional<std::string> applySettings(EditorModel& model, const Settings& settings) {
+RequestApplied applySettings(EditorModel& model, const Settings& settings, LackingValues lacking) {
     ValueRequest request = settings.values;
     // A list that shows the wanted voltage already keeps its selection: another entry of the same
     // voltage may have another code.
@@ -275,7 +413,11 @@ std::optional<std::string> applySettings(EditorModel& model, const Settings& set
             return list.selected >= 0 && list.selected < static_cast<int>(list.entries.size()) &&
                    sameVoltage(list.entries[static_cast<std::size_t>(list.selected)], wanted.second);
         });
-    return applyRequest(model, request, settingsKey);
+    return applyRequest(model, request, settingsKey, lacking);
+}
+
+std::optional<std::string> applySettings(EditorModel& model, const Settings& settings) {
+    return applySettings(model, settings, LackingValues::Refuse).refused;
 }
 
 } // namespace zfx

@@ -4,11 +4,13 @@
 #include "editor/editor_model.h"
 #include "editor/window_controls.h"
 
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zfx {
 
@@ -21,16 +23,36 @@ struct ValueRequest {
     std::map<Control, std::string> boxes;    // edit box -> text, typed in the window's order
 };
 
+using ControlName = std::string (*)(Control);
+
+// What becomes of a value the card does not have (its tick, list or box is disabled): it stops the
+// request like any other refusal, or it is left out and named.
+enum class LackingValues { Refuse, Skip };
+
+struct RequestApplied {
+    std::optional<std::string> refused; // the value that stopped the request, and why
+    std::vector<std::string> skipped;   // the values the card lacks, left out, in the window's order
+};
+
 // Ticks the boxes, picks the voltages and types the values a request asks for, in the window's
 // order, as a user would. The first one the card does not allow stops it; its text names the
-// control as nameOf does ("--core-3d: the box is not available for this card.").
-using ControlName = std::string (*)(Control);
+// control as nameOf does ("--core-3d: the box is not available for this card."). With
+// LackingValues::Skip a value the card does not have is named in skipped instead; a value the card
+// has but does not take (a voltage the list lacks, a text that is no number) still stops it. A
+// missing "Edit memory timings" is named only when the request asks for the tick itself; the timing
+// boxes it would enable are named one by one.
+RequestApplied applyRequest(EditorModel& model, const ValueRequest& request, ControlName nameOf,
+                            LackingValues lacking);
 std::optional<std::string> applyRequest(EditorModel& model, const ValueRequest& request, ControlName nameOf);
 
 // A settings file: the editable values of one card, for the same card or another of its kind.
 // Version 1 is the only one; a reader refuses any other.
 inline constexpr int kSettingsVersion = 1;
 inline constexpr const char* kSettingsFormat = "zorvane-fx-settings";
+// A settings file is a few hundred bytes and nests its values two levels deep; a reader refuses a
+// file larger than this, or nested deeper, before it parses it.
+inline constexpr std::size_t kMaxSettingsBytes = std::size_t{1024} * 1024;
+inline constexpr int kMaxSettingsDepth = 32;
 
 struct Settings {
     int version = kSettingsVersion;
@@ -50,21 +72,27 @@ std::string settingsText(const Settings& settings);
 
 struct SettingsRead {
     std::optional<Settings> settings;
-    std::string error; // why the text is no settings file of a known version
+    std::string error; // why the text is not a settings file of a known version, one sentence
 };
+// Reads the text exactly: a NUL byte, deeper nesting than kMaxSettingsDepth, a key the format does
+// not have (at the top or in a group), a value of the wrong kind or a version other than
+// kSettingsVersion is refused, and the error names the key ("clocks.core3d: ...") or the line and
+// column.
 SettingsRead readSettings(std::string_view text);
 
 // Why the settings do not belong to the open image's card ("made for 10DE:0333, this image is
-// 10DE:0045"); absent when the device is the same.
+// 10DE:0045"); absent when the device is the same. The hex digits compare in either case.
 std::optional<std::string> otherDevice(const Settings& settings, const EditorModel& model);
 
 // Applies settings to the window as applyRequest does, naming controls by their keys in the file
 // ("clocks.core3d"). A list that already shows the wanted voltage is left alone, so applying an
-// image's own settings changes nothing.
+// image's own settings changes nothing. With LackingValues::Skip the values the card does not have
+// are left out and named by their keys, as applyRequest does.
+RequestApplied applySettings(EditorModel& model, const Settings& settings, LackingValues lacking);
 std::optional<std::string> applySettings(EditorModel& model, const Settings& settings);
 
 // A settings file read through the file layer, as images are read: a plain file only, never
-// waiting on a pipe or a device.
+// waiting on a pipe or a device, and of at most kMaxSettingsBytes.
 struct SettingsFileRead {
     std::optional<Settings> settings;
     std::string error;       // the file layer's cause, or why the text is no settings file
@@ -77,13 +105,16 @@ struct SettingsApplied {
     std::optional<std::string> otherCard; // why the settings are another card's, when they are
     bool declined = false;                // another card's, and the front end said not to apply them
     std::optional<std::string> refused;   // the first value the window refused, as applySettings says
+    std::vector<std::string> skipped;     // the keys of the values the card lacks, with LackingValues::Skip
 };
 // Applies settings as every front end does: settings made for another card go on only when
 // mayApplyToOtherCard, given why they are another card's, says so; then applySettings.
 SettingsApplied applySettingsFile(EditorModel& model, const Settings& settings,
-                                  const std::function<bool(const std::string& why)>& mayApplyToOtherCard);
+                                  const std::function<bool(const std::string& why)>& mayApplyToOtherCard,
+                                  LackingValues lacking = LackingValues::Refuse);
 
-// A control's key in a settings file: "voltages.3d", "clocks.core3d", "timings.A", "generalMode".
+// A control's key in a settings file: "voltages.3d", "clocks.core3d", "timings.A", "generalMode";
+// "Edit memory timings" is the group "timings".
 std::string settingsKey(Control control);
 
 } // namespace zfx

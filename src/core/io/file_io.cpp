@@ -243,7 +243,7 @@ bool isTemporaryFileName(const std::string& name) {
     return tag.find_first_not_of(kTagAlphabet) == std::string_view::npos;
 }
 
-ReadResult readImageFile(const fs::path& path, FileSystem& system) {
+ReadResult readImageFile(const fs::path& path, FileSystem& system, std::uintmax_t maxBytes) {
     ReadResult result;
     // Not blocking: a pipe opens at once and is then refused.
     const SysResult opened = system.open(path.string(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -267,7 +267,9 @@ ReadResult readImageFile(const fs::path& path, FileSystem& system) {
         return result;
     }
     const auto size = static_cast<std::uintmax_t>(status.st_size);
-    if (size > kMaxImageBytes) {
+    if (size > maxBytes) {
+        result.tooLarge = true;
+        result.fileSize = size;
         result.error = "The file is " + std::to_string(size) +
                        " bytes long; a video BIOS image is at most 16 MiB, so this is not one.";
         return result;
@@ -517,8 +519,8 @@ KeepResult keepCopy(const fs::path& source, const fs::path& copy, FileSystem& sy
 
 DiskFiles::DiskFiles(FileSystem& system) : m_system(system) {}
 
-ReadResult DiskFiles::read(const std::string& path) {
-    return readImageFile(path, m_system);
+ReadResult DiskFiles::read(const std::string& path, std::uintmax_t maxBytes) {
+    return readImageFile(path, m_system, maxBytes);
 }
 
 WriteResult DiskFiles::write(const std::string& path, std::span<const std::uint8_t> bytes,

@@ -17,15 +17,18 @@ inline constexpr std::uintmax_t kMaxImageBytes = std::uintmax_t{16} * 1024 * 102
 
 struct ReadResult {
     std::vector<std::uint8_t> bytes;
-    std::string error; // empty on success; otherwise the cause, for the user
+    std::string error;     // empty on success; otherwise the cause, for the user
+    bool tooLarge = false; // refused for its size, which fileSize gives
+    std::uintmax_t fileSize = 0;
     bool ok() const { return error.empty(); }
 };
 
 // Reads a whole image file. The file is opened first and the opened file checked, so a name that
 // turns into a pipe in between cannot make the read wait: only a regular file of at most
-// kMaxImageBytes is read.
+// kMaxImageBytes (or the given cap) is read.
 [[nodiscard]] ReadResult readImageFile(const std::filesystem::path& path,
-                                       FileSystem& system = systemFileSystem());
+                                       FileSystem& system = systemFileSystem(),
+                                       std::uintmax_t maxBytes = kMaxImageBytes);
 
 struct WriteResult {
     std::string error;              // empty when the target now holds the whole new file
@@ -84,7 +87,9 @@ struct KeepResult {
 class ImageFiles {
   public:
     virtual ~ImageFiles() = default;
-    [[nodiscard]] virtual ReadResult read(const std::string& path) = 0;
+    // maxBytes: a larger file is refused before it is read (tooLarge).
+    [[nodiscard]] virtual ReadResult read(const std::string& path,
+                                          std::uintmax_t maxBytes = kMaxImageBytes) = 0;
     // expected: what the file should hold until it is replaced, where the caller knows it.
     [[nodiscard]] virtual WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes,
                                             const std::vector<std::uint8_t>* expected = nullptr) = 0;
@@ -102,7 +107,7 @@ class ImageFiles {
 class DiskFiles final : public ImageFiles {
   public:
     explicit DiskFiles(FileSystem& system);
-    ReadResult read(const std::string& path) override;
+    ReadResult read(const std::string& path, std::uintmax_t maxBytes = kMaxImageBytes) override;
     WriteResult write(const std::string& path, std::span<const std::uint8_t> bytes,
                       const std::vector<std::uint8_t>* expected = nullptr) override;
     bool sameFile(const std::string& a, const std::string& b) override;
