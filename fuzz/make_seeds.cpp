@@ -2,13 +2,14 @@
 // Writes the seed corpus: every sample (behind eight action bytes), the samples with planted
 // structure faults and contradictions, images with each family's markers at the very end, tiny
 // images, findPattern seeds, and the CLI output seeds: each sample under a plain and a hostile
-// name for every command, as text and as JSON.
+// name for every command, as text and as JSON, and set and apply given a hostile or a plain text.
 #include "image_builder.h"
 #include "planted_faults.h"
 #include "sample_images.h"
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,27 @@ std::vector<std::uint8_t> cliInput(std::uint8_t command, const std::string& name
     input.insert(input.end(), image.begin(), image.end());
     input.insert(input.end(), patches.begin(), patches.end());
     return input;
+}
+
+// The inputs of fuzz_cli_output for set and apply. Bit 6 picks them, given the name as their text
+// too: the low two bits a typed value, an option's name, a settings file or the folder of a kept
+// original; bits 3 and 4 the option or the place in the settings file, bit 2 JSON, bit 5 --force.
+void writeEditSeeds(const std::function<void(const std::vector<std::uint8_t>&)>& cliSeed) {
+    const std::string forging = "\x1B]0;x\x07\r\na.rom: File saved, all checks passed\xE2\x80\xAE";
+    // A line break is the one control that the check of the text lets pass.
+    const std::string lineOnly = "\na.rom: File saved, all checks passed";
+    const std::vector<std::string> plainTexts{"300", "#1", "core3d", "10DE:0330"};
+    for (const auto& sample : zfx::samples::allSamples()) {
+        if (sample.fileName != "fx5950-ultra.rom" && sample.fileName != "gf6800.rom") continue;
+        for (unsigned edit = 0; edit < 4; ++edit)
+            for (unsigned pick = 0; pick < 4; ++pick) {
+                const auto command = static_cast<std::uint8_t>(0x40u | edit | pick << 3u);
+                cliSeed(cliInput(command, forging, sample.bytes, {}));
+                cliSeed(cliInput(command | 0x24u, forging, sample.bytes, {}));
+                cliSeed(cliInput(command, plainTexts[pick], sample.bytes, {}));
+                cliSeed(cliInput(command, plainTexts[pick] + lineOnly, sample.bytes, {}));
+            }
+    }
 }
 
 } // namespace
@@ -96,6 +118,7 @@ int main(int argc, char** argv) {
     for (const unsigned command : {0x80u, 0x85u, 0x86u, 0x83u})
         cliSeed(cliInput(static_cast<std::uint8_t>(command), hostile, {}, {}));
     cliSeed(cliInput(0x04, "", {0x55, 0xAA}, {}));
+    writeEditSeeds(cliSeed);
 
     write(pattern / "seed-2", {5, 0x04, 0x08, 0x00, 0x02, 0x10, 0x00, 0x04, 0x08, 0x00, 0x02, 0x10, 0x00});
     return 0;

@@ -127,7 +127,7 @@ void printFindings(std::ostream& out, const std::vector<Finding>& findings, std:
 int runStructure(const std::string& file, bool json, std::ostream& out, std::ostream& err) {
     const ReadResult read = readImageFile(file);
     if (!read.ok()) {
-        err << visibleText(file) << ": " << kCantOpenFile << " " << read.error << "\n";
+        err << visibleText(file) << ": " << kCantOpenFile << " " << visibleText(read.error) << "\n";
         return kExitFailed; // a file that cannot be read, as for every other command; 2 is for usage
     }
     const ImageAnalysis analysis = analyseImage(BiosImage(read.bytes));
@@ -154,7 +154,7 @@ int runVerify(const std::vector<std::string>& files, bool json, std::ostream& ou
         const ReadResult read = readImageFile(file);
         if (!read.ok()) {
             unreadable = true;
-            err << visibleText(file) << ": " << kCantOpenFile << " " << read.error << "\n";
+            err << visibleText(file) << ": " << kCantOpenFile << " " << visibleText(read.error) << "\n";
             if (json) out << jsonLine({{"file", file}, {"error", read.error}}) << "\n";
             continue;
         }
@@ -234,7 +234,7 @@ int runDiff(const std::string& beforePath, const std::string& afterPath, bool js
     bool unreadable = false;
     for (const auto& [path, read] : {std::pair{&beforePath, &before}, std::pair{&afterPath, &after}})
         if (!read->ok()) {
-            err << visibleText(*path) << ": " << kCantOpenFile << " " << read->error << "\n";
+            err << visibleText(*path) << ": " << kCantOpenFile << " " << visibleText(read->error) << "\n";
             unreadable = true;
         }
     if (unreadable) return kExitUsage;

@@ -96,8 +96,8 @@ std::optional<int> parse(CLI::App& app, const std::vector<std::string>& args, st
         out << app.version() << "\n";
         return kExitOk;
     } catch (const CLI::ParseError& e) {
-        // The parser's message quotes the arguments, which may be file names.
-        err << visibleLines(e.what()) << "\n";
+        // The parser's message quotes the arguments, which may be file names: one line, escaped.
+        err << visibleText(e.what()) << "\n";
         for (const std::string& suggestion : suggestionsFor(app, args))
             err << visibleText(suggestion) << "\n";
         err << "Run with --help for usage.\n";

@@ -30,9 +30,6 @@ Command addStructure(CLI::App& command);
 Command addExport(CLI::App& command);
 Command addApply(CLI::App& command);
 
-// Text of one or more lines, each shown escaped; the line breaks between them stay.
-std::string visibleLines(std::string_view text);
-
 // One line that names the file: "card.rom: Cant open File! No such file or directory".
 void reportFailure(std::ostream& err, const std::string& file, const Outcome& outcome);
 

@@ -50,8 +50,9 @@ void printSaveResult(const SaveOptions& o, const EditorModel& model, const Recor
         out << jsonLine(state) << "\n";
     } else if (saved.ok()) {
         out << saved.text << " " << visibleText(model.form().filePath) << "\n";
+        // The line of the kept original quotes its path.
         for (const std::string& line : report->changeLines())
-            out << "  " << line << "\n";
+            out << "  " << visibleText(line) << "\n";
     }
 }
 
@@ -72,18 +73,19 @@ int saveAndReport(const SaveOptions& o, EditorModel& model, const RecordingHost&
     const std::string& target = model.lastSaveTarget();
     if (saved.cause == OutcomeCause::Cancelled) {
         // Something spoke against the save and no --force overrode it: a refused save like any other.
-        for (const std::string& refusal : host.refusals)
-            err << visibleText(target) << ": " << kCantOpenFile << " " << visibleLines(refusal)
+        for (const TerminalText& refusal : host.refusals)
+            err << visibleText(target) << ": " << kCantOpenFile << " "
+                << visibleText(refusal.text, refusal.lineBreaks)
                 << " Nothing was written; --force saves anyway.\n";
         if (o.json) out << jsonLine(stateJson(model, host)) << "\n";
         return kExitFailed;
     }
     if (!saved.ok()) reportFailure(err, target, saved);
-    for (const std::string& warning : host.saveWarnings)
-        err << visibleText(o.file) << ": Warning: " << visibleLines(warning) << "\n";
+    for (const TerminalText& warning : host.saveWarnings)
+        err << visibleText(o.file) << ": Warning: " << visibleText(warning.text, warning.lineBreaks) << "\n";
     if (const std::optional<SaveReport>& report = model.lastSave(); report)
         for (const std::string& note : report->notes)
-            err << visibleLines(note) << "\n"; // what the user should know about the saved file
+            err << visibleText(note) << "\n"; // what the user should know about the saved file
     printSaveResult(o, model, host, saved, out);
     return exitCodeFor(saved);
 }
@@ -106,7 +108,7 @@ int editAndSave(const SaveOptions& o, const EditRequest& request, std::ostream& 
         return exitCodeFor(opened);
     }
     if (const std::optional<std::string> usage = request(model, err)) {
-        err << visibleText(o.file) << ": " << visibleLines(*usage) << " Nothing was written.\n";
+        err << visibleText(o.file) << ": " << visibleText(*usage) << " Nothing was written.\n";
         return kExitUsage;
     }
     return saveAndReport(o, model, host, out, err);

@@ -2,11 +2,21 @@
 #pragma once
 
 #include "editor/editor_host.h"
+#include "save/save_plan.h"
+#include "text/number_text.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zfx::cli {
+
+// A text for the terminal, and whether its line breaks are the editor's own: those of the
+// structure's contradictions, one a line, are; any other may quote a file's name, and is one line.
+struct TerminalText {
+    std::string text;
+    LineBreaks lineBreaks = LineBreaks::Escaped;
+};
 
 // A host without a display: it keeps every message and warning it is shown, in order, and
 // answers no file dialog.
@@ -20,16 +30,18 @@ class RecordingHost final : public EditorHost {
     // A script asked for the save: with force it goes on and what spoke against it is printed as a
     // warning; without, the save is refused and that is why.
     bool confirmSave(const std::string& question, const std::string& detail) override {
-        const std::string why = detail.empty() ? question : detail;
+        const LineBreaks lineBreaks =
+            question == std::string_view(kSaveDespiteStructure) ? LineBreaks::Kept : LineBreaks::Escaped;
         if (force)
-            saveWarnings.push_back(question + (detail.empty() ? "" : " " + detail));
+            saveWarnings.push_back({question + (detail.empty() ? "" : " " + detail), lineBreaks});
         else
-            refusals.push_back(why);
+            refusals.push_back({detail.empty() ? question : detail, lineBreaks});
         return force;
     }
     // A script is told of values far from the file's, and the save goes on.
     bool confirmRiskyValues(const std::string&, const std::vector<std::string>& lines) override {
-        saveWarnings.insert(saveWarnings.end(), lines.begin(), lines.end());
+        for (const std::string& line : lines)
+            saveWarnings.push_back({line});
         return true;
     }
     void showDialog(Dialog dialog) override {
@@ -40,8 +52,8 @@ class RecordingHost final : public EditorHost {
 
     std::vector<Message> messages;
     std::vector<std::string> warnings;
-    std::vector<std::string> saveWarnings;
-    std::vector<std::string> refusals;
+    std::vector<TerminalText> saveWarnings;
+    std::vector<TerminalText> refusals;
     bool force = false; // set --force: what speaks against a save does not stop it
 };
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 
 #include <cstdlib>
 #include <sstream>
@@ -675,6 +676,93 @@ TEST_F(CliTest, AFileNameNeverReachesTheTerminalRaw) {
               visibleText(missing) + ": Cant open File! No such file or directory\n");
     EXPECT_EQ(runCli({"diff", name, missing}).err,
               visibleText(missing) + ": Cant open File! No such file or directory\n");
+}
+
+// A bidi control in UTF-8 (U+061C, U+200E, U+200F, U+202A..U+202E, U+2066..U+2069): a terminal
+// shows the text after it reordered.
+bool holdsBidiControl(const std::string& text) {
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        const auto first = static_cast<unsigned char>(text[i]);
+        const auto second = static_cast<unsigned char>(text[i + 1]);
+        if (first == 0xD8 && second == 0x9C) return true;
+        if (first != 0xE2 || i + 2 >= text.size()) continue;
+        const auto third = static_cast<unsigned char>(text[i + 2]);
+        if (second == 0x80 && (third == 0x8E || third == 0x8F || (third >= 0xAA && third <= 0xAE)))
+            return true;
+        if (second == 0x81 && third >= 0xA6 && third <= 0xA9) return true;
+    }
+    return false;
+}
+
+// Whether a line of the text begins with the given words: a line another text forged.
+bool holdsLineStartingWith(const std::string& text, const std::string& words) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with(words)) return true;
+    return false;
+}
+
+// Text a user gives, in a settings file, as a typed value, as an option's name or as a folder's
+// name, went to the terminal raw: a key with an escape sequence retitled it, a line break forged a
+// report's line, a bidi control turned what follows around. Each shows escaped where it is quoted.
+TEST_F(CliTest, TextTheUserGivesNeverReachesTheTerminalRaw) {
+    const std::string forged = "a.rom: File saved, all checks passed";
+    const std::string hostile = "\x1B]0;x\x07\r\n" + forged + "\xE2\x80\xAE";
+    const std::string image = sample("fx5950-ultra.rom");
+    const json exported = json::parse(runCli({"export", image}).out);
+    auto settings = [&](const std::string& name, const std::function<void(json&)>& change) {
+        json file = exported;
+        change(file);
+        const std::string text = file.dump();
+        test::writeBytes(path(name), Bytes(text.begin(), text.end()));
+        return path(name);
+    };
+    const std::string folder = path("in" + hostile);
+    std::filesystem::create_directories(folder);
+    const std::string inFolder = folder + "/card.rom";
+    test::writeBytes(inFolder, test::sampleBytes("fx5950-ultra.rom"));
+    const std::string out = path("out.rom");
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+    };
+    const std::vector<Case> cases{
+        {"settings key",
+         {"apply", settings("key.json", [&](json& f) { f["clocks"][hostile] = 300; }), image, "-o", out}},
+        {"settings value",
+         {"apply", settings("value.json", [&](json& f) { f["clocks"]["core3d"] = hostile; }), image, "-o",
+          out}},
+        {"settings voltage",
+         {"apply", settings("volt.json", [&](json& f) { f["voltages"]["3d"] = hostile; }), image, "-o", out}},
+        {"settings device",
+         {"apply", settings("device.json", [&](json& f) { f["device"] = hostile; }), image, "-o", out}},
+        {"settings device forced", {"apply", "--force", path("device.json"), image, "-o", out}},
+        {"settings file name", {"apply", folder + "/none.json", image, "-o", out}},
+        {"typed clock", {"set", image, "-o", out, "--core-3d", hostile}},
+        {"typed voltage", {"set", image, "-o", out, "--voltage-3d", hostile}},
+        {"option name", {"set", image, "-o", out, "--core-3d" + hostile, "300"}},
+        {"option value", {"set", image, "-o", out, "--core-3d=" + hostile}},
+        {"folder of the backup", {"set", inFolder, "-o", inFolder, "--core-3d", "300"}},
+        {"folder of the backup kept before", {"set", inFolder, "-o", inFolder, "--core-3d", "301"}},
+        {"folder of the backup as JSON", {"set", inFolder, "-o", inFolder, "--core-3d", "302", "--json"}},
+        {"folder of a missing output", {"set", image, "-o", folder + "/gone/out.rom", "--core-3d", "300"}},
+        {"folder of a missing image", {"verify", folder + "/gone.rom"}},
+        {"folder of an image", {"info", inFolder}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CliRun r = runCli(c.args);
+        for (const std::string* stream : {&r.out, &r.err}) {
+            EXPECT_FALSE(holdsRawControl(*stream, true)) << *stream;
+            EXPECT_FALSE(holdsBidiControl(*stream)) << *stream;
+            EXPECT_FALSE(holdsLineStartingWith(*stream, forged)) << *stream;
+        }
+        // Escaped, the text is still there to read; JSON holds it escaped as JSON does.
+        const std::string quoted = json(hostile).dump(-1, ' ', true);
+        const std::string shown =
+            r.out.starts_with("{") ? quoted.substr(1, quoted.size() - 2) : visibleText(hostile);
+        EXPECT_NE((r.out + r.err).find(shown), std::string::npos) << r.out << r.err;
+    }
 }
 
 TEST_F(CliTest, ANameThatIsNoUtf8GivesValidJsonAndTheRightExitCode) {

@@ -2,6 +2,7 @@
 #include "text/number_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 namespace zfx {
@@ -129,14 +130,30 @@ std::size_t utf8Length(std::string_view text, std::size_t i) {
     return length;
 }
 
+// The code point of a UTF-8 sequence of the length utf8Length gave.
+char32_t codePoint(std::string_view sequence) {
+    constexpr std::array<unsigned, 5> kLeadBits{0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t point = static_cast<unsigned char>(sequence[0]) & kLeadBits.at(sequence.size());
+    for (std::size_t k = 1; k < sequence.size(); ++k)
+        point = (point << 6u) | (static_cast<unsigned char>(sequence[k]) & 0x3Fu);
+    return point;
+}
+
+// What a terminal acts on rather than shows: the C1 controls, and the bidi controls, after which
+// it shows the text reordered (U+061C, U+200E, U+200F, U+202A..U+202E, U+2066..U+2069).
+bool actsOnTheTerminal(char32_t point) {
+    return (point >= 0x80 && point <= 0x9F) || point == 0x061C || point == 0x200E || point == 0x200F ||
+           (point >= 0x202A && point <= 0x202E) || (point >= 0x2066 && point <= 0x2069);
+}
+
 } // namespace
 
-std::string visibleText(std::string_view utf8) {
+std::string visibleText(std::string_view utf8, LineBreaks lineBreaks) {
     std::string text;
     text.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         const auto c = static_cast<unsigned char>(utf8[i]);
-        if (c >= 0x20 && c < 0x7F) {
+        if ((c >= 0x20 && c < 0x7F) || (c == '\n' && lineBreaks == LineBreaks::Kept)) {
             text += static_cast<char>(c);
             ++i;
         } else if (c == '\r' || c == '\n' || c == '\t') {
@@ -145,9 +162,9 @@ std::string visibleText(std::string_view utf8) {
         } else if (const std::size_t length = c < 0x80 ? 0 : utf8Length(utf8, i); length == 0) {
             text += "\\x" + hexDigits(c, 2); // C0, DEL, or a byte that is no UTF-8
             ++i;
-        } else if (c == 0xC2 && static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
-            text += "\\u00" + hexDigits(static_cast<unsigned char>(utf8[i + 1]), 2); // C1
-            i += 2;
+        } else if (const char32_t point = codePoint(utf8.substr(i, length)); actsOnTheTerminal(point)) {
+            text += "\\u" + hexDigits(point, 4);
+            i += length;
         } else {
             text.append(utf8.substr(i, length));
             i += length;

@@ -30,10 +30,17 @@ std::string hexOffset(std::int64_t offset);
 // "31281"; no value for anything else.
 std::optional<std::int32_t> offsetFromText(std::string_view text);
 
-// Text from an image or a file name as a terminal or a label may show it: control characters
-// (C0, DEL and C1) and bytes that are no UTF-8 are written visibly escaped ("\x1b", "\r",
-// "\u009b"), so no text from a file can move the cursor, set a title or forge a line.
-std::string visibleText(std::string_view utf8);
+// Whether a shown text keeps its line breaks: only one of several lines that the program itself
+// wrote does; a line break in a name, a value or a file's text is escaped like any control.
+enum class LineBreaks { Escaped, Kept };
+
+// Text from an image, a file, a file's name or an argument as a terminal or a label may show it:
+// control characters (C0, DEL and C1), the bidi controls (U+061C, U+200E, U+200F, U+202A..U+202E,
+// U+2066..U+2069) and bytes that are no UTF-8 are written visibly escaped ("\x1B", "\r",
+// "\u009B", "\u202E"), so that no such text can move the cursor, set a title, forge a line or show
+// the text after it reordered. Every text that the program did not make itself is shown through
+// this one function.
+std::string visibleText(std::string_view utf8, LineBreaks lineBreaks = LineBreaks::Escaped);
 
 // Every other number the program writes for people, in one place.
 
