@@ -322,6 +322,20 @@ std::optional<std::string> changedSince(int folder, const std::string& name,
                        "wrote; save again to replace it.");
 }
 
+// The refusal to rename the staged file over a target that no longer holds what it should, with the
+// staged file removed again; nothing when there is nothing to compare or the target holds it.
+std::optional<std::string> refusalOverChanges(int folder, const fs::path& folderPath, const std::string& name,
+                                              const std::string& staged,
+                                              const std::vector<std::uint8_t>* expected, FileSystem& system,
+                                              std::vector<std::string>& notes) {
+    if (!expected) return std::nullopt;
+    std::optional<std::string> changed = changedSince(folder, name, *expected, system);
+    if (!changed) return std::nullopt;
+    if (std::optional<std::string> note = removeTemporary(folder, folderPath, staged, system))
+        notes.push_back(std::move(*note));
+    return changed;
+}
+
 // Why a save must not replace what stands under the target's name; nothing when it may.
 std::optional<std::string> refusalToReplace(const struct stat& existing) {
     if (S_ISDIR(existing.st_mode)) return "It is a folder, not a file.";
@@ -372,13 +386,9 @@ WriteResult writeFileAtomically(const fs::path& requested, std::span<const std::
     result.notes.insert(result.notes.end(), staged.notes.begin(), staged.notes.end());
     if (!staged.error.empty()) return fail(staged.error);
     // What another program wrote while the save ran is not replaced.
-    if (expected)
-        if (std::optional<std::string> changed = changedSince(folder.get(), name, *expected, system)) {
-            if (std::optional<std::string> note =
-                    removeTemporary(folder.get(), folderPath, staged.name, system))
-                result.notes.push_back(std::move(*note));
-            return fail(*changed);
-        }
+    if (std::optional<std::string> changed =
+            refusalOverChanges(folder.get(), folderPath, name, staged.name, expected, system, result.notes))
+        return fail(*changed);
     // The lock is held until the rename, so no cleanup takes the file before it is in place.
     if (const SysResult s = system.renameAt(folder.get(), staged.name, name); s.failed()) {
         if (std::optional<std::string> note = removeTemporary(folder.get(), folderPath, staged.name, system))
