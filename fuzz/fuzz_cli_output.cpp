@@ -404,9 +404,13 @@ void clearFolder(const std::filesystem::path& folder) {
 // set or apply on the input, with its files written and removed again.
 Output runEdit(const Input& input) {
     const EditFiles files = editFiles(input.command, input.name);
-    const bool unreadable = (input.command & 0x80u) != 0;
+    const bool inFolder = static_cast<Edit>(input.command & 0x03u) == Edit::BackupFolder;
+    // "", "." and ".." name folders, not an image beside the others: the command reports a file it
+    // cannot read, under that name.
+    const bool folder = !inFolder && (input.name.empty() || input.name == "." || input.name == "..");
+    const bool unreadable = (input.command & 0x80u) != 0 || folder;
     std::error_code error;
-    if (static_cast<Edit>(input.command & 0x03u) == Edit::BackupFolder) {
+    if (inFolder) {
         std::filesystem::create_directories(files.folder, error);
         // Bit 3: an original kept by an earlier save is there already.
         if (!error && (input.command & 0x08u)) writeFile(files.folder / "card.orig.rom", input.first);
