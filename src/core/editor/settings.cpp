@@ -153,8 +153,8 @@ std::optional<std::string> readGroup(const Json& file, const Group& group, Value
     if (!values.is_object()) return wrongKind(group.key, values, "an object");
     for (const auto& [key, value] : values.items()) {
         const std::string path = std::string(group.key) + "." + key;
-        const auto control =
-            std::ranges::find_if(group.controls, [&key = key](Control c) { return keyOf(c) == key; });
+        const auto control = std::find_if(group.controls.begin(), group.controls.end(),
+                                          [&key = key](Control c) { return keyOf(c) == key; });
         if (control == group.controls.end()) return path + ": a settings file has no such key.";
         const std::optional<std::string> text = valueText(value);
         if (!text) return wrongKind(path, value, "a whole number or a text");
@@ -173,9 +173,10 @@ std::optional<std::string> stringField(const Json& file, const char* key, std::s
 // The first key at the top of the file that the format does not have.
 std::optional<std::string> unknownKey(const Json& file) {
     for (const auto& [key, value] : file.items()) {
-        const bool known =
-            std::ranges::find(kFields, key) != kFields.end() || key == keyOf(Control::GeneralMode) ||
-            std::ranges::any_of(kGroups, [&key = key](const Group& g) { return key == g.key; });
+        const bool known = std::find(kFields.begin(), kFields.end(), key) != kFields.end() ||
+                           key == keyOf(Control::GeneralMode) ||
+                           std::any_of(kGroups.begin(), kGroups.end(),
+                                       [&key = key](const Group& g) { return key == g.key; });
         if (!known) return key;
     }
     return std::nullopt;
@@ -368,7 +369,8 @@ std::optional<std::string> otherDevice(const Settings& settings, const EditorMod
     const auto sameDigit = [](char a, char b) {
         return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
     };
-    if (std::ranges::equal(settings.device, device, sameDigit)) return std::nullopt;
+    if (std::equal(settings.device.begin(), settings.device.end(), device.begin(), device.end(), sameDigit))
+        return std::nullopt;
     auto named = [](const std::string& id) { return id.empty() ? std::string("no device") : id; };
     return "The settings were made for " + named(settings.device) + ", this image is " + named(device) + ".";
 }
