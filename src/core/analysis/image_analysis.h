@@ -4,6 +4,7 @@
 #include "checks/image_check.h"
 #include "image/bios_image.h"
 #include "structure/level_places.h"
+#include "structure/performance_levels.h"
 #include "structure/rom_structure.h"
 #include "structure/structure_check.h"
 #include "tables/card_data.h"
@@ -23,6 +24,8 @@ struct ImageAnalysis {
     ImageCheck check;
     StructureCheck structureCheck;
     LevelPlaces places;                    // where the performance levels keep the confirmed fields' values
+    std::optional<EditableLevels> levels;  // the levels a user may change, where the table decodes soundly
+    std::vector<LevelLink> links;          // the levels' values that a mode box or list shows as well
     std::optional<std::string> dumpDamage; // what is wrong with the dump itself, see dumpDamage()
 };
 

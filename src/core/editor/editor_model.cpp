@@ -93,7 +93,10 @@ void EditorModel::selectEntry(Control list, int position) {
 
 void EditorModel::typeText(Control edit, const std::string& text) {
     if (controlInfo(edit).kind != ControlKind::EditBox || !m_form.edit(edit).enabled) return;
-    asUserChange(edit, true, [&] { replaceText(edit, text); });
+    asUserChange(edit, true, [&] {
+        replaceText(edit, text);
+        clearCopiesShownBy(edit);
+    });
 }
 
 // --- undo and redo ---
@@ -105,7 +108,8 @@ EditorModel::WindowState EditorModel::windowState() const {
             {m_form.memoryRate3D, m_form.memoryRateThrottle, m_form.memoryRate2D},
             m_card,
             m_programTexts,
-            m_programSelections};
+            m_programSelections,
+            m_levelTexts};
 }
 
 void EditorModel::restore(WindowState state) {
@@ -121,15 +125,16 @@ void EditorModel::restore(WindowState state) {
     m_card = std::move(state.card);
     m_programTexts = std::move(state.programTexts);
     m_programSelections = state.programSelections;
+    m_levelTexts = std::move(state.levelTexts);
 }
 
-template <typename Change> void EditorModel::asUserChange(Control control, bool typing, Change change) {
+template <typename Change> void EditorModel::asUserChange(EditKey key, bool typing, Change change) {
     // A change that changes nothing (the same entry chosen again) leaves no step, and keeps redo.
     WindowState before = windowState();
     const ControlValues values = controlValues();
     change();
     if (controlValues() == values) return;
-    m_history.record(std::move(before), control, typing);
+    m_history.record(std::move(before), key, typing);
     updatePendingSave();
 }
 
@@ -182,6 +187,7 @@ void EditorModel::revertAll() {
             revertOne(box);
         for (const Control list : kVoltageLists)
             revertOne(list);
+        m_levelTexts.clear();
     });
 }
 
@@ -240,6 +246,7 @@ EditorModel::ControlValues EditorModel::controlValues() const {
         values.selected[i] = m_form.combos[i].selected;
     for (std::size_t i = 0; i < values.ticked.size(); ++i)
         values.ticked[i] = m_form.checks[i].ticked;
+    values.levels = m_levelTexts;
     return values;
 }
 
@@ -322,6 +329,7 @@ Outcome EditorModel::openBios(const std::string& path) {
 
 void EditorModel::loadImage(std::vector<std::uint8_t> bytes, const std::string& path) {
     m_analysis = analyseImage(BiosImage(std::move(bytes)));
+    m_levelTexts.clear();
     getinfos(path);
     // What to do with a damaged dump comes before what its tables lack.
     warnOfFailedCheck();
@@ -572,6 +580,7 @@ SaveEdits EditorModel::userEdits() const {
     }
     edits.offered = m_card.offered;
     edits.timingsEdited = m_card.timingEditActive && m_card.timings;
+    edits.levels = m_levelTexts;
     return edits;
 }
 
@@ -671,8 +680,12 @@ Outcome EditorModel::saveTo(const std::string& path) {
     if (planned.refused) return {OutcomeCause::RefusedValue, kCantOpenFile, refusalText(*planned.refused)};
     const SavePlan& plan = *planned.plan;
 
-    const std::vector<std::string> risky =
+    std::vector<std::string> risky =
         riskyValues(shownTables(), m_analysis.data.voltages, m_pending.edits, kRiskLimits);
+    if (m_analysis.levels) {
+        const std::vector<std::string> levels = riskyLevelValues(*m_analysis.levels, m_pending.edits.levels);
+        risky.insert(risky.end(), levels.begin(), levels.end());
+    }
     if (!risky.empty() && !m_host.confirmRiskyValues(kSaveRiskyValues, risky))
         return {OutcomeCause::Cancelled, {}, {}};
     if (!mayCarryOut(plan)) return {OutcomeCause::Cancelled, {}, {}};
@@ -695,6 +708,7 @@ Outcome EditorModel::saveTo(const std::string& path) {
         m_programTexts[i] = m_form.edits[i].text;
     rememberSelections();
     moveFileValues(textsBefore, selectionsBefore);
+    m_levelTexts.clear(); // the file holds them now
     m_lastSave = std::move(done.report);
     return done.outcome;
 }
@@ -719,6 +733,178 @@ std::string EditorModel::proposedSavePath(const std::function<bool(const std::st
         std::string path = (document.parent_path() / name).string();
         if (!taken(path) || n >= 999) return path;
     }
+}
+
+// --- the performance levels ---
+
+std::optional<Control> EditorModel::linkedControl(const LevelCell& cell) const {
+    for (const LevelLink& link : m_analysis.links)
+        if (link.cell == cell) return controlFor(link.field);
+    return std::nullopt;
+}
+
+std::string EditorModel::ownLevelText(const LevelCell& cell) const {
+    if (const auto given = m_levelTexts.find(cell); given != m_levelTexts.end()) return given->second;
+    const std::optional<std::uint32_t> file =
+        m_analysis.levels ? fileValue(*m_analysis.levels, cell) : std::nullopt;
+    return file ? valueText(*m_analysis.levels, cell, *file) : std::string();
+}
+
+std::string EditorModel::levelText(const LevelCell& cell) const {
+    if (!m_analysis.levels || lackingCell(*m_analysis.levels, cell)) return {};
+    if (cell.field == LevelField::MemoryCopy && !m_levelTexts.contains(cell)) {
+        // A copy that holds the level's shown clock follows the level's memory clock.
+        const EditableLevel& level = *m_analysis.levels->find(cell.level);
+        const LevelCell memory{cell.level, LevelField::Memory};
+        const bool shown = std::find(level.shownCopies.begin(), level.shownCopies.end(), cell.copy) !=
+                           level.shownCopies.end();
+        if (shown && levelChangedFromFile(memory)) return levelText(memory);
+        return ownLevelText(cell);
+    }
+    const std::optional<Control> linked = linkedControl(cell);
+    if (!linked || !changedFromFile(*linked)) return ownLevelText(cell);
+    if (controlInfo(*linked).kind == ControlKind::EditBox) return m_form.edit(*linked).text;
+    const int position = m_form.combo(*linked).selected;
+    if (position < 0 || static_cast<std::size_t>(position) >= m_card.offered.size()) return {};
+    return fixedHundredthsText(
+        static_cast<std::uint32_t>(m_card.offered[static_cast<std::size_t>(position)].voltage));
+}
+
+bool EditorModel::levelChangedFromFile(const LevelCell& cell) const {
+    if (m_levelTexts.contains(cell)) return true;
+    if (!m_analysis.levels || lackingCell(*m_analysis.levels, cell)) return false;
+    if (cell.field == LevelField::MemoryCopy) {
+        const EditableLevel& level = *m_analysis.levels->find(cell.level);
+        const bool shown = std::find(level.shownCopies.begin(), level.shownCopies.end(), cell.copy) !=
+                           level.shownCopies.end();
+        return shown && levelChangedFromFile({cell.level, LevelField::Memory});
+    }
+    const std::optional<Control> linked = linkedControl(cell);
+    return linked && changedFromFile(*linked);
+}
+
+std::string EditorModel::levelFileText(const LevelCell& cell) const {
+    const std::optional<std::uint32_t> file =
+        m_analysis.levels ? fileValue(*m_analysis.levels, cell) : std::nullopt;
+    if (!file) return {};
+    return valueText(*m_analysis.levels, cell, *file) + " " + levelUnit(cell);
+}
+
+std::string EditorModel::levelRefusal(const LevelCell& cell) const {
+    if (!m_analysis.levels || !levelChangedFromFile(cell)) return {};
+    if (cell.field == LevelField::MemoryCopy && !m_levelTexts.contains(cell))
+        return levelRefusal({cell.level, LevelField::Memory});
+    if (!m_levelTexts.contains(cell)) {
+        const std::optional<Control> linked = linkedControl(cell);
+        return linked ? refusalOf(*linked) : std::string();
+    }
+    const LevelWrite write = writeLevels(*m_analysis.levels, {{cell, m_levelTexts.at(cell)}});
+    return write.failure ? refusalText(*write.failure) : std::string();
+}
+
+std::string EditorModel::levelHint(const LevelCell& cell) const {
+    if (!m_analysis.levels || lackingCell(*m_analysis.levels, cell)) return {};
+    const EditableLevels& levels = *m_analysis.levels;
+    std::string hint = levelCellCaption(cell);
+    if (cell.field == LevelField::Memory)
+        hint += ", in MHz, real clock: every copy that holds the level's clock.";
+    else if (cell.field == LevelField::MemoryCopy)
+        hint += ", in MHz, real clock: this memory configuration's copy alone.";
+    else if (cell.field == LevelField::Core)
+        hint += ", in MHz.";
+    else if (cell.field == LevelField::Voltage)
+        hint += ", in volts: a driver drops a level whose voltage the voltage table does not have.";
+    else
+        hint += ", in percent.";
+    hint += "\nThe save takes " + levelRange(levels, cell) + ".";
+    if (const std::optional<Control> linked = linkedControl(cell))
+        hint += "\nThe same value as the " + std::string(fieldInfo(*linked->field()).caption) + ".";
+    return hint + "\nIn the file: " + levelFileText(cell) + ".";
+}
+
+std::string EditorModel::levelPlaceOf(const LevelCell& cell) const {
+    if (!m_analysis.levels) return {};
+    std::vector<std::int32_t> offsets;
+    for (const LevelPlace& place : cellPlaces(*m_analysis.levels, cell))
+        offsets.push_back(place.offset);
+    if (offsets.empty()) return {};
+    const std::string caption = levelCellCaption(cell);
+    if (offsets.size() == 1) return caption + ": " + hexOffset(offsets.front());
+    return caption + ": " + std::to_string(offsets.size()) + " fields, " + hexOffset(offsets.front()) +
+           " to " + hexOffset(offsets.back());
+}
+
+void EditorModel::clearCopiesOf(std::uint8_t level) {
+    const EditableLevel* found = m_analysis.levels ? m_analysis.levels->find(level) : nullptr;
+    if (!found) return;
+    for (const int k : found->shownCopies)
+        m_levelTexts.erase({level, LevelField::MemoryCopy, k});
+}
+
+void EditorModel::clearCopiesShownBy(Control box) {
+    // The box writes every copy of its level that holds the level's clock: copies given on their own
+    // before take the box's value, as a later value wins.
+    for (const LevelLink& link : m_analysis.links)
+        if (link.cell.field == LevelField::Memory && controlFor(link.field) == box)
+            clearCopiesOf(link.cell.level);
+}
+
+void EditorModel::setOwnLevelText(const LevelCell& cell, const std::string& text) {
+    if (cell.field == LevelField::Memory) clearCopiesOf(cell.level);
+    const std::optional<std::uint32_t> file = fileValue(*m_analysis.levels, cell);
+    const LevelValueRead read = readLevelValue(*m_analysis.levels, cell, text);
+    // The file's value typed again is no change.
+    if (read.stored && read.stored == file)
+        m_levelTexts.erase(cell);
+    else
+        m_levelTexts[cell] = text;
+}
+
+std::optional<std::string> EditorModel::setLevelText(const LevelCell& cell, const std::string& text) {
+    if (!m_analysis.levels) return "the image has no performance table whose levels could be changed.";
+    const EditableLevels& levels = *m_analysis.levels;
+    if (auto lacking = lackingCell(levels, cell)) return lacking;
+    const std::optional<Control> linked = linkedControl(cell);
+    const LevelValueRead read = readLevelValue(levels, cell, text);
+    if (linked && controlInfo(*linked).kind == ControlKind::List) {
+        // The list sets the level's voltage: the entry of the table with the voltage asked for.
+        if (!read.stored) return read.refusal;
+        const ComboBox& list = m_form.combo(*linked);
+        const std::size_t stored = m_card.voltages.table ? m_card.voltages.table->stored.size() : 0;
+        for (std::size_t p = 0; p < std::min(stored, m_card.offered.size()); ++p)
+            if (static_cast<std::uint32_t>(m_card.offered[p].voltage) == *read.stored && list.enabled) {
+                const int position = read.stored == fileValue(levels, cell)
+                                         ? m_programSelections.at(controlInfo(*linked).index)
+                                         : static_cast<int>(p);
+                asUserChange(cell, false, [&] { m_form.combo(*linked).selected = position; });
+                return std::nullopt;
+            }
+        return read.refusal.empty() ? levelCellCaption(cell) + " " + voltsText(*read.stored) +
+                                          " is no entry of the " + std::string(captionOf(*linked)) + " list."
+                                    : read.refusal;
+    }
+    asUserChange(cell, true, [&] {
+        if (!linked) {
+            setOwnLevelText(cell, text);
+            return;
+        }
+        // The box shows the level's clock in whole MHz: the file's value, exact or not, is the box's own.
+        replaceText(*linked, read.stored && read.stored == fileValue(levels, cell)
+                                 ? m_programTexts.at(controlInfo(*linked).index)
+                                 : text);
+        if (cell.field == LevelField::Memory) clearCopiesShownBy(*linked);
+    });
+    return std::nullopt;
+}
+
+void EditorModel::revertLevel(const LevelCell& cell) {
+    if (!m_analysis.levels || lackingCell(*m_analysis.levels, cell)) return;
+    const std::optional<Control> linked = linkedControl(cell);
+    asUserChange(cell, false, [&] {
+        if (cell.field == LevelField::Memory) clearCopiesOf(cell.level);
+        m_levelTexts.erase(cell);
+        if (linked) revertOne(*linked);
+    });
 }
 
 } // namespace zfx

@@ -18,8 +18,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace zfx {
@@ -182,6 +184,29 @@ class EditorModel {
     // The window's title: the caption, the file that is open, and "*" while it is modified.
     std::string windowTitle() const;
 
+    // --- the performance levels ---
+    // The levels a user may change, where the image's performance table decodes soundly.
+    const std::optional<EditableLevels>& levels() const { return m_analysis.levels; }
+    // The mode box or list that shows a level's value as well: the two are one value.
+    std::optional<Control> linkedControl(const LevelCell& cell) const;
+    // What a level's cell shows: the user's text, or the file's value ("275.49", "1.44", "40").
+    std::string levelText(const LevelCell& cell) const;
+    bool levelChangedFromFile(const LevelCell& cell) const;
+    // The file's value with its unit, "325 MHz"; empty where the image lacks the value.
+    std::string levelFileText(const LevelCell& cell) const;
+    // Why the save would refuse the cell's value as it stands; empty when it would take it.
+    std::string levelRefusal(const LevelCell& cell) const;
+    // The cell's tool tip: the value, the range the save takes, and the value in the file.
+    std::string levelHint(const LevelCell& cell) const;
+    // Where the cell's bytes lie, for the status bar: "level 80h memory clock: 8 fields, 2079h to 2095h".
+    std::string levelPlaceOf(const LevelCell& cell) const;
+    // The user sets a level's value (one change that undo takes back; typing into one cell merges).
+    // A value a mode box or list shows goes into that box or list. Returns why nothing was set:
+    // the image lacks the value, or a voltage the table does not have.
+    std::optional<std::string> setLevelText(const LevelCell& cell, const std::string& text);
+    // Puts back what the file holds into one cell.
+    void revertLevel(const LevelCell& cell);
+
     // --- the user's actions ---
     // Open, Exit, closing the window and a drop first ask what to do with unsaved edits; Cancel,
     // or a Save that fails, ends the action there.
@@ -228,21 +253,31 @@ class EditorModel {
         CardState card;
         std::array<std::string, 12> programTexts;
         std::array<int, 3> programSelections{};
+        std::map<LevelCell, std::string> levelTexts;
     };
+    // What a step of the history belongs to: a control, or a cell of the levels.
+    using EditKey = std::variant<Control, LevelCell>;
     WindowState windowState() const;
     void restore(WindowState state);
     // Runs a user's change of a control as one step of the history (typing into a box merges).
-    template <typename Change> void asUserChange(Control control, bool typing, Change change);
+    template <typename Change> void asUserChange(EditKey key, bool typing, Change change);
     // After a save the file holds what the controls show: every kept state follows.
     void moveFileValues(const std::array<std::string, 12>& before,
                         const std::array<int, 3>& selectionsBefore);
     void revertOne(Control control);
+    // Levels: the text a cell holds without a link, and how a change of the level's memory clock
+    // (by its cell or its box) takes back the copies given on their own.
+    std::string ownLevelText(const LevelCell& cell) const;
+    void clearCopiesOf(std::uint8_t level);
+    void clearCopiesShownBy(Control box);
+    void setOwnLevelText(const LevelCell& cell, const std::string& text);
 
     // The controls' values that the modified flag compares.
     struct ControlValues {
         std::array<std::string, 12> texts;
         std::array<int, 3> selected{};
         std::array<bool, 2> ticked{};
+        std::map<LevelCell, std::string> levels;
         bool operator==(const ControlValues&) const = default;
     };
     ControlValues controlValues() const;
@@ -317,7 +352,10 @@ class EditorModel {
     std::string m_documentPath; // the file of the last open or successful save
     bool m_closeConfirmed = false;
     std::string m_decimalSeparator = ".";
-    EditHistory<WindowState, Control> m_history;
+    EditHistory<WindowState, EditKey> m_history;
+    // The user's texts for the levels' values that no mode box or list shows (and for the memory
+    // copies given on their own); a value absent holds what the file holds.
+    std::map<LevelCell, std::string> m_levelTexts;
 };
 
 } // namespace zfx

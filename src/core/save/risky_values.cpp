@@ -30,10 +30,9 @@ std::optional<std::int32_t> fileClock(const ClockTableRead& clocks, CardField fi
     return std::nullopt;
 }
 
-std::optional<std::string> riskyClock(CardField field, std::int32_t was, std::int32_t now,
-                                      const RiskLimits& limits) {
+std::optional<std::string> riskyClock(const std::string& caption, bool memoryClock, std::int32_t was,
+                                      std::int32_t now, const RiskLimits& limits) {
     if (was <= 0 || now == was) return std::nullopt;
-    const std::string caption(fieldInfo(field).caption);
     if (now == 0) return caption + ": 0 MHz stops the clock; the file's is " + std::to_string(was) + " MHz.";
     if (now < was) {
         if (now >= was * limits.clockFall) return std::nullopt;
@@ -45,7 +44,7 @@ std::optional<std::string> riskyClock(CardField field, std::int32_t was, std::in
     const double ratio = static_cast<double>(now) / was;
     const std::string values = std::to_string(now) + " MHz is ";
     const std::string file = "the file's " + std::to_string(was) + " MHz";
-    if (isMemoryClock(field) && ratio >= limits.ddrLow && ratio <= limits.ddrHigh)
+    if (memoryClock && ratio >= limits.ddrLow && ratio <= limits.ddrHigh)
         return caption + ": " + values + ratioText(ratio) + " times " + file +
                ". Is it the effective (DDR) rate? The box takes the real clock, half of that rate.";
     if (ratio > 1.0 + limits.clockRise)
@@ -81,7 +80,37 @@ std::vector<std::string> riskyValues(const CardData& shown, const VoltageTableRe
         const auto now = textToInt(given->second);
         const auto was = fileClock(shown.clocks, field);
         if (!now || !was) continue;
-        if (auto line = riskyClock(field, *was, *now, limits)) lines.push_back(std::move(*line));
+        if (auto line =
+                riskyClock(std::string(fieldInfo(field).caption), isMemoryClock(field), *was, *now, limits))
+            lines.push_back(std::move(*line));
+    }
+    return lines;
+}
+
+std::vector<std::string> riskyLevelValues(const EditableLevels& levels,
+                                          const std::map<LevelCell, std::string>& texts,
+                                          const RiskLimits& limits) {
+    std::vector<std::string> lines;
+    for (const auto& [cell, text] : texts) {
+        const LevelValueRead now = readLevelValue(levels, cell, text);
+        const std::optional<std::uint32_t> was = fileValue(levels, cell);
+        if (!now.stored || !was || *now.stored == *was) continue;
+        const std::string caption = levelCellCaption(cell);
+        if (cell.field == LevelField::Fan) {
+            if (*now.stored < *was)
+                lines.push_back(caption + ": " + std::to_string(*now.stored) + " % is below the file's " +
+                                std::to_string(*was) + " %; a slower fan lets the card run hotter.");
+            continue;
+        }
+        if (cell.field == LevelField::Voltage) continue; // only the table's voltages are taken
+        const auto mhz = [&](std::uint32_t stored) {
+            return static_cast<std::int32_t>(levels.hundredths ? hundredthsToMhz(stored) : stored);
+        };
+        const bool memory = cell.field != LevelField::Core;
+        // A clock raised by less than a whole MHz is no risk, and a value 0 still stops the clock.
+        const std::int32_t nowMhz = *now.stored == 0 ? 0 : std::max(mhz(*now.stored), 1);
+        if (auto line = riskyClock(caption, memory, mhz(*was), nowMhz, limits))
+            lines.push_back(std::move(*line));
     }
     return lines;
 }

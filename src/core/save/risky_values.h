@@ -2,6 +2,7 @@
 #pragma once
 
 #include "save/save_plan.h"
+#include "structure/performance_levels.h"
 #include "tables/card_data.h"
 
 #include <string>
@@ -32,6 +33,12 @@ inline constexpr RiskLimits kRiskLimits{};
 // voltages above it). Empty when nothing is risky.
 std::vector<std::string> riskyValues(const CardData& shown, const VoltageTableRead& imageTable,
                                      const SaveEdits& edits, const RiskLimits& limits = kRiskLimits);
+
+// The same for the performance levels' own values: a clock far above or below the file's, a memory
+// clock about twice it, and a fan slower than the file's, which lets the card run hotter.
+std::vector<std::string> riskyLevelValues(const EditableLevels& levels,
+                                          const std::map<LevelCell, std::string>& texts,
+                                          const RiskLimits& limits = kRiskLimits);
 
 // The question a front end asks before such a save.
 inline constexpr const char* kSaveRiskyValues = "Some values are far from what the file holds. Save anyway?";

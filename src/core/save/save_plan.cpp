@@ -52,8 +52,11 @@ void keepDamageVisible(const ImageAnalysis& opened, SavePlan& plan) {
 // last byte, set so that the whole file sums to 0.
 void setChecksum(const ImageAnalysis& opened, SavePlan& plan, BiosImage& saved) {
     const std::optional<std::int32_t> image = shorterX86ImageLength(opened.structure.chain, saved.size());
-    const bool inside = image && std::all_of(plan.writes.begin(), plan.writes.end(),
-                                             [&](const ByteWrite& w) { return w.offset < *image; });
+    const bool inside = image &&
+                        std::all_of(plan.writes.begin(), plan.writes.end(),
+                                    [&](const ByteWrite& w) { return w.offset < *image; }) &&
+                        std::all_of(plan.levelWrites.begin(), plan.levelWrites.end(),
+                                    [&](const LevelByte& w) { return w.offset < *image; });
     if (inside) {
         plan.checksumOffset = *image - 1;
         plan.checksum = saved.checksumOver(*image);
@@ -141,11 +144,26 @@ SavePlanResult planSave(const ImageAnalysis& opened, const CardData& shown, cons
         refused = clocks.failure;
         append(plan.writes, writesToEveryCopy(clocks.writes, opened.places));
     }
+    if (!refused && !edits.levels.empty()) {
+        if (!opened.levels)
+            return {std::nullopt,
+                    ValueFailure{CardField::Core3D,
+                                 ValueFailure::Kind::LevelValue,
+                                 {},
+                                 0,
+                                 "The image has no performance table whose levels could be changed.",
+                                 edits.levels.begin()->first}};
+        LevelWrite levels = writeLevels(*opened.levels, edits.levels);
+        refused = levels.failure;
+        plan.levelWrites = std::move(levels.writes);
+    }
     if (refused) return {std::nullopt, refused};
 
     // The new image is built beside the opened one, which stays as it is until the file is written.
     BiosImage saved = opened.image;
     for (const ByteWrite& w : plan.writes)
+        saved.set(w.offset, w.value);
+    for (const LevelByte& w : plan.levelWrites)
         saved.set(w.offset, w.value);
     setChecksum(opened, plan, saved);
     plan.checksumChange.offset = std::max(plan.checksumOffset, 0);
@@ -167,6 +185,7 @@ SavePlanResult planSave(const ImageAnalysis& opened, const CardData& shown, cons
 }
 
 std::string refusalText(const ValueFailure& failure) {
+    if (failure.kind == ValueFailure::Kind::LevelValue) return failure.reason;
     const FieldInfo& info = fieldInfo(failure.field);
     const std::string name(info.caption);
     const std::string unit = info.unit.empty() ? std::string() : " " + std::string(info.unit);

@@ -22,6 +22,9 @@ struct SaveEdits {
     std::array<int, 3> selections{-1, -1, -1}; // by kVoltageModes, -1 where the user left the list alone
     std::vector<VoltageEntry> offered;         // the table's entries, or general mode's
     bool timingsEdited = false;                // "Edit memory timings" is ticked and its bytes were read
+    // The performance levels' values the user changed that no mode box or list shows; written
+    // after the modes' values.
+    std::map<LevelCell, std::string> levels{};
 };
 
 // What speaks against a save: the user must agree to it first (the window asks, a script must say
@@ -40,6 +43,7 @@ struct SaveObjection {
 // results, analysed, the values that change with it, and what speaks against writing it.
 struct SavePlan {
     std::vector<ByteWrite> writes;
+    std::vector<LevelByte> levelWrites; // the performance levels' values, after the writes above
     std::int32_t checksumOffset = 0;
     std::uint8_t checksum = 0;
     ImageAnalysis after;

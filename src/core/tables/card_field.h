@@ -83,6 +83,18 @@ inline std::vector<std::int32_t> ascendingOnce(std::vector<std::int32_t> offsets
     return offsets;
 }
 
+// The values of a performance level a user may change: its core clock, its memory clock (every copy
+// that holds the level's shown value), one memory copy by its index, its voltage and its fan.
+enum class LevelField { Core, Memory, MemoryCopy, Voltage, Fan };
+
+// One value of one performance level: "80h:core", "80h:memory.3".
+struct LevelCell {
+    std::uint8_t level = 0;
+    LevelField field = LevelField::Core;
+    int copy = 0; // the memory copy, from 0; MemoryCopy only
+    auto operator<=>(const LevelCell&) const = default;
+};
+
 // One byte a write-back stores, and the field it belongs to.
 struct ByteWrite {
     std::int32_t offset;
@@ -94,12 +106,14 @@ struct ByteWrite {
 // Or, for a voltage, why the image would contradict itself: a level would ask for a voltage the
 // table no longer has.
 struct ValueFailure {
-    enum class Kind { NotANumber, OutOfRange, DropsLevel };
+    // LevelValue: a performance level's value, which reason words whole.
+    enum class Kind { NotANumber, OutOfRange, DropsLevel, LevelValue };
     CardField field;
     Kind kind;
-    std::string text;     // what the user's box held, or the voltage chosen
-    std::int32_t maximum; // the largest value the field takes
-    std::string reason;   // DropsLevel: what the structure check of the new image says
+    std::string text;                 // what the user's box held, or the voltage chosen
+    std::int32_t maximum;             // the largest value the field takes
+    std::string reason;               // DropsLevel: what the structure check of the new image says
+    std::optional<LevelCell> level{}; // LevelValue: the level's value refused
 };
 
 // What a write-back stores, in its order, or the first value it refused (then nothing is stored).
