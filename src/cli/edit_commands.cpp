@@ -11,7 +11,9 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -226,6 +228,41 @@ void addValueOptions(CLI::App& command, ValueRequest& values) {
         command.add_option_function<std::string>(
             optionOf(box), [&values, box](const std::string& v) { values.boxes[box] = v; },
             "Timing value 0..255");
+    command
+        .add_option("--level",
+                    "A performance level's value, ID:FIELD=VALUE (80h:core=350, 80h:memory=275, "
+                    "80h:memory.3=275, 80h:voltage=1.44, 80h:fan=60); repeatable, applied in order")
+        ->type_name("ID:FIELD=VALUE")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+// The values as the command line gives them, in its order: the performance levels' values, and
+// every box or list given after the first of them, follow the window's values in that order, so that
+// the later of two values for one thing wins (--core-3d 350 --level 80h:core=360 gives 360).
+void orderValues(const CLI::App& command, ValueRequest& values) {
+    std::map<const CLI::Option*, std::size_t> seen;
+    bool afterLevel = false;
+    for (const CLI::Option* option : command.parse_order()) {
+        const std::size_t occurrence = seen[option]++;
+        const CLI::results_t& results = option->results();
+        if (results.empty()) continue; // a flag
+        const std::string& given = results[std::min(occurrence, results.size() - 1)];
+        if (option->get_name() == "--level") {
+            afterLevel = true;
+            const std::size_t equals = given.find('=');
+            const std::string cell = equals == std::string::npos ? std::string() : given.substr(0, equals);
+            values.ordered.push_back({"--level " + given, std::nullopt, cell,
+                                      equals == std::string::npos ? given : given.substr(equals + 1)});
+            continue;
+        }
+        if (!afterLevel) continue; // the window's values hold it
+        const auto control = std::find_if(kControls.begin(), kControls.end(), [&](const ControlInfo& info) {
+            return info.cliOption == option->get_name() && info.kind != ControlKind::CheckBox;
+        });
+        if (control != kControls.end())
+            values.ordered.push_back({optionOf(control->control), control->control, {}, given});
+    }
 }
 
 } // namespace
@@ -262,7 +299,10 @@ Command addSet(CLI::App& command) {
                    "Save although the opened file is damaged (cut short, wrong checksum) or the BIOS "
                    "structure contradicts a table the save writes into");
     addValueOptions(command, o->values);
-    return [o](std::ostream& out, std::ostream& err) { return runSet(o->save, o->values, out, err); };
+    return [o, &command](std::ostream& out, std::ostream& err) {
+        orderValues(command, o->values);
+        return runSet(o->save, o->values, out, err);
+    };
 }
 
 Command addExport(CLI::App& command) {

@@ -6,10 +6,37 @@
 #include "recording_host.h"
 #include "text/number_text.h"
 
+#include <algorithm>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace zfx::cli {
+
+namespace {
+
+// A performance level in one line: "80h: core 475 MHz, memory 475 MHz (8 copies), 1.40 V, fan 40 %";
+// copies that differ name each value ("memory 350/300 MHz (8 copies differ)").
+std::string levelLine(const EditorModel& model, const EditableLevel& level) {
+    const auto text = [&](LevelField field) { return model.levelText({level.id, field}); };
+    std::string line = hexByte(level.id) + ": core " + text(LevelField::Core) + " MHz, memory ";
+    std::vector<std::string> values;
+    for (std::size_t k = 0; k < level.memory.size(); ++k) {
+        const std::string copy = model.levelText({level.id, LevelField::MemoryCopy, static_cast<int>(k)});
+        if (std::find(values.begin(), values.end(), copy) == values.end()) values.push_back(copy);
+    }
+    for (std::size_t i = 0; i < values.size(); ++i)
+        line += (i ? "/" : "") + values[i];
+    line += " MHz";
+    if (level.memory.size() > 1)
+        line +=
+            " (" + std::to_string(level.memory.size()) + " copies" + (values.size() > 1 ? " differ)" : ")");
+    if (level.voltage) line += ", " + text(LevelField::Voltage) + " V";
+    if (level.fan) line += ", fan " + text(LevelField::Fan) + " %";
+    return line;
+}
+
+} // namespace
 
 void printSummary(std::ostream& out, const EditorModel& model, const RecordingHost& host) {
     const FormState& f = model.form();
@@ -44,6 +71,13 @@ void printSummary(std::ostream& out, const EditorModel& model, const RecordingHo
             separator = ", ";
         }
         out << "\n";
+    }
+    if (model.levels()) {
+        const char* heading = "Levels:        ";
+        for (const EditableLevel& level : model.levels()->levels) {
+            out << heading << levelLine(model, level) << "\n";
+            heading = "               ";
+        }
     }
     for (const Message& message : host.messages)
         out << "Message:       " << visibleText(message.text) << "\n";

@@ -818,7 +818,7 @@ TEST_F(CliTest, ExportWritesTheValuesByTheKeysOfInfo) {
     const json settings = json::parse(r.out);
     const json info = runCli({"info", "--json", "--timings", sample("fx5950-ultra.rom")}).firstJson();
     EXPECT_EQ(settings["format"], "zorvane-fx-settings");
-    EXPECT_EQ(settings["version"], 1);
+    EXPECT_EQ(settings["version"], 2);
     EXPECT_EQ(settings["device"], info["pciIds"]["device"]);
     EXPECT_EQ(settings["biosVersion"], info["biosVersion"]);
     EXPECT_EQ(settings["generalMode"], false);
@@ -886,7 +886,7 @@ TEST_F(CliTest, ApplyRefusesSettingsItCannotReadAndWritesNothing) {
     const std::vector<Case> cases{
         {"{not json", kExitUsage, "not valid JSON"},
         {R"({"format":"other","version":1})", kExitUsage, "not a settings file"},
-        {R"({"format":"zorvane-fx-settings","version":2})", kExitUsage, "version 2"},
+        {R"({"format":"zorvane-fx-settings","version":3})", kExitUsage, "version 3"},
         {R"({"format":"zorvane-fx-settings","version":1,"clocks":{"core4d":300}})", kExitUsage,
          "clocks.core4d"},
         {R"({"format":"zorvane-fx-settings","version":1,"device":"10DE:0333","clocks":{"core3d":"fast"}})",
@@ -972,7 +972,7 @@ TEST_F(CliApplyTest, WhatIsNotExactlyASettingsFileIsRefusedSayingWhatAndWhere) {
         {head + R"("clock":{"core3d":450}})", "clock: a settings file has no such key."},
         {head + R"("clocks":{"core3d":450},"Clocks":{}})", "Clocks: a settings file has no such key."},
         {R"({"format":"zorvane-fx-settings","version":4294967297,"clocks":{"core3d":450}})",
-         "The settings file has version 4294967297, but this editor reads version 1 only."},
+         "The settings file has version 4294967297, but this editor reads versions 1 and 2 only."},
         {head + R"("clocks":{"core3d":450}})" + std::string(1, '\0') + R"({"clocks":{"core3d":1}})",
          "The settings file holds a NUL byte at line 1, column " + std::to_string(head.size() + 25) +
              "; a settings file is text."},
@@ -1064,6 +1064,9 @@ TEST_F(CliApplyTest, ForceSkipsTheValuesTheCardLacksAndNamesEach) {
                     warnings.push_back(sample(image) + ": Warning: " + group + "." + key +
                                        ": this card does not have the value, so it was left out.");
         ASSERT_FALSE(warnings.empty());
+        // Another card's performance levels are left out as a whole.
+        warnings.push_back(sample(image) +
+                           ": Warning: levels: this card does not have the value, so it was left out.");
 
         const CliRun refused = apply(text, {}, image);
         EXPECT_NE(refused.code, 0);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "analysis/image_analysis.h"
 
+#include "text/number_text.h"
+
 #include <algorithm>
 
 namespace zfx {
@@ -56,6 +58,38 @@ void placeModeInLevels(std::vector<FieldPlace>& layout, std::size_t at, const Vo
     layout.insert(layout.begin() + static_cast<std::ptrdiff_t>(at) + 1, std::move(entry));
 }
 
+// The values of the performance levels that no other place holds: a level's own clock, its memory
+// copies, voltage and fan, where no mode's box or list reads or writes them.
+void addLevelPlaces(std::vector<FieldPlace>& layout, const EditableLevels& levels) {
+    std::vector<std::int32_t> taken;
+    for (const FieldPlace& place : layout)
+        taken.insert(taken.end(), place.offsets.begin(), place.offsets.end());
+    const auto free = [&](std::int32_t at) {
+        return std::find(taken.begin(), taken.end(), at) == taken.end();
+    };
+    for (const EditableLevel& level : levels.levels) {
+        const std::string name = "level " + hexByte(level.id) + " ";
+        const PlaceKind clock = level.core.width == 4 ? PlaceKind::LevelClock : PlaceKind::WholeMhzClock;
+        const auto add = [&](std::string caption, LevelField field, PlaceKind kind,
+                             std::vector<std::int32_t> at) {
+            std::erase_if(at, [&](std::int32_t offset) { return !free(offset); });
+            if (at.empty()) return;
+            FieldPlace place{name + caption, std::nullopt, kind, at,
+                             std::vector<std::uint8_t>(at.size(), level.id)};
+            place.levelCell = LevelCell{level.id, field};
+            layout.push_back(std::move(place));
+        };
+        add("core clock", LevelField::Core, clock, {level.core.offset});
+        std::vector<std::int32_t> copies;
+        for (const PerfClock& copy : level.memory)
+            copies.push_back(copy.offset);
+        add("memory clock", LevelField::Memory, clock, copies);
+        if (level.voltage)
+            add("voltage", LevelField::Voltage, PlaceKind::LevelVoltage, {level.voltageOffset});
+        if (level.fan) add("fan", LevelField::Fan, PlaceKind::Percent, {level.fanOffset});
+    }
+}
+
 } // namespace
 
 ImageAnalysis analyseImage(BiosImage image) {
@@ -79,8 +113,7 @@ std::vector<FieldPlace> valuePlaces(const ImageAnalysis& analysis) {
     const LevelPlaces& places = analysis.places;
     for (FieldPlace& place : layout)
         if (place.field && fieldInfo(*place.field).group == FieldGroup::Clock) placeInLevels(place, places);
-    if (!analysis.data.voltages.table) return layout;
-    for (std::size_t m = 0; m < kVoltageModes.size(); ++m) {
+    for (std::size_t m = 0; analysis.data.voltages.table && m < kVoltageModes.size(); ++m) {
         if (places.modeLevels[m].empty()) continue;
         const auto at = std::find_if(layout.begin(), layout.end(),
                                      [&](const FieldPlace& p) { return p.field == kVoltageModes[m]; });
@@ -88,6 +121,7 @@ std::vector<FieldPlace> valuePlaces(const ImageAnalysis& analysis) {
         placeModeInLevels(layout, static_cast<std::size_t>(at - layout.begin()),
                           *analysis.data.voltages.table, places.modeLevels[m], m);
     }
+    if (analysis.levels) addLevelPlaces(layout, *analysis.levels);
     return layout;
 }
 

@@ -842,11 +842,13 @@ void EditorModel::clearCopiesOf(std::uint8_t level) {
 }
 
 void EditorModel::clearCopiesShownBy(Control box) {
-    // The box writes every copy of its level that holds the level's clock: copies given on their own
-    // before take the box's value, as a later value wins.
-    for (const LevelLink& link : m_analysis.links)
-        if (link.cell.field == LevelField::Memory && controlFor(link.field) == box)
-            clearCopiesOf(link.cell.level);
+    // A later value wins: the box's level value given on its own before, and the copies the box
+    // writes (every copy of its level that holds the level's clock), take the box's value.
+    for (const LevelLink& link : m_analysis.links) {
+        if (controlFor(link.field) != box) continue;
+        m_levelTexts.erase(link.cell);
+        if (link.cell.field == LevelField::Memory) clearCopiesOf(link.cell.level);
+    }
 }
 
 void EditorModel::setOwnLevelText(const LevelCell& cell, const std::string& text) {
@@ -866,34 +868,50 @@ std::optional<std::string> EditorModel::setLevelText(const LevelCell& cell, cons
     if (auto lacking = lackingCell(levels, cell)) return lacking;
     const std::optional<Control> linked = linkedControl(cell);
     const LevelValueRead read = readLevelValue(levels, cell, text);
-    if (linked && controlInfo(*linked).kind == ControlKind::List) {
-        // The list sets the level's voltage: the entry of the table with the voltage asked for.
-        if (!read.stored) return read.refusal;
-        const ComboBox& list = m_form.combo(*linked);
-        const std::size_t stored = m_card.voltages.table ? m_card.voltages.table->stored.size() : 0;
-        for (std::size_t p = 0; p < std::min(stored, m_card.offered.size()); ++p)
-            if (static_cast<std::uint32_t>(m_card.offered[p].voltage) == *read.stored && list.enabled) {
-                const int position = read.stored == fileValue(levels, cell)
-                                         ? m_programSelections.at(controlInfo(*linked).index)
-                                         : static_cast<int>(p);
-                asUserChange(cell, false, [&] { m_form.combo(*linked).selected = position; });
-                return std::nullopt;
-            }
-        return read.refusal.empty() ? levelCellCaption(cell) + " " + voltsText(*read.stored) +
-                                          " is no entry of the " + std::string(captionOf(*linked)) + " list."
-                                    : read.refusal;
-    }
+    if (cell.field == LevelField::Voltage) return setLevelVoltage(cell, linked, text);
     asUserChange(cell, true, [&] {
-        if (!linked) {
-            setOwnLevelText(cell, text);
-            return;
+        // The box shows the level's clock in whole MHz: the file's value, exact or not, is the box's
+        // own; a clock with a fraction of a MHz is the level's alone, and the box keeps the file's.
+        const bool asInFile = read.stored && read.stored == fileValue(levels, cell);
+        const bool whole = acceptsTypedText(text) || asInFile;
+        if (linked) {
+            clearCopiesShownBy(*linked);
+            replaceText(*linked, whole && !asInFile ? text : m_programTexts.at(controlInfo(*linked).index));
         }
-        // The box shows the level's clock in whole MHz: the file's value, exact or not, is the box's own.
-        replaceText(*linked, read.stored && read.stored == fileValue(levels, cell)
-                                 ? m_programTexts.at(controlInfo(*linked).index)
-                                 : text);
-        if (cell.field == LevelField::Memory) clearCopiesShownBy(*linked);
+        if (!linked || !whole) setOwnLevelText(cell, text);
     });
+    return std::nullopt;
+}
+
+std::optional<std::string> EditorModel::setLevelVoltage(const LevelCell& cell, std::optional<Control> linked,
+                                                        const std::string& text) {
+    const LevelValueRead read = readLevelValue(*m_analysis.levels, cell, text);
+    const EditableLevels& levels = *m_analysis.levels;
+    if (linked && !m_form.combo(*linked).enabled) linked.reset(); // the list is not the card's to set
+    if (!linked) {
+        if (!read.stored) return read.refusal;
+        asUserChange(cell, false, [&] { setOwnLevelText(cell, valueText(levels, cell, *read.stored)); });
+        return std::nullopt;
+    }
+    // The list sets the level's voltage: the list's own choice when it shows that voltage already,
+    // else the entry of the table with it (the file's choice for the file's voltage).
+    const ComboBox& list = m_form.combo(*linked);
+    const auto offeredVoltage = [&](int position) -> std::optional<std::uint32_t> {
+        if (position < 0 || static_cast<std::size_t>(position) >= m_card.offered.size()) return std::nullopt;
+        return static_cast<std::uint32_t>(m_card.offered[static_cast<std::size_t>(position)].voltage);
+    };
+    const std::optional<std::uint32_t> asked = voltageOf(text);
+    if (asked && offeredVoltage(list.selected) == asked) return std::nullopt;
+    if (!read.stored) return read.refusal;
+    int position = -1;
+    if (read.stored == fileValue(levels, cell)) position = m_programSelections.at(controlInfo(*linked).index);
+    const std::size_t stored = m_card.voltages.table ? m_card.voltages.table->stored.size() : 0;
+    for (std::size_t p = 0; position < 0 && p < std::min(stored, m_card.offered.size()); ++p)
+        if (offeredVoltage(static_cast<int>(p)) == read.stored) position = static_cast<int>(p);
+    if (position < 0)
+        return levelCellCaption(cell) + " " + voltsText(*read.stored) + " is no entry of the " +
+               std::string(captionOf(*linked)) + " list.";
+    asUserChange(cell, false, [&] { m_form.combo(*linked).selected = position; });
     return std::nullopt;
 }
 

@@ -271,6 +271,8 @@ class EditorModel {
     void clearCopiesOf(std::uint8_t level);
     void clearCopiesShownBy(Control box);
     void setOwnLevelText(const LevelCell& cell, const std::string& text);
+    std::optional<std::string> setLevelVoltage(const LevelCell& cell, std::optional<Control> linked,
+                                               const std::string& text);
 
     // The controls' values that the modified flag compares.
     struct ControlValues {

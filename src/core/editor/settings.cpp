@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "editor/settings.h"
 
+#include "structure/performance_levels.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -96,6 +98,23 @@ std::optional<Unset> typeIntoBox(EditorModel& model, Control edit, const std::st
     return std::nullopt;
 }
 
+// A level's value as a user gives it: a value the image lacks, and a text that is no number or no
+// voltage of the table, stop the request here; a number out of range is the save's to refuse.
+std::optional<Unset> setLevelValue(EditorModel& model, const OrderedValue& given) {
+    if (given.cell.empty()) return Unset{given.name + ": write ID:FIELD=VALUE, such as 80h:core=350."};
+    const LevelCellRead read = readLevelCell(given.cell);
+    if (!read.cell) return Unset{given.name + ": " + read.error};
+    if (!model.levels())
+        return Unset{given.name + ": the image has no performance table whose levels could be changed.",
+                     true};
+    if (const auto lacking = lackingCell(*model.levels(), *read.cell))
+        return Unset{given.name + ": " + *lacking, true};
+    const LevelValueRead value = readLevelValue(*model.levels(), *read.cell, given.value);
+    if (value.notANumber) return Unset{given.name + ": " + value.refusal};
+    if (const auto why = model.setLevelText(*read.cell, given.value)) return Unset{given.name + ": " + *why};
+    return std::nullopt;
+}
+
 std::optional<Unset> tick(EditorModel& model, Control box, const std::string& name) {
     if (!model.form().check(box).enabled)
         return Unset{name + ": " + std::string(controlInfo(box).label) + " is not available for this card.",
@@ -143,6 +162,29 @@ struct Group {
 constexpr std::array kGroups{Group{"voltages", kVoltageLists, &ValueRequest::voltages},
                              Group{"clocks", kClockBoxesByMode, &ValueRequest::boxes},
                              Group{"timings", kTimingBoxes, &ValueRequest::boxes}};
+// The performance levels' values, from version 2 on: {"80h": {"core": "325", "memory.0": ...}}.
+constexpr const char* kLevelsKey = "levels";
+
+// Reads the levels' values into the request, in the file's order; the error for anything else.
+std::optional<std::string> readLevels(const Json& file, ValueRequest& into) {
+    if (!file.contains(kLevelsKey)) return std::nullopt;
+    const Json& levels = file.at(kLevelsKey);
+    if (!levels.is_object()) return wrongKind(kLevelsKey, levels, "an object");
+    for (const auto& [id, fields] : levels.items()) {
+        const std::string levelPath = std::string(kLevelsKey) + "." + id;
+        if (!fields.is_object()) return wrongKind(levelPath, fields, "an object");
+        for (const auto& [field, value] : fields.items()) {
+            const std::string path = levelPath + "." + field;
+            const LevelCellRead cell = readLevelCell(id + ":" + field);
+            if (!cell.cell) return path + ": a settings file has no such key.";
+            const std::optional<std::string> text = valueText(value);
+            if (!text) return wrongKind(path, value, "a whole number or a text");
+            into.ordered.push_back({path, std::nullopt, levelCellName(*cell.cell), *text});
+        }
+    }
+    return std::nullopt;
+}
+
 // The keys at the top besides the groups and "generalMode".
 constexpr std::array<std::string_view, 4> kFields{"format", "version", "device", "biosVersion"};
 
@@ -170,11 +212,11 @@ std::optional<std::string> stringField(const Json& file, const char* key, std::s
     return std::nullopt;
 }
 
-// The first key at the top of the file that the format does not have.
-std::optional<std::string> unknownKey(const Json& file) {
+// The first key at the top of the file that the format of its version does not have.
+std::optional<std::string> unknownKey(const Json& file, std::uint64_t version) {
     for (const auto& [key, value] : file.items()) {
         const bool known = std::find(kFields.begin(), kFields.end(), key) != kFields.end() ||
-                           key == keyOf(Control::GeneralMode) ||
+                           key == keyOf(Control::GeneralMode) || (key == kLevelsKey && version >= 2) ||
                            std::any_of(kGroups.begin(), kGroups.end(),
                                        [&key = key](const Group& g) { return key == g.key; });
         if (!known) return key;
@@ -242,9 +284,11 @@ std::optional<std::string> formatAndVersion(const Json& file) {
                ", not \"" + kSettingsFormat + "\".";
     if (!file.contains("version")) return R"(The settings file has no "version" key.)";
     const Json& version = file.at("version");
-    if (!version.is_number_unsigned() || version.get<std::uint64_t>() != std::uint64_t{kSettingsVersion})
-        return "The settings file has version " + described(version) + ", but this editor reads version " +
-               std::to_string(kSettingsVersion) + " only.";
+    const bool known = version.is_number_unsigned() && version.get<std::uint64_t>() >= 1 &&
+                       version.get<std::uint64_t>() <= std::uint64_t{kSettingsVersion};
+    if (!known)
+        return "The settings file has version " + described(version) +
+               ", but this editor reads versions 1 and " + std::to_string(kSettingsVersion) + " only.";
     return std::nullopt;
 }
 
@@ -273,6 +317,20 @@ RequestApplied applyRequest(EditorModel& model, const ValueRequest& request, Con
         if (!applied.refused) settle(combo, chooseVoltage(model, combo, wanted, nameOf(combo)));
     for (const auto& [edit, value] : request.boxes)
         if (!applied.refused) settle(edit, typeIntoBox(model, edit, value, nameOf(edit)));
+    for (const OrderedValue& value : request.ordered) {
+        if (applied.refused) break;
+        if (!value.control) {
+            std::optional<Unset> unset = setLevelValue(model, value);
+            if (unset && (!unset->cardLacksIt || lacking == LackingValues::Refuse))
+                applied.refused = std::move(unset->why);
+            else if (unset)
+                applied.skipped.push_back(value.name);
+        } else if (controlInfo(*value.control).kind == ControlKind::List) {
+            settle(*value.control, chooseVoltage(model, *value.control, value.value, value.name));
+        } else {
+            settle(*value.control, typeIntoBox(model, *value.control, value.value, value.name));
+        }
+    }
     return applied;
 }
 
@@ -309,6 +367,17 @@ Settings settingsShown(const EditorModel& model) {
         const EditBox& edit = form.edit(box);
         if (edit.enabled && !edit.text.empty()) settings.values.boxes[box] = edit.text;
     }
+    // Each memory copy on its own: the copies of other memory configurations come back as they were.
+    if (model.levels())
+        for (const EditableLevel& level : model.levels()->levels)
+            for (const LevelCell& cell : cellsOf(level)) {
+                if (cell.field == LevelField::Memory) continue;
+                const std::string name = levelCellName(cell);
+                const std::size_t colon = name.find(':');
+                settings.values.ordered.push_back(
+                    {std::string(kLevelsKey) + "." + name.substr(0, colon) + "." + name.substr(colon + 1),
+                     std::nullopt, name, model.levelText(cell)});
+            }
     return settings;
 }
 
@@ -336,6 +405,13 @@ std::string settingsText(const Settings& settings) {
     file["voltages"] = voltages;
     file["clocks"] = numbers(kClockBoxesByMode);
     file["timings"] = numbers(kTimingBoxes);
+    Json levels = Json::object();
+    for (const OrderedValue& value : settings.values.ordered) {
+        if (value.control) continue;
+        const std::size_t colon = value.cell.find(':');
+        levels[value.cell.substr(0, colon)][value.cell.substr(colon + 1)] = value.value;
+    }
+    if (!levels.empty()) file[kLevelsKey] = levels;
     return file.dump(2, ' ', true, Json::error_handler_t::replace) + "\n";
 }
 
@@ -345,9 +421,12 @@ SettingsRead readSettings(std::string_view text) {
     if (!file.is_object())
         return {std::nullopt, "The settings file is " + described(file) + ", but it must be an object."};
     if (std::optional<std::string> error = formatAndVersion(file)) return {std::nullopt, std::move(*error)};
-    if (const std::optional<std::string> key = unknownKey(file))
-        return {std::nullopt, *key + ": a settings file has no such key."};
+    const auto version = file.at("version").get<std::uint64_t>();
+    if (const std::optional<std::string> key = unknownKey(file, version))
+        return {std::nullopt, *key + (*key == kLevelsKey ? ": a settings file of version 1 has no such key."
+                                                         : ": a settings file has no such key.")};
     Settings settings;
+    settings.version = static_cast<int>(version);
     std::optional<std::string> error = stringField(file, "device", settings.device);
     if (!error) error = stringField(file, "biosVersion", settings.biosVersion);
     const std::string general = keyOf(Control::GeneralMode);
@@ -359,6 +438,7 @@ SettingsRead readSettings(std::string_view text) {
     }
     for (const Group& group : kGroups)
         if (!error) error = readGroup(file, group, settings.values);
+    if (!error) error = readLevels(file, settings.values);
     if (error) return {std::nullopt, std::move(*error)};
     return {std::move(settings), {}};
 }
@@ -415,7 +495,14 @@ RequestApplied applySettings(EditorModel& model, const Settings& settings, Lacki
             return list.selected >= 0 && list.selected < static_cast<int>(list.entries.size()) &&
                    sameVoltage(list.entries[static_cast<std::size_t>(list.selected)], wanted.second);
         });
-    return applyRequest(model, request, settingsKey, lacking);
+    // Another card numbers its levels its own way: its levels are left out, named once.
+    const bool otherCard = otherDevice(settings, model).has_value();
+    const bool levelsLeftOut =
+        otherCard && std::erase_if(request.ordered, [](const OrderedValue& v) { return !v.control; }) > 0;
+    RequestApplied applied = applyRequest(model, request, settingsKey, lacking);
+    if (levelsLeftOut && !applied.refused && lacking == LackingValues::Skip)
+        applied.skipped.emplace_back(kLevelsKey);
+    return applied;
 }
 
 std::optional<std::string> applySettings(EditorModel& model, const Settings& settings) {

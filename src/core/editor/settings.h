@@ -14,13 +14,24 @@
 
 namespace zfx {
 
+// A value given in order after the window's: a performance level's ("80h:memory.3"), or a box's
+// or a list's given after a level's, so that the later of two values for one thing wins.
+struct OrderedValue {
+    std::string name;               // how messages name it: "--level 80h:core", "levels.80h.core"
+    std::optional<Control> control; // a box or list; absent for a level's value
+    std::string cell;               // a level's value: "80h:core"
+    std::string value;
+};
+
 // The values a user asks the window to take, control by control, as set's options or a settings
-// file give them. Lists take "1.5", "1.5V" or "#position"; boxes take their text.
+// file give them. Lists take "1.5", "1.5V" or "#position"; boxes take their text; a level's values
+// take MHz (with two decimals on GeForce FX), a voltage of the table ("1.44", "1.44V") or a fan %.
 struct ValueRequest {
     bool generalMode = false;
     bool timings = false;                    // tick "Edit memory timings" even without a timing value
     std::map<Control, std::string> voltages; // list -> wanted entry, applied in the window's order
     std::map<Control, std::string> boxes;    // edit box -> text, typed in the window's order
+    std::vector<OrderedValue> ordered;       // then these, in their order
 };
 
 using ControlName = std::string (*)(Control);
@@ -46,8 +57,9 @@ RequestApplied applyRequest(EditorModel& model, const ValueRequest& request, Con
 std::optional<std::string> applyRequest(EditorModel& model, const ValueRequest& request, ControlName nameOf);
 
 // A settings file: the editable values of one card, for the same card or another of its kind.
-// Version 1 is the only one; a reader refuses any other.
-inline constexpr int kSettingsVersion = 1;
+// Version 2 adds the performance levels ("levels"); a reader takes version 1 and 2 and refuses any
+// other.
+inline constexpr int kSettingsVersion = 2;
 inline constexpr const char* kSettingsFormat = "zorvane-fx-settings";
 // A settings file is a few hundred bytes and nests its values two levels deep; a reader refuses a
 // file larger than this, or nested deeper, before it parses it.
@@ -61,13 +73,14 @@ struct Settings {
     ValueRequest values;
 };
 
-// The values the window shows: every enabled box and every list with a selection, and whether
-// general mode is ticked.
+// The values the window shows: every enabled box and every list with a selection, whether
+// general mode is ticked, and every value of every performance level (each memory copy on its own).
 Settings settingsShown(const EditorModel& model);
 
 // The settings as JSON: the format's name and version, the device and BIOS version, then the
 // values by the keys of info --json: "voltages" {"2d", "throttle", "3d"}, "clocks" {"core2d", ...},
-// "timings" {"A" .. "F"}.
+// "timings" {"A" .. "F"}, and "levels" {"80h": {"core", "memory.0" .. , "voltage", "fan"}} where
+// the image has performance levels.
 std::string settingsText(const Settings& settings);
 
 struct SettingsRead {

@@ -314,6 +314,15 @@ std::string levelRange(const EditableLevels& levels, const LevelCell& cell) {
     return "0 to " + valueText(levels, cell, top) + " MHz";
 }
 
+std::optional<std::uint32_t> voltageOf(std::string_view text) {
+    std::string_view value = trimmed(text);
+    if (!value.empty() && (value.back() == 'V' || value.back() == 'v'))
+        value = trimmed(value.substr(0, value.size() - 1));
+    const auto volts = hundredthsOf(value, 2);
+    if (!volts || *volts > 0xFF) return std::nullopt;
+    return static_cast<std::uint32_t>(*volts);
+}
+
 LevelValueRead readLevelValue(const EditableLevels& levels, const LevelCell& cell, std::string_view text) {
     const std::string caption = levelCellCaption(cell);
     const std::string quoted = "\"" + std::string(text) + "\"";
@@ -325,6 +334,8 @@ LevelValueRead readLevelValue(const EditableLevels& levels, const LevelCell& cel
         if (!volts)
             return {std::nullopt,
                     caption + " holds " + quoted + ", which is no voltage such as 1.44 or 1.44V.", true};
+        // The voltage the level asks for already is kept, whatever the table holds.
+        if (*volts == fileValue(levels, cell)) return {static_cast<std::uint32_t>(*volts), {}};
         const bool inTable =
             *volts <= 0xFF && std::find(levels.tableVoltages.begin(), levels.tableVoltages.end(),
                                         static_cast<std::uint8_t>(*volts)) != levels.tableVoltages.end();

@@ -93,6 +93,8 @@ struct LevelValueRead {
     bool notANumber = false;
 };
 LevelValueRead readLevelValue(const EditableLevels& levels, const LevelCell& cell, std::string_view text);
+// A voltage as a user writes it ("1.44", "1.44V", "1.44 V") in 10 mV, whether the table has it or not.
+std::optional<std::uint32_t> voltageOf(std::string_view text);
 // The range a value takes, in words: "0 to 42949672.95 MHz", "1.29 V or 1.44 V", "0 to 100 %".
 std::string levelRange(const EditableLevels& levels, const LevelCell& cell);
 

@@ -16,11 +16,16 @@ std::string captionOf(CardField field) {
 } // namespace
 
 std::int32_t placeWidth(PlaceKind kind) {
-    return kind == PlaceKind::Byte || kind == PlaceKind::LevelVoltage ? 1 : 2;
+    if (kind == PlaceKind::LevelClock) return 4;
+    return kind == PlaceKind::Byte || kind == PlaceKind::LevelVoltage || kind == PlaceKind::Percent ? 1 : 2;
 }
 
 std::string placeUnit(PlaceKind kind) {
-    return kind == PlaceKind::HundredthsClock || kind == PlaceKind::WholeMhzClock ? " MHz" : "";
+    if (kind == PlaceKind::Percent) return " %";
+    return kind == PlaceKind::HundredthsClock || kind == PlaceKind::WholeMhzClock ||
+                   kind == PlaceKind::LevelClock
+               ? " MHz"
+               : "";
 }
 
 namespace {
@@ -83,6 +88,10 @@ std::string valueAt(const FieldPlace& place, const BiosImage& image, std::size_t
         return shortVoltsText(image.at(at)) + ", code " + std::to_string(image.at(at + 1));
     case PlaceKind::LevelVoltage:
         return shortVoltsText(image.at(at));
+    case PlaceKind::LevelClock:
+        return hundredthsText(static_cast<std::uint32_t>(image.word(at)) |
+                              (static_cast<std::uint32_t>(image.word(at + 2)) << 16));
+    case PlaceKind::Percent:
     case PlaceKind::Byte:
         return std::to_string(image.at(at));
     }

@@ -18,6 +18,8 @@ enum class PlaceKind {
     WholeMhzClock,   // 16 bits, whole MHz (GeForce 6800)
     VoltagePair,     // a voltage in 10 mV units and the regulator's code behind it
     LevelVoltage,    // a performance level's own voltage, one byte in 10 mV units
+    LevelClock,      // a GeForce FX performance level's clock: 32 bits, hundredths of a MHz
+    Percent,         // one byte, a performance level's fan
     Byte,            // one byte, shown in decimal
 };
 
@@ -33,11 +35,13 @@ struct FieldPlace {
     // The voltage table's entry, by its position, of a place that holds one no control shows; -1
     // for every other place.
     int voltageEntry = -1;
+    // The value of a performance level that no control shows; absent for every other place.
+    std::optional<LevelCell> levelCell{};
 
     // Whether two places, of one image or of two, hold the same value: the same card field, the
-    // same voltage entry, or both the table's highest code.
+    // same voltage entry, the same value of a level, or both the table's highest code.
     bool holdsSameValueAs(const FieldPlace& other) const {
-        return field == other.field && voltageEntry == other.voltageEntry;
+        return field == other.field && voltageEntry == other.voltageEntry && levelCell == other.levelCell;
     }
 };
 
