@@ -76,10 +76,14 @@ int main(int argc, char** argv) {
         write(editor / ("seed-" + std::to_string(n++)), bytes);
     };
 
-    for (const auto& sample : zfx::samples::allSamples()) {
-        seed(withActions({0, 0, 0, 0, 0, 0, 0, 0}, sample.bytes));
-        seed(withActions({3, 2, 3, 4, 0xFF, 0x0F, 17, 5}, sample.bytes));
-    }
+    const std::vector<zfx::samples::Sample> samples = zfx::samples::allSamples();
+    const auto sampleSeeds = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            seed(withActions({0, 0, 0, 0, 0, 0, 0, 0}, samples[i].bytes));
+            seed(withActions({3, 2, 3, 4, 0xFF, 0x0F, 17, 5}, samples[i].bytes));
+        }
+    };
+    sampleSeeds(0, zfx::samples::kFirstSamples);
     for (const auto& fault : zfx::samples::plantedFaults())
         seed(withActions({2, 1, 1, 1, 0x01, 0x00, 3, 0}, fault.bytes));
     for (const auto& planted : zfx::samples::plantedContradictions())
@@ -94,6 +98,7 @@ int main(int argc, char** argv) {
         }
     for (const std::size_t size : {0u, 1u, 2u, 7u, 8u, 85u, 86u})
         seed(withActions({0, 0, 0, 0, 0, 0, 0, 0}, std::vector<std::uint8_t>(size, 0)));
+    sampleSeeds(zfx::samples::kFirstSamples, samples.size());
 
     write(pattern / "seed-0", {2, 0x18, 0x02, 0x20, 0x00, 0x18, 0x02, 0x20});
     write(pattern / "seed-1", {2, 0x10, 0x02, 0x02, 0x00, 0x10, 0x02, 0x02, 0x02});

@@ -3,6 +3,7 @@
 
 #include "image_builder.h"
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -54,7 +55,30 @@ struct Recipe {
     std::uint8_t entryLength = 0x39;    // 57-byte levels, 56 on the 5800 and Quadro FX 1000
     std::size_t timingA = 0;            // Timing A behind the timing pattern at +9, +51 or +81; 0: none
     std::vector<std::uint8_t> voltages; // the levels' voltages, entries of the voltage table
+    // 0: the performance table lies over the clock marker, laid by buildStructure. Else the recipe's
+    // tables write the whole performance table here, and the structure only points to it.
+    std::size_t perfAt = 0;
 };
+
+// A GeForce FX level of version 15h: the core clock at +1, the memory clock's eight copies (one
+// per memory configuration) from +5, the fan at +55 and the voltage at +56, clocks in 10 kHz.
+void fxLevel(ImageBuilder& b, std::size_t entry, std::uint8_t id, double core,
+             const std::array<double, 8>& memory, std::uint8_t fan, std::uint8_t voltage) {
+    b.bytes(entry, {id}).word(entry + 1, fx(core));
+    for (std::size_t copy = 0; copy < memory.size(); ++copy)
+        b.word(entry + 5 + 4 * copy, fx(memory[copy]));
+    b.bytes(entry + 55, {fan, voltage});
+}
+
+// A GeForce 6 level of version 25h: the fan at +4, the voltage at +5, the core clock at +6 and
+// the memory clock at +12, in whole MHz; the shader clock at +10 left at 0.
+void geForce6Level(ImageBuilder& b, std::size_t entry, std::uint8_t id, std::uint16_t core,
+                   std::uint16_t memory, std::uint8_t fan, std::uint8_t voltage) {
+    b.bytes(entry, {id}).bytes(entry + 4, {fan, voltage}).word(entry + 6, core).word(entry + 12, memory);
+}
+
+constexpr std::size_t kFxLevelStride = 57;
+constexpr std::size_t kGeForce6LevelStride = 16 + 2 * 4;
 
 std::vector<Recipe> recipes() {
     constexpr std::size_t m = kClockMarkerAt;
@@ -323,6 +347,62 @@ std::vector<Recipe> recipes() {
          0x39,
          0,
          {}},
+        {"gf6800-le.rom",
+         "GeForce 6800 LE",
+         0x0042,
+         kAsus,
+         "5.40.02.15.12",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x03, 0x6E, 0x00, 0x78, 0x01, 0x82, 0x02});
+             b.bytes(m, {0x18, 0x02, 0x20, 0xFF});
+             b.word(m + 8, 300).word(m + 13, 350).word(m + 38, 250).word(m + 43, 350);
+             b.bytes(m + 6, {35}).bytes(m + 36, {80}); // the levels' fans
+         },
+         Structure::Bit,
+         0x39,
+         0,
+         {0x6E, 0x78}},
+        {"fx5700-levels-only.rom",
+         "GeForce FX 5700 (performance levels only)",
+         0x0342,
+         kMsi,
+         "4.36.20.33.00",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x05, 0x78, 0x01, 0x82, 0x02, 0x8C, 0x03});
+             // No clock marker: the performance table alone where the others keep their marker, a
+             // 9-byte header and three levels. Level 60h keeps two memory configurations: copies 0
+             // and 1 at 300 MHz, the others at 350, the clock it shows.
+             b.bytes(m, {0x09, 0x15, 0x03, 0x39});
+             fxLevel(b, m + 9, 0x20, 300, {275, 275, 275, 275, 275, 275, 275, 275}, 40, 0x78);
+             fxLevel(b, m + 9 + kFxLevelStride, 0x60, 425, {300, 300, 350, 350, 350, 350, 350, 350}, 60,
+                     0x82);
+             fxLevel(b, m + 9 + 2 * kFxLevelStride, 0x80, 475, {450, 450, 450, 450, 450, 450, 450, 450}, 100,
+                     0x8C);
+         },
+         Structure::Bmp,
+         0x39,
+         0,
+         {},
+         m},
+        {"gf6800-gt-levels-only.rom",
+         "GeForce 6800 GT (performance levels only)",
+         0x0045,
+         kMsi,
+         "5.40.02.17.21",
+         [=](ImageBuilder& b) {
+             b.bytes(v, {0x10, 0x02, 0x03, 0x00, 0x02, 0x78, 0x00, 0x82, 0x01, 0x8C, 0x02});
+             // No clock marker: a performance table of version 25h alone, three levels of 16 bytes
+             // with two 4-byte sub-entries each (memory timing entry 0).
+             b.bytes(m, {0x25, 0x06, 0x03, 0x10, 0x02, 0x04});
+             geForce6Level(b, m + 6, 0x20, 300, 350, 40, 0x78);
+             geForce6Level(b, m + 6 + kGeForce6LevelStride, 0x60, 350, 500, 60, 0x82);
+             geForce6Level(b, m + 6 + 2 * kGeForce6LevelStride, 0x80, 400, 550, 100, 0x8C);
+         },
+         Structure::Bit,
+         0x39,
+         0,
+         {},
+         m},
     };
 }
 
@@ -331,7 +411,6 @@ constexpr std::size_t kBitTokenData = 0x0320;  // the data of the BIT 'P' and 'I
 constexpr std::size_t kTimingTableAt = 0x0380; // the 6800's memory timing table
 constexpr std::size_t kScriptTableAt = 0x0400; // the init-script table
 constexpr std::size_t kEmptyScriptAt = 0x0410; // a script that only ends
-constexpr std::size_t kFxLevelStride = 57;
 
 // The version text's first four numbers, as the BMP keeps them (micro, minor, chip, major).
 std::vector<std::uint8_t> bmpVersion(const std::string& version) {
@@ -379,13 +458,15 @@ void buildStructure(ImageBuilder& b, const Recipe& r) {
     const bool voltageTable = r.fileName != "fx5500.rom" && r.fileName != "fx5200.rom";
     if (r.structure == Structure::Bmp) {
         // The performance table's 9-byte header ends in the marker's first two bytes; its first
-        // level starts on the marker's third, the level id 20h.
-        const std::size_t perf = m - 7;
-        b.bytes(perf, {0x09, 0x15, 0x03, r.entryLength});
-        for (std::size_t level = 0; level < 3; ++level) {
-            const std::size_t entry = m + 2 + level * (r.entryLength == 0x38 ? 56 : kFxLevelStride);
-            if (level > 0) b.bytes(entry, {static_cast<std::uint8_t>(level == 1 ? 0x60 : 0x80)});
-            if (level < r.voltages.size()) b.bytes(entry + 56, {r.voltages[level]});
+        // level starts on the marker's third, the level id 20h. Or the recipe's own table.
+        const std::size_t perf = r.perfAt != 0 ? r.perfAt : m - 7;
+        if (r.perfAt == 0) {
+            b.bytes(perf, {0x09, 0x15, 0x03, r.entryLength});
+            for (std::size_t level = 0; level < 3; ++level) {
+                const std::size_t entry = m + 2 + level * (r.entryLength == 0x38 ? 56 : kFxLevelStride);
+                if (level > 0) b.bytes(entry, {static_cast<std::uint8_t>(level == 1 ? 0x60 : 0x80)});
+                if (level < r.voltages.size()) b.bytes(entry + 56, {r.voltages[level]});
+            }
         }
         const std::size_t at = kStructureAt;
         b.bytes(at, {0xFF, 0x7F, 0x4E, 0x56, 0x00, 0x05, 0x28});
@@ -398,15 +479,18 @@ void buildStructure(ImageBuilder& b, const Recipe& r) {
         if (voltageTable) b.word(at + 0x98, static_cast<std::uint16_t>(kVoltageTableAt));
         return;
     }
-    // The 6800: a BIT structure, a performance table of version 21h with two levels of 14 bytes
-    // and two 8-byte sub-entries each, the first level on the marker's third byte.
-    const std::size_t perf = m - 6;
-    b.bytes(perf, {0x21, 0x08, 0x02, 0x0E, 0x02, 0x08});
-    for (std::size_t level = 0; level < 2; ++level) {
-        const std::size_t entry = m + 2 + level * 30;
-        if (level > 0) b.bytes(entry, {0x60});
-        b.bytes(entry + 5, {r.voltages.at(level)});
-        b.bytes(entry + 14 + 1, {0x00}).bytes(entry + 22 + 1, {0x00}); // memory timing entry 0
+    // The 6800: a BIT structure pointing to a performance table of version 21h with two levels of
+    // 14 bytes and two 8-byte sub-entries each, the first level on the marker's third byte, or to
+    // the recipe's own table.
+    const std::size_t perf = r.perfAt != 0 ? r.perfAt : m - 6;
+    if (r.perfAt == 0) {
+        b.bytes(perf, {0x21, 0x08, 0x02, 0x0E, 0x02, 0x08});
+        for (std::size_t level = 0; level < 2; ++level) {
+            const std::size_t entry = m + 2 + level * 30;
+            if (level > 0) b.bytes(entry, {0x60});
+            b.bytes(entry + 5, {r.voltages.at(level)});
+            b.bytes(entry + 14 + 1, {0x00}).bytes(entry + 22 + 1, {0x00}); // memory timing entry 0
+        }
     }
     b.bytes(kTimingTableAt, {0x10, 0x04, 0x01, 0x0F});
     const std::size_t at = kStructureAt;

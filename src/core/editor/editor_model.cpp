@@ -738,8 +738,14 @@ std::string EditorModel::proposedSavePath(const std::function<bool(const std::st
 // --- the performance levels ---
 
 std::optional<Control> EditorModel::linkedControl(const LevelCell& cell) const {
-    for (const LevelLink& link : m_analysis.links)
-        if (link.cell == cell) return controlFor(link.field);
+    for (const LevelLink& link : m_analysis.links) {
+        if (link.cell != cell) continue;
+        const Control control = controlFor(link.field);
+        // A list that offers nothing (the throttle list of a two-entry table) shows no value.
+        if (controlInfo(control).kind == ControlKind::List && !m_form.combo(control).enabled)
+            return std::nullopt;
+        return control;
+    }
     return std::nullopt;
 }
 

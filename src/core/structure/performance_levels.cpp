@@ -176,10 +176,15 @@ std::vector<LevelLink> levelLinks(const EditableLevels& levels, const CardData& 
             std::any_of(links.begin(), links.end(), [&](const LevelLink& l) { return l.cell == cell; });
         if (!known) links.push_back({cell, field});
     };
+    // A box that writes its field into other levels as well is not one value with a level's.
+    const auto inOtherLevels = [&](CardField field, std::uint8_t id) {
+        return std::any_of(places.clocks.begin(), places.clocks.end(),
+                           [&](const LevelCopies& c) { return c.field == field && c.levelId != id; });
+    };
     for (const EditableLevel& level : levels.levels) {
         if (data.clocks.table)
             for (const ShownClock& shown : data.clocks.table->shown) {
-                if (!confirmed(shown.field)) continue;
+                if (!confirmed(shown.field) || inOtherLevels(shown.field, level.id)) continue;
                 if (shown.offset == level.core.offset) add({level.id, LevelField::Core}, shown.field);
                 for (const int k : level.shownCopies)
                     if (shown.offset == level.memory[static_cast<std::size_t>(k)].offset)

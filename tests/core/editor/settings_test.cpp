@@ -25,7 +25,8 @@ TEST(Settings, WrittenAndReadBackAreTheSame) {
         editor.open(test::sampleBytes(name));
         editor.model.setChecked(Control::TimingEdit, true);
         const Settings shown = settingsShown(editor.model);
-        EXPECT_FALSE(shown.values.boxes.empty());
+        // The levels-only samples have no clock table the patterns find: their boxes show "--".
+        EXPECT_EQ(shown.values.boxes.empty(), name.find("levels-only") != std::string::npos);
         const SettingsRead read = readSettings(settingsText(shown));
         ASSERT_TRUE(read.settings) << read.error;
         EXPECT_EQ(read.settings->device, shown.device);

@@ -116,5 +116,57 @@ TEST(RiskyValues, SeveralAreListedInTheWindowsOrderAndCliSavesWithThem) {
     EXPECT_LT(detail.find("3D core clock"), detail.find("2D memory clock"));
 }
 
+// The performance levels' own values far from the file's, as the save asks about them: a fan
+// slower than the file's, a clock far above it, a memory clock about twice it.
+TEST(RiskyValues, LevelValuesFarFromTheFilesAreQuestioned) {
+    struct Case {
+        std::string sample;
+        std::string cell;
+        std::string text;
+        std::string line; // empty: no question
+    };
+    const std::string ddr =
+        ". Is it the effective (DDR) rate? The box takes the real clock, half of that rate.";
+    const std::vector<Case> cases{
+        {"fx5700-levels-only.rom", "20h:fan", "30",
+         "level 20h fan: 30 % is below the file's 40 %; a slower fan lets the card run hotter."},
+        {"fx5700-levels-only.rom", "20h:fan", "50", ""},
+        {"fx5700-levels-only.rom", "80h:core", "600",
+         "level 80h core clock: 600 MHz is 26% above the file's 475 MHz."},
+        {"fx5700-levels-only.rom", "80h:core", "570", ""},
+        {"fx5700-levels-only.rom", "80h:core", "200",
+         "level 80h core clock: 200 MHz is 58% below the file's 475 MHz. Was a digit left out?"},
+        {"fx5700-levels-only.rom", "20h:memory", "550",
+         "level 20h memory clock: 550 MHz is 2.0 times the file's 275 MHz" + ddr},
+        {"fx5700-levels-only.rom", "60h:memory.0", "600",
+         "level 60h memory copy 0: 600 MHz is 2.0 times the file's 300 MHz" + ddr},
+        {"fx5700-levels-only.rom", "20h:voltage", "1.40", ""},
+        {"gf6800-gt-levels-only.rom", "20h:memory", "700",
+         "level 20h memory clock: 700 MHz is 2.0 times the file's 350 MHz" + ddr},
+        {"gf6800-gt-levels-only.rom", "80h:fan", "0",
+         "level 80h fan: 0 % is below the file's 100 %; a slower fan lets the card run hotter."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sample + " " + c.cell + " " + c.text);
+        Editor e;
+        e.open(test::sampleBytes(c.sample));
+        const std::optional<LevelCell> cell = readLevelCell(c.cell).cell;
+        ASSERT_TRUE(cell);
+        ASSERT_EQ(e.model.setLevelText(*cell, c.text), std::nullopt);
+        e.host.saveAnyway = {false};
+        const Outcome saved = e.model.saveBios(e.dir.file("out.rom").string(), kRomFilterEntry);
+        if (c.line.empty()) {
+            EXPECT_TRUE(saved.ok());
+            EXPECT_TRUE(e.host.saveQuestions.empty());
+            continue;
+        }
+        EXPECT_EQ(saved.cause, OutcomeCause::Cancelled);
+        EXPECT_FALSE(std::filesystem::exists(e.dir.file("out.rom")));
+        ASSERT_EQ(e.host.saveQuestions.size(), 1u);
+        EXPECT_EQ(e.host.saveQuestions[0].first, kSaveRiskyValues);
+        EXPECT_EQ(e.host.saveQuestions[0].second, c.line);
+    }
+}
+
 } // namespace
 } // namespace zfx

@@ -105,7 +105,8 @@ TEST_P(SampleStructure, EverySampleOfACardFamilyIsConfirmed) {
         }
     const bool hasClocks = std::any_of(c.findings.begin(), c.findings.end(),
                                        [](const Finding& v) { return tableName(v) == "clock table"; });
-    EXPECT_TRUE(hasClocks);
+    // The levels-only samples have no clock table the patterns find, so there is none to confirm.
+    EXPECT_EQ(hasClocks, GetParam().find("levels-only") == std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFamily, SampleStructure, ::testing::ValuesIn(test::sampleNames()));

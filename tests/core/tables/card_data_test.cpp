@@ -28,7 +28,9 @@ TEST_P(CardDataOfSample, AgreesWithTheWindowAfterAnOpen) {
         EXPECT_EQ(e.form().combo(Control::Voltage2D).entries.size(), data.voltages.table->offered.size());
     }
 
-    ASSERT_EQ(data.clocks.table.has_value(), data.clocks.family != ClockFamily::None);
+    // The levels-only samples are of a family with a clock table, but without its marker.
+    const bool levelsOnly = GetParam().find("levels-only") != std::string::npos;
+    ASSERT_EQ(data.clocks.table.has_value(), data.clocks.family != ClockFamily::None && !levelsOnly);
     if (data.clocks.table) {
         for (const ShownClock& clock : data.clocks.table->shown)
             EXPECT_EQ(e.form().edit(controlFor(clock.field)).text, std::to_string(clock.mhz));
