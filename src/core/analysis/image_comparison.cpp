@@ -198,8 +198,11 @@ ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& s
     return result;
 }
 
-std::vector<FieldChange> compareValues(const ImageAnalysis& before, const ImageAnalysis& after) {
-    return fieldChanges(valuePlaces(before), valuePlaces(after), before.image, after.image);
+std::vector<FieldChange> compareValues(const ImageAnalysis& before, const ImageAnalysis& after,
+                                       PlacesOf placesOf) {
+    const std::vector<FieldPlace> placesBefore = valuePlaces(before);
+    return fieldChanges(placesBefore, placesOf == PlacesOf::Before ? placesBefore : valuePlaces(after),
+                        before.image, after.image);
 }
 
 std::string changeLine(const FieldChange& change) {
