@@ -4,6 +4,7 @@
 // system, opens it by name, and offers the saved file back as a download.
 #include "editor/editor_model.h"
 #include "editor/editor_state.h"
+#include "structure/performance_levels.h"
 
 #include <nlohmann/json.hpp>
 
@@ -150,6 +151,22 @@ class PageEditor {
             m_model.keyReleased(*box);
         });
     }
+    // A value of a performance level, by its cell's name ("80h:memory.3"), typed or chosen in the
+    // levels table. What the model does not set it says why, as an error.
+    val setLevel(const std::string& name, const std::string& text) {
+        return act([&] {
+            const LevelCellRead read = readLevelCell(name);
+            const std::optional<std::string> refused =
+                read.cell ? m_model.setLevelText(*read.cell, text) : read.error;
+            if (refused) m_host.showMessage({"The value was not set.", *refused, true});
+        });
+    }
+    // Puts back what the file holds into one cell of the levels table.
+    val revertLevel(const std::string& name) {
+        return act([&] {
+            if (const LevelCellRead read = readLevelCell(name); read.cell) m_model.revertLevel(*read.cell);
+        });
+    }
     val undo() {
         return act([&] { m_model.undo(); });
     }
@@ -261,6 +278,8 @@ EMSCRIPTEN_BINDINGS(zorvane_fx) {
         .function("setChecked", &zfx::web::PageEditor::setChecked)
         .function("select", &zfx::web::PageEditor::select)
         .function("type", &zfx::web::PageEditor::type)
+        .function("setLevel", &zfx::web::PageEditor::setLevel)
+        .function("revertLevel", &zfx::web::PageEditor::revertLevel)
         .function("undo", &zfx::web::PageEditor::undo)
         .function("redo", &zfx::web::PageEditor::redo)
         .function("revertAll", &zfx::web::PageEditor::revertAll)

@@ -3,7 +3,7 @@
 // the user opens is written into the module's in-memory file system and opened by name; a save is
 // read back from there and offered as a download.
 import createEditorModule from './zorvane-fx.mjs';
-import { showChanges, showPlace, showState } from './controls.js';
+import { showChanges, showPlace, showState, toggleCopies } from './controls.js';
 import { showDialog, showSecondary } from './dialogs.js';
 
 const module = await createEditorModule();
@@ -182,6 +182,36 @@ for (const element of document.querySelectorAll('[data-control]')) {
         element.addEventListener('blur', () => showPlace(''));
     }
 }
+
+// The levels table, built anew by each render that finds other levels: its elements are reached
+// through the table. A cell sends its text as the user types or chooses it; Esc or its button puts
+// back the file's value.
+const levelEditor = document.getElementById('level-editor');
+levelEditor.addEventListener('input', (event) => {
+    const name = event.target.dataset.levelCell;
+    if (name && event.target.tagName === 'INPUT') act(() => editor.setLevel(name, event.target.value));
+});
+levelEditor.addEventListener('change', (event) => {
+    const name = event.target.dataset.levelCell;
+    if (name && event.target.tagName === 'SELECT') act(() => editor.setLevel(name, event.target.value));
+});
+levelEditor.addEventListener('click', (event) => {
+    const button = event.target.closest('button');
+    if (button?.dataset.revert) act(() => editor.revertLevel(button.dataset.revert));
+    else if (button?.dataset.copiesOf) toggleCopies(button.dataset.copiesOf);
+});
+levelEditor.addEventListener('keydown', (event) => {
+    const name = event.target.dataset.levelCell;
+    if (name && event.key === 'Escape') {
+        event.preventDefault();
+        act(() => editor.revertLevel(name));
+    }
+});
+for (const type of ['focusin', 'mouseover'])
+    levelEditor.addEventListener(type, (event) => {
+        if (event.target.dataset.levelCell) showPlace(event.target.dataset.place);
+    });
+levelEditor.addEventListener('focusout', () => showPlace(''));
 
 render();
 document.getElementById('loading').remove();

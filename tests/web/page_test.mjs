@@ -247,6 +247,12 @@ async function compareSave(page, dir, name, answer = 'save') {
             args.push('--timings');
         }
     }
+    return saveAgainstCli(page, dir, name, args, answer);
+}
+
+// Saves the page's edits and compares the download with what `set` writes for args; a question
+// before the save is answered with answer and must be what the CLI refuses the save for.
+async function saveAgainstCli(page, dir, name, args, answer = 'save') {
     const proposed = await page.inputValue('#save-name');
     checkSame(proposed, `${basename(name, extname(name))}-mod.rom`, `${name}: proposed save name`);
     const out = join(work, `${name}-cli`);
@@ -295,6 +301,112 @@ async function compareSave(page, dir, name, answer = 'save') {
     return { args, questions: questions.length, downloaded: saved !== null };
 }
 
+// --- the levels table ---
+
+// What the levels table shows: each cell's text, marks and the mode box it is linked to, by name.
+async function shownLevelCells(page) {
+    return page.$$eval('[data-level-cell]', (inputs) => Object.fromEntries(inputs.map((input) => [
+        input.dataset.levelCell, { text: input.value, changed: input.classList.contains('changed'),
+            refused: input.classList.contains('refused'), linked: input.dataset.linked, options: input.tagName === 'SELECT' ? [...input.options].map((o) => o.value) : [],
+            title: input.title }])));
+}
+// A number a little off the cell's, written as the cell writes it: two decimals where it has them.
+function nudged(text, by) {
+    const value = Number(text) + by;
+    return text.includes('.') ? value.toFixed(2) : String(value);
+}
+async function fillLevel(page, name, text) {
+    await page.fill(`[data-level-cell="${name}"]`, text);
+    await settle(page);
+}
+
+// Edits the levels in the page as a user would, each kind of value where the image has one: a
+// core clock no box shows, one a box shows (the box follows), a memory copy on its own, a voltage
+// from the table's list, a fan; checks the marks, the linked boxes, a revert and undo on the way,
+// then saves and compares the download with what `set --level` writes for the same edits.
+async function compareLevelSave(page, dir, name) {
+    await openIn(page, join(dir, name));
+    const before = await shownLevelCells(page);
+    const names = Object.keys(before);
+    if (names.length === 0) {
+        check(await page.$eval('#level-editor', (e) => e.hidden), `${name}: a levels table without levels`);
+        return { args: [], downloaded: false };
+    }
+    check(names.every((cell) => !before[cell].changed && !before[cell].refused && before[cell].title !== ''),
+        `${name}: the levels as opened are marked changed or refused, or lack their tool tip`);
+    const args = [];
+    const level = (cell) => cell.split(':')[0];
+    const edit = async (cell, text) => {
+        await fillLevel(page, cell, text);
+        args.push('--level', `${cell}=${text}`);
+    };
+    const cores = names.filter((cell) => cell.endsWith(':core'));
+    const unlinked = names.find((cell) => /:(core|memory)$/.test(cell) && !before[cell].linked);
+    if (unlinked) {
+        await edit(unlinked, nudged(before[unlinked].text, 5));
+        const after = await shownLevelCells(page);
+        check(after[unlinked].changed && !after[unlinked].refused, `${name}: ${unlinked} not marked as changed`);
+    }
+    // A value a mode box shows: typing into the level changes the box, typing into the box the level.
+    const linked = cores.find((cell) => before[cell].linked);
+    if (linked) {
+        const box = before[linked].linked;
+        const value = String(Math.round(Number(before[linked].text)) + 10);
+        await edit(linked, value);
+        checkSame(await page.inputValue(`[data-control="${box}"]`), value, `${name}: the ${box} box after ${linked}=${value}`);
+        const back = String(Number(value) + 1);
+        await page.fill(`[data-control="${box}"]`, back);
+        await settle(page);
+        const after = (await shownLevelCells(page))[linked];
+        check(after.text === back && after.changed, `${name}: ${linked} after typing ${back} into ${box}: ${JSON.stringify(after)}`);
+        args.push({ core3d: '--core-3d', coreThrottle: '--core-throttle', core2d: '--core-2d' }[box], back);
+    }
+    const copy = names.find((cell) => /:memory\.1$/.test(cell));
+    if (copy) {
+        // The copies are a row of their own, opened by the memory cell's button.
+        check(!(await page.isVisible(`[data-level-cell="${copy}"]`)), `${name}: the copies are shown before they are opened`);
+        await page.click(`[data-copies-of="${level(copy)}"]`);
+        check(await page.isVisible(`[data-level-cell="${copy}"]`), `${name}: the copies do not open`);
+        await edit(copy, nudged(before[copy].text, 3));
+        const after = await shownLevelCells(page);
+        check(after[copy].changed && !after[`${level(copy)}:memory`].changed,
+            `${name}: ${copy} changed alone should mark it alone`);
+        // A value refused by the save is marked, and put back by its button.
+        const other = `${level(copy)}:memory.0`;
+        await fillLevel(page, other, 'fast');
+        const refused = await shownLevelCells(page);
+        check(refused[other].refused && refused[other].title.includes('fast'), `${name}: ${other}=fast is not marked refused`);
+        await page.click(`[data-revert="${other}"]`);
+        await settle(page);
+        checkSame((await shownLevelCells(page))[other], before[other], `${name}: ${other} after its revert`);
+    }
+    const voltage = names.find((cell) => cell.endsWith(':voltage') && before[cell].options.length > 1);
+    if (voltage) {
+        const choice = before[voltage].options.find((value) => value !== before[voltage].text);
+        await page.selectOption(`[data-level-cell="${voltage}"]`, choice);
+        await settle(page);
+        args.push('--level', `${voltage}=${choice}`);
+        checkSame((await shownLevelCells(page))[voltage].text, choice, `${name}: ${voltage} after choosing ${choice}`);
+        // The mode's list that sets the level's voltage shows the choice as well.
+        const list = before[voltage].linked;
+        if (list) {
+            const entry = await page.$eval(`[data-control="${list}"]`, (select) => select.selectedOptions[0]?.text ?? '');
+            check(parseFloat(entry) === parseFloat(choice), `${name}: the ${list} list shows ${entry} after ${voltage}=${choice}`);
+        }
+    }
+    const fan = names.find((cell) => cell.endsWith(':fan'));
+    if (fan) await edit(fan, String((Number(before[fan].text) + 10) % 101));
+    // Undo takes the last edit back and redo gives it again, in the table as in the boxes.
+    const edited = await shownLevelCells(page);
+    await page.click('#undo-button');
+    await settle(page);
+    check(!same(await shownLevelCells(page), edited), `${name}: undo left the levels as they were`);
+    await page.click('#redo-button');
+    await settle(page);
+    checkSame(await shownLevelCells(page), edited, `${name}: the levels after undo and redo`);
+    return saveAgainstCli(page, dir, name, args);
+}
+
 // --- the run ---
 const started = Date.now();
 const samples = readdirSync(samplesDir).filter((name) => /\.(rom|bin)$/i.test(name)).sort();
@@ -316,6 +428,7 @@ const badFiles = readdirSync(bad).sort();
 // (an open over a ticked box runs the box's handler first, which the CLI's fresh open does not);
 // then, as a user would go on, the open over those edits, new edits and a save.
 let downloads = 0;
+let levelSaves = 0;
 for (const name of samples) {
     const page = await freshPage();
     for (const option of [undefined, '--general-mode', '--timings']) {
@@ -323,6 +436,9 @@ for (const name of samples) {
         await compareOpen(page, samplesDir, name, option);
     }
     downloads += (await compareSave(page, samplesDir, name)).downloaded ? 1 : 0;
+    await reload(page);
+    const levels = await compareLevelSave(page, samplesDir, name);
+    if (levels.args.length) levelSaves += levels.downloaded ? 1 : 0;
     await page.close();
 }
 {
@@ -398,6 +514,7 @@ for (const name of badFiles) {
     await page.close();
 }
 check(downloads > 0, 'no sample was saved');
+check(levelSaves > 0, 'no sample was saved with edited levels');
 
 const foreign = requests.filter((url) => !url.startsWith(`${origin}/`) && !/^(data|blob):/.test(url));
 checkSame(foreign, [], 'requests to another origin');
@@ -406,7 +523,7 @@ await browser.close();
 server.close();
 rmSync(work, { recursive: true, force: true });
 const seconds = ((Date.now() - started) / 1000).toFixed(1);
-console.log(`web: ${samples.length} samples and ${badFiles.length} made-up files opened, ${downloads} saves ` +
+console.log(`web: ${samples.length} samples and ${badFiles.length} made-up files opened, ${downloads} saves and ${levelSaves} with edited levels ` +
     `compared byte for byte, ${requests.length} requests all to ${origin}, ${seconds} s`);
 if (failures) {
     console.error(`web: ${failures} failures`);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The README's picture of the page: a sample opened, "Edit memory timings" ticked, the 3D core
-// clock raised and saved, the list of changes shown.
+// clock raised and saved, the list of changes shown; then in the levels table the second level's
+// memory copies opened and one of them changed, and the last level's fan raised.
 // Usage: node tests/web/screenshot.mjs SITE_DIR IMAGE OUT.png
 import { readFileSync } from 'node:fs';
 import { createServer } from 'node:http';
@@ -42,6 +43,24 @@ await page.click('#save-button');
 await page.waitForSelector('#dialog[open]');
 await dismissDialogs();
 await idle();
+const levels = await page.$$eval('#level-editor tbody tr[data-level]', (rows) => rows.map((row) => row.dataset.level));
+if (levels.length > 1) {
+    const second = levels[1];
+    const copy = `[data-level-cell="${second}:memory.1"]`;
+    if (await page.$(copy)) {
+        await page.click(`[data-copies-of="${second}"]`);
+        await page.fill(copy, String(Number(await page.inputValue(copy)) + 10));
+        await idle();
+    }
+    const fan = `[data-level-cell="${levels.at(-1)}:fan"]`;
+    if (await page.$(fan)) {
+        await page.fill(fan, String(Math.min(100, Number(await page.inputValue(fan)) + 40)));
+        await idle();
+    }
+}
+// The whole page in view: the status line, which keeps to the window's foot, then lies under it.
+const height = await page.evaluate(() => document.documentElement.scrollHeight);
+await page.setViewportSize({ width: 1000, height });
 await page.screenshot({ path: out, fullPage: true });
 await browser.close();
 server.close();

@@ -2,6 +2,7 @@
 #include "editor/editor_state.h"
 
 #include "editor/editor_model.h"
+#include "structure/performance_levels.h"
 #include "text/number_text.h"
 
 #include <nlohmann/json.hpp>
@@ -105,6 +106,55 @@ Json levelsShownJson(const LevelsPreview& preview) {
     return {{"heading", preview.heading}, {"rows", rows}};
 }
 
+std::string_view levelFieldKey(LevelField field) {
+    switch (field) {
+    case LevelField::Core:
+        return "core";
+    case LevelField::Memory:
+        return "memory";
+    case LevelField::MemoryCopy:
+        return "memoryCopy";
+    case LevelField::Voltage:
+        return "voltage";
+    case LevelField::Fan:
+        return "fan";
+    }
+    return "";
+}
+
+// One value of a level as its cell shows it: the text, its mark and tool tip, where its bytes lie,
+// and the mode box or list that shows the same value.
+Json levelCellJson(const EditorModel& model, const LevelCell& cell) {
+    const std::optional<Control> linked = model.linkedControl(cell);
+    return {{"name", levelCellName(cell)},
+            {"field", levelFieldKey(cell.field)},
+            {"copy", cell.field == LevelField::MemoryCopy ? Json(cell.copy) : Json(nullptr)},
+            {"text", model.levelText(cell)},
+            {"unit", levelUnit(cell)},
+            {"changed", model.levelChangedFromFile(cell)},
+            {"refusal", model.levelRefusal(cell)},
+            {"hint", model.levelHint(cell)},
+            {"place", model.levelPlaceOf(cell)},
+            {"linked", linked ? Json(keyOf(*linked)) : Json(nullptr)}};
+}
+
+// The levels as the window's table lets the user change them; null when the image has none.
+Json levelTableJson(const EditorModel& model) {
+    const std::optional<EditableLevels>& levels = model.levels();
+    if (!levels) return nullptr;
+    Json voltages = Json::array();
+    for (const std::uint8_t voltage : levels->tableVoltages)
+        voltages.push_back(fixedHundredthsText(voltage));
+    Json rows = Json::array();
+    for (const EditableLevel& level : levels->levels) {
+        Json cells = Json::array();
+        for (const LevelCell& cell : cellsOf(level))
+            cells.push_back(levelCellJson(model, cell));
+        rows.push_back({{"id", hexByte(level.id)}, {"cells", std::move(cells)}});
+    }
+    return {{"voltages", std::move(voltages)}, {"levels", std::move(rows)}};
+}
+
 Json statusJson(const EditorModel& model) {
     const bool opened = !model.analysis().image.empty();
     return {{"opened", opened},
@@ -180,6 +230,7 @@ Json windowViewJson(const EditorModel& model) {
             {"canRedo", model.canRedo()},
             {"modified", model.modified()},
             {"levels", levelsShownJson(model.levelsPreview())},
+            {"levelTable", levelTableJson(model)},
             {"status", statusJson(model)}};
 }
 

@@ -22,6 +22,19 @@ nlohmann::ordered_json editorStateJson(const EditorModel& model, const std::vect
 // What a window shows beside that state: its title and caption, the texts from the file as they
 // are shown (escaped), each box's and list's mark (changed, refused) and tool tip, undo and redo,
 // the levels as the window lists them, and the status line's checks.
+//
+// Under "levelTable", the performance levels as the window's table edits them, or null when the
+// image has no levels a user may change:
+//   {"voltages": ["1.20", "1.30"],          the voltages a level may ask for, ascending
+//    "levels": [{"id": "80h", "cells": [    every value of the level, in the order of cellsOf
+//      {"name": "80h:memory.1",             what setLevelText and --level take
+//       "field": "memoryCopy",              core, memory, memoryCopy, voltage or fan
+//       "copy": 1,                          the memory copy; null for the other fields
+//       "text": "275.49", "unit": "MHz",    what the cell shows, as levelText gives it
+//       "changed": false,                   differs from the file
+//       "refusal": "",                      why the save would refuse it; empty when it takes it
+//       "hint": "...", "place": "...",      its tool tip, and where its bytes lie
+//       "linked": "mem3d"}]}]}              the mode box or list showing the same value, or null
 nlohmann::ordered_json windowViewJson(const EditorModel& model);
 
 // The card's PCI IDs: device "10DE:0312", subsystem "107D:2971", the subsystem vendor's name.

@@ -104,7 +104,7 @@ std::vector<std::string> riskyLevelValues(const EditableLevels& levels,
         }
         if (cell.field == LevelField::Voltage) continue; // only the table's voltages are taken
         const auto mhz = [&](std::uint32_t stored) {
-            return static_cast<std::int32_t>(levels.hundredths ? hundredthsToMhz(stored) : stored);
+            return levels.hundredths ? hundredthsToMhz(stored) : static_cast<std::int32_t>(stored);
         };
         const bool memory = cell.field != LevelField::Core;
         // A clock raised by less than a whole MHz is no risk, and a value 0 still stops the clock.
