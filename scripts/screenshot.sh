@@ -62,7 +62,7 @@ xdotool windowactivate --sync "$window"
 shot screenshot.png
 
 # An edit of the 3D core clock, then Exit: the title has its marker, and the question comes.
-click 280 216 # the 3D core clock's box
+click 280 243 # the 3D core clock's box
 xdotool key ctrl+a
 xdotool type --delay 100 "520"
 xdotool key ctrl+q
@@ -89,7 +89,7 @@ sleep 1
 xdotool type --delay 30 "$work/fx5950-ultra.rom"
 xdotool key Return
 sleep 1
-click 280 216
+click 280 243
 xdotool key ctrl+a
 xdotool type --delay 100 "500"
 xdotool key ctrl+s
@@ -110,7 +110,7 @@ xdotool key ctrl+b
 structure=$(xdotool search --sync --onlyvisible --name "BIOS Structure")
 xdotool windowmove "$structure" 0 0
 xdotool windowactivate --sync "$window"
-click 280 216
+click 280 243
 xdotool key ctrl+a
 xdotool type --delay 100 "520"
 xdotool windowraise "$structure"

@@ -5,7 +5,7 @@
 #include "dialogs.h"
 #include "eliding_label.h"
 #include "help_window.h"
-#include "levels_table.h"
+#include "levels_editor.h"
 #include "recent_files.h"
 #include "structure_and_comparison_menu.h"
 #include "text/number_text.h"
@@ -139,7 +139,10 @@ void TarvEdit::buildEditMenu() {
     m_redo->setShortcut(QKeySequence::Redo);
     edit->addSeparator();
     m_revertField = edit->addAction(QStringLiteral("Revert &Field"), this, [this] {
-        if (const auto control = revertTarget()) act([&] { m_model.revertControl(*control); });
+        if (const auto cell = levelRevertTarget())
+            act([&] { m_model.revertLevel(*cell); });
+        else if (const auto control = revertTarget())
+            act([&] { m_model.revertControl(*control); });
     });
     m_revertField->setObjectName(QStringLiteral("RevertField"));
     m_revertAll = edit->addAction(QStringLiteral("Revert &All"), this,
@@ -180,6 +183,12 @@ std::optional<Control> TarvEdit::revertTarget() const {
     return control;
 }
 
+std::optional<LevelCell> TarvEdit::levelRevertTarget() const {
+    const auto cell = m_levelsTable->cellOf(focusWidget());
+    if (!cell || !m_model.levelChangedFromFile(*cell)) return std::nullopt;
+    return cell;
+}
+
 void TarvEdit::showChecks() {
     if (!m_checksWindow) m_checksWindow = new ChecksWindow(this);
     m_checksWindow->showReport(m_model.checksReport());
@@ -213,13 +222,26 @@ std::optional<Control> TarvEdit::controlOf(const QObject* widget) const {
     return std::nullopt;
 }
 
-void TarvEdit::showPlaceOf(const QObject* widget) {
-    const auto control = widget ? controlOf(widget) : std::nullopt;
+std::string TarvEdit::placeTextOf(const QObject* widget) const {
     // A value the save would refuse says why first; otherwise where the value lives.
-    const std::string refusal = control ? m_model.refusalOf(*control) : std::string();
-    const std::string place = !refusal.empty() ? refusal
-                              : control        ? m_model.placeOf(*control)
-                                               : std::string();
+    if (const auto cell = m_levelsTable->cellOf(widget)) {
+        const std::string refusal = m_model.levelRefusal(*cell);
+        return refusal.empty() ? m_model.levelPlaceOf(*cell) : refusal;
+    }
+    const auto control = widget ? controlOf(widget) : std::nullopt;
+    if (!control) return {};
+    const std::string refusal = m_model.refusalOf(*control);
+    return refusal.empty() ? m_model.placeOf(*control) : refusal;
+}
+
+bool TarvEdit::refusedAt(const QObject* widget) const {
+    if (const auto cell = m_levelsTable->cellOf(widget)) return !m_model.levelRefusal(*cell).empty();
+    const auto control = controlOf(widget);
+    return control && !m_model.refusalOf(*control).empty();
+}
+
+void TarvEdit::showPlaceOf(const QObject* widget) {
+    const std::string place = placeTextOf(widget);
     if (place.empty())
         statusBar()->clearMessage();
     else
@@ -259,10 +281,7 @@ void TarvEdit::syncFromModel() {
     m_manufactor->setToolTip(ids);
     // A field's place changes with the image: the bar shows the focused field's anew.
     const QObject* focused = m_placeShownFor ? m_placeShownFor : focusWidget();
-    const auto focusedControl = controlOf(focused);
-    if (!statusBar()->currentMessage().isEmpty() ||
-        (focusedControl && !m_model.refusalOf(*focusedControl).empty()))
-        showPlaceOf(focused);
+    if (!statusBar()->currentMessage().isEmpty() || refusedAt(focused)) showPlaceOf(focused);
     setWindowTitle(QString::fromStdString(m_model.windowTitle()));
     // A file opened or saved goes to the top of the recent files.
     if (m_model.documentPath() != m_rememberedDocument) {
@@ -328,12 +347,11 @@ void TarvEdit::showCaptions(const FormState& f) {
 void TarvEdit::showEditState() {
     m_undo->setEnabled(m_model.canUndo());
     m_redo->setEnabled(m_model.canRedo());
-    m_revertField->setEnabled(revertTarget().has_value());
+    m_revertField->setEnabled(levelRevertTarget() || revertTarget());
     bool anyChanged = false;
     // A value the user changed is bold, and its tool tip says what the file holds; a text the save
     // would refuse is in the palette's warning red, with the reason.
-    const bool dark = palette().color(QPalette::Base).lightness() < 128;
-    const QColor refusedColor = dark ? QColor(255, 120, 110) : QColor(200, 0, 0);
+    const QColor refusedColor = refusedColour(palette());
     std::vector<std::pair<Control, QWidget*>> fields;
     fields.reserve(kEditBoxes.size() + kVoltageLists.size());
     for (const Control box : kEditBoxes)
@@ -362,14 +380,24 @@ void TarvEdit::showEditState() {
 }
 
 void TarvEdit::showLevels(const EditorModel::LevelsPreview& preview) {
+    m_levelsTable->showModel(m_model);
+    m_levelsTable->setVisible(m_model.levels().has_value());
     if (preview.levels.empty()) {
         m_levels->clear();
         m_levels->setToolTip({});
         return;
     }
-    const LevelsTable table = levelsTable(preview);
-    m_levels->setText(table.html);
-    m_levels->setToolTip(table.toolTip);
+    const LevelsHeading heading = levelsHeading(preview);
+    m_levels->setText(heading.heading);
+    m_levels->setToolTip(heading.toolTip);
+    m_levelsTable->setToolTip(heading.toolTip);
+}
+
+void TarvEdit::editLevel(const LevelCell& cell, const std::string& text) {
+    std::optional<std::string> unset;
+    act([&] { unset = m_model.setLevelText(cell, text); });
+    // Nothing was set: the cell shows the model's value again, and the bar says why.
+    if (unset) statusBar()->showMessage(QString::fromStdString(*unset));
 }
 
 void TarvEdit::openFile(const QString& path) {
@@ -379,7 +407,10 @@ void TarvEdit::openFile(const QString& path) {
 
 void TarvEdit::changeEvent(QEvent* event) {
     // A dark palette needs another red for the refused values.
-    if (event->type() == QEvent::PaletteChange && m_undo) showEditState();
+    if (event->type() == QEvent::PaletteChange && m_undo) {
+        showEditState();
+        m_levelsTable->showModel(m_model);
+    }
     QMainWindow::changeEvent(event);
 }
 

@@ -26,6 +26,7 @@ namespace zfx::gui {
 class ChecksWindow;
 class ElidingLabel;
 class HelpWindow;
+class LevelsEditor;
 class StructureAndComparisonMenu;
 class RecentFiles;
 class SecondaryDialog;
@@ -78,8 +79,10 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     // Undo, redo and revert follow the model; the boxes show what the user changed and what the
     // save would refuse.
     void showEditState();
-    // The edit box or list whose value Revert Field puts back: the one with the focus.
+    // The edit box or list whose value Revert Field puts back: the one with the focus; or the
+    // level's cell the user is at in the levels' table.
     std::optional<Control> revertTarget() const;
+    std::optional<LevelCell> levelRevertTarget() const;
     // The window that lists every check of the open image, readable and selectable; the Info menu
     // and a click on the status bar show it.
     void showChecks();
@@ -97,8 +100,13 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     void setTabOrderFollowingTheLayout();
     // The edit box or voltage list a widget is, if any.
     std::optional<Control> controlOf(const QObject* widget) const;
-    // The status bar shows where the widget's value lives, or the image check when it has none.
+    // The status bar shows where the widget's value lives, or the image check when it has none;
+    // first why the save would refuse it. For the levels' table, the value of its current cell.
     void showPlaceOf(const QObject* widget);
+    std::string placeTextOf(const QObject* widget) const;
+    bool refusedAt(const QObject* widget) const;
+    // The user's text for a level's value, as typed or chosen in the levels' table.
+    void editLevel(const LevelCell& cell, const std::string& text);
     // The field given the focus or under the mouse shows its place there.
     void showPlaceOnFocusOrHover(const QObject* watched, QEvent* event);
     // The size and place of the last run, or the design's, inside the screen it opens on.
@@ -144,7 +152,8 @@ class TarvEdit final : public QMainWindow, private EditorHost {
     QLabel* m_devicename = nullptr;
     QLabel* m_Biosversion = nullptr;
     QLabel* m_manufactor = nullptr;
-    QLabel* m_levels = nullptr;               // the performance levels the card runs, or would after a save
+    QLabel* m_levels = nullptr; // the levels' heading: as the card runs them, or would after a save
+    LevelsEditor* m_levelsTable = nullptr;    // the performance levels, each value editable
     std::array<QLabel*, 3> m_rates{};         // StaticText20 .. StaticText22
     QLabel* m_checkLine = nullptr;            // the image check, in the status bar
     ElidingLabel* m_structureLine = nullptr;  // the check against the BIOS structure, beside it

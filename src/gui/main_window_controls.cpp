@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The main window's controls, group by group, in the design's arrangement.
 #include "eliding_label.h"
+#include "levels_editor.h"
 #include "main_window.h"
 
 #include <QCheckBox>
@@ -175,11 +176,23 @@ QWidget* TarvEdit::buildInfoGroup(QWidget* form) {
     infoGrid->addWidget(m_devicename, 1, 1, Qt::AlignTop);
     infoGrid->addWidget(m_Biosversion, 2, 1, Qt::AlignTop);
     infoGrid->addWidget(m_manufactor, 3, 1, Qt::AlignTop);
+    // The levels' heading, then their table: every value a level has, edited as the boxes are.
     m_levels = new QLabel(infoArea);
     m_levels->setObjectName(QStringLiteral("PerformanceLevels"));
-    m_levels->setTextFormat(Qt::RichText); // a table of numbers the program writes, no text of the image
-    m_levels->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    infoGrid->addWidget(m_levels, 1, 2, 4, 1);
+    m_levels->setTextFormat(Qt::PlainText);
+    QFont headingFont = m_levels->font();
+    headingFont.setBold(true);
+    m_levels->setFont(headingFont);
+    infoGrid->addWidget(m_levels, 1, 2, Qt::AlignLeft | Qt::AlignTop);
+    m_levelsTable = new LevelsEditor(
+        infoArea, [this](const LevelCell& cell, const std::string& text) { editLevel(cell, text); },
+        [this] {
+            // The user's moves only, not the table's own as it fills.
+            if (focusWidget() != m_levelsTable && !m_levelsTable->isAncestorOf(focusWidget())) return;
+            showPlaceOf(m_levelsTable);
+            showEditState();
+        });
+    infoGrid->addWidget(m_levelsTable, 2, 2, 3, 1, Qt::AlignLeft | Qt::AlignTop);
     infoGrid->setColumnStretch(1, 1);
     infoGrid->setColumnStretch(2, 1);
     return infoArea;
@@ -309,6 +322,8 @@ void TarvEdit::setTabOrderFollowingTheLayout() {
     order.push_back(m_checks[controlInfo(Control::TimingEdit).index]);
     for (const Control box : kTimingBoxes)
         order.push_back(editFor(box));
+    // The levels' table last: the window still opens with the focus in the 3D voltage list.
+    order.push_back(m_levelsTable);
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }

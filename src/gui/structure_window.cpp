@@ -29,8 +29,17 @@ std::map<std::int32_t, std::uint8_t> pendingBytes(const EditorModel& model) {
     const SavePlanResult& planned = model.plannedSave();
     if (!planned.plan) return pending;
     const BiosImage& before = model.analysis().image;
+    // The levels' values come after the fields' writes and win where they meet.
+    const auto mark = [&](std::int32_t offset, std::uint8_t value) {
+        if (before.at(offset) != value)
+            pending[offset] = value;
+        else
+            pending.erase(offset);
+    };
     for (const ByteWrite& write : planned.plan->writes)
-        if (before.at(write.offset) != write.value) pending[write.offset] = write.value;
+        mark(write.offset, write.value);
+    for (const LevelByte& write : planned.plan->levelWrites)
+        mark(write.offset, write.value);
     if (before.at(planned.plan->checksumOffset) != planned.plan->checksum)
         pending[planned.plan->checksumOffset] = planned.plan->checksum;
     return pending;

@@ -4,11 +4,13 @@
 #include "editor_windows.h"
 #include "help_window.h"
 #include "hex_view.h"
+#include "levels_editor.h"
 #include "link_label.h"
 #include "save/risky_values.h"
 #include "structure_and_comparison_menu.h"
 #include "structure_window.h"
 #include "test_support.h"
+#include "text/number_text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,6 +28,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QtTest>
@@ -164,6 +167,31 @@ class GuiTest : public QObject {
         services->openAnswers.push_back(writeSample(name));
         action(main(), "OpenBIOS1")->trigger();
     }
+
+    EditorModel& model() { return windows->TarvEdit.model(); }
+    LevelsEditor* levelsTable() {
+        return static_cast<LevelsEditor*>(child<QTableWidget>(main(), "LevelsTable"));
+    }
+    // Makes a level's cell the current one and opens its editor, as a double click does.
+    QWidget* openLevelEditor(const LevelCell& cell) {
+        LevelsEditor* table = levelsTable();
+        QTableWidgetItem* item = table->itemOf(cell);
+        if (!item) qFatal("no cell %s", levelCellName(cell).c_str());
+        table->setFocus(Qt::MouseFocusReason);
+        table->setCurrentItem(item);
+        table->editItem(item);
+        return table->openEditor();
+    }
+    // Types into a level's cell, replacing what it holds; returns the editor.
+    QLineEdit* typeIntoLevel(const LevelCell& cell, const QString& text) {
+        auto* line = qobject_cast<QLineEdit*>(openLevelEditor(cell));
+        if (!line) qFatal("no line editor for %s", levelCellName(cell).c_str());
+        line->setFocus();
+        line->selectAll();
+        QTest::keyClicks(line, text);
+        return line;
+    }
+    QString statusMessage() { return child<QStatusBar>(main(), "StatusBar")->currentMessage(); }
 
   private slots:
     void init() {
@@ -529,9 +557,10 @@ class GuiTest : public QObject {
     }
 
     void tabOrderFollowsTheLayout() {
-        const std::vector<QString> expected{
-            "ComboBox3", "ComboBox2", "ComboBox1", "CheckBox1", "Edit3", "Edit6",  "Edit2",  "Edit5", "Edit1",
-            "Edit4",     "CheckBox2", "Edit7",     "Edit8",     "Edit9", "Edit10", "Edit11", "Edit12"};
+        const std::vector<QString> expected{"ComboBox3", "ComboBox2", "ComboBox1",  "CheckBox1", "Edit3",
+                                            "Edit6",     "Edit2",     "Edit5",      "Edit1",     "Edit4",
+                                            "CheckBox2", "Edit7",     "Edit8",      "Edit9",     "Edit10",
+                                            "Edit11",    "Edit12",    "LevelsTable"};
         std::vector<QString> order;
         QWidget* start = child<QWidget>(main(), "ComboBox3");
         QWidget* w = start;
@@ -698,29 +727,243 @@ class GuiTest : public QObject {
         QCOMPARE(windows->TarvEdit.model().form().biosVersion, text);
     }
 
-    // The Info box shows the card's PCI IDs and the performance levels, and while the user edits,
-    // what a save would write.
+    // The Info box shows the card's PCI IDs and the performance levels' heading, whose tool tip
+    // lists the levels as a save would write them; while the user edits, the heading says so.
     void thePerformanceLevelsShowWhatASaveWouldWrite() {
         openThroughMenu("fx5600.rom");
         QCOMPARE(child<QLabel>(main(), "devicename")->toolTip(),
                  QStringLiteral("PCI IDs: 10DE:0312, subsystem 107D:0000 (Leadtek)"));
-        auto* levels = child<QLabel>(main(), "PerformanceLevels");
-        QVERIFY(levels->text().contains(QStringLiteral("<b>Performance levels</b>")));
-        QCOMPARE(levels->text().count(QStringLiteral("250 MHz \u00D78")), 3);
-        QVERIFY(levels->toolTip().contains(
+        auto* heading = child<QLabel>(main(), "PerformanceLevels");
+        QCOMPARE(heading->text(), QStringLiteral("Performance levels"));
+        QVERIFY(heading->toolTip().contains(
             QStringLiteral("80h: core 325 MHz, memory 250 MHz (8 copies), 1.44 V")));
         edit(4)->setText(QStringLiteral("275"));
         emit edit(4)->textEdited(QStringLiteral("275"));
-        QVERIFY(levels->text().contains(QStringLiteral("Performance levels after a save")));
-        QCOMPARE(levels->text().count(QStringLiteral("275 MHz \u00D78")), 3);
+        QCOMPARE(heading->text(), QStringLiteral("Performance levels after a save"));
+        QCOMPARE(heading->toolTip().count(QStringLiteral("memory 275 MHz (8 copies)")), 3);
         edit(4)->setText(QStringLiteral("250"));
         emit edit(4)->textEdited(QStringLiteral("250"));
-        QVERIFY(levels->text().contains(QStringLiteral("<b>Performance levels</b>")));
+        QCOMPARE(heading->text(), QStringLiteral("Performance levels"));
         openThroughMenu("fx5200.rom"); // no voltage table, but levels all the same
-        QVERIFY(levels->text().contains(QStringLiteral("200 MHz")));
-        QVERIFY(levels->text().contains(QStringLiteral("20h")));
+        QVERIFY(heading->toolTip().contains(QStringLiteral("200 MHz")));
+        QVERIFY(levelsTable()->isVisible());
+        QVERIFY(levelsTable()->itemOf({0x20, LevelField::Core}));
         openThroughMenu("unsupported.rom");
-        QVERIFY(levels->text().isEmpty());
+        QVERIFY(heading->text().isEmpty());
+        QVERIFY(!levelsTable()->isVisible());
+    }
+
+    void theLevelsTableShowsEveryValueAndDashesWhatALevelLacks_data() {
+        QTest::addColumn<QString>("sample");
+        for (const char* name : {"fx5950-ultra.rom", "fx5600.rom", "gf6800.rom", "fx5200.rom"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    // A row per level with its id, and rows for its memory copies beneath it while it has more than
+    // one; a value the level lacks shows "--" and takes no edit, as does a voltage without a table
+    // to choose from. Voltages read as the table's entries do, "1.20".
+    void theLevelsTableShowsEveryValueAndDashesWhatALevelLacks() {
+        QFETCH(QString, sample);
+        openThroughMenu(sample.toStdString());
+        const std::optional<EditableLevels>& levels = model().levels();
+        QVERIFY(levels);
+        LevelsEditor* table = levelsTable();
+        int rows = 0;
+        for (const EditableLevel& level : levels->levels) {
+            const int copyRows = level.memory.size() > 1 ? static_cast<int>(level.memory.size()) : 0;
+            rows += 1 + copyRows;
+            const int row = table->itemOf({level.id, LevelField::Core})->row();
+            QCOMPARE(table->item(row, LevelsEditor::LevelColumn)->text(),
+                     QString::fromStdString(hexByte(level.id)));
+            for (const LevelField field :
+                 {LevelField::Core, LevelField::Memory, LevelField::Voltage, LevelField::Fan}) {
+                const LevelCell cell{level.id, field};
+                const QTableWidgetItem* item = table->itemOf(cell);
+                QVERIFY2(item && item->row() == row, levelCellName(cell).c_str());
+                const bool lacking = lackingCell(*levels, cell).has_value();
+                QCOMPARE(item->text(),
+                         lacking ? QStringLiteral("--") : QString::fromStdString(model().levelText(cell)));
+                const bool choosable = field != LevelField::Voltage || !levels->tableVoltages.empty();
+                QCOMPARE(static_cast<bool>(item->flags() & Qt::ItemIsEditable), !lacking && choosable);
+            }
+            if (level.voltage)
+                QCOMPARE(table->itemOf({level.id, LevelField::Voltage})->text(),
+                         QString::fromStdString(fixedHundredthsText(*level.voltage)));
+            for (int k = 0; k < copyRows; ++k) {
+                const LevelCell copy{level.id, LevelField::MemoryCopy, k};
+                const QTableWidgetItem* item = table->itemOf(copy);
+                QVERIFY2(item && item->row() == row + 1 + k, levelCellName(copy).c_str());
+                QCOMPARE(item->text(), QString::fromStdString(valueText(
+                                           *levels, copy, level.memory[static_cast<std::size_t>(k)].value)));
+                QVERIFY(item->flags() & Qt::ItemIsEditable);
+                QCOMPARE(table->isRowHidden(item->row()), !table->copiesShown(level.id));
+            }
+        }
+        QCOMPARE(table->rowCount(), rows);
+    }
+
+    // A level's cell edits as a box does: each keystroke goes to the model, the box that shows the
+    // same value follows at once and the other way round, the changed value is bold with the file's
+    // in its tool tip, the status bar says where it lives; Revert Field, undo and redo take it back.
+    void aLevelCellEditsLikeTheBoxThatShowsItsValue() {
+        openThroughMenu("fx5950-ultra.rom");
+        main()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main()));
+        const LevelCell core{0x80, LevelField::Core};
+        QCOMPARE(model().linkedControl(core), std::optional<Control>(Control::Core3D));
+        QLineEdit* line = typeIntoLevel(core, QStringLiteral("500"));
+        QTableWidgetItem* item = levelsTable()->itemOf(core);
+        QCOMPARE(model().levelText(core), std::string("500"));
+        QCOMPARE(edit(3)->text(), QStringLiteral("500"));
+        QCOMPARE(item->text(), QStringLiteral("500"));
+        QVERIFY(item->font().bold());
+        QVERIFY(line->font().bold());
+        QVERIFY(edit(3)->font().bold());
+        QVERIFY(item->toolTip().contains(QStringLiteral("In the file: 475 MHz.")));
+        QVERIFY(main()->windowTitle().endsWith(QLatin1Char('*')));
+        const std::int32_t offset = model().levels()->find(0x80)->core.offset;
+        QVERIFY(statusMessage().contains(QString::fromStdString(hexOffset(offset))));
+
+        edit(3)->setFocus(Qt::MouseFocusReason);
+        edit(3)->selectAll();
+        QTest::keyClicks(edit(3), QStringLiteral("450"));
+        QCOMPARE(item->text(), QStringLiteral("450"));
+        QVERIFY(item->font().bold());
+        action(main(), "Undo")->trigger();
+        QCOMPARE(item->text(), QStringLiteral("500"));
+        QCOMPARE(edit(3)->text(), QStringLiteral("500"));
+
+        levelsTable()->setFocus(Qt::MouseFocusReason);
+        levelsTable()->setCurrentItem(item);
+        QVERIFY(action(main(), "RevertField")->isEnabled());
+        action(main(), "RevertField")->trigger();
+        QCOMPARE(item->text(), QStringLiteral("475"));
+        QCOMPARE(edit(3)->text(), QStringLiteral("475"));
+        QVERIFY(!item->font().bold());
+        action(main(), "Undo")->trigger();
+        QCOMPARE(item->text(), QStringLiteral("500"));
+        action(main(), "RevertAll")->trigger();
+        QCOMPARE(item->text(), QStringLiteral("475"));
+        QVERIFY(!main()->windowTitle().endsWith(QLatin1Char('*')));
+    }
+
+    // A level's voltage is chosen among the voltage table's entries; the list that sets the same
+    // voltage follows.
+    void aLevelsVoltageIsChosenFromTheTable() {
+        openThroughMenu("fx5950-ultra.rom");
+        const LevelCell voltage{0x60, LevelField::Voltage};
+        auto* choice = qobject_cast<QComboBox*>(openLevelEditor(voltage));
+        QVERIFY(choice);
+        QStringList expected;
+        for (const std::uint8_t entry : model().levels()->tableVoltages)
+            expected << QString::fromStdString(fixedHundredthsText(entry));
+        QStringList offered;
+        for (int i = 0; i < choice->count(); ++i)
+            offered << choice->itemText(i);
+        QCOMPARE(offered, expected);
+        QCOMPARE(choice->currentText(), QStringLiteral("1.30"));
+        const int highest = static_cast<int>(expected.size()) - 1;
+        choice->setCurrentIndex(highest);
+        emit choice->activated(highest);
+        QCOMPARE(model().levelText(voltage), expected.back().toStdString());
+        QTableWidgetItem* item = levelsTable()->itemOf(voltage);
+        QCOMPARE(item->text(), expected.back());
+        QVERIFY(item->font().bold());
+        const std::optional<Control> linked = model().linkedControl(voltage);
+        QVERIFY(linked);
+        const ControlInfo& info = controlInfo(*linked);
+        auto* list = child<QComboBox>(main(), std::string(info.objectName).c_str());
+        QCOMPARE(list->currentIndex(), model().form().combo(*linked).selected);
+        QVERIFY(list->font().bold());
+        action(main(), "Undo")->trigger();
+        QCOMPARE(item->text(), QStringLiteral("1.30"));
+        QVERIFY(!list->font().bold());
+    }
+
+    // A level's text the save would refuse is marked as it is typed, in the editor and in its cell,
+    // with the save's reason in the tool tip and the status bar.
+    void aRefusedLevelValueIsMarkedAsItIsTyped() {
+        openThroughMenu("fx5950-ultra.rom");
+        main()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main()));
+        levelsTable()->setCopiesShown(0x20, true);
+        const LevelCell copy{0x20, LevelField::MemoryCopy, 3};
+        QLineEdit* line = typeIntoLevel(copy, QStringLiteral("48x"));
+        const QString reason = QString::fromStdString(model().levelRefusal(copy));
+        QVERIFY(!reason.isEmpty());
+        QTableWidgetItem* item = levelsTable()->itemOf(copy);
+        QVERIFY(line->property("refused").toBool());
+        QVERIFY(line->palette().color(QPalette::Text) != main()->palette().color(QPalette::Text));
+        QVERIFY(item->data(LevelsEditor::kRefusedRole).toBool());
+        QVERIFY(item->toolTip().startsWith(reason));
+        QCOMPARE(statusMessage(), reason);
+        QTest::keyClick(line, Qt::Key_Backspace);
+        QVERIFY(!line->property("refused").toBool());
+        QVERIFY(!item->data(LevelsEditor::kRefusedRole).toBool());
+        QCOMPARE(statusMessage(), QString::fromStdString(model().levelPlaceOf(copy)));
+    }
+
+    // A level's copies show beneath it on a click of its copies cell; a copy that holds another
+    // clock than the level's is marked, and a level whose copy comes to differ shows its copies.
+    void theCopiesShowOnAClickAndOneThatDiffersIsMarked() {
+        openThroughMenu("fx5950-ultra.rom");
+        LevelsEditor* table = levelsTable();
+        const int row = table->itemOf({0x20, LevelField::Core})->row();
+        const QTableWidgetItem* copies = table->item(row, LevelsEditor::CopiesColumn);
+        const LevelCell copy{0x20, LevelField::MemoryCopy, 3};
+        QVERIFY(!table->copiesShown(0x20));
+        QVERIFY(table->isRowHidden(table->itemOf(copy)->row()));
+        const auto click = [&] {
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(copies).center());
+        };
+        click();
+        QVERIFY(table->copiesShown(0x20));
+        QVERIFY(!table->isRowHidden(table->itemOf(copy)->row()));
+        QVERIFY(!copies->text().contains(QChar(0x2260)));
+        typeIntoLevel(copy, QStringLiteral("480"));
+        QVERIFY(model().levelCopyDiffers(copy));
+        QVERIFY(table->itemOf(copy)->font().italic());
+        QVERIFY(table->item(table->itemOf(copy)->row(), LevelsEditor::LevelColumn)
+                    ->text()
+                    .contains(QChar(0x2260)));
+        QVERIFY(copies->text().contains(QChar(0x2260)));
+        QVERIFY(!table->itemOf({0x20, LevelField::MemoryCopy, 2})->font().italic());
+        click();
+        QVERIFY(!table->copiesShown(0x20));
+        const LevelCell other{0x60, LevelField::MemoryCopy, 5};
+        QVERIFY(!table->copiesShown(0x60));
+        windows->TarvEdit.runAction([&] { (void)model().setLevelText(other, "480"); });
+        QVERIFY(table->copiesShown(0x60));
+        QVERIFY(!table->isRowHidden(table->itemOf(other)->row()));
+    }
+
+    // The structure window marks the bytes a level's value would write, and a save writes them.
+    void theStructureWindowMarksALevelsPendingBytes() {
+        openThroughMenu("fx5950-ultra.rom");
+        action(main(), "BiosStructure")->trigger();
+        levelsTable()->setCopiesShown(0x20, true);
+        const LevelCell copy{0x20, LevelField::MemoryCopy, 3};
+        typeIntoLevel(copy, QStringLiteral("480"));
+        const std::map<std::int32_t, std::uint8_t> pending = structureWindow()->hexView()->pending();
+        const std::vector<LevelPlace> places = cellPlaces(*model().levels(), copy);
+        QCOMPARE(places.size(), std::size_t{1});
+        const std::int32_t checksum =
+            static_cast<std::int32_t>(structureWindow()->hexView()->bytes().size() - 1);
+        bool marked = false;
+        for (const auto& [offset, value] : pending) {
+            const bool inCopy = offset >= places[0].offset && offset < places[0].offset + places[0].width;
+            QVERIFY2(inCopy || offset == checksum, qPrintable(QString::number(offset, 16)));
+            marked = marked || inCopy;
+        }
+        QVERIFY(marked);
+        services->saveAnswers.push_back(SaveChoice{dir->file("mod.rom").string(), kRomFilterEntry});
+        action(main(), "SaveBIOS1")->trigger();
+        const std::vector<std::uint8_t> saved = test::readBytes(dir->file("mod.rom"));
+        for (const auto& [offset, value] : pending)
+            QCOMPARE(saved.at(static_cast<std::size_t>(offset)), value);
+        const ImageAnalysis after = analyseImage(BiosImage(saved));
+        QVERIFY(after.levels);
+        QCOMPARE(after.levels->find(0x20)->memory.at(3).value, 48000u); // hundredths of MHz
+        QVERIFY(structureWindow()->hexView()->pending().empty());
     }
 
     // The status bar shows the image check; a box the user moves to shows where its value lives,
@@ -1216,8 +1459,10 @@ class GuiTest : public QObject {
         QVERIFY(edit(4)->font().bold());
         QCOMPARE(edit(4)->palette().color(QPalette::Text), dark.color(QPalette::Text));
         QApplication::processEvents(); // the layout takes the levels' table in
-        auto* levels = child<QLabel>(main(), "PerformanceLevels");
-        QVERIFY(levels->height() >= levels->sizeHint().height());
+        for (QWidget* levels : {static_cast<QWidget*>(child<QLabel>(main(), "PerformanceLevels")),
+                                static_cast<QWidget*>(levelsTable())})
+            QVERIFY(levels->height() >= levels->sizeHint().height() &&
+                    levels->width() >= levels->sizeHint().width());
         const QString shots = qEnvironmentVariable("ZFX_SCREENSHOT_DIR");
         if (!shots.isEmpty())
             QVERIFY(main()->grab().save(QDir(shots).filePath(QStringLiteral("screenshot-dark.png"))));

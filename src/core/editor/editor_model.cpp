@@ -789,6 +789,20 @@ bool EditorModel::levelChangedFromFile(const LevelCell& cell) const {
     return linked && changedFromFile(*linked);
 }
 
+bool EditorModel::levelCopyDiffers(const LevelCell& copy) const {
+    if (copy.field != LevelField::MemoryCopy || !m_analysis.levels || lackingCell(*m_analysis.levels, copy))
+        return false;
+    const LevelCell memory{copy.level, LevelField::Memory};
+    const std::string copyText = levelText(copy);
+    const std::string memoryText = levelText(memory);
+    // The values compared, not their spellings: "275.5" is "275.50"; a text no value reads as
+    // differs where it is another text.
+    const LevelValueRead copyValue = readLevelValue(*m_analysis.levels, copy, copyText);
+    const LevelValueRead memoryValue = readLevelValue(*m_analysis.levels, memory, memoryText);
+    if (copyValue.stored && memoryValue.stored) return *copyValue.stored != *memoryValue.stored;
+    return copyText != memoryText;
+}
+
 std::string EditorModel::levelFileText(const LevelCell& cell) const {
     const std::optional<std::uint32_t> file =
         m_analysis.levels ? fileValue(*m_analysis.levels, cell) : std::nullopt;

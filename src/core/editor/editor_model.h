@@ -192,6 +192,9 @@ class EditorModel {
     // What a level's cell shows: the user's text, or the file's value ("275.49", "1.44", "40").
     std::string levelText(const LevelCell& cell) const;
     bool levelChangedFromFile(const LevelCell& cell) const;
+    // Whether a memory copy holds another clock than its level's memory clock shows, as the values
+    // stand: a copy of another memory configuration, or one the user gave on its own.
+    bool levelCopyDiffers(const LevelCell& copy) const;
     // The file's value with its unit, "325 MHz"; empty where the image lacks the value.
     std::string levelFileText(const LevelCell& cell) const;
     // Why the save would refuse the cell's value as it stands; empty when it would take it.
