@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <random>
@@ -90,6 +91,45 @@ void BM_OpenImage_64K(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenImage_64K)->Unit(benchmark::kMicrosecond);
+
+// One keystroke: the user's change of a box or a level's cell, and the save the model plans again
+// for the preview of the levels. The texts alternate, so that every iteration changes the edits.
+// type returns false when the model refused the text.
+void keystrokes(benchmark::State& state, const std::function<bool(zfx::EditorModel&, bool)>& type) {
+    zfx::SilentHost host;
+    zfx::EditorModel model(host);
+    if (!model.openBios(sampleFile()).ok()) state.SkipWithError("the sample could not be read");
+    bool second = false;
+    const std::size_t plannedBefore = model.savesPlanned();
+    for (auto _ : state) {
+        if (!type(model, second)) {
+            state.SkipWithError("the model refused the text");
+            break;
+        }
+        second = !second;
+        benchmark::DoNotOptimize(model.levelsPreview().levels.data());
+    }
+    if (!state.error_occurred() &&
+        model.savesPlanned() - plannedBefore != static_cast<std::size_t>(state.iterations()))
+        state.SkipWithError("a keystroke planned no save: the edits did not change");
+}
+
+void BM_Keystroke_ClockBox_64K(benchmark::State& state) {
+    keystrokes(state, [](zfx::EditorModel& model, bool second) {
+        model.typeText(zfx::Control::Core3D, second ? "501" : "500");
+        model.keyReleased(zfx::Control::Core3D);
+        return true;
+    });
+}
+BENCHMARK(BM_Keystroke_ClockBox_64K)->Unit(benchmark::kMicrosecond);
+
+void BM_Keystroke_LevelCell_64K(benchmark::State& state) {
+    keystrokes(state, [](zfx::EditorModel& model, bool second) {
+        const zfx::LevelCell cell{0x80, zfx::LevelField::Core, 0};
+        return !model.setLevelText(cell, second ? "501" : "500");
+    });
+}
+BENCHMARK(BM_Keystroke_LevelCell_64K)->Unit(benchmark::kMicrosecond);
 
 // The card data alone, from bytes already in memory: identification and the three tables.
 void BM_ReadCardData_64K(benchmark::State& state) {
@@ -168,6 +208,10 @@ int main(int argc, char** argv) {
     if (m.count("BM_ReadFile_64K") && m.count("BM_OpenImage_64K"))
         std::cout << "whole open / file read alone: " << m["BM_OpenImage_64K"] / m["BM_ReadFile_64K"]
                   << "; whole open: " << m["BM_OpenImage_64K"] << " us (goal: at most 50 us)\n";
+    for (const char* keystroke : {"BM_Keystroke_ClockBox_64K", "BM_Keystroke_LevelCell_64K"})
+        if (m.count(keystroke) && m.count("BM_OpenImage_64K"))
+            std::cout << keystroke << " / whole open: " << m[keystroke] / m["BM_OpenImage_64K"]
+                      << "; keystroke: " << m[keystroke] << " us (goal: at most 2000 us)\n";
     benchmark::Shutdown();
     return 0;
 }
