@@ -749,11 +749,26 @@ std::optional<Control> EditorModel::linkedControl(const LevelCell& cell) const {
     return std::nullopt;
 }
 
-std::string EditorModel::ownLevelText(const LevelCell& cell) const {
-    if (const auto given = m_levelTexts.find(cell); given != m_levelTexts.end()) return given->second;
+std::optional<std::uint32_t> EditorModel::plannedLevelValue(const LevelCell& cell) const {
     const std::optional<std::uint32_t> file =
         m_analysis.levels ? fileValue(*m_analysis.levels, cell) : std::nullopt;
-    return file ? valueText(*m_analysis.levels, cell, *file) : std::string();
+    const SavePlanResult& planned = m_pending.planned;
+    if (!file || !planned.plan || !planned.plan->after.levels) return file;
+    // A mode's box may write a level that no box shows (the 5600 writes its one memory clock into
+    // every level): the level shows what the save would write there.
+    const EditableLevel* now = planned.plan->after.levels->find(cell.level);
+    const EditableLevel& was = *m_analysis.levels->find(cell.level);
+    if (!now || now->memory.size() != was.memory.size()) return file;
+    if (cell.field == LevelField::Memory)
+        return now->memory[static_cast<std::size_t>(was.shownCopies.front())].value;
+    const LevelCell same = cell;
+    return fileValue(*planned.plan->after.levels, same);
+}
+
+std::string EditorModel::ownLevelText(const LevelCell& cell) const {
+    if (const auto given = m_levelTexts.find(cell); given != m_levelTexts.end()) return given->second;
+    const std::optional<std::uint32_t> value = plannedLevelValue(cell);
+    return value ? valueText(*m_analysis.levels, cell, *value) : std::string();
 }
 
 std::string EditorModel::levelText(const LevelCell& cell) const {
@@ -786,7 +801,8 @@ bool EditorModel::levelChangedFromFile(const LevelCell& cell) const {
         return shown && levelChangedFromFile({cell.level, LevelField::Memory});
     }
     const std::optional<Control> linked = linkedControl(cell);
-    return linked && changedFromFile(*linked);
+    if (linked) return changedFromFile(*linked);
+    return plannedLevelValue(cell) != fileValue(*m_analysis.levels, cell);
 }
 
 bool EditorModel::levelCopyDiffers(const LevelCell& copy) const {

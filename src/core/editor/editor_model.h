@@ -271,6 +271,8 @@ class EditorModel {
     // Levels: the text a cell holds without a link, and how a change of the level's memory clock
     // (by its cell or its box) takes back the copies given on their own.
     std::string ownLevelText(const LevelCell& cell) const;
+    // What a save of the edits as they stand would leave in a level's value.
+    std::optional<std::uint32_t> plannedLevelValue(const LevelCell& cell) const;
     void clearCopiesOf(std::uint8_t level);
     void clearCopiesShownBy(Control box);
     void setOwnLevelText(const LevelCell& cell, const std::string& text);

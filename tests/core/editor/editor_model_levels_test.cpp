@@ -404,6 +404,27 @@ TEST(LevelLinks, TheModeAndTheLevelShowOneValue) {
     EXPECT_GT(boxes, 10u);
 }
 
+// The 5600's one memory box writes the memory clock of every level, though it shows level 20h's
+// alone: the other levels show what a save would write, changed, and keep it as their own.
+TEST(LevelLinks, ALevelABoxWritesShowsTheBoxsValue) {
+    Editor e;
+    e.open(test::sampleBytes("fx5600.rom"));
+    const LevelCell memory80 = cellNamed("80h:memory");
+    ASSERT_EQ(e.model.levelText(memory80), "250");
+    e.model.typeText(Control::Mem2D, "275");
+    EXPECT_EQ(e.model.levelText(memory80), "275");
+    EXPECT_EQ(e.model.levelText(cellNamed("80h:memory.5")), "275");
+    EXPECT_TRUE(e.model.levelChangedFromFile(memory80));
+    EXPECT_FALSE(e.model.levelChangedFromFile(cellNamed("80h:core")));
+    // The level's own value given after the box wins, and only in that level.
+    ASSERT_EQ(e.model.setLevelText(memory80, "300"), std::nullopt);
+    EXPECT_EQ(e.model.levelText(memory80), "300");
+    EXPECT_EQ(e.model.levelText(cellNamed("60h:memory")), "275");
+    e.model.typeText(Control::Mem2D, "250");
+    EXPECT_EQ(e.model.levelText(cellNamed("60h:memory")), "250");
+    EXPECT_FALSE(e.model.levelChangedFromFile(cellNamed("60h:memory")));
+}
+
 TEST(LevelLinks, ALevelsVoltageChoosesTheModesListEntry) {
     Editor e;
     e.open(test::sampleBytes("fx5950-ultra.rom"));
