@@ -108,6 +108,23 @@ TEST_P(ImageChecksum, MakesTheByteSumZero) {
     EXPECT_EQ(image(GetParam().bytes).imageChecksum(), GetParam().expected);
 }
 
+// The sum as the design's loop takes it, 256 - byte a step and 256 taken off past 256: the sum the
+// bytes add up to as bytes must give the same, 256 where the loop ends on 256.
+TEST(ImageChecksum, IsTheDesignsStepByStepSum) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::uint8_t> bytes(random() % 700);
+        for (auto& b : bytes)
+            b = static_cast<std::uint8_t>(round % 3 == 0 ? 0 : random() % 256);
+        std::int32_t sum = 0;
+        for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
+            sum += 256 - bytes[i];
+            if (sum > 256) sum -= 256;
+        }
+        EXPECT_EQ(image(bytes).imageChecksum(), sum) << bytes.size() << " bytes";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Examples, ImageChecksum,
                          ::testing::Values(ChecksumCase{{}, 0}, ChecksumCase{{0x42}, 0},
                                            ChecksumCase{{0x10, 0x00}, 240}, ChecksumCase{{0x00, 0x77}, 256},
