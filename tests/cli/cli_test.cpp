@@ -223,6 +223,92 @@ TEST_F(CliTest, SetRefusesWhatTheCardDoesNotOfferAndWritesNothing) {
     }
 }
 
+// A level's value that cannot be set stops set before anything is written: a usage error when the
+// image lacks the level or the field, or the text is no number or no voltage of the table; the
+// save's refusal (exit 1) when a number is out of range. Each says the file and what is wrong.
+TEST_F(CliTest, SetRefusesALevelsValueItCannotTakeAndWritesNothing) {
+    struct Case {
+        std::string level;
+        int code;
+        std::string says;
+    };
+    const std::vector<Case> cases{
+        {"90h:core=300", kExitUsage, "--level 90h:core=300: the image has no level 90h (its levels are 20h, 60h, 80h)."},
+        {"80h:speed=3", kExitUsage, "\"speed\" is no field of a level"},
+        {"80h:memory.8=300", kExitUsage, "level 80h keeps 8 memory copies, memory.0 to memory.7."},
+        {"80h:core", kExitUsage, "write ID:FIELD=VALUE"},
+        {"8x:core=1", kExitUsage, "is no level id"},
+        {"80h:core=fast", kExitUsage, "which is no number of MHz with at most two decimals."},
+        {"80h:core=350.125", kExitUsage, "with at most two decimals"},
+        {"80h:voltage=1.45", kExitUsage, "is not in the voltage table, which has 1.20 V, 1.30 V and 1.40 V"},
+        {"80h:fan=101", kExitFailed, "level 80h fan is 101; it must be 0 to 100 %."},
+        {"60h:memory=42949673", kExitFailed, "it must be 0 to 42949672.95 MHz."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.level);
+        const CliRun r =
+            runCli({"set", sample("fx5950-ultra.rom"), "-o", path("out.rom"), "--level", c.level});
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(path("out.rom")));
+    }
+    // A GeForce 6 level takes whole MHz, and an image without levels has none to set.
+    EXPECT_EQ(runCli({"set", sample("gf6800.rom"), "-o", path("out.rom"), "--level", "20h:core=300.5"}).code,
+              kExitUsage);
+    const CliRun none = runCli({"set", sample("unsupported.rom"), "-o", path("out.rom"), "--level", "20h:core=1"});
+    EXPECT_EQ(none.code, kExitUsage);
+    EXPECT_NE(none.err.find("no performance table"), std::string::npos) << none.err;
+    EXPECT_FALSE(std::filesystem::exists(path("out.rom")));
+}
+
+// The 3D memory clock the FX 5950 runs lives in level 80h, which no box of the design reaches:
+// --level writes its eight copies and no other byte but the checksum, and verify passes the result.
+TEST_F(CliTest, SetWritesALevelsValueIntoItsBytesAlone) {
+    const CliRun r =
+        runCli({"set", sample("fx5950-ultra.rom"), "-o", path("out.rom"), "--json", "--level", "80h:memory=275"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const Bytes before = test::sampleBytes("fx5950-ultra.rom");
+    const Bytes after = test::readBytes(path("out.rom"));
+    ASSERT_EQ(before.size(), after.size());
+    std::vector<std::size_t> changed;
+    for (std::size_t i = 0; i < before.size(); ++i)
+        if (before[i] != after[i]) changed.push_back(i);
+    const json info = runCli({"info", "--json", path("out.rom")}).firstJson();
+    std::vector<std::size_t> copies;
+    for (const json& copy : info["levels"][2]["memory"]["copies"]) {
+        EXPECT_EQ(copy["mhz"], 275.0);
+        copies.push_back(copy["offset"].get<std::size_t>());
+        copies.push_back(copy["offset"].get<std::size_t>() + 1); // 27500 is 6B6Ch: the two low bytes
+    }
+    copies.push_back(before.size() - 1);
+    EXPECT_EQ(changed, copies);
+    EXPECT_EQ(info["levels"][0]["memory"]["mhz"], 475.0);
+    EXPECT_EQ(runCli({"verify", path("out.rom")}).code, 0);
+    // The changes name the level.
+    const json changes = r.firstJson()["changes"];
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0]["field"], "level 80h memory clock") << changes.dump();
+}
+
+// Options apply in their order: the later of a mode box and the level it shows wins.
+TEST_F(CliTest, SetAppliesTheLevelsAndTheBoxesInTheOrderGiven) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--core-3d", "350", "--level", "80h:core=360"}, "360"},
+        {{"--level", "80h:core=360", "--core-3d", "350"}, "350"},
+        {{"--level", "80h:core=360", "--core-3d", "350", "--level", "0x80:core=340"}, "340"},
+    };
+    for (const auto& [options, core] : cases) {
+        std::vector<std::string> args{"set", sample("fx5600.rom"), "-o", path("out.rom")};
+        args.insert(args.end(), options.begin(), options.end());
+        ASSERT_EQ(runCli(args).code, 0);
+        const json info = runCli({"info", "--json", path("out.rom")}).firstJson();
+        EXPECT_EQ(info["clocks"]["core3d"]["text"], core);
+        EXPECT_EQ(info["levels"][2]["core"]["mhz"], std::stod(core));
+        std::filesystem::remove(path("out.rom"));
+    }
+}
+
 TEST_F(CliTest, FailedSaveExitsOneAndNamesTheCause) {
     const CliRun r = runCli({"set", sample("fx5950-ultra.rom"), "-o", path("out.rom"), "--core-3d", "900"});
     EXPECT_EQ(r.code, 1);
