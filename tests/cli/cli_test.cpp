@@ -233,7 +233,8 @@ TEST_F(CliTest, SetRefusesALevelsValueItCannotTakeAndWritesNothing) {
         std::string says;
     };
     const std::vector<Case> cases{
-        {"90h:core=300", kExitUsage, "--level 90h:core=300: the image has no level 90h (its levels are 20h, 60h, 80h)."},
+        {"90h:core=300", kExitUsage,
+         "--level 90h:core=300: the image has no level 90h (its levels are 20h, 60h, 80h)."},
         {"80h:speed=3", kExitUsage, "\"speed\" is no field of a level"},
         {"80h:memory.8=300", kExitUsage, "level 80h keeps 8 memory copies, memory.0 to memory.7."},
         {"80h:core", kExitUsage, "write ID:FIELD=VALUE"},
@@ -256,7 +257,8 @@ TEST_F(CliTest, SetRefusesALevelsValueItCannotTakeAndWritesNothing) {
     // A GeForce 6 level takes whole MHz, and an image without levels has none to set.
     EXPECT_EQ(runCli({"set", sample("gf6800.rom"), "-o", path("out.rom"), "--level", "20h:core=300.5"}).code,
               kExitUsage);
-    const CliRun none = runCli({"set", sample("unsupported.rom"), "-o", path("out.rom"), "--level", "20h:core=1"});
+    const CliRun none =
+        runCli({"set", sample("unsupported.rom"), "-o", path("out.rom"), "--level", "20h:core=1"});
     EXPECT_EQ(none.code, kExitUsage);
     EXPECT_NE(none.err.find("no performance table"), std::string::npos) << none.err;
     EXPECT_FALSE(std::filesystem::exists(path("out.rom")));
@@ -265,8 +267,8 @@ TEST_F(CliTest, SetRefusesALevelsValueItCannotTakeAndWritesNothing) {
 // The 3D memory clock the FX 5950 runs lives in level 80h, which no box of the design reaches:
 // --level writes its eight copies and no other byte but the checksum, and verify passes the result.
 TEST_F(CliTest, SetWritesALevelsValueIntoItsBytesAlone) {
-    const CliRun r =
-        runCli({"set", sample("fx5950-ultra.rom"), "-o", path("out.rom"), "--json", "--level", "80h:memory=275"});
+    const CliRun r = runCli(
+        {"set", sample("fx5950-ultra.rom"), "-o", path("out.rom"), "--json", "--level", "80h:memory=275"});
     ASSERT_EQ(r.code, 0) << r.err;
     const Bytes before = test::sampleBytes("fx5950-ultra.rom");
     const Bytes after = test::readBytes(path("out.rom"));

@@ -168,6 +168,24 @@ std::vector<ByteRange> otherRanges(const BiosImage& a, const BiosImage& b, const
     return ranges;
 }
 
+// Whether two images are of one card whose performance levels lie in the same places.
+bool sameLevelPlaces(const ImageAnalysis& first, const ImageAnalysis& second) {
+    if (!first.levels || !second.levels || first.image.size() != second.image.size() ||
+        pciIdText(first.data.identity) != pciIdText(second.data.identity) ||
+        first.levels->levels.size() != second.levels->levels.size())
+        return false;
+    for (std::size_t i = 0; i < first.levels->levels.size(); ++i) {
+        const EditableLevel& x = first.levels->levels[i];
+        const EditableLevel& y = second.levels->levels[i];
+        if (x.id != y.id || x.core.offset != y.core.offset || x.memory.size() != y.memory.size() ||
+            x.voltageOffset != y.voltageOffset || x.fanOffset != y.fanOffset)
+            return false;
+        for (std::size_t k = 0; k < x.memory.size(); ++k)
+            if (x.memory[k].offset != y.memory[k].offset) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& second,
@@ -179,7 +197,11 @@ ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& s
     result.identity = identityDifferences(first, second);
     const std::vector<FieldPlace> layoutBefore = valuePlaces(first);
     const std::vector<FieldPlace> layoutAfter = valuePlaces(second);
-    result.fields = fieldChanges(layoutBefore, layoutAfter, a, b);
+    // Two images of one card whose levels lie in the same places (a file and what a save made of it)
+    // are read at the first one's places, as the save's own list reads them: a level whose copies
+    // agreed keeps them in one place when one of them now differs.
+    result.fields = sameLevelPlaces(first, second) ? fieldChanges(layoutBefore, layoutBefore, a, b)
+                                                   : fieldChanges(layoutBefore, layoutAfter, a, b);
 
     std::vector<bool> covered(static_cast<std::size_t>(std::max(a.size(), b.size())), false);
     markPlaces(covered, layoutBefore);
