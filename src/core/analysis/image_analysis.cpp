@@ -70,7 +70,7 @@ void addLevelPlaces(std::vector<FieldPlace>& layout, const EditableLevels& level
     for (const EditableLevel& level : levels.levels) {
         const std::string name = "level " + hexByte(level.id) + " ";
         const PlaceKind clock = level.core.width == 4 ? PlaceKind::LevelClock : PlaceKind::WholeMhzClock;
-        const auto add = [&](std::string caption, LevelField field, PlaceKind kind,
+        const auto add = [&](const std::string& caption, LevelField field, PlaceKind kind,
                              std::vector<std::int32_t> at) {
             std::erase_if(at, [&](std::int32_t offset) { return !free(offset); });
             if (at.empty()) return;

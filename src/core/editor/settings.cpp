@@ -115,6 +115,14 @@ std::optional<Unset> setLevelValue(EditorModel& model, const OrderedValue& given
     return std::nullopt;
 }
 
+// A value given in order: a level's, or a box's or a list's named as it was given.
+std::optional<Unset> setOrderedValue(EditorModel& model, const OrderedValue& value) {
+    if (!value.control) return setLevelValue(model, value);
+    if (controlInfo(*value.control).kind == ControlKind::List)
+        return chooseVoltage(model, *value.control, value.value, value.name);
+    return typeIntoBox(model, *value.control, value.value, value.name);
+}
+
 std::optional<Unset> tick(EditorModel& model, Control box, const std::string& name) {
     if (!model.form().check(box).enabled)
         return Unset{name + ": " + std::string(controlInfo(box).label) + " is not available for this card.",
@@ -171,11 +179,15 @@ std::optional<std::string> readLevels(const Json& file, ValueRequest& into) {
     const Json& levels = file.at(kLevelsKey);
     if (!levels.is_object()) return wrongKind(kLevelsKey, levels, "an object");
     for (const auto& [id, fields] : levels.items()) {
-        const std::string levelPath = std::string(kLevelsKey) + "." + id;
+        std::string levelPath = kLevelsKey;
+        levelPath += "." + id;
         if (!fields.is_object()) return wrongKind(levelPath, fields, "an object");
         for (const auto& [field, value] : fields.items()) {
-            const std::string path = levelPath + "." + field;
-            const LevelCellRead cell = readLevelCell(id + ":" + field);
+            std::string path = levelPath;
+            path += "." + field;
+            std::string name = id;
+            name += ":" + field;
+            const LevelCellRead cell = readLevelCell(name);
             if (!cell.cell) return path + ": a settings file has no such key.";
             const std::optional<std::string> text = valueText(value);
             if (!text) return wrongKind(path, value, "a whole number or a text");
@@ -319,17 +331,11 @@ RequestApplied applyRequest(EditorModel& model, const ValueRequest& request, Con
         if (!applied.refused) settle(edit, typeIntoBox(model, edit, value, nameOf(edit)));
     for (const OrderedValue& value : request.ordered) {
         if (applied.refused) break;
-        if (!value.control) {
-            std::optional<Unset> unset = setLevelValue(model, value);
-            if (unset && (!unset->cardLacksIt || lacking == LackingValues::Refuse))
-                applied.refused = std::move(unset->why);
-            else if (unset)
-                applied.skipped.push_back(value.name);
-        } else if (controlInfo(*value.control).kind == ControlKind::List) {
-            settle(*value.control, chooseVoltage(model, *value.control, value.value, value.name));
-        } else {
-            settle(*value.control, typeIntoBox(model, *value.control, value.value, value.name));
-        }
+        std::optional<Unset> unset = setOrderedValue(model, value);
+        if (unset && (!unset->cardLacksIt || lacking == LackingValues::Refuse))
+            applied.refused = std::move(unset->why);
+        else if (unset)
+            applied.skipped.push_back(value.name);
     }
     return applied;
 }

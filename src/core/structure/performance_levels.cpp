@@ -163,37 +163,48 @@ std::optional<EditableLevels> editableLevels(const BiosImage& image, const RomSt
     return result;
 }
 
+namespace {
+
+bool confirmedField(const StructureCheck& check, CardField field) {
+    return std::any_of(check.findings.begin(), check.findings.end(), [&](const Finding& f) {
+        return f.subject == Subject::Field && f.field == field && f.severity == Severity::Passed;
+    });
+}
+
+// A box that writes its field into other levels as well is not one value with a level's.
+bool writesOtherLevels(const LevelPlaces& places, CardField field, std::uint8_t id) {
+    return std::any_of(places.clocks.begin(), places.clocks.end(),
+                       [&](const LevelCopies& c) { return c.field == field && c.levelId != id; });
+}
+
+void addLink(std::vector<LevelLink>& links, LevelCell cell, CardField field) {
+    const bool known =
+        std::any_of(links.begin(), links.end(), [&](const LevelLink& l) { return l.cell == cell; });
+    if (!known) links.push_back({cell, field});
+}
+
+void addClockLinks(const EditableLevel& level, const ClockTable& table, const StructureCheck& check,
+                   const LevelPlaces& places, std::vector<LevelLink>& links) {
+    for (const ShownClock& shown : table.shown) {
+        if (!confirmedField(check, shown.field) || writesOtherLevels(places, shown.field, level.id)) continue;
+        if (shown.offset == level.core.offset) addLink(links, {level.id, LevelField::Core}, shown.field);
+        for (const int k : level.shownCopies)
+            if (shown.offset == level.memory[static_cast<std::size_t>(k)].offset)
+                addLink(links, {level.id, LevelField::Memory}, shown.field);
+    }
+}
+
+} // namespace
+
 std::vector<LevelLink> levelLinks(const EditableLevels& levels, const CardData& data,
                                   const StructureCheck& check, const LevelPlaces& places) {
-    const auto confirmed = [&](CardField field) {
-        return std::any_of(check.findings.begin(), check.findings.end(), [&](const Finding& f) {
-            return f.subject == Subject::Field && f.field == field && f.severity == Severity::Passed;
-        });
-    };
     std::vector<LevelLink> links;
-    const auto add = [&](LevelCell cell, CardField field) {
-        const bool known =
-            std::any_of(links.begin(), links.end(), [&](const LevelLink& l) { return l.cell == cell; });
-        if (!known) links.push_back({cell, field});
-    };
-    // A box that writes its field into other levels as well is not one value with a level's.
-    const auto inOtherLevels = [&](CardField field, std::uint8_t id) {
-        return std::any_of(places.clocks.begin(), places.clocks.end(),
-                           [&](const LevelCopies& c) { return c.field == field && c.levelId != id; });
-    };
     for (const EditableLevel& level : levels.levels) {
-        if (data.clocks.table)
-            for (const ShownClock& shown : data.clocks.table->shown) {
-                if (!confirmed(shown.field) || inOtherLevels(shown.field, level.id)) continue;
-                if (shown.offset == level.core.offset) add({level.id, LevelField::Core}, shown.field);
-                for (const int k : level.shownCopies)
-                    if (shown.offset == level.memory[static_cast<std::size_t>(k)].offset)
-                        add({level.id, LevelField::Memory}, shown.field);
-            }
+        if (data.clocks.table) addClockLinks(level, *data.clocks.table, check, places, links);
         for (std::size_t m = 0; m < places.modeLevels.size(); ++m)
             for (const LevelVoltage& voltage : places.modeLevels[m])
                 if (voltage.levelId == level.id && level.voltage)
-                    add({level.id, LevelField::Voltage}, kVoltageModes[m]);
+                    addLink(links, {level.id, LevelField::Voltage}, kVoltageModes[m]);
     }
     return links;
 }
@@ -328,48 +339,56 @@ std::optional<std::uint32_t> voltageOf(std::string_view text) {
     return static_cast<std::uint32_t>(*volts);
 }
 
-LevelValueRead readLevelValue(const EditableLevels& levels, const LevelCell& cell, std::string_view text) {
+namespace {
+
+// A voltage: only one the voltage table has, or the one the level asks for already.
+LevelValueRead readVoltage(const EditableLevels& levels, const LevelCell& cell, std::string_view text) {
     const std::string caption = levelCellCaption(cell);
-    const std::string quoted = "\"" + std::string(text) + "\"";
     std::string_view value = trimmed(text);
-    if (cell.field == LevelField::Voltage) {
-        if (!value.empty() && (value.back() == 'V' || value.back() == 'v'))
-            value = trimmed(value.substr(0, value.size() - 1));
-        const auto volts = hundredthsOf(value, 2);
-        if (!volts)
-            return {std::nullopt,
-                    caption + " holds " + quoted + ", which is no voltage such as 1.44 or 1.44V.", true};
-        // The voltage the level asks for already is kept, whatever the table holds.
-        if (*volts == fileValue(levels, cell)) return {static_cast<std::uint32_t>(*volts), {}};
-        const bool inTable =
-            *volts <= 0xFF && std::find(levels.tableVoltages.begin(), levels.tableVoltages.end(),
-                                        static_cast<std::uint8_t>(*volts)) != levels.tableVoltages.end();
-        if (!inTable) {
-            const std::string shown =
-                *volts <= 0xFF ? voltsText(static_cast<std::uint32_t>(*volts)) : std::string(value) + " V";
-            if (levels.tableVoltages.empty())
-                return {std::nullopt, caption + " " + shown +
-                                          " cannot be checked: the image has no voltage table, and "
-                                          "a driver drops a level whose voltage has no entry."};
-            return {std::nullopt, caption + " " + shown + " is not in the voltage table, which has " +
-                                      joinedVoltages(levels.tableVoltages) +
-                                      ": a driver drops a level whose voltage has no entry."};
-        }
-        return {static_cast<std::uint32_t>(*volts), {}};
-    }
-    if (cell.field == LevelField::Fan) {
-        if (!value.empty() && value.back() == '%') value = trimmed(value.substr(0, value.size() - 1));
-        const auto fan = hundredthsOf(value, 0);
-        if (!fan)
-            return {std::nullopt, caption + " holds " + quoted + ", which is no whole percentage.", true};
-        if (*fan / 100 > kMaxFan)
-            return {std::nullopt, caption + " is " + std::string(value) + "; it must be 0 to 100 %."};
-        return {static_cast<std::uint32_t>(*fan / 100), {}};
-    }
+    if (!value.empty() && (value.back() == 'V' || value.back() == 'v'))
+        value = trimmed(value.substr(0, value.size() - 1));
+    const auto volts = hundredthsOf(value, 2);
+    if (!volts)
+        return {std::nullopt,
+                caption + " holds \"" + std::string(text) + "\", which is no voltage such as 1.44 or 1.44V.",
+                true};
+    // The voltage the level asks for already is kept, whatever the table holds.
+    if (*volts == fileValue(levels, cell)) return {static_cast<std::uint32_t>(*volts), {}};
+    const bool inTable =
+        *volts <= 0xFF && std::find(levels.tableVoltages.begin(), levels.tableVoltages.end(),
+                                    static_cast<std::uint8_t>(*volts)) != levels.tableVoltages.end();
+    if (inTable) return {static_cast<std::uint32_t>(*volts), {}};
+    const std::string shown =
+        *volts <= 0xFF ? voltsText(static_cast<std::uint32_t>(*volts)) : std::string(value) + " V";
+    if (levels.tableVoltages.empty())
+        return {std::nullopt, caption + " " + shown +
+                                  " cannot be checked: the image has no voltage table, and a driver drops a "
+                                  "level whose voltage has no entry."};
+    return {std::nullopt, caption + " " + shown + " is not in the voltage table, which has " +
+                              joinedVoltages(levels.tableVoltages) +
+                              ": a driver drops a level whose voltage has no entry."};
+}
+
+LevelValueRead readFan(const LevelCell& cell, std::string_view text) {
+    const std::string caption = levelCellCaption(cell);
+    std::string_view value = trimmed(text);
+    if (!value.empty() && value.back() == '%') value = trimmed(value.substr(0, value.size() - 1));
+    const auto fan = hundredthsOf(value, 0);
+    if (!fan)
+        return {std::nullopt, caption + " holds \"" + std::string(text) + "\", which is no whole percentage.",
+                true};
+    if (*fan / 100 > kMaxFan)
+        return {std::nullopt, caption + " is " + std::string(value) + "; it must be 0 to 100 %."};
+    return {static_cast<std::uint32_t>(*fan / 100), {}};
+}
+
+LevelValueRead readClock(const EditableLevels& levels, const LevelCell& cell, std::string_view text) {
+    const std::string caption = levelCellCaption(cell);
+    const std::string_view value = trimmed(text);
     const auto clock = hundredthsOf(value, levels.hundredths ? 2 : 0);
     if (!clock)
         return {std::nullopt,
-                caption + " holds " + quoted + ", which is no " +
+                caption + " holds \"" + std::string(text) + "\", which is no " +
                     (levels.hundredths ? "number of MHz with at most two decimals." : "whole number of MHz."),
                 true};
     const EditableLevel* level = levels.find(cell.level);
@@ -378,6 +397,14 @@ LevelValueRead readLevelValue(const EditableLevels& levels, const LevelCell& cel
         return {std::nullopt,
                 caption + " is " + std::string(value) + "; it must be " + levelRange(levels, cell) + "."};
     return {static_cast<std::uint32_t>(stored), {}};
+}
+
+} // namespace
+
+LevelValueRead readLevelValue(const EditableLevels& levels, const LevelCell& cell, std::string_view text) {
+    if (cell.field == LevelField::Voltage) return readVoltage(levels, cell, text);
+    if (cell.field == LevelField::Fan) return readFan(cell, text);
+    return readClock(levels, cell, text);
 }
 
 std::vector<LevelPlace> cellPlaces(const EditableLevels& levels, const LevelCell& cell) {

@@ -92,7 +92,8 @@ struct LevelCell {
     std::uint8_t level = 0;
     LevelField field = LevelField::Core;
     int copy = 0; // the memory copy, from 0; MemoryCopy only
-    auto operator<=>(const LevelCell&) const = default;
+    auto
+    operator<=>(const LevelCell&) const = default; // NOLINT(modernize-use-nullptr): clang-tidy 14 misreads it
 };
 
 // One byte a write-back stores, and the field it belongs to.
