@@ -152,7 +152,7 @@ document.addEventListener('keydown', (event) => {
 });
 // Edits not yet saved: the browser asks before the page goes.
 window.addEventListener('beforeunload', (event) => {
-    if (editor.state().modified) event.preventDefault();
+    if (editor.state().view.modified) event.preventDefault();
 });
 document.getElementById('undo-button').addEventListener('click', () => act(() => editor.undo()));
 document.getElementById('redo-button').addEventListener('click', () => act(() => editor.redo()));

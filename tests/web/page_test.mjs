@@ -332,6 +332,11 @@ async function compareLevelSave(page, dir, name) {
         check(await page.$eval('#level-editor', (e) => e.hidden), `${name}: a levels table without levels`);
         return { args: [], downloaded: false };
     }
+    check(!(await page.evaluate(() => {
+        const event = new Event('beforeunload', { cancelable: true });
+        window.dispatchEvent(event);
+        return event.defaultPrevented;
+    })), `${name}: leaving the page as opened asks first`);
     check(names.every((cell) => !before[cell].changed && !before[cell].refused && before[cell].title !== ''),
         `${name}: the levels as opened are marked changed or refused, or lack their tool tip`);
     const args = [];
@@ -405,6 +410,13 @@ async function compareLevelSave(page, dir, name) {
     await page.click('#redo-button');
     await settle(page);
     checkSame(await shownLevelCells(page), edited, `${name}: the levels after undo and redo`);
+    // Leaving the page with unsaved edits asks first.
+    const leaving = () => page.evaluate(() => {
+        const event = new Event('beforeunload', { cancelable: true });
+        window.dispatchEvent(event);
+        return event.defaultPrevented;
+    });
+    check(await leaving(), `${name}: leaving the page with unsaved edits does not ask`);
     return saveAgainstCli(page, dir, name, args);
 }
 
