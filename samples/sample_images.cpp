@@ -451,37 +451,36 @@ std::size_t initScripts(ImageBuilder& b, std::size_t timingA) {
     return p - 5;
 }
 
-void buildStructure(ImageBuilder& b, const Recipe& r) {
+// A BMP structure behind the FX's performance table: the recipe's own table, or one whose 9-byte
+// header ends in the marker's first two bytes and whose first level starts on the marker's third,
+// the level id 20h.
+void buildBmp(ImageBuilder& b, const Recipe& r, bool voltageTable) {
     constexpr std::size_t m = kClockMarkerAt;
-    const std::size_t script = initScripts(b, r.timingA);
-    b.word(kScriptTableAt, static_cast<std::uint16_t>(script)).word(kScriptTableAt + 2, 0);
-    const bool voltageTable = r.fileName != "fx5500.rom" && r.fileName != "fx5200.rom";
-    if (r.structure == Structure::Bmp) {
-        // The performance table's 9-byte header ends in the marker's first two bytes; its first
-        // level starts on the marker's third, the level id 20h. Or the recipe's own table.
-        const std::size_t perf = r.perfAt != 0 ? r.perfAt : m - 7;
-        if (r.perfAt == 0) {
-            b.bytes(perf, {0x09, 0x15, 0x03, r.entryLength});
-            for (std::size_t level = 0; level < 3; ++level) {
-                const std::size_t entry = m + 2 + level * (r.entryLength == 0x38 ? 56 : kFxLevelStride);
-                if (level > 0) b.bytes(entry, {static_cast<std::uint8_t>(level == 1 ? 0x60 : 0x80)});
-                if (level < r.voltages.size()) b.bytes(entry + 56, {r.voltages[level]});
-            }
+    const std::size_t perf = r.perfAt != 0 ? r.perfAt : m - 7;
+    if (r.perfAt == 0) {
+        b.bytes(perf, {0x09, 0x15, 0x03, r.entryLength});
+        for (std::size_t level = 0; level < 3; ++level) {
+            const std::size_t entry = m + 2 + level * (r.entryLength == 0x38 ? 56 : kFxLevelStride);
+            if (level > 0) b.bytes(entry, {static_cast<std::uint8_t>(level == 1 ? 0x60 : 0x80)});
+            if (level < r.voltages.size()) b.bytes(entry + 56, {r.voltages[level]});
         }
-        const std::size_t at = kStructureAt;
-        b.bytes(at, {0xFF, 0x7F, 0x4E, 0x56, 0x00, 0x05, 0x28});
-        unsigned sum = 0xFF + 0x7F + 0x4E + 0x56 + 0x05 + 0x28;
-        b.bytes(at + 7, {static_cast<std::uint8_t>((256 - sum % 256) % 256)});
-        const std::vector<std::uint8_t> version = bmpVersion(r.version);
-        b.bytes(at + 10, {version[0], version[1], version[2], version[3]});
-        b.word(at + 75, static_cast<std::uint16_t>(kScriptTableAt));
-        b.word(at + 0x94, static_cast<std::uint16_t>(perf));
-        if (voltageTable) b.word(at + 0x98, static_cast<std::uint16_t>(kVoltageTableAt));
-        return;
     }
-    // The 6800: a BIT structure pointing to a performance table of version 21h with two levels of
-    // 14 bytes and two 8-byte sub-entries each, the first level on the marker's third byte, or to
-    // the recipe's own table.
+    const std::size_t at = kStructureAt;
+    b.bytes(at, {0xFF, 0x7F, 0x4E, 0x56, 0x00, 0x05, 0x28});
+    const unsigned sum = 0xFF + 0x7F + 0x4E + 0x56 + 0x05 + 0x28;
+    b.bytes(at + 7, {static_cast<std::uint8_t>((256 - sum % 256) % 256)});
+    const std::vector<std::uint8_t> version = bmpVersion(r.version);
+    b.bytes(at + 10, {version[0], version[1], version[2], version[3]});
+    b.word(at + 75, static_cast<std::uint16_t>(kScriptTableAt));
+    b.word(at + 0x94, static_cast<std::uint16_t>(perf));
+    if (voltageTable) b.word(at + 0x98, static_cast<std::uint16_t>(kVoltageTableAt));
+}
+
+// The 6800: a BIT structure pointing to a performance table of version 21h with two levels of
+// 14 bytes and two 8-byte sub-entries each, the first level on the marker's third byte, or to
+// the recipe's own table.
+void buildBit(ImageBuilder& b, const Recipe& r) {
+    constexpr std::size_t m = kClockMarkerAt;
     const std::size_t perf = r.perfAt != 0 ? r.perfAt : m - 6;
     if (r.perfAt == 0) {
         b.bytes(perf, {0x21, 0x08, 0x02, 0x0E, 0x02, 0x08});
@@ -509,6 +508,15 @@ void buildStructure(ImageBuilder& b, const Recipe& r) {
     b.word(kBitTokenData + 0x14, static_cast<std::uint16_t>(kScriptTableAt));
 }
 
+void buildStructure(ImageBuilder& b, const Recipe& r) {
+    const std::size_t script = initScripts(b, r.timingA);
+    b.word(kScriptTableAt, static_cast<std::uint16_t>(script)).word(kScriptTableAt + 2, 0);
+    const bool voltageTable = r.fileName != "fx5500.rom" && r.fileName != "fx5200.rom";
+    if (r.structure == Structure::Bmp)
+        buildBmp(b, r, voltageTable);
+    else
+        buildBit(b, r);
+}
 } // namespace
 
 const std::vector<std::uint16_t>& familyDevices() {
