@@ -220,10 +220,9 @@ ImageComparison compareImages(const ImageAnalysis& first, const ImageAnalysis& s
     return result;
 }
 
-std::vector<FieldChange> compareValues(const ImageAnalysis& before, const ImageAnalysis& after,
-                                       PlacesOf placesOf) {
+std::vector<FieldChange> compareValues(const ImageAnalysis& before, const ImageAnalysis& after) {
     const std::vector<FieldPlace> placesBefore = valuePlaces(before);
-    return fieldChanges(placesBefore, placesOf == PlacesOf::Before ? placesBefore : valuePlaces(after),
+    return fieldChanges(placesBefore, sameLevelPlaces(before, after) ? placesBefore : valuePlaces(after),
                         before.image, after.image);
 }
 

@@ -65,12 +65,7 @@ ImageComparison compareImages(const ImageAnalysis& before, const ImageAnalysis& 
 
 // The values the editor reads that differ between two images, as compareImages lists them: what a
 // save's plan says it changes.
-// Whose places a comparison reads the values at: each image's own, or the first image's for both (a
-// save writes into the places of the image it was opened from, whatever the new values make of them:
-// a level whose memory copies agreed keeps them in one place even when one of them now differs).
-enum class PlacesOf { EachImage, Before };
-std::vector<FieldChange> compareValues(const ImageAnalysis& before, const ImageAnalysis& after,
-                                       PlacesOf placesOf = PlacesOf::EachImage);
+std::vector<FieldChange> compareValues(const ImageAnalysis& before, const ImageAnalysis& after);
 
 // "3D core clock: 475 -> 500 MHz at 7A31h", "2D memory clock: 250 -> 275 MHz at 24 places: levels
 // 20h, 60h, 80h, 8 copies each".

@@ -175,7 +175,7 @@ SavePlanResult planSave(const ImageAnalysis& opened, const CardData& shown, cons
     }
     // A save that changes no byte leaves the image as it was analysed already.
     plan.after = saved.bytes() == opened.image.bytes() ? opened : analyseImage(std::move(saved));
-    plan.changes = compareValues(opened, plan.after, PlacesOf::Before);
+    plan.changes = compareValues(opened, plan.after);
     if (auto dropped = dropsLevel(opened, plan, edits)) return {std::nullopt, std::move(dropped)};
     noteCopiesLeft(opened.places, plan);
     if (opened.dumpDamage)
