@@ -100,7 +100,7 @@ ImageAnalysis analyseImage(BiosImage image) {
     analysis.check = checkImage(analysis.image, analysis.data.identity, analysis.structure.chain);
     analysis.structureCheck = checkStructure(analysis.structure, analysis.data);
     analysis.places = levelPlaces(analysis.structure, analysis.data, analysis.structureCheck);
-    analysis.levels = editableLevels(analysis.image, analysis.structure);
+    analysis.levels = editableLevels(analysis.structure);
     if (analysis.levels)
         analysis.links =
             levelLinks(*analysis.levels, analysis.data, analysis.structureCheck, analysis.places);

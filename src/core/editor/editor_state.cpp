@@ -50,12 +50,10 @@ Json levelMemoryJson(const PerfLevel& level, bool hundredths) {
 
 // The performance levels as the structure decodes them, each value with its place; empty when
 // the image has no decoded levels.
-Json levelsJson(const BiosImage& image, const RomStructure& structure) {
+Json levelsJson(const RomStructure& structure) {
     Json levels = Json::array();
     if (!structure.perf || !structure.perf->known) return levels;
     const bool hundredths = clocksInHundredths(*structure.perf);
-    // The fan byte: +55 of an FX level, +4 of a GeForce 6 one, where the level is that long.
-    const std::int32_t fanByte = hundredths ? 55 : 4;
     for (const PerfLevel& level : structure.perf->levels) {
         Json item{
             {"id", level.id}, {"offset", level.offset}, {"core", levelClockJson(level.core, hundredths)}};
@@ -63,10 +61,7 @@ Json levelsJson(const BiosImage& image, const RomStructure& structure) {
         item["voltage"] = level.voltage
                               ? Json{{"volts", *level.voltage / 100.0}, {"offset", level.voltageOffset}}
                               : Json(nullptr);
-        const std::int32_t fan = level.offset + fanByte;
-        item["fan"] = structure.perf->entryLength > fanByte && image.contains(fan, fan)
-                          ? Json{{"percent", image.at(fan)}, {"offset", fan}}
-                          : Json(nullptr);
+        item["fan"] = level.fan ? Json{{"percent", *level.fan}, {"offset", level.fanOffset}} : Json(nullptr);
         levels.push_back(std::move(item));
     }
     return levels;
@@ -214,7 +209,7 @@ Json editorStateJson(const EditorModel& model, const std::vector<Message>& messa
         {"warnings", warnings},
     };
     // Where the image's structure gives performance levels: what the card runs at each.
-    Json levels = levelsJson(model.analysis().image, model.analysis().structure);
+    Json levels = levelsJson(model.analysis().structure);
     if (!levels.empty()) state["levels"] = std::move(levels);
     return state;
 }

@@ -11,9 +11,6 @@ namespace zfx {
 
 namespace {
 
-// The fan byte of a level: +55 in an FX entry (after the timing block), +4 in a GeForce 6 one.
-constexpr std::int32_t kFxFanByte = 55;
-constexpr std::int32_t kGeForce6FanByte = 4;
 constexpr std::uint32_t kMaxFan = 100;
 
 struct FieldName {
@@ -131,12 +128,11 @@ const EditableLevel* EditableLevels::find(std::uint8_t id) const {
     return it == levels.end() ? nullptr : &*it;
 }
 
-std::optional<EditableLevels> editableLevels(const BiosImage& image, const RomStructure& s) {
+std::optional<EditableLevels> editableLevels(const RomStructure& s) {
     if (!decodedSoundly(s)) return std::nullopt;
     const PerfTable& perf = *s.perf;
     EditableLevels result;
     result.hundredths = clocksInHundredths(perf);
-    const std::int32_t fanByte = result.hundredths ? kFxFanByte : kGeForce6FanByte;
     for (const PerfLevel& level : perf.levels) {
         // Two levels of one id would make a value ambiguous: the first is the one a user names.
         if (result.find(level.id)) continue;
@@ -147,10 +143,8 @@ std::optional<EditableLevels> editableLevels(const BiosImage& image, const RomSt
         e.shownCopies = shownCopiesOf(level.memory);
         e.voltage = level.voltage;
         e.voltageOffset = level.voltageOffset;
-        if (perf.entryLength > fanByte) {
-            e.fanOffset = level.offset + fanByte;
-            e.fan = image.at(e.fanOffset);
-        }
+        e.fan = level.fan;
+        e.fanOffset = level.fanOffset;
         result.levels.push_back(std::move(e));
     }
     if (s.voltage && s.voltage->known) {

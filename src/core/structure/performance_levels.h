@@ -53,7 +53,7 @@ struct EditableLevels {
 // The levels, where the performance table decodes soundly: a known version (GeForce FX 12h..15h,
 // GeForce 6 21h..25h), its header and every level inside the image, each long enough for its
 // clocks. Absent otherwise.
-std::optional<EditableLevels> editableLevels(const BiosImage& image, const RomStructure& structure);
+std::optional<EditableLevels> editableLevels(const RomStructure& structure);
 
 // A level's value that a mode control of the window shows as well, as the structure confirms:
 // the box reads the level's clock, or the list sets the level's voltage. The two are one value.

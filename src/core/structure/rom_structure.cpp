@@ -182,7 +182,8 @@ PerfClock clockAt(const BiosImage& image, std::int64_t at, std::int32_t width) {
 }
 
 // An FX level: u32 clocks in 10 kHz, the core at +1, the memory at +5 (and seven more copies, one
-// per memory configuration, in version 15h), the timing block at +41 and the voltage at +56.
+// per memory configuration, in version 15h), the timing block at +41, the fan at +55 and the
+// voltage at +56.
 void readFxLevel(const BiosImage& image, std::int64_t e, const PerfTable& t, PerfLevel& level) {
     const int length = t.entryLength;
     if (length >= 9) {
@@ -192,6 +193,10 @@ void readFxLevel(const BiosImage& image, std::int64_t e, const PerfTable& t, Per
     if (t.version == 0x15)
         for (int k = 1; k < 8 && 5 + 4 * k + 3 < length; ++k)
             level.memory.push_back(clockAt(image, e + 5 + 4LL * k, 4));
+    if (length > 55) {
+        level.fan = image.at(e + 55);
+        level.fanOffset = static_cast<std::int32_t>(e + 55);
+    }
     if (length > 56) {
         level.voltage = image.at(e + 56);
         level.voltageOffset = static_cast<std::int32_t>(e + 56);
@@ -199,8 +204,8 @@ void readFxLevel(const BiosImage& image, std::int64_t e, const PerfTable& t, Per
     if (t.version == 0x15 && length >= 55) level.timingBlock = static_cast<std::int32_t>(e + 41);
 }
 
-// A GeForce 6 level: the voltage at +5, u16 clocks in MHz (the core at +6, the memory at +11, or
-// +12 in version 25h), then a sub-entry per memory configuration whose byte +1 picks its timings.
+// A GeForce 6 level: the fan at +4, the voltage at +5, u16 clocks in MHz (the core at +6, the memory at +11,
+// or +12 in version 25h), then a sub-entry per memory configuration whose byte +1 picks its timings.
 void readGeForce6Level(const BiosImage& image, std::int64_t e, const PerfTable& t, PerfLevel& level) {
     const int length = t.entryLength;
     const int memoryAt = t.version == 0x25 ? 12 : 11;
@@ -209,6 +214,8 @@ void readGeForce6Level(const BiosImage& image, std::int64_t e, const PerfTable& 
         level.memory.push_back(clockAt(image, e + memoryAt, 2));
         level.voltage = image.at(e + 5);
         level.voltageOffset = static_cast<std::int32_t>(e + 5);
+        level.fan = image.at(e + 4);
+        level.fanOffset = static_cast<std::int32_t>(e + 4);
     }
     const int subCount = std::min<int>(t.subCount, kMaxSubEntries);
     for (int s = 0; s < subCount; ++s)

@@ -64,6 +64,8 @@ struct PerfLevel {
     std::vector<PerfClock> memory;       // one per memory configuration where the table repeats it
     std::optional<std::uint8_t> voltage; // 10 mV
     std::int32_t voltageOffset = 0;
+    std::optional<std::uint8_t> fan; // percent
+    std::int32_t fanOffset = 0;
     std::int32_t timingBlock = 0;            // the 14 timing bytes of a version 15h level, 0 when none
     std::vector<std::uint8_t> timingIndices; // GeForce 6: per memory configuration, FFh none
 };

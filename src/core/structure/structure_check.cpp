@@ -14,9 +14,6 @@ namespace {
 
 constexpr const char* kNoStructure = "the image has no BMP or BIT structure";
 constexpr std::int32_t kTimingBlockLength = 14;
-// The fan byte of a performance level: +55 in an FX entry, +4 in a GeForce 6 one.
-constexpr std::int32_t kFxFanByte = 55;
-constexpr std::int32_t kGeForce6FanByte = 4;
 
 // --- what the findings are made of ---
 
@@ -179,15 +176,14 @@ std::optional<ClockPlace> clockAt(const PerfTable& perf, std::int32_t offset) {
 }
 
 // Whether the two bytes from offset touch a field of the level whose meaning the structure gives.
-bool touchesMeaningfulField(const PerfTable& perf, const PerfLevel& level, std::int32_t offset) {
+bool touchesMeaningfulField(const PerfLevel& level, std::int32_t offset) {
     auto overlaps = [&](std::int64_t first, std::int64_t last) {
         return first != 0 && offset <= last && offset + 1 >= first;
     };
-    const std::int32_t fan = level.offset + (clocksInHundredths(perf) ? kFxFanByte : kGeForce6FanByte);
     bool meaningful = overlaps(level.offset, level.offset) ||
                       overlaps(level.core.offset, level.core.offset + level.core.width - 1) ||
                       overlaps(level.timingBlock, level.timingBlock + kTimingBlockLength - 1) ||
-                      overlaps(fan, fan);
+                      overlaps(level.fanOffset, level.fanOffset);
     if (level.voltage) meaningful = meaningful || overlaps(level.voltageOffset, level.voltageOffset);
     for (const PerfClock& memory : level.memory)
         meaningful = meaningful || overlaps(memory.offset, memory.offset + memory.width - 1);
@@ -199,7 +195,7 @@ Spot spotOf(const PerfTable& perf, std::int32_t offset) {
     const std::int64_t stride = perf.entryLength + static_cast<std::int64_t>(perf.subCount) * perf.subLength;
     for (const PerfLevel& level : perf.levels) {
         if (offset + 1 < level.offset || offset >= level.offset + stride) continue;
-        return touchesMeaningfulField(perf, level, offset) ? Spot::Meaningful : Spot::Uncovered;
+        return touchesMeaningfulField(level, offset) ? Spot::Meaningful : Spot::Uncovered;
     }
     return Spot::Outside;
 }
